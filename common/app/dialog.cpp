@@ -1,0 +1,129 @@
+#include "common/app/dialog.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace zt::app {
+
+namespace {
+
+// Open modeless dialogs of this thread, for the message loop's keyboard routing.
+thread_local std::vector<HWND> g_modeless;
+
+}  // namespace
+
+bool IsModelessDialogMessage(MSG& msg) {
+  for (HWND dlg : g_modeless)
+    if (IsWindow(dlg) && IsDialogMessageA(dlg, &msg)) return true;
+  return false;
+}
+
+Dialog::Dialog(int templateId, HINSTANCE resources) : m_nTemplateId(templateId), m_hResources(resources) {}
+
+Dialog::~Dialog() { Destroy(); }
+
+INT_PTR Dialog::DoModal(HWND parent) {
+  if (m_hWnd) return -1;
+  m_bModal = true;
+  const INT_PTR code = DialogBoxParamA(m_hResources, MAKEINTRESOURCEA(m_nTemplateId), parent,
+                                       &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
+  m_bModal = false;
+  m_nEndCode = code;
+  return code;
+}
+
+bool Dialog::CreateModeless(HWND parent) {
+  if (m_hWnd) return true;
+  m_bModal = false;
+  m_nEndCode = 0;
+  HWND hWnd = CreateDialogParamA(m_hResources, MAKEINTRESOURCEA(m_nTemplateId), parent,
+                                 &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
+  if (!hWnd) return false;
+  g_modeless.push_back(hWnd);
+  return true;
+}
+
+void Dialog::Destroy() {
+  if (m_hWnd && !m_bModal) DestroyWindow(m_hWnd);
+}
+
+void Dialog::EndDialog(INT_PTR code) {
+  m_nEndCode = code;
+  if (!m_hWnd) return;
+  if (m_bModal)
+    ::EndDialog(m_hWnd, code);
+  else
+    DestroyWindow(m_hWnd);
+}
+
+std::string Dialog::ItemText(int id) const {
+  HWND item = Item(id);
+  if (!item) return {};
+  const int len = GetWindowTextLengthA(item);
+  std::string text(static_cast<size_t>(len) + 1, '\0');
+  const int got = GetWindowTextA(item, text.data(), len + 1);
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+bool Dialog::SetItemText(int id, const std::string& text) const {
+  return m_hWnd && SetDlgItemTextA(m_hWnd, id, text.c_str()) != FALSE;
+}
+
+bool Dialog::IsChecked(int id) const { return m_hWnd && IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
+
+void Dialog::SetChecked(int id, bool checked) const {
+  if (m_hWnd) CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Dialog::Show(bool visible) const {
+  if (m_hWnd) ShowWindow(m_hWnd, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Dialog::OnCommand(WORD id, WORD) {
+  if (id == IDOK || id == IDCANCEL) {
+    EndDialog(id);
+    return true;
+  }
+  return false;
+}
+
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+INT_PTR CALLBACK Dialog::StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lParam);
+    self->m_hWnd = hWnd;
+    SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+    if (!self->OnInitDialog()) {
+      self->EndDialog(-1);
+      return FALSE;
+    }
+    return TRUE;
+  }
+  self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+  if (!self) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    case WM_DESTROY:
+      self->OnDestroy();
+      return FALSE;
+    case WM_NCDESTROY:
+      g_modeless.erase(std::remove(g_modeless.begin(), g_modeless.end(), hWnd), g_modeless.end());
+      SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+      self->m_hWnd = nullptr;
+      return FALSE;
+    default: {
+      INT_PTR result = 0;
+      if (self->OnMessage(message, wParam, lParam, result)) {
+        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+      }
+      return FALSE;
+    }
+  }
+}
+
+}  // namespace zt::app

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian 12 machine, and cross-builds
+# libjpeg-turbo, libtiff and qpdf for i686-w64-mingw32 into a cached prefix.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+prefix=${ZT_DEPS_PREFIX:-/var/cache/ztlumbrel/mingw-deps}
+export DEBIAN_FRONTEND=noninteractive
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+packages=(
+  cmake g++ make pkg-config file dpkg-dev ca-certificates
+  libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
+  wine wine32:i386 wine64 xvfb xauth
+  libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
+  python3 imagemagick libtiff-tools img2pdf ghostscript qpdf
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+  as_root apt-get update -q
+  as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Source packages come from the same suite as the binaries: add a deb-src entry once.
+src_list=/etc/apt/sources.list.d/ztlumbrel-src.sources
+if [ ! -f "$src_list" ]; then
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  as_root tee "$src_list" >/dev/null <<SRC
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $suite
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  as_root apt-get update -q
+fi
+
+"$here/scripts/build-mingw-deps.sh" "$prefix"

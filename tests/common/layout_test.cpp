@@ -1,0 +1,85 @@
+// The byte layouts that other processes and stored files rely on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/dib.h"
+#include "common/drive_letter_map.h"
+#include "common/sd_channel.h"
+
+namespace zt {
+namespace {
+
+TEST(DriveLetterMap, NameSizeOffsetsAndValues) {
+  EXPECT_STREQ(drivemap::kName, "Global\\ZTLB_DRIVE_LETTER_MAP");
+  EXPECT_EQ(drivemap::kSize, 1024u);
+  const std::size_t offsets[] = {drivemap::kDriveLetter, drivemap::kScanPressed, drivemap::kDriveChanged,
+                                 drivemap::kTerminateChecker, drivemap::kRestartChecker};
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(offsets[i], i);
+  EXPECT_EQ(drivemap::kScanPressedSet, 0x53);
+  EXPECT_EQ(drivemap::kDriveChangedSet, 0x4E);
+  EXPECT_EQ(drivemap::kTerminateCheckerSet, 0x54);
+  EXPECT_EQ(drivemap::kRestartCheckerSet, 0x52);
+  EXPECT_TRUE(drivemap::IsDriveLetter('A'));
+  EXPECT_TRUE(drivemap::IsDriveLetter('Z'));
+  EXPECT_FALSE(drivemap::IsDriveLetter('e'));
+  EXPECT_FALSE(drivemap::IsDriveLetter(0));
+}
+
+TEST(SdChannel, CodesAndNames) {
+  EXPECT_STREQ(sdchannel::kMessageName, "ZT_CHK_SDWIFI");
+  EXPECT_STREQ(sdchannel::kCheckerWindowClass, "E1148CB7-F600-44b4-9B63-BD90CE6E3E5E");
+  EXPECT_EQ(sdchannel::kRegister, 1u);
+  EXPECT_EQ(sdchannel::kRegistrationTaken, 2u);
+  EXPECT_EQ(sdchannel::kFileDelivered, 3u);
+  EXPECT_EQ(sdchannel::kPathRead, 4u);
+  EXPECT_EQ(sdchannel::kUnregister, 5u);
+  EXPECT_EQ(sdchannel::kDeliveryFailed, 0x10003u);
+  // The overlay side ignores the failure code because of its high word.
+  EXPECT_TRUE(sdchannel::IsOverlayCode(3));
+  EXPECT_FALSE(sdchannel::IsOverlayCode(sdchannel::kDeliveryFailed));
+}
+
+TEST(SdChannel, RegistrationBlockBytesAreLittleEndianFields) {
+  sdchannel::RegistrationBlock block{};
+  block.clientWindow = 0x00010203;
+  block.folderMask = sdchannel::kDefaultFolderMask;
+  block.firstPass = 0;
+  std::strcpy(block.destinationFolder, "C:\\x\\");
+  unsigned char bytes[sdchannel::kRegistrationBlockSize];
+  std::memcpy(bytes, &block, sizeof bytes);
+  EXPECT_EQ(bytes[0], 0x03);
+  EXPECT_EQ(bytes[3], 0x00);
+  EXPECT_EQ(bytes[4], 0x3F);
+  EXPECT_EQ(bytes[8], 0);
+  EXPECT_EQ(bytes[12], 'C');
+  EXPECT_EQ(bytes[16], '\\');
+  EXPECT_EQ(bytes[17], 0);
+}
+
+TEST(SdChannel, BoundedLengthStopsAtTheFieldEnd) {
+  char field[8];
+  std::memset(field, 'a', sizeof field);
+  EXPECT_EQ(sdchannel::BoundedLength(field, sizeof field), 8u);
+  field[3] = '\0';
+  EXPECT_EQ(sdchannel::BoundedLength(field, sizeof field), 3u);
+}
+
+TEST(Dib, RowBytesArePaddedToWholeWords) {
+  EXPECT_EQ(DibRowBytes24(0), 0u);
+  EXPECT_EQ(DibRowBytes24(-3), 0u);
+  EXPECT_EQ(DibRowBytes24(2), 8u);
+  EXPECT_EQ(DibRowBytes24(3), 12u);
+  EXPECT_EQ(DibRowBytes24(2400), 7200u);
+  EXPECT_EQ(DibRowBytes(8, 1), 4u);
+  EXPECT_EQ(DibRowBytes(32, 1), 4u);
+  EXPECT_EQ(DibRowBytes(7, 8), 8u);
+  EXPECT_EQ(DibRowBytes(3, 32), 12u);
+  // No 32-bit overflow for widths a 32-bit product would wrap.
+  EXPECT_EQ(DibRowBytes24(0x60000000LL), 0x120000000ULL);
+  EXPECT_EQ(DibImageBytes24(3, 2), 24u);
+  EXPECT_EQ(DibImageBytes24(3, 0), 0u);
+}
+
+}  // namespace
+}  // namespace zt
