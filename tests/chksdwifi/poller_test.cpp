@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chksdwifi/card_poller.h"
+#include "tests/chksdwifi/fakes.h"
+#include "tests/chksdwifi/tz_fixture.h"
+
+namespace zt::sdwifi {
+namespace {
+
+namespace sc = sdchannel;
+
+constexpr char kDownloads[] = "D:\\dl\\";
+constexpr char kDest[] = "C:\\client\\";
+constexpr char kRoot[] = "http://card/";
+constexpr char kDcim[] = "http://card/DCIM/";
+constexpr char kScan[] = "http://card/SCAN/";
+
+std::string Line(const std::string& name, int size, int minute) {
+  return "\"/x," + name + "," + std::to_string(size) + ",32," + std::to_string(FatDate(2006, 1, 2)) + "," +
+         std::to_string(FatTime(15, minute, 0)) + "\"\n";
+}
+
+class Poller : public FixedTimeZone {
+ protected:
+  void SetUp() override {
+    FixedTimeZone::SetUp();
+    settings.folderUrl = kRoot;
+    settings.fileUrl = kRoot;
+    settings.extensions = {".JPG"};
+    settings.folders = {"DCIM", "SCAN", "OTHER"};
+    card.disk = &files.disk;
+    card.Set(kRoot, "<a>DCIM</a><a>SCAN</a>");
+    card.Set(kDcim, "");
+    card.Set(kScan, "");
+    files.folders = {kDownloads, kDest};
+    MakePoller(kDownloads);
+  }
+  void MakePoller(const std::string& downloads) {
+    poller = std::make_unique<CCardPoller>(settings, downloads, card, files, windows, blocks);
+  }
+  // Registers a client window with its own destination folder.
+  ClientWindow AddClient(ClientWindow w, std::uint32_t firstPass, std::uint32_t mask = sc::kDefaultFolderMask,
+                         const std::string& dest = kDest) {
+    auto block = std::make_unique<sc::RegistrationBlock>();
+    block->clientWindow = w;
+    block->folderMask = mask;
+    block->firstPass = firstPass;
+    std::strcpy(block->destinationFolder, dest.c_str());
+    windows.alive.insert(w);
+    poller->RegisterClient(reinterpret_cast<BlockAddress>(block.get()));
+    registrations.push_back(std::move(block));
+    return w;
+  }
+  void AddFile(const char* folderUrl, const std::string& name, int minute, int size = 10) {
+    card.pages[folderUrl].body += Line(name, size, minute);
+    card.Set(std::string(folderUrl) + name, "bytes of " + name);
+  }
+  // Paths delivered to w, in order.
+  std::vector<std::string> Delivered(ClientWindow w) const {
+    std::vector<std::string> paths;
+    for (const auto& p : windows.posts)
+      if (p.window == w && p.code == sc::kFileDelivered) paths.push_back(blocks.live.at(p.lParam));
+    return paths;
+  }
+  int Fetches(const std::string& url) const {
+    int n = 0;
+    for (const auto& u : card.fetched) n += u == url;
+    return n;
+  }
+
+  CardSettings settings;
+  FakeCard card;
+  FakeFiles files;
+  FakeWindows windows;
+  FakeBlocks blocks;
+  std::unique_ptr<CCardPoller> poller;
+  std::vector<std::unique_ptr<sc::RegistrationBlock>> registrations;
+};
+
+TEST_F(Poller, FirstPassServesOnlyClientsThatAskForIt) {
+  const ClientWindow quiet = AddClient(11, 0), eager = AddClient(12, 1);
+  AddFile(kDcim, "01021530.JPG", 1);
+  AddFile(kDcim, "01021531.JPG", 5);
+  AddFile(kDcim, "01021532.JPG", 3);
+  ASSERT_TRUE(poller->FirstPass());
+  poller->PollCard();
+  EXPECT_FALSE(poller->FirstPass());
+  EXPECT_TRUE(Delivered(quiet).empty());
+  EXPECT_EQ(Delivered(eager), std::vector<std::string>{"C:\\client\\01021531.JPG"});
+  EXPECT_EQ(files.disk.at("C:\\client\\01021531.JPG"), "bytes of 01021531.JPG");
+  EXPECT_FALSE(files.disk.count("D:\\dl\\01021531.JPG"));  // the download itself is deleted
+
+  // Nothing new: nobody gets anything.
+  poller->PollCard();
+  EXPECT_EQ(Delivered(eager).size(), 1u);
+
+  // A new file reaches both, once.
+  AddFile(kScan, "01021533.JPG", 0);
+  poller->PollCard();
+  poller->PollCard();
+  EXPECT_EQ(Delivered(quiet), std::vector<std::string>{"C:\\client\\01021533.JPG"});
+  EXPECT_EQ(Delivered(eager).size(), 2u);
+  EXPECT_EQ(poller->KnownFiles().Size(), 4u);
+}
+
+TEST_F(Poller, NewestNewFileWinsAndOlderOnesAreNeverDelivered) {
+  const ClientWindow c = AddClient(11, 0);
+  poller->PollCard();  // first pass over an empty card
+  AddFile(kDcim, "01021530.JPG", 9);
+  AddFile(kScan, "01021531.JPG", 4);
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c), std::vector<std::string>{"C:\\client\\01021530.JPG"});
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c).size(), 1u);
+  EXPECT_EQ(Fetches(std::string(kScan) + "01021531.JPG"), 0);
+
+  // Equal times: the earlier folder's file stays.
+  AddFile(kScan, "01021540.JPG", 20);
+  AddFile(kDcim, "01021541.JPG", 20);
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c).back(), "C:\\client\\01021541.JPG");
+}
+
+TEST_F(Poller, LaterTimeIsNewAgainButSizeAloneIsNot) {
+  const ClientWindow c = AddClient(11, 0);
+  AddFile(kDcim, "01021530.JPG", 1);
+  poller->PollCard();
+  card.pages[kDcim].body = Line("01021530.JPG", 99, 1);  // same time, other size
+  poller->PollCard();
+  EXPECT_TRUE(Delivered(c).empty());
+  card.pages[kDcim].body = Line("01021530.JPG", 99, 0);  // older
+  poller->PollCard();
+  EXPECT_TRUE(Delivered(c).empty());
+  card.pages[kDcim].body = Line("01021530.JPG", 99, 2);  // later: new again
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c).size(), 1u);
+  ASSERT_EQ(poller->KnownFiles().Size(), 1u);
+  EXPECT_EQ(poller->KnownFiles().Entries().front().size, 99);
+}
+
+TEST_F(Poller, NotFoundDownloadIsForgottenAndRetried) {
+  const ClientWindow c = AddClient(11, 0);
+  poller->PollCard();
+  AddFile(kDcim, "01021530.JPG", 1);
+  card.pages[std::string(kDcim) + "01021530.JPG"].result = FETCH_NOT_FOUND;
+  poller->PollCard();
+  EXPECT_TRUE(Delivered(c).empty());
+  EXPECT_EQ(poller->KnownFiles().Size(), 0u);
+  EXPECT_FALSE(poller->FirstPass());
+  card.pages[std::string(kDcim) + "01021530.JPG"].result = FETCH_OK;
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c).size(), 1u);
+}
+
+TEST_F(Poller, FolderIndexCountsOnlyTheFoldersTheRootMentions) {
+  settings.folders = {"OTHER", "DCIM", "SCAN"};
+  MakePoller(kDownloads);
+  card.Set(kRoot, "SCAN and DCIM");
+  const ClientWindow dcimOnly = AddClient(11, 1, 0x1), scanOnly = AddClient(12, 1, 0x2 | (1u << 2));
+  AddFile(kDcim, "01021530.JPG", 1);
+  AddFile(kScan, "01021531.JPG", 2);
+  poller->PollCard();
+  EXPECT_EQ(poller->FolderUrls(), (std::vector<std::string>{kDcim, kScan}));
+  EXPECT_EQ(Delivered(dcimOnly), std::vector<std::string>{"C:\\client\\01021530.JPG"});
+  EXPECT_EQ(Delivered(scanOnly), std::vector<std::string>{"C:\\client\\01021531.JPG"});
+
+  // No configured folder on the card: the poll ends after the root, first pass unchanged.
+  MakePoller(kDownloads);
+  card.Set(kRoot, "nothing here");
+  card.fetched.clear();
+  poller->PollCard();
+  EXPECT_EQ(card.fetched, std::vector<std::string>{kRoot});
+  EXPECT_TRUE(poller->FirstPass());
+}
+
+TEST_F(Poller, ListingFailuresResetOrSkip) {
+  AddClient(11, 0);
+  AddFile(kDcim, "01021530.JPG", 1);
+  AddFile(kScan, "01021531.JPG", 2);
+  poller->PollCard();
+  ASSERT_EQ(poller->KnownFiles().Size(), 2u);
+
+  for (FetchResult r : {FETCH_READ_FAILED, FETCH_CONNECT_FAILED, FETCH_NOT_FOUND}) {
+    card.pages[kRoot].result = r;  // root not readable, not reachable or not found: reset
+    poller->PollCard();
+    EXPECT_EQ(poller->KnownFiles().Size(), 0u) << r;
+    EXPECT_TRUE(poller->FirstPass());
+    card.pages[kRoot].result = FETCH_OK;
+    poller->PollCard();
+    EXPECT_EQ(poller->KnownFiles().Size(), 2u);
+  }
+  for (FetchResult r : {FETCH_READ_FAILED, FETCH_CONNECT_FAILED}) {
+    card.pages[kScan].result = r;  // a folder listing fails: reset, no downloads
+    AddFile(kDcim, "01021532.JPG", 30 + r);
+    poller->PollCard();
+    EXPECT_EQ(poller->KnownFiles().Size(), 0u);
+    EXPECT_TRUE(windows.CodesTo(11).size() == 1u) << "only the registration answer";
+    card.pages[kScan].result = FETCH_OK;
+    poller->PollCard();  // first pass: recorded, not delivered to a client with word 0
+  }
+  // A missing folder is skipped; the other folder still counts.
+  card.pages[kScan].result = FETCH_NOT_FOUND;
+  AddFile(kDcim, "01021533.JPG", 50);
+  poller->PollCard();
+  EXPECT_EQ(Delivered(11), std::vector<std::string>{"C:\\client\\01021533.JPG"});
+  EXPECT_FALSE(poller->FirstPass());
+}
+
+TEST_F(Poller, DownloadFailures) {
+  AddClient(11, 0);
+  const ClientWindow later = AddClient(12, 0);
+  poller->PollCard();
+  const std::string url = std::string(kDcim) + "01021530.JPG";
+  AddFile(kDcim, "01021530.JPG", 1);
+
+  // Not readable or not reachable: the pass ends, later clients get nothing, memory is reset.
+  card.pages[url].result = FETCH_READ_FAILED;
+  poller->PollCard();
+  EXPECT_EQ(Fetches(url), 1);
+  EXPECT_TRUE(Delivered(later).empty());
+  EXPECT_TRUE(poller->FirstPass());
+  EXPECT_EQ(poller->KnownFiles().Size(), 0u);
+
+  // Not writable here: that client gets nothing and the file is known from then on.
+  poller->PollCard();  // first pass again, records the file
+  AddFile(kDcim, "01021531.JPG", 2);
+  card.pages[std::string(kDcim) + "01021531.JPG"].result = FETCH_CREATE_FAILED;
+  poller->PollCard();
+  EXPECT_FALSE(poller->FirstPass());
+  poller->PollCard();
+  EXPECT_EQ(Fetches(std::string(kDcim) + "01021531.JPG"), 2);  // once per client, never again
+  EXPECT_TRUE(Delivered(later).empty());
+}
+
+TEST_F(Poller, WithoutDownloadFolderNothingTouchesTheDisk) {
+  MakePoller("");
+  AddClient(11, 1);
+  AddFile(kDcim, "01021530.JPG", 1);
+  files.disk["stray.txt"] = "in the working directory";
+  poller->PollCard();
+  EXPECT_EQ(Fetches(std::string(kDcim) + "01021530.JPG"), 0);
+  EXPECT_TRUE(Delivered(11).empty());
+  poller->CleanUpDownloads();
+  EXPECT_TRUE(files.deleted.empty());
+  EXPECT_TRUE(files.removedFolders.empty());
+  EXPECT_EQ(files.disk.count("stray.txt"), 1u);
+}
+
+TEST_F(Poller, FilesSeenWithoutClientsAreOnlyRecorded) {
+  AddFile(kDcim, "01021530.JPG", 1);
+  poller->PollCard();
+  poller->PollCard();
+  EXPECT_EQ(poller->KnownFiles().Size(), 1u);
+  const ClientWindow c = AddClient(11, 1);  // joins after the first pass
+  poller->PollCard();
+  EXPECT_TRUE(Delivered(c).empty());
+}
+
+}  // namespace
+}  // namespace zt::sdwifi
