@@ -1,0 +1,82 @@
+// CAppSettings: the application's settings and captions. It picks the language file and the
+// dialog font, sets up the folders the program works in, reads every caption, and keeps the
+// seven user settings: save folder and auto-save in "Settings.ini" of the per-user settings
+// folder, the image geometry under HKEY_LOCAL_MACHINE "Software\Corvane\Zentab Lumbrel".
+// The frame owns the one instance; dialogs get a pointer to it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace zt::shell {
+
+// Shows a settings failure to the user: the caption text and the message-box style.
+using SettingsMessageSink = std::function<void(const char* text, UINT style)>;
+
+// Style of the box LoadAllSettings shows: MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST.
+inline constexpr UINT kForegroundBoxStyle = 0x52000;
+
+class CAppSettings {
+ public:
+  // Beside the running program; failures go to message boxes titled with the program's name.
+  CAppSettings();
+  // programFolder (ending in a separator) stands for the running program's folder when given;
+  // failures go to sink.
+  CAppSettings(SettingsMessageSink sink, const char* programFolder);
+  CAppSettings(const CAppSettings&) = delete;
+  CAppSettings& operator=(const CAppSettings&) = delete;
+
+  // Reads key of section from the language file into buffer and undoes its escapes. Returns the
+  // number of characters read (from the file or the default text); on 0 the whole buffer is
+  // zeroed. Never writes past size bytes.
+  DWORD LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer, DWORD size) const;
+
+  // Save folder (at most 259 characters) and auto-save from Settings.ini; defaults when missing.
+  void ReadIniSettings(std::string& saveFolder, int& autoSave) const;
+  // The geometry from the registry (the key is created when missing); false when the key cannot
+  // be opened, the outputs are then the defaults. A value that cannot be read gives its default.
+  bool ReadRegistrySettings(int& saveImageSize, int& widthZoom, int& heightZoom, int& xCoordinate,
+                            int& yCoordinate) const;
+
+  // Both reads; on false (registry key not accessible) the failure message is shown and the
+  // outputs hold what could be read and the defaults.
+  bool LoadAllSettings(std::string& saveFolder, int& autoSave, int& saveImageSize, int& widthZoom, int& heightZoom,
+                       int& xCoordinate, int& yCoordinate) const;
+  // Writes all seven values and both version stamps; true only when every write succeeded,
+  // otherwise the failure message is shown (what was written stays written).
+  bool SaveAllSettings(const char* saveFolder, int autoSave, int saveImageSize, int widthZoom, int heightZoom,
+                       int xCoordinate, int yCoordinate) const;
+
+  // True when the values differ from what is stored now.
+  bool FolderSettingsChanged(const char* saveFolder, int autoSave) const;
+  bool ImageSettingsChanged(int saveImageSize, int widthZoom, int heightZoom, int xCoordinate,
+                            int yCoordinate) const;
+
+  const LOGFONTA& DialogFont() const { return m_logFont; }
+  const char* AppName() const { return m_szAppName; }
+  const char* ProgramFolder() const { return m_szProgramFolder; }  // ends in a separator, or ""
+  const char* CaptionFilePath() const { return m_szCaptionFile; }
+  const char* SettingsFilePath() const { return m_szSettingsFile; }
+  const char* SdDownloadFolder() const { return m_szSdDownloadFolder; }  // ends in a backslash, or ""
+  const char* DefaultSaveFolder() const { return m_szDefaultSaveFolder; }
+
+ private:
+  void Initialise(const char* programFolder);
+  void PickCaptionFile();
+  void BuildDialogFont();
+  void SetUpFolders();
+  void ShowFailure(UINT style) const;
+
+  SettingsMessageSink m_sink;
+  LOGFONTA m_logFont{};
+  char m_szAppName[64] = {};
+  char m_szProgramFolder[MAX_PATH] = {};
+  char m_szCaptionFile[MAX_PATH] = {};
+  char m_szSettingsFile[MAX_PATH] = {};
+  char m_szSdDownloadFolder[MAX_PATH] = {};
+  char m_szDefaultSaveFolder[MAX_PATH] = {};
+};
+
+}  // namespace zt::shell

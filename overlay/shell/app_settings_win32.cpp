@@ -1,0 +1,342 @@
+#include "overlay/shell/app_settings.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/mbcs_path.h"
+#include "overlay/shell/caption_file_choice.h"
+#include "overlay/shell/caption_keys.h"
+#include "overlay/shell/caption_unescape.h"
+#include "overlay/shell/dialog_font.h"
+#include "overlay/shell/settings_values.h"
+
+namespace zt::shell {
+
+namespace {
+
+constexpr char kRegistryKey[] = "Software\\Corvane\\Zentab Lumbrel";
+constexpr char kIniSection[] = "Settings";
+constexpr char kEnglishFile[] = "Lang\\English.ini";
+constexpr char kLangFolder[] = "Lang";
+constexpr DWORD kModulePathChars = 256;
+
+constexpr int kCsidlLocalAppData = 0x1C;
+constexpr int kCsidlMyPictures = 0x27;
+constexpr DWORD kShgfpTypeCurrent = 0;
+using SHGetFolderPathAFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+
+class LoadedLibrary {
+ public:
+  explicit LoadedLibrary(const char* name) : m_h(LoadLibraryA(name)) {}
+  ~LoadedLibrary() {
+    if (m_h) FreeLibrary(m_h);
+  }
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+  HMODULE Get() const { return m_h; }
+
+ private:
+  HMODULE m_h;
+};
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (m_h) RegCloseKey(m_h);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  HKEY* Out() { return &m_h; }
+  HKEY Get() const { return m_h; }
+
+ private:
+  HKEY m_h = nullptr;
+};
+
+// Opens the settings key with the rights both reading and saving need, creating it when missing.
+bool OpenSettingsKey(RegistryKey& key) {
+  DWORD disposition = 0;
+  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Out(), &disposition) == ERROR_SUCCESS;
+}
+
+// A value of any type read by its first four bytes; the default when it cannot be read.
+int QueryFirstFourBytes(HKEY key, const char* name, int defaultValue) {
+  unsigned char small[4] = {};
+  DWORD type = 0;
+  DWORD size = sizeof small;
+  const LONG result = RegQueryValueExA(key, name, nullptr, &type, small, &size);
+  if (result == ERROR_SUCCESS) return static_cast<int>(FirstFourBytes(small, size));
+  // A longer value: the buffer's content is undefined after ERROR_MORE_DATA, so read it whole.
+  constexpr DWORD kLargestValue = 1u << 20;
+  if (result != ERROR_MORE_DATA || size == 0 || size > kLargestValue) return defaultValue;
+  std::vector<unsigned char> whole(size);
+  DWORD wholeSize = size;
+  if (RegQueryValueExA(key, name, nullptr, &type, whole.data(), &wholeSize) != ERROR_SUCCESS) return defaultValue;
+  return static_cast<int>(FirstFourBytes(whole.data(), wholeSize));
+}
+
+bool SetDword(HKEY key, const char* name, int value) {
+  const DWORD data = static_cast<DWORD>(value);
+  return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+         ERROR_SUCCESS;
+}
+
+// Copies text into a MAX_PATH buffer; refuses (leaves it empty) rather than cutting a path.
+bool CopyPath(char (&buffer)[MAX_PATH], const std::string& text) {
+  if (text.size() >= MAX_PATH) {
+    buffer[0] = '\0';
+    return false;
+  }
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return true;
+}
+
+// Creates the folder when it is not one yet; true when it is a folder afterwards.
+bool EnsureDirectory(const std::string& path) {
+  if (path.size() >= MAX_PATH) return false;
+  if (!PathIsDirectoryA(path.c_str())) CreateDirectoryA(path.c_str(), nullptr);
+  return PathIsDirectoryA(path.c_str()) != FALSE;
+}
+
+// The plain files of a folder, in the order the file system lists them.
+std::vector<std::string> ListFiles(const std::string& folder) {
+  std::vector<std::string> files;
+  WIN32_FIND_DATAA data;
+  const std::string pattern = folder + "\\*.*";
+  if (pattern.size() >= MAX_PATH) return files;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return files;
+}
+
+// The program's name without folder and extension: the title of its message boxes.
+std::string ProgramTitle() {
+  char path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return "ZTLumbrel";
+  std::string name = FileNameOf(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+void ShowMessageBox(const char* text, UINT style) { MessageBoxA(nullptr, text, ProgramTitle().c_str(), style); }
+
+}  // namespace
+
+CAppSettings::CAppSettings() : m_sink(ShowMessageBox) { Initialise(nullptr); }
+
+CAppSettings::CAppSettings(SettingsMessageSink sink, const char* programFolder) : m_sink(std::move(sink)) {
+  Initialise(programFolder);
+}
+
+void CAppSettings::Initialise(const char* programFolder) {
+  if (programFolder) {
+    CopyPath(m_szProgramFolder, programFolder);
+  } else {
+    char module[kModulePathChars + 1] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, module, kModulePathChars);
+    // A path that did not fit would name some other folder; then no language file is used.
+    if (n > 0 && n < kModulePathChars) CopyPath(m_szProgramFolder, FolderOf(module));
+  }
+  PickCaptionFile();
+  BuildDialogFont();
+  SetUpFolders();
+  LoadCaption(kSectionMessage, caption::kAppName, "", m_szAppName, sizeof m_szAppName);
+}
+
+void CAppSettings::PickCaptionFile() {
+  if (!*m_szProgramFolder) return;
+  const std::string folder = m_szProgramFolder;
+  if (!CopyPath(m_szCaptionFile, folder + kEnglishFile)) return;
+  // Without English.ini there is no search at all: every caption gives its default.
+  if (!PathFileExistsA(m_szCaptionFile) || PathIsDirectoryA(m_szCaptionFile)) return;
+
+  const std::string langFolder = folder + kLangFolder;
+  const std::vector<std::string> files = ListFiles(langFolder);
+  const auto read = [&](const std::string& file, const char* key) -> long {
+    const std::string path = langFolder + "\\" + file;
+    if (path.size() >= MAX_PATH) return 0;
+    return static_cast<int>(GetPrivateProfileIntA(kSectionLanguageInfo, key, 0, path.c_str()));
+  };
+  const int chosen = ChooseCaptionFile(files, GetUserDefaultLangID(), read);
+  if (chosen >= 0) {
+    char path[MAX_PATH];
+    if (CopyPath(path, langFolder + "\\" + files[chosen])) std::memcpy(m_szCaptionFile, path, sizeof path);
+  }
+}
+
+void CAppSettings::BuildDialogFont() {
+  char face[kMaxFontFaceChars + 1];
+  std::strcpy(face, kDefaultFontFace);
+  long charSize = kDefaultCharSize;
+  long charSet = kDefaultCharSet;
+  if (*m_szCaptionFile) {
+    GetPrivateProfileStringA(kSectionLanguageInfo, "Font", kDefaultFontFace, face, sizeof face, m_szCaptionFile);
+    charSize = static_cast<int>(GetPrivateProfileIntA(kSectionLanguageInfo, "CharSize", kDefaultCharSize,
+                                                      m_szCaptionFile));
+    charSet = static_cast<int>(GetPrivateProfileIntA(kSectionLanguageInfo, "CharSet", kDefaultCharSet,
+                                                     m_szCaptionFile));
+  }
+  const DialogFontSpec spec = MakeDialogFont(face, charSize, charSet);
+  m_logFont = LOGFONTA{};
+  m_logFont.lfHeight = spec.height;
+  m_logFont.lfWeight = spec.weight;
+  m_logFont.lfCharSet = spec.charSet;
+  m_logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  m_logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  m_logFont.lfQuality = DEFAULT_QUALITY;
+  m_logFont.lfPitchAndFamily = spec.pitchAndFamily;
+  std::memcpy(m_logFont.lfFaceName, spec.faceName, sizeof spec.faceName);
+}
+
+void CAppSettings::SetUpFolders() {
+  const LoadedLibrary shfolder("shfolder.dll");
+  if (!shfolder.Get()) return;
+  const auto proc = GetProcAddress(shfolder.Get(), "SHGetFolderPathA");
+  if (!proc) return;
+  const auto getFolderPath = reinterpret_cast<SHGetFolderPathAFn>(reinterpret_cast<void (*)()>(proc));
+
+  char path[MAX_PATH] = {};
+  const bool localAppDataFound = getFolderPath(nullptr, kCsidlLocalAppData, nullptr, kShgfpTypeCurrent, path) == S_OK;
+  if (localAppDataFound) {
+    std::string folder = path;
+    folder += "\\Corvane";
+    EnsureDirectory(folder);
+    folder += "\\Zentab Lumbrel";
+    if (!EnsureDirectory(folder)) ShowFailure(MB_OK);
+    CopyPath(m_szSettingsFile, folder + "\\Settings.ini");
+    const std::string sdFolder = folder + "\\ZTLB_SDWiFi\\";
+    if (!EnsureDirectory(sdFolder) || !CopyPath(m_szSdDownloadFolder, sdFolder)) ShowFailure(MB_OK);
+  }
+  path[0] = '\0';
+  const bool picturesFound = getFolderPath(nullptr, kCsidlMyPictures, nullptr, kShgfpTypeCurrent, path) == S_OK;
+  if (picturesFound) CopyPath(m_szDefaultSaveFolder, path);
+  if (!picturesFound || !localAppDataFound) ShowFailure(MB_OK);
+}
+
+void CAppSettings::ShowFailure(UINT style) const {
+  char text[256];
+  LoadCaption(kSectionMessage, caption::kMesFailedToAccessSetting, "", text, sizeof text);
+  if (m_sink) m_sink(text, style);
+}
+
+DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer, DWORD size) const {
+  if (!buffer || size == 0) return 0;
+  DWORD n = 0;
+  if (!defaultText) defaultText = "";
+  if (section && key && *m_szCaptionFile) {
+    n = GetPrivateProfileStringA(section, key, defaultText, buffer, size, m_szCaptionFile);
+  } else if (section && key) {
+    // No caption file at all: the default, cut to the buffer like the profile API does.
+    n = static_cast<DWORD>(std::strlen(defaultText));
+    if (n >= size) n = size - 1;
+    std::memcpy(buffer, defaultText, n);
+  }
+  if (n == 0) {
+    std::memset(buffer, 0, size);
+    return 0;
+  }
+  if (n >= size) n = size - 1;
+  UnescapeCaption(buffer, n, buffer, size);
+  return n;
+}
+
+void CAppSettings::ReadIniSettings(std::string& saveFolder, int& autoSave) const {
+  saveFolder = m_szDefaultSaveFolder;
+  autoSave = kDefaultAutoSave;
+  if (!*m_szSettingsFile) return;
+  char folder[MAX_PATH] = {};
+  GetPrivateProfileStringA(kIniSection, "SaveFolderPath", m_szDefaultSaveFolder, folder, sizeof folder,
+                           m_szSettingsFile);
+  saveFolder = folder;
+  autoSave = static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", kDefaultAutoSave, m_szSettingsFile));
+}
+
+bool CAppSettings::ReadRegistrySettings(int& saveImageSize, int& widthZoom, int& heightZoom, int& xCoordinate,
+                                        int& yCoordinate) const {
+  saveImageSize = kDefaultSaveImageSize;
+  widthZoom = kDefaultWidthZoom;
+  heightZoom = kDefaultHeightZoom;
+  xCoordinate = kDefaultXCoordinate;
+  yCoordinate = kDefaultYCoordinate;
+  RegistryKey key;
+  if (!OpenSettingsKey(key)) return false;
+  saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
+  widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", kDefaultWidthZoom);
+  heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", kDefaultHeightZoom);
+  xCoordinate = QueryFirstFourBytes(key.Get(), "XCoordinate", kDefaultXCoordinate);
+  yCoordinate = QueryFirstFourBytes(key.Get(), "YCoordinate", kDefaultYCoordinate);
+  return true;
+}
+
+bool CAppSettings::LoadAllSettings(std::string& saveFolder, int& autoSave, int& saveImageSize, int& widthZoom,
+                                   int& heightZoom, int& xCoordinate, int& yCoordinate) const {
+  ReadIniSettings(saveFolder, autoSave);
+  const bool ok = ReadRegistrySettings(saveImageSize, widthZoom, heightZoom, xCoordinate, yCoordinate);
+  if (!ok) ShowFailure(kForegroundBoxStyle);
+  return ok;
+}
+
+bool CAppSettings::SaveAllSettings(const char* saveFolder, int autoSave, int saveImageSize, int widthZoom,
+                                   int heightZoom, int xCoordinate, int yCoordinate) const {
+  char version[256];
+  LoadCaption(kSectionMessage, caption::kMesVersionNum, "", version, sizeof version);
+
+  bool ok = false;
+  if (*m_szSettingsFile) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%d", autoSave);
+    // A null value would delete the key, so a missing folder is written as an empty one.
+    const bool folderWritten =
+        WritePrivateProfileStringA(kIniSection, "SaveFolderPath", saveFolder ? saveFolder : "", m_szSettingsFile);
+    const bool autoSaveWritten = WritePrivateProfileStringA(kIniSection, "AutoSave", number, m_szSettingsFile);
+    const bool versionWritten = WritePrivateProfileStringA(kIniSection, "SoftVersion", version, m_szSettingsFile);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_szSettingsFile);
+    ok = folderWritten && autoSaveWritten && versionWritten;
+  }
+
+  RegistryKey key;
+  if (OpenSettingsKey(key)) {
+    bool written = SetDword(key.Get(), "SaveImageSize", saveImageSize);
+    written = SetDword(key.Get(), "WidthZoom", widthZoom) && written;
+    written = SetDword(key.Get(), "HeightZoom", heightZoom) && written;
+    written = SetDword(key.Get(), "XCoordinate", xCoordinate) && written;
+    written = SetDword(key.Get(), "YCoordinate", yCoordinate) && written;
+    RegSetValueExA(key.Get(), "SoftwareVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>(std::strlen(version) + 1));
+    ok = ok && written;
+  } else {
+    ok = false;
+  }
+  if (!ok) ShowFailure(MB_OK);
+  return ok;
+}
+
+bool CAppSettings::FolderSettingsChanged(const char* saveFolder, int autoSave) const {
+  std::string storedFolder;
+  int storedAutoSave = 0;
+  ReadIniSettings(storedFolder, storedAutoSave);
+  return FolderSettingsDiffer(saveFolder, autoSave, storedFolder.c_str(), storedAutoSave);
+}
+
+bool CAppSettings::ImageSettingsChanged(int saveImageSize, int widthZoom, int heightZoom, int xCoordinate,
+                                        int yCoordinate) const {
+  ImageSettings stored;
+  ReadRegistrySettings(stored.saveImageSize, stored.widthZoom, stored.heightZoom, stored.xCoordinate,
+                       stored.yCoordinate);
+  return ImageSettingsDiffer({saveImageSize, widthZoom, heightZoom, xCoordinate, yCoordinate}, stored);
+}
+
+}  // namespace zt::shell

@@ -1,0 +1,109 @@
+// Every caption the application reads, with the sections of the language files and the size
+// of the buffer each text is read into. The language-file tests check each shipped file against
+// this table, so a key used anywhere in the program belongs here.
+#pragma once
+
+namespace zt::shell {
+
+// Sections of a language file.
+inline constexpr char kSectionMessage[] = "Message";
+inline constexpr char kSectionPath[] = "Path";
+inline constexpr char kSectionLanguageInfo[] = "Language_Info";
+
+namespace caption {
+
+inline constexpr char kAppName[] = "ID_CAP_APPNAME";
+// Tray menu.
+inline constexpr char kSettings[] = "ID_CAP_SETTINGS";
+inline constexpr char kHelp[] = "ID_CAP_HELP";
+inline constexpr char kAbout[] = "ID_CAP_ABOUT";
+inline constexpr char kExit[] = "ID_CAP_EXIT";
+// Settings dialog.
+inline constexpr char kSaveFolder[] = "ID_CAP_SAVEFOLDER";
+inline constexpr char kSelectFolder[] = "ID_CAP_SELECTFOLDER";
+inline constexpr char kSaveFile[] = "ID_CAP_SAVEFILE";
+inline constexpr char kAutoSave[] = "ID_CAP_AUTOSAVE";
+inline constexpr char kSelectSize[] = "ID_CAP_SELECTSIZE";
+inline constexpr char kSizeIsPc[] = "ID_CAP_SIZEISPC";
+inline constexpr char kSizeIsBoard[] = "ID_CAP_SIZEISBOARD";
+inline constexpr char kMagnification[] = "ID_CAP_MAGNIFICATION";
+inline constexpr char kWidth[] = "ID_CAP_WIDTH";
+inline constexpr char kHeight[] = "ID_CAP_HEIGHT";
+inline constexpr char kPosition[] = "ID_CAP_POSITION";
+inline constexpr char kHorizontalMove[] = "ID_CAP_HORIZONTALMOVE";
+inline constexpr char kVerticalMove[] = "ID_CAP_VERTICALMOVE";
+inline constexpr char kDefault[] = "ID_CAP_DEFAULT";
+inline constexpr char kCancel[] = "ID_CAP_CANCEL";
+inline constexpr char kOk[] = "ID_CAP_OK";
+// Calibration dialog; the text's key really ends with a blank.
+inline constexpr char kClose[] = "ID_CAP_CLOSE";
+inline constexpr char kCaptionCalib[] = "ID_CAP_CAPTION_CALIB";
+inline constexpr char kMesCalib[] = "ID_CAP_MES_CALIB ";
+// About dialog; the version line is also the version stamp of saved settings.
+inline constexpr char kMesVersion[] = "ID_CAP_MES_VERSION";
+inline constexpr char kMesVersionNum[] = "ID_CAP_MES_VERSION_NUM";
+inline constexpr char kMesCopyright[] = "ID_CAP_MES_COPYRIGHT";
+// Messages.
+inline constexpr char kMesFailedToAccessSetting[] = "ID_CAP_MES_FAILEDTOACCESS_SETTING";
+inline constexpr char kMesLoadFailImage[] = "ID_CAP_MES_LOADFAIL_IMAGE";
+inline constexpr char kMesNotSavedOk[] = "ID_CAP_MES_NOTSAVED_OK";
+inline constexpr char kMesNotSavedCancel[] = "ID_CAP_MES_NOTSAVED_CANCEL";
+inline constexpr char kMesImageNotSaved[] = "ID_CAP_MES_IMAGE_NOTSAVED";
+inline constexpr char kMesPositionNotSaved[] = "ID_CAP_MES_POSITION_NOTSAVED";
+inline constexpr char kMesSaveInfoNotSaved[] = "ID_CAP_MES_SAVEINFO_NOTSAVED";
+inline constexpr char kMesMultiScan[] = "ID_CAP_MES_MULTISCAN";
+inline constexpr char kMesFailedToSave[] = "ID_CAP_MES_FAILEDTOSAVE";
+// Section "Path": the help page, relative to the program folder.
+inline constexpr char kPathHelp[] = "ID_CAP_PATH_HELP";
+
+}  // namespace caption
+
+inline constexpr char kDefaultHelpPath[] = "Help\\\\ZTLB_help.htm";  // unescapes to one backslash
+
+struct CaptionUse {
+  const char* section;
+  const char* key;
+  unsigned bufferSize;  // the smallest buffer the text is read into anywhere
+};
+
+inline constexpr CaptionUse kCaptionUses[] = {
+    {kSectionMessage, caption::kAppName, 64},
+    {kSectionMessage, caption::kSettings, 64},
+    {kSectionMessage, caption::kHelp, 64},
+    {kSectionMessage, caption::kAbout, 64},
+    {kSectionMessage, caption::kExit, 64},
+    {kSectionMessage, caption::kSaveFolder, 256},
+    {kSectionMessage, caption::kSelectFolder, 256},
+    {kSectionMessage, caption::kSaveFile, 256},
+    {kSectionMessage, caption::kAutoSave, 256},
+    {kSectionMessage, caption::kSelectSize, 256},
+    {kSectionMessage, caption::kSizeIsPc, 256},
+    {kSectionMessage, caption::kSizeIsBoard, 256},
+    {kSectionMessage, caption::kMagnification, 256},
+    {kSectionMessage, caption::kWidth, 256},
+    {kSectionMessage, caption::kHeight, 256},
+    {kSectionMessage, caption::kPosition, 256},
+    {kSectionMessage, caption::kHorizontalMove, 256},
+    {kSectionMessage, caption::kVerticalMove, 256},
+    {kSectionMessage, caption::kDefault, 256},
+    {kSectionMessage, caption::kCancel, 256},
+    {kSectionMessage, caption::kOk, 64},
+    {kSectionMessage, caption::kClose, 64},
+    {kSectionMessage, caption::kCaptionCalib, 64},
+    {kSectionMessage, caption::kMesCalib, 1024},
+    {kSectionMessage, caption::kMesVersion, 64},
+    {kSectionMessage, caption::kMesVersionNum, 256},
+    {kSectionMessage, caption::kMesCopyright, 256},
+    {kSectionMessage, caption::kMesFailedToAccessSetting, 256},
+    {kSectionMessage, caption::kMesLoadFailImage, 256},
+    {kSectionMessage, caption::kMesNotSavedOk, 256},
+    {kSectionMessage, caption::kMesNotSavedCancel, 256},
+    {kSectionMessage, caption::kMesImageNotSaved, 256},
+    {kSectionMessage, caption::kMesPositionNotSaved, 256},
+    {kSectionMessage, caption::kMesSaveInfoNotSaved, 256},
+    {kSectionMessage, caption::kMesMultiScan, 1024},
+    {kSectionMessage, caption::kMesFailedToSave, 1024},
+    {kSectionPath, caption::kPathHelp, 256},
+};
+
+}  // namespace zt::shell

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "overlay/shell/dialog_font.h"
+#include "overlay/shell/settings_values.h"
+
+namespace zt::shell {
+namespace {
+
+TEST(DialogFont, NumbersKeepTheirLowByteAndTheFaceAtMostThirtyCharacters) {
+  const DialogFontSpec font = MakeDialogFont("Tahoma", 300, 0x180);
+  EXPECT_EQ(font.height, 44);
+  EXPECT_EQ(font.charSet, 0x80);
+  EXPECT_STREQ(font.faceName, "Tahoma");
+  EXPECT_EQ(font.pitchAndFamily, 0x20);
+  EXPECT_EQ(font.weight, 400);
+  EXPECT_EQ(MakeDialogFont("x", -1, 1).height, 255);
+  EXPECT_STREQ(MakeDialogFont("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", 90, 1).faceName,
+               "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
+  EXPECT_STREQ(MakeDialogFont(nullptr, 90, 1).faceName, "Arial");
+}
+
+TEST(SettingsChanges, EveryValueCountsAndTheFolderComparesCaseSensitively) {
+  EXPECT_FALSE(FolderSettingsDiffer("C:\\Scans", 1, "C:\\Scans", 1));
+  EXPECT_TRUE(FolderSettingsDiffer("C:\\scans", 1, "C:\\Scans", 1));
+  EXPECT_TRUE(FolderSettingsDiffer("C:\\Scans", 0, "C:\\Scans", 1));
+  EXPECT_FALSE(FolderSettingsDiffer(nullptr, 1, "", 1));
+  const ImageSettings stored;
+  EXPECT_FALSE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 100, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{1, 100, 100, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 101, 100, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 99, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 100, -1, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 100, 0, 5}));
+}
+
+TEST(SettingsChanges, AValueOfAnyTypeReadsAsItsFirstFourBytes) {
+  const unsigned char text[] = {'7', '5', 0};
+  EXPECT_EQ(FirstFourBytes(text, sizeof text), 0x3537u);
+  const unsigned char longer[] = {0xFE, 0xFF, 0xFF, 0xFF, 0x12, 0x34};
+  EXPECT_EQ(static_cast<int>(FirstFourBytes(longer, sizeof longer)), -2);
+  EXPECT_EQ(FirstFourBytes(longer, 0), 0u);
+}
+
+}  // namespace
+}  // namespace zt::shell
