@@ -2,15 +2,16 @@
 # Runs a Windows program under Wine for the tests, in the private prefix $WINEPREFIX
 # (created on first use), and passes its exit code through.
 #   wine-run.sh [--gui|--plain] [--timeout SECONDS] PROGRAM.exe [ARGS...]
-# --gui runs it on a virtual 1920x1080 X screen; --plain without X (Wine's null display).
-# The prefix's wineserver is ended after each program so that the next one starts clean.
+# Every program runs on its own virtual 1920x1080 X screen: Wine creates no window at all (hidden
+# ones included) without a display driver. --gui and --plain only document the test's intent.
+# The prefix's wineserver is ended after each program so that the next one, on another X screen,
+# starts clean.
 set -uo pipefail
 
-mode=plain timeout=120
+timeout=120
 while [ $# -gt 0 ]; do
   case "$1" in
-    --gui) mode=gui; shift ;;
-    --plain) mode=plain; shift ;;
+    --gui|--plain) shift ;;
     --timeout) timeout=$2; shift 2 ;;
     *) break ;;
   esac
@@ -35,15 +36,11 @@ if [ ! -f "$WINEPREFIX/.zt-ready" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
-run() { timeout --kill-after=10 "$timeout" wine "$@"; }
-if [ "$mode" = gui ]; then
-  command -v xvfb-run >/dev/null || { echo "wine-run: xvfb-run is not installed" >&2; exit 2; }
-  xvfb-run -a -s "-screen 0 1920x1080x24" bash -c "$(declare -f run); timeout=$timeout; run \"\$@\"; rc=\$?; wineserver -k 2>/dev/null; exit \$rc" _ "$@"
-  rc=$?
-else
-  DISPLAY= run "$@"
-  rc=$?
+command -v xvfb-run >/dev/null || { echo "wine-run: xvfb-run is not installed" >&2; exit 2; }
+xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+  timeout --kill-after=10 "$0" wine "$@"; rc=$?
   wineserver -k 2>/dev/null
-fi
+  exit $rc' "$timeout" "$@"
+rc=$?
 [ $rc -eq 124 ] && echo "wine-run: $1 timed out after ${timeout}s" >&2
 exit $rc
