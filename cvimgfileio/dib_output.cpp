@@ -1,0 +1,117 @@
+#include "cvimgfileio/dib_output.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "common/dib.h"
+#include "cvimgfileio/errors.h"
+#include "cvimgfileio/limits.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace zt::img {
+
+namespace {
+
+void* AllocBlock(std::size_t bytes) {
+#ifdef _WIN32
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!h) return nullptr;
+  void* p = GlobalLock(h);
+  if (!p) GlobalFree(h);
+  return p;
+#else
+  return std::malloc(bytes);
+#endif
+}
+
+BitmapInfoHeader* Header(void* block) { return static_cast<BitmapInfoHeader*>(block); }
+
+}  // namespace
+
+void FreeDibBlock(void* block) {
+  if (!block) return;
+#ifdef _WIN32
+  HGLOBAL h = GlobalHandle(block);
+  GlobalUnlock(h);
+  GlobalFree(h);
+#else
+  std::free(block);
+#endif
+}
+
+DibOutput::~DibOutput() { Free(); }
+
+void DibOutput::Free() {
+  FreeDibBlock(block_);
+  block_ = nullptr;
+  pixels_ = nullptr;
+}
+
+int DibOutput::TryCreate(std::uint32_t width, std::uint32_t height, int bits) {
+  Free();
+  if (width == 0 || height == 0) return IMGFILE_ERR_CORRUPT;
+  if (width > kMaxSide || height > kMaxSide || std::uint64_t{width} * height > kMaxPixels)
+    return IMGFILE_ERR_TOO_LARGE;
+  const std::uint64_t row = DibRowBytes(width, bits);
+  const std::uint32_t colours = bits == 1 ? 2 : 0;
+  const std::uint64_t total = kBitmapInfoHeaderSize + colours * 4ull + row * height;
+  if (total > SIZE_MAX) return IMGFILE_ERR_TOO_LARGE;
+  block_ = AllocBlock(static_cast<std::size_t>(total));
+  if (!block_) return IMGFILE_ERR_NO_MEMORY;
+  BitmapInfoHeader* h = Header(block_);
+  std::memset(h, 0, kBitmapInfoHeaderSize + colours * 4);
+  h->biSize = kBitmapInfoHeaderSize;
+  h->biWidth = static_cast<std::int32_t>(width);
+  h->biHeight = static_cast<std::int32_t>(height);
+  h->biPlanes = 1;
+  h->biBitCount = static_cast<std::uint16_t>(bits);
+  h->biCompression = kBiRgb;
+  h->biSizeImage = static_cast<std::uint32_t>(row * height);
+  h->biClrUsed = colours;
+  h->biClrImportant = colours;
+  pixels_ = static_cast<std::uint8_t*>(block_) + kBitmapInfoHeaderSize + colours * 4;
+  rowBytes_ = static_cast<std::size_t>(row);
+  width_ = width;
+  height_ = height;
+  bits_ = bits;
+  // Padding bytes are part of the block the caller sees; keep them defined.
+  std::memset(pixels_, 0, static_cast<std::size_t>(row * height));
+  if (bits == 1) SetPalette(1, {255, 255, 255});
+  return IMGFILE_OK;
+}
+
+void DibOutput::Create(std::uint32_t width, std::uint32_t height, int bits) {
+  const int rc = TryCreate(width, height, bits);
+  if (rc != IMGFILE_OK) Fail(rc);
+}
+
+void DibOutput::SetPalette(int index, Rgb c) {
+  std::uint8_t* e = static_cast<std::uint8_t*>(block_) + kBitmapInfoHeaderSize + index * 4;
+  e[0] = c.b;
+  e[1] = c.g;
+  e[2] = c.r;
+  e[3] = 0;
+}
+
+Rgb DibOutput::Palette(int index) const {
+  const std::uint8_t* e = static_cast<const std::uint8_t*>(block_) + kBitmapInfoHeaderSize + index * 4;
+  return {e[2], e[1], e[0]};
+}
+
+void DibOutput::SetResolution(unsigned dpiX, unsigned dpiY) {
+  Header(block_)->biXPelsPerMeter = static_cast<std::int32_t>(dpiX * 10000u / 254u);
+  Header(block_)->biYPelsPerMeter = static_cast<std::int32_t>(dpiY * 10000u / 254u);
+}
+
+void* DibOutput::Release() {
+  void* p = block_;
+  block_ = nullptr;
+  pixels_ = nullptr;
+  return p;
+}
+
+}  // namespace zt::img
