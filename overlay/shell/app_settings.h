@@ -20,7 +20,7 @@ inline constexpr UINT kForegroundBoxStyle = 0x52000;
 
 class CAppSettings {
  public:
-  // Beside the running program; failures go to message boxes titled with the program's name.
+  // Beside the running program; failures go to message boxes titled "Zentab Lumbrel".
   CAppSettings();
   // programFolder (ending in a separator) stands for the running program's folder when given;
   // failures go to sink.
@@ -42,8 +42,8 @@ class CAppSettings {
 
   // Both reads; on false (registry key not accessible) the failure message is shown and the
   // outputs hold what could be read and the defaults.
-  bool LoadAllSettings(std::string& saveFolder, int& autoSave, int& saveImageSize, int& widthZoom, int& heightZoom,
-                       int& xCoordinate, int& yCoordinate) const;
+  bool LoadAllSettings(std::string& saveFolder, int& autoSave, int& saveImageSize, int& widthZoom,
+                       int& heightZoom, int& xCoordinate, int& yCoordinate) const;
   // Writes all seven values and both version stamps; true only when every write succeeded,
   // otherwise the failure message is shown (what was written stays written).
   bool SaveAllSettings(const char* saveFolder, int autoSave, int saveImageSize, int widthZoom, int heightZoom,

@@ -78,7 +78,8 @@ int QueryFirstFourBytes(HKEY key, const char* name, int defaultValue) {
   if (result != ERROR_MORE_DATA || size == 0 || size > kLargestValue) return defaultValue;
   std::vector<unsigned char> whole(size);
   DWORD wholeSize = size;
-  if (RegQueryValueExA(key, name, nullptr, &type, whole.data(), &wholeSize) != ERROR_SUCCESS) return defaultValue;
+  if (RegQueryValueExA(key, name, nullptr, &type, whole.data(), &wholeSize) != ERROR_SUCCESS)
+    return defaultValue;
   return static_cast<int>(FirstFourBytes(whole.data(), wholeSize));
 }
 
@@ -120,18 +121,10 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   return files;
 }
 
-// The program's name without folder and extension: the title of its message boxes.
-std::string ProgramTitle() {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return "ZTLumbrel";
-  std::string name = FileNameOf(path);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.erase(dot);
-  return name;
-}
+// The application title: the caption of the settings failure boxes.
+constexpr char kApplicationTitle[] = "Zentab Lumbrel";
 
-void ShowMessageBox(const char* text, UINT style) { MessageBoxA(nullptr, text, ProgramTitle().c_str(), style); }
+void ShowMessageBox(const char* text, UINT style) { MessageBoxA(nullptr, text, kApplicationTitle, style); }
 
 }  // namespace
 
@@ -183,11 +176,12 @@ void CAppSettings::BuildDialogFont() {
   long charSize = kDefaultCharSize;
   long charSet = kDefaultCharSet;
   if (*m_szCaptionFile) {
-    GetPrivateProfileStringA(kSectionLanguageInfo, "Font", kDefaultFontFace, face, sizeof face, m_szCaptionFile);
-    charSize = static_cast<int>(GetPrivateProfileIntA(kSectionLanguageInfo, "CharSize", kDefaultCharSize,
-                                                      m_szCaptionFile));
-    charSet = static_cast<int>(GetPrivateProfileIntA(kSectionLanguageInfo, "CharSet", kDefaultCharSet,
-                                                     m_szCaptionFile));
+    GetPrivateProfileStringA(kSectionLanguageInfo, "Font", kDefaultFontFace, face, sizeof face,
+                             m_szCaptionFile);
+    charSize = static_cast<int>(
+        GetPrivateProfileIntA(kSectionLanguageInfo, "CharSize", kDefaultCharSize, m_szCaptionFile));
+    charSet = static_cast<int>(
+        GetPrivateProfileIntA(kSectionLanguageInfo, "CharSet", kDefaultCharSet, m_szCaptionFile));
   }
   const DialogFontSpec spec = MakeDialogFont(face, charSize, charSet);
   m_logFont = LOGFONTA{};
@@ -209,7 +203,8 @@ void CAppSettings::SetUpFolders() {
   const auto getFolderPath = reinterpret_cast<SHGetFolderPathAFn>(reinterpret_cast<void (*)()>(proc));
 
   char path[MAX_PATH] = {};
-  const bool localAppDataFound = getFolderPath(nullptr, kCsidlLocalAppData, nullptr, kShgfpTypeCurrent, path) == S_OK;
+  const bool localAppDataFound =
+      getFolderPath(nullptr, kCsidlLocalAppData, nullptr, kShgfpTypeCurrent, path) == S_OK;
   if (localAppDataFound) {
     std::string folder = path;
     folder += "\\Corvane";
@@ -221,7 +216,8 @@ void CAppSettings::SetUpFolders() {
     if (!EnsureDirectory(sdFolder) || !CopyPath(m_szSdDownloadFolder, sdFolder)) ShowFailure(MB_OK);
   }
   path[0] = '\0';
-  const bool picturesFound = getFolderPath(nullptr, kCsidlMyPictures, nullptr, kShgfpTypeCurrent, path) == S_OK;
+  const bool picturesFound =
+      getFolderPath(nullptr, kCsidlMyPictures, nullptr, kShgfpTypeCurrent, path) == S_OK;
   if (picturesFound) CopyPath(m_szDefaultSaveFolder, path);
   if (!picturesFound || !localAppDataFound) ShowFailure(MB_OK);
 }
@@ -232,7 +228,8 @@ void CAppSettings::ShowFailure(UINT style) const {
   if (m_sink) m_sink(text, style);
 }
 
-DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer, DWORD size) const {
+DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer,
+                                DWORD size) const {
   if (!buffer || size == 0) return 0;
   DWORD n = 0;
   if (!defaultText) defaultText = "";
@@ -261,7 +258,8 @@ void CAppSettings::ReadIniSettings(std::string& saveFolder, int& autoSave) const
   GetPrivateProfileStringA(kIniSection, "SaveFolderPath", m_szDefaultSaveFolder, folder, sizeof folder,
                            m_szSettingsFile);
   saveFolder = folder;
-  autoSave = static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", kDefaultAutoSave, m_szSettingsFile));
+  autoSave =
+      static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", kDefaultAutoSave, m_szSettingsFile));
 }
 
 bool CAppSettings::ReadRegistrySettings(int& saveImageSize, int& widthZoom, int& heightZoom, int& xCoordinate,
@@ -299,10 +297,12 @@ bool CAppSettings::SaveAllSettings(const char* saveFolder, int autoSave, int sav
     char number[16];
     std::snprintf(number, sizeof number, "%d", autoSave);
     // A null value would delete the key, so a missing folder is written as an empty one.
-    const bool folderWritten =
-        WritePrivateProfileStringA(kIniSection, "SaveFolderPath", saveFolder ? saveFolder : "", m_szSettingsFile);
-    const bool autoSaveWritten = WritePrivateProfileStringA(kIniSection, "AutoSave", number, m_szSettingsFile);
-    const bool versionWritten = WritePrivateProfileStringA(kIniSection, "SoftVersion", version, m_szSettingsFile);
+    const bool folderWritten = WritePrivateProfileStringA(kIniSection, "SaveFolderPath",
+                                                          saveFolder ? saveFolder : "", m_szSettingsFile);
+    const bool autoSaveWritten =
+        WritePrivateProfileStringA(kIniSection, "AutoSave", number, m_szSettingsFile);
+    const bool versionWritten =
+        WritePrivateProfileStringA(kIniSection, "SoftVersion", version, m_szSettingsFile);
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_szSettingsFile);
     ok = folderWritten && autoSaveWritten && versionWritten;
   }

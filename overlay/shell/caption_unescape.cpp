@@ -9,12 +9,18 @@ namespace {
 // The byte an escape stands for, or 0 when the backslash is simply dropped.
 char EscapedByte(unsigned char b) {
   switch (b) {
-    case '"': return '"';
-    case '\\': return '\\';
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    default: return 0;
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return 0;
   }
 }
 

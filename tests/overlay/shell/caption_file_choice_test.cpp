@@ -18,11 +18,12 @@ class Folder {
     return *this;
   }
   std::string Choose(std::uint16_t userLangId) const {
-    const int i = ChooseCaptionFile(m_names, userLangId, [this](const std::string& file, const char* key) -> long {
-      const auto& info = m_info.at(file);
-      const auto it = info.find(key);
-      return it == info.end() ? 0 : it->second;
-    });
+    const int i =
+        ChooseCaptionFile(m_names, userLangId, [this](const std::string& file, const char* key) -> long {
+          const auto& info = m_info.at(file);
+          const auto it = info.find(key);
+          return it == info.end() ? 0 : it->second;
+        });
     return i < 0 ? "(none)" : m_names[static_cast<std::size_t>(i)];
   }
 
@@ -37,7 +38,7 @@ TEST(CaptionFileChoice, ListedLanguageWinsOverAnEarlierPrimaryMatch) {
       .File("German.ini", {{"langID_1", 0x0407}, {"primary_langID", 7}})
       .File("Swiss.ini", {{"langID_1", 0x0807}, {"primary_langID", 7}});
   EXPECT_EQ(folder.Choose(0x0809), "English.ini");
-  EXPECT_EQ(folder.Choose(0x0807), "Swiss.ini");  // German.ini's primary match comes second
+  EXPECT_EQ(folder.Choose(0x0807), "Swiss.ini");   // German.ini's primary match comes second
   EXPECT_EQ(folder.Choose(0x0C07), "German.ini");  // no list has it: first primary match
   EXPECT_EQ(folder.Choose(0x040C), "(none)");      // French: English stays
 }

@@ -14,7 +14,8 @@ namespace {
 std::string Unescape(const std::string& text, std::size_t outSize = 1024) {
   std::vector<char> out(outSize + 8, '#');
   const std::size_t n = UnescapeCaption(text.data(), text.size(), out.data(), outSize);
-  for (std::size_t i = outSize; i < out.size(); ++i) EXPECT_EQ(out[i], '#') << "wrote past the buffer at " << i;
+  for (std::size_t i = outSize; i < out.size(); ++i)
+    EXPECT_EQ(out[i], '#') << "wrote past the buffer at " << i;
   EXPECT_EQ(out[n], '\0');
   EXPECT_EQ(std::strlen(out.data()), n);
   return std::string(out.data(), n);
@@ -55,7 +56,8 @@ TEST(CaptionUnescape, StaysInsideTheBufferAndNeverSplitsACharacter) {
 
 TEST(CaptionUnescape, InPlaceGivesTheSameAsASeparateBufferForAnyBytes) {
   std::mt19937 random(7);
-  const char alphabet[] = {'\\', 'n', 'r', 't', '"', 'a', '\x5C', '\x81', '\x95', '\xE0', '\xFC', '\xFD', '\xFE', ' '};
+  const char alphabet[] = {'\\',   'n',    'r',    't',    '"',    'a',    '\x5C',
+                           '\x81', '\x95', '\xE0', '\xFC', '\xFD', '\xFE', ' '};
   for (int round = 0; round < 3000; ++round) {
     std::string text(random() % 40, ' ');
     for (char& c : text) c = alphabet[random() % sizeof alphabet];

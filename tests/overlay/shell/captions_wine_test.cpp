@@ -72,7 +72,8 @@ TEST_F(Captions, TheDialogFontComesFromTheChosenFile) {
 }
 
 TEST_F(Captions, WithoutEnglishIniNoOtherFileIsConsidered) {
-  folder.LangFile("Other.ini", "[Language_Info]\nlangID_1=1033\nprimary_langID=9\n[Message]\nID_CAP_APPNAME=Other\n");
+  folder.LangFile("Other.ini",
+                  "[Language_Info]\nlangID_1=1033\nprimary_langID=9\n[Message]\nID_CAP_APPNAME=Other\n");
   {
     const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
     EXPECT_EQ(settings.CaptionFilePath(), folder.Path() + "Lang\\English.ini");

@@ -135,7 +135,8 @@ TEST_P(LanguageFile, HasEveryCaptionTheProgramReadsAndEachUnescapesCleanly) {
     EXPECT_FALSE(raw->size() >= 2 && raw->front() == '"' && raw->back() == '"')
         << use.key << ": the profile API would strip its quotes";
     if (GetParam().asciiOnly) {
-      EXPECT_TRUE(std::all_of(raw->begin(), raw->end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      EXPECT_TRUE(
+          std::all_of(raw->begin(), raw->end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
           << use.key << " is not plain ASCII";
     }
     std::string problem;

@@ -32,19 +32,23 @@ std::string IniValue(const char* key) {
 // Type and bytes of a value of the settings key.
 std::pair<DWORD, std::string> RegistryValue(const char* name) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {0, ""};
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return {0, ""};
   char data[512] = {};
   DWORD type = 0, size = sizeof data;
   const LONG r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   RegCloseKey(key);
-  return r == ERROR_SUCCESS ? std::make_pair(type, std::string(data, size)) : std::make_pair(DWORD{0}, std::string());
+  return r == ERROR_SUCCESS ? std::make_pair(type, std::string(data, size))
+                            : std::make_pair(DWORD{0}, std::string());
 }
 
 void SetRegistryValue(const char* name, DWORD type, const std::string& bytes) {
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                 static_cast<DWORD>(bytes.size()));
   RegCloseKey(key);
 }
 
@@ -114,7 +118,8 @@ TEST_F(SettingsStore, SavedValuesComeBackWithTheirNamesAndTypes) {
   for (const char* name : {"SaveImageSize", "WidthZoom", "HeightZoom", "YCoordinate"}) {
     EXPECT_EQ(RegistryValue(name).first, static_cast<DWORD>(REG_DWORD)) << name;
   }
-  EXPECT_EQ(RegistryValue("SoftwareVersion"), std::make_pair(DWORD{REG_SZ}, std::string("Test Version 2.5", 17)));
+  EXPECT_EQ(RegistryValue("SoftwareVersion"),
+            std::make_pair(DWORD{REG_SZ}, std::string("Test Version 2.5", 17)));
 
   const CAppSettings again(recorder.Sink(), folder.Path().c_str());
   const Values v = Load(again);
@@ -136,9 +141,9 @@ TEST_F(SettingsStore, SavedValuesComeBackWithTheirNamesAndTypes) {
 }
 
 TEST_F(SettingsStore, ValuesOfOtherTypesReadByTheirFirstFourBytes) {
-  SetRegistryValue("WidthZoom", REG_SZ, std::string("75", 3));                    // '7' '5' NUL
+  SetRegistryValue("WidthZoom", REG_SZ, std::string("75", 3));                         // '7' '5' NUL
   SetRegistryValue("HeightZoom", REG_BINARY, std::string("\x2C\x01\0\0\xAA\xBB", 6));  // longer than 4
-  SetRegistryValue("XCoordinate", REG_BINARY, std::string("\x10", 1));             // shorter than 4
+  SetRegistryValue("XCoordinate", REG_BINARY, std::string("\x10", 1));                 // shorter than 4
   SetRegistryValue("YCoordinate", REG_QWORD, std::string("\xFB\xFF\xFF\xFF\x01\0\0\0", 8));
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
   const Values v = Load(settings);
@@ -197,7 +202,8 @@ TEST_F(SettingsStore, SettingsFolderThatCannotBeMadeIsReportedAndDefaultsServe) 
 TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
   // A key whose security allows nobody anything (its owner may still change that).
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS);
   SECURITY_DESCRIPTOR denyAll;
   InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);

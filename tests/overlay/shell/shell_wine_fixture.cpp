@@ -54,7 +54,8 @@ void RemoveTree(const std::string& path) {
 void ResetStore() {
   const std::string corvane = LocalAppData() + "\\Corvane";
   const DWORD attributes = GetFileAttributesA(corvane.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(corvane.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    DeleteFileA(corvane.c_str());
   RemoveTree(SettingsFolder() + "\\Settings.ini");
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
 }

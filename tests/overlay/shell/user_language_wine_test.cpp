@@ -14,8 +14,8 @@ using test::ProgramFolder;
 using test::Recorder;
 
 std::string LocaleHint(const char* locale) {
-  return std::string("the user language comes from the Unix locale; generate it with: localedef -i ") + locale +
-         " -f UTF-8 " + locale + ".UTF-8";
+  return std::string("the user language comes from the Unix locale; generate it with: localedef -i ") +
+         locale + " -f UTF-8 " + locale + ".UTF-8";
 }
 
 // The shipped files, as they lie beside the program.
