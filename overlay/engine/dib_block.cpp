@@ -1,0 +1,45 @@
+#include "overlay/engine/dib_block.h"
+
+#include <cstring>
+#include <new>
+
+namespace zt {
+
+void DibBlockDelete::operator()(DibBlock* block) const { ::operator delete(static_cast<void*>(block)); }
+
+DibPtr DibBlock::AllocateLike(const BitmapInfoHeader& like, std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
+  const std::uint64_t pixelBytes = DibImageBytes24(width, height);
+  if (pixelBytes == 0 || pixelBytes > kMaxDibPixelBytes) return nullptr;
+  void* memory = ::operator new(static_cast<std::size_t>(kBitmapInfoHeaderSize + pixelBytes), std::nothrow);
+  if (!memory) return nullptr;
+  BitmapInfoHeader header = like;
+  header.biSize = kBitmapInfoHeaderSize;
+  header.biWidth = static_cast<std::int32_t>(width);
+  header.biHeight = static_cast<std::int32_t>(height);
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = kBiRgb;
+  header.biSizeImage = static_cast<std::uint32_t>(pixelBytes);
+  header.biClrUsed = 0;
+  header.biClrImportant = 0;
+  std::memcpy(memory, &header, sizeof header);
+  return DibPtr(static_cast<DibBlock*>(memory));
+}
+
+DibPtr DibBlock::Allocate(std::int64_t width, std::int64_t height) {
+  BitmapInfoHeader blank{};
+  return AllocateLike(blank, width, height);
+}
+
+DibView ViewOf(const DibBlock& block) {
+  DibView view;
+  view.width = block.Width();
+  view.height = block.Height();
+  view.rowBytes = block.RowBytes();
+  view.pixels = block.Pixels();
+  view.header = &block.Header();
+  return view;
+}
+
+}  // namespace zt

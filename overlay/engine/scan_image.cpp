@@ -1,0 +1,109 @@
+#include "overlay/engine/scan_image.h"
+
+#include <cstring>
+
+namespace zt {
+
+std::optional<LoadedDibLayout> ReadLoadedDib(const void* packed) {
+  if (!packed) return std::nullopt;
+  LoadedDibLayout dib;
+  std::memcpy(&dib.header, packed, sizeof dib.header);
+  const BitmapInfoHeader& h = dib.header;
+  if (h.biSize != kBitmapInfoHeaderSize || h.biWidth <= 0 || h.biHeight <= 0 || h.biPlanes != 1 ||
+      h.biCompression != kBiRgb)
+    return std::nullopt;
+  const auto* bytes = static_cast<const std::uint8_t*>(packed) + kBitmapInfoHeaderSize;
+  if (h.biBitCount == 24) {
+    // A 24-bit image from the load carries no palette.
+    if (h.biClrUsed != 0) return std::nullopt;
+    dib.pixels = bytes;
+  } else if (h.biBitCount == 1) {
+    // Two entries; 0 is the usual shorthand for "all that the depth allows".
+    if (h.biClrUsed != 2 && h.biClrUsed != 0) return std::nullopt;
+    dib.palette = bytes;
+    dib.pixels = bytes + 2 * 4;
+  } else {
+    return std::nullopt;
+  }
+  dib.bitsPerPixel = h.biBitCount;
+  dib.rowBytes = static_cast<std::size_t>(DibRowBytes(h.biWidth, h.biBitCount));
+  // The 24-bit form of the image must be one the engine can hold.
+  if (DibImageBytes24(h.biWidth, h.biHeight) > kMaxDibPixelBytes) return std::nullopt;
+  return dib;
+}
+
+DibView ViewOfLoaded(const LoadedDibLayout& dib) {
+  DibView view;
+  view.width = dib.header.biWidth;
+  view.height = dib.header.biHeight;
+  view.rowBytes = dib.rowBytes;
+  view.pixels = dib.pixels;
+  view.header = &dib.header;
+  return view;
+}
+
+DibPtr ExpandMonochrome(const LoadedDibLayout& dib) {
+  if (dib.bitsPerPixel != 1) return nullptr;
+  const int width = dib.header.biWidth;
+  const int height = dib.header.biHeight;
+  DibPtr out = DibBlock::AllocateLike(dib.header, width, height);
+  if (!out) return nullptr;
+  std::uint8_t colours[2][3];
+  for (int i = 0; i < 2; ++i) std::memcpy(colours[i], dib.palette + 4 * i, 3);
+  const std::size_t outRow = out->RowBytes();
+  const int fullBytes = width / 8;
+  const int tailBits = width % 8;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* src = dib.pixels + dib.rowBytes * static_cast<std::size_t>(y);
+    std::uint8_t* dst = out->Pixels() + outRow * static_cast<std::size_t>(y);
+    for (int i = 0; i < fullBytes; ++i, ++src) {
+      const unsigned bits = *src;
+      for (int bit = 7; bit >= 0; --bit, dst += 3) std::memcpy(dst, colours[(bits >> bit) & 1u], 3);
+    }
+    for (int bit = 7; bit > 7 - tailBits; --bit, dst += 3) std::memcpy(dst, colours[(*src >> bit) & 1u], 3);
+    // Padding bytes of the row get a defined value.
+    std::memset(dst, 0, out->Pixels() + outRow * static_cast<std::size_t>(y + 1) - dst);
+  }
+  return out;
+}
+
+DibPtr TurnQuarterAnticlockwise(const DibView& source) {
+  const int w = source.width;
+  const int h = source.height;
+  DibPtr out = DibBlock::AllocateLike(*source.header, h, w);
+  if (!out) return nullptr;
+  // Target row r (top-down) is source column W-1-r read from the top row downwards. In the
+  // bottom-up source, going down a row means stepping back by one row.
+  const std::ptrdiff_t step = -static_cast<std::ptrdiff_t>(source.rowBytes);
+  const std::uint8_t* top = source.TopDownRow(0);
+  for (int r = 0; r < w; ++r) {
+    std::uint8_t* dst = out->TopDownRow(r);
+    const std::uint8_t* src = top + 3 * static_cast<std::size_t>(w - 1 - r);
+    for (int c = 0; c < h; ++c, src += step, dst += 3) {
+      dst[0] = src[0];
+      dst[1] = src[1];
+      dst[2] = src[2];
+    }
+    std::memset(dst, 0, out->RowBytes() - 3 * static_cast<std::size_t>(h));
+  }
+  return out;
+}
+
+DibPtr MakeInkMask(const DibBlock& image) {
+  DibPtr out = DibBlock::AllocateLike(image.Header(), image.Width(), image.Height());
+  if (!out) return nullptr;
+  const std::size_t rowBytes = image.RowBytes();
+  const std::size_t used = 3 * static_cast<std::size_t>(image.Width());
+  for (int y = 0; y < image.Height(); ++y) {
+    const std::uint8_t* src = image.Pixels() + rowBytes * y;
+    std::uint8_t* dst = out->Pixels() + rowBytes * y;
+    for (std::size_t i = 0; i < used; i += 3) {
+      const std::uint8_t v = IsInk(src + i) ? 255 : 0;
+      dst[i] = dst[i + 1] = dst[i + 2] = v;
+    }
+    std::memset(dst + used, 0, rowBytes - used);
+  }
+  return out;
+}
+
+}  // namespace zt

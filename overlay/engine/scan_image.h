@@ -1,0 +1,43 @@
+// Preparing a loaded scan: reading the library's packed DIB, expanding a two-colour scan to 24
+// bits, the quarter turn to landscape and the ink mask.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "common/dib.h"
+#include "overlay/engine/dib_block.h"
+
+namespace zt {
+
+// A scan pixel is background when its blue, green and red bytes are all 200 or more.
+inline bool IsBackground(const std::uint8_t* bgr) { return bgr[0] >= 200 && bgr[1] >= 200 && bgr[2] >= 200; }
+inline bool IsInk(const std::uint8_t* bgr) { return !IsBackground(bgr); }
+
+// What the engine accepts from the load: 40-byte header, positive width and (bottom-up) height,
+// one plane, BI_RGB, 24 bits without palette, or 1 bit with a two-entry palette; sizes within
+// kMaxDibPixelBytes.
+struct LoadedDibLayout {
+  BitmapInfoHeader header{};
+  int bitsPerPixel = 0;
+  const std::uint8_t* palette = nullptr;  // four bytes an entry (blue, green, red, 0); 1 bit only
+  const std::uint8_t* pixels = nullptr;
+  std::size_t rowBytes = 0;
+};
+std::optional<LoadedDibLayout> ReadLoadedDib(const void* packed);
+
+// A 24-bit view of a loaded 24-bit DIB.
+DibView ViewOfLoaded(const LoadedDibLayout& dib);
+
+// The 1-bit image as a 24-bit block: a 0 bit takes palette entry 0, a 1 bit entry 1, reading
+// each byte from its most significant bit. Null when the block cannot be allocated.
+DibPtr ExpandMonochrome(const LoadedDibLayout& dib);
+
+// A quarter turn anticlockwise: the source's top edge becomes the left edge. The result is
+// height x width with the source header's other fields; pixels are copied, not resampled.
+DibPtr TurnQuarterAnticlockwise(const DibView& source);
+
+// White (255, 255, 255) where the image has ink, black elsewhere; same size and header.
+DibPtr MakeInkMask(const DibBlock& image);
+
+}  // namespace zt

@@ -1,0 +1,245 @@
+#include "overlay/engine/scan_pipeline.h"
+
+#include "overlay/engine/compose.h"
+#include "overlay/engine/frame_messages.h"
+#include "overlay/engine/outputs.h"
+#include "overlay/engine/resample.h"
+#include "overlay/engine/scan_image.h"
+#include "overlay/engine/working_copy.h"
+
+namespace zt {
+
+namespace {
+
+constexpr char kLoadFailed[] = "ID_CAP_MES_LOADFAIL_IMAGE";
+constexpr char kSaveFailed[] = "ID_CAP_MES_FAILEDTOSAVE";
+constexpr char kMultiScan[] = "ID_CAP_MES_MULTISCAN";
+constexpr std::size_t kMessageBuffer = 1024;
+constexpr std::size_t kShortMessageBuffer = 256;
+
+}  // namespace
+
+struct CScanPipeline::NewImageSet {
+  DibPtr scan, scanHalf, scanMask, screen, screenHalf;
+  std::uint16_t resX = 0, resY = 0;
+  std::int32_t pageOffsetX = 0, pageOffsetY = 0;
+};
+
+CScanPipeline::CScanPipeline(PipelineHost& host, ImageFiles& images, FileSystem& fs, LeadByteTest isLead)
+    : m_host(host), m_images(images), m_fs(fs), m_isLead(isLead) {}
+
+bool CScanPipeline::IsBusy() {
+  BusyInputs state = m_host.FrameBusyState();
+  state.processing = m_bProcessing != 0;
+  return zt::IsBusy(state);
+}
+
+void CScanPipeline::Notify(const char* key, std::size_t bufferSize) {
+  m_host.ShowMessage(m_host.MessageCaption(key, bufferSize), kMessageBoxNotice);
+}
+
+long CScanPipeline::OnNewScan() {
+  // A question about the unsaved overlay is on screen: this scan is dropped.
+  if (m_bMultiScanPrompt) {
+    m_pPendingScreen.reset();
+    m_host.RearmScanPoll();
+    if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->BringToFront();
+    return 0;
+  }
+
+  // The frame cannot take the scan now: hand it back so that it comes again in a second.
+  if (IsBusy()) {
+    if (m_nScanSource == kScanFromSdCard) {
+      m_bSdScanWaiting = 1;
+      m_host.SetFrameTimer(kTimerSdScanRetry, kRetryIntervalMs);
+    } else {
+      m_host.ForgetKnownFile(m_strScanPath);
+      m_host.SetFrameTimer(kTimerWatchRetry, kRetryIntervalMs);
+    }
+    return 0;
+  }
+
+  m_bProcessing = 1;
+  if (m_nScanSource == kScanFromSdCard) m_bSdScanWaiting = 0;  // the waiting scan is taken now
+
+  if (m_bStartupPass) {
+    // The first pass after start-up shows the newest scan instead of saving it.
+    if (PrepareImageSet()) {
+      m_host.PostFrameMessage(UM_OPENSETTINGS);
+      m_bStartupPass = 0;
+    }
+  } else {
+    m_host.HideCalibrationHint();
+    if (SettingsDialogLink* dialog = m_host.SettingsDialog()) {
+      if (dialog->HasImages() && !dialog->SavedFlag())
+        AskAboutUnsavedOverlay(*dialog);
+      else
+        RefreshSettingsDialog();
+    } else if (PrepareImageSet()) {
+      SettingsValues settings;
+      // Settings that cannot be read leave the decision to the user: the dialog shows the set.
+      if (m_host.LoadAllSettings(settings) && settings.autoSave == 1)
+        m_host.SendFrameMessage(UM_SAVEOVERLAY);
+      else
+        m_host.PostFrameMessage(UM_OPENSETTINGS);
+    }
+  }
+
+  m_bProcessing = 0;
+  m_host.RearmScanPoll();
+  return 0;
+}
+
+void CScanPipeline::AskAboutUnsavedOverlay(SettingsDialogLink& dialog) {
+  const std::string text = m_host.MessageCaption(kMultiScan, kMessageBuffer);
+  m_bMultiScanPrompt = 1;
+  m_bProcessing = 0;
+  m_host.RearmScanPoll();
+  // The box runs a nested message loop; the flag keeps further scans from starting a pass.
+  if (m_host.ShowMessage(text, kMessageBoxYesNo) == kAnswerYes) {
+    dialog.StoreSettings();
+    SaveOverlay();
+  } else {
+    dialog.SetSavedFlag(true);
+    m_bSaved = 1;
+  }
+  m_bMultiScanPrompt = 0;
+}
+
+void CScanPipeline::RefreshSettingsDialog() {
+  if (!PrepareImageSet()) return;
+  SettingsDialogLink* dialog = m_host.SettingsDialog();
+  if (!dialog) return;
+  dialog->SetImages(m_pScanHalf.get(), m_pScreenHalf.get(), m_pScanMask.get(), m_pScan->Width(),
+                    m_pScan->Height(), m_pScreen->Width(), m_pScreen->Height(), m_bSaved != 0);
+  if (!dialog->RebuildDisplay(true)) {
+    dialog->Close(kSettingsDialogLoadFailed);
+    Notify(kLoadFailed, kShortMessageBuffer);
+  }
+  dialog->BringToFront();
+}
+
+bool CScanPipeline::CaptureScreen() {
+  m_pPendingScreen.reset();
+  m_pPendingScreen = m_host.CaptureScreenImage();
+  return m_pPendingScreen != nullptr;
+}
+
+bool CScanPipeline::TakeScreenshot(NewImageSet& set) {
+  if (!m_pPendingScreen) CaptureScreen();
+  if (!m_pPendingScreen) return false;
+  set.screen = std::move(m_pPendingScreen);
+  return ScaleByPercent(set.screen->Width(), set.screen->Height(), *set.screen, 50, set.screenHalf);
+}
+
+bool CScanPipeline::LoadScanImage(NewImageSet& set) {
+  ScanLoad load;
+  if (m_images.LoadScan(m_strScanPath, load) < 0 || !load.dib) return false;
+  const std::optional<LoadedDibLayout> layout = ReadLoadedDib(load.dib.Get());
+  if (!layout) return false;
+  if (layout->bitsPerPixel == 1) {
+    DibPtr expanded = ExpandMonochrome(*layout);
+    load.dib.Reset();
+    if (!expanded) return false;
+    set.scan = TurnQuarterAnticlockwise(ViewOf(*expanded));
+  } else {
+    set.scan = TurnQuarterAnticlockwise(ViewOfLoaded(*layout));
+  }
+  load.dib.Reset();
+  if (!set.scan) return false;
+  set.scanHalf = HalveImage(*set.scan);
+  if (!set.scanHalf) return false;
+  set.scanMask = MakeInkMask(*set.scanHalf);
+  if (!set.scanMask) return false;
+  set.resX = load.resX;
+  set.resY = load.resY;
+  set.pageOffsetX = load.pageOffsetX;
+  set.pageOffsetY = load.pageOffsetY;
+  return true;
+}
+
+bool CScanPipeline::PrepareImageSet() {
+  // The new set is built aside; the members (image set, scan path, load values, working copy)
+  // change only once all of it exists.
+  NewImageSet set;
+  if (!TakeScreenshot(set) || !LoadScanImage(set) ||
+      !MakeWorkingCopy(m_fs, m_strScanPath, m_strWorkingCopy, m_isLead)) {
+    Notify(kLoadFailed, kMessageBuffer);
+    return false;
+  }
+  m_pScan = std::move(set.scan);
+  m_pScanHalf = std::move(set.scanHalf);
+  m_pScanMask = std::move(set.scanMask);
+  m_pScreen = std::move(set.screen);
+  m_pScreenHalf = std::move(set.screenHalf);
+  m_wResX = set.resX;
+  m_wResY = set.resY;
+  m_nPageOffsetX = set.pageOffsetX;
+  m_nPageOffsetY = set.pageOffsetY;
+  m_bSaved = 0;
+  m_strLastScanPath = m_strScanPath;
+  return true;
+}
+
+long CScanPipeline::SaveOverlay() {
+  const std::string text = m_host.MessageCaption(kSaveFailed, kMessageBuffer);
+  auto fail = [&] {
+    m_host.ShowMessage(text, kMessageBoxNotice);
+    return 0;
+  };
+  if (!HasImageSet()) return fail();
+
+  SettingsValues settings;
+  if (!m_host.LoadAllSettings(settings)) return fail();
+  OutputPlan plan;
+  if (!PlanOutputs(m_fs, settings, m_strLastScanPath, *m_pScreen, *m_pScan, plan, m_isLead)) return fail();
+
+  DibPtr overlay;
+  if (!ComposeOverlay(*m_pScreen, *m_pScan, plan.saveImageSize, plan.screenRegion, plan.scanRegion, overlay))
+    return fail();
+
+  OutputSources sources;
+  sources.screen = m_pScreen.get();
+  sources.scan = m_pScan.get();
+  sources.overlay = overlay.get();
+  sources.workingCopy = m_strWorkingCopy;
+  sources.resX = m_wResX;
+  sources.resY = m_wResY;
+  sources.pageOffsetX = m_nPageOffsetX;
+  sources.pageOffsetY = m_nPageOffsetY;
+  const bool written = WriteOutputs(m_images, m_fs, plan, sources);
+  overlay.reset();
+  if (!written) return fail();
+  if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
+  m_bSaved = 1;
+  return 0;
+}
+
+void CScanPipeline::OnWatchRetryTimer() {
+  m_host.KillFrameTimer(kTimerWatchRetry);
+  if (IsBusy())
+    m_host.SetFrameTimer(kTimerWatchRetry, kRetryIntervalMs);
+  else
+    m_host.PostFrameMessage(UM_STARTWATCH);
+}
+
+void CScanPipeline::OnSdScanRetryTimer() {
+  m_host.KillFrameTimer(kTimerSdScanRetry);
+  if (m_nScanSource == kScanFromSdCard && m_bSdScanWaiting == 1)
+    m_host.PostFrameMessage(UM_NEWSCAN);
+  else
+    m_bSdScanWaiting = 0;
+}
+
+void CScanPipeline::ReleaseImages() {
+  const bool hadSet = HasImageSet();
+  m_pScan.reset();
+  m_pScanHalf.reset();
+  m_pScanMask.reset();
+  m_pScreen.reset();
+  m_pScreenHalf.reset();
+  m_pPendingScreen.reset();
+  if (hadSet && !m_strWorkingCopy.empty() && m_fs.Exists(m_strWorkingCopy)) m_fs.RemoveFile(m_strWorkingCopy);
+}
+
+}  // namespace zt

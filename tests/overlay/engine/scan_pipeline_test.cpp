@@ -1,0 +1,436 @@
+// The UM_NEWSCAN pipeline against a stand-in frame, with real files in temporary folders.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "fake_host.h"
+#include "overlay/engine/scan_pipeline.h"
+#include "test_files.h"
+#include "test_images.h"
+
+namespace zt {
+namespace {
+
+using test::Bgr;
+using ::testing::ElementsAre;
+
+constexpr char kLoadFail[] = "ID_CAP_MES_LOADFAIL_IMAGE";
+constexpr char kSaveFail[] = "ID_CAP_MES_FAILEDTOSAVE";
+
+// A portrait scan as the board stores it: white with a dark stroke.
+std::vector<std::uint8_t> PortraitScan(Bgr ink = test::kInk) {
+  DibPtr dib = test::MakeImage(
+      60, 80, [ink](int x, int y) { return x > 10 && x < 14 && y < 70 ? ink : test::kWhite; });
+  return test::PackedBytes(*dib);
+}
+
+class PipelineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.pipeline = &pipeline;
+    host.settings.saveFolder = saves.Win();
+    host.settings.autoSave = 1;
+    pipeline.m_bStartupPass = 0;
+  }
+
+  std::string PutScan(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    const std::string path = board.Win(name);
+    test::WriteAll(path, bytes);
+    return path;
+  }
+  std::string PutGoodScan(const std::string& name, test::LoadValues v = {}) {
+    return PutScan(name, test::ScanFileBytes(PortraitScan(), v));
+  }
+
+  void Signal(const std::string& path, std::int32_t source = kScanFromBoard) {
+    pipeline.m_strScanPath = path;
+    pipeline.m_nScanSource = source;
+    EXPECT_EQ(pipeline.OnNewScan(), 0);
+  }
+
+  // Files under the save folder, relative and sorted.
+  std::vector<std::string> Saved() const {
+    std::vector<std::string> names;
+    const std::string root = test::NativePath(saves.Win());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+      if (entry.is_regular_file()) names.push_back(entry.path().string().substr(root.size() + 1));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempDir appData, board, saves;
+  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem(appData.Win());
+  test::FakeImageFiles images;
+  test::FakeHost host;
+  CScanPipeline pipeline{host, images, *fs, NoLeadBytes};
+};
+
+TEST_F(PipelineTest, AutoSaveWritesTheThreeFilesWithoutAWindow) {
+  const std::string scan = PutGoodScan("SCAN0001.JPG");
+  Signal(scan);
+  EXPECT_THAT(host.sent, ElementsAre(UM_SAVEOVERLAY));
+  EXPECT_TRUE(host.posted.empty());
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
+                                   "SCAN0001_Overlaid.JPG"));
+  EXPECT_EQ(test::ReadAll(saves.Win("Original\\SCAN0001.JPG")), test::ReadAll(scan));
+  EXPECT_EQ(pipeline.m_bSaved, 1);
+  EXPECT_EQ(pipeline.m_bProcessing, 0);
+  EXPECT_EQ(host.rearms, 1);
+  EXPECT_EQ(host.calibrationHidden, 1);
+
+  // The image set: landscape scan, halves, mask; load values from the file.
+  ASSERT_TRUE(pipeline.HasImageSet());
+  EXPECT_EQ(pipeline.m_pScan->Width(), 80);
+  EXPECT_EQ(pipeline.m_pScan->Height(), 60);
+  EXPECT_EQ(pipeline.m_pScanHalf->Width(), 40);
+  EXPECT_EQ(pipeline.m_pScanMask->Height(), 30);
+  EXPECT_EQ(pipeline.m_pScreenHalf->Width(), 32);
+  EXPECT_EQ(pipeline.m_wResX, 200);
+  EXPECT_EQ(pipeline.m_nPageOffsetX, 36);
+  EXPECT_EQ(pipeline.m_strLastScanPath, scan);
+
+  // Saving the same set again takes the next free number.
+  pipeline.SaveOverlay();
+  EXPECT_EQ(Saved().size(), 6u);
+  EXPECT_TRUE(test::FileExists(saves.Win("SCAN0001_Overlaid_001.JPG")));
+}
+
+TEST_F(PipelineTest, WithoutAutoSaveTheDialogOpensAndNothingIsWritten) {
+  host.settings.autoSave = 0;
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  EXPECT_THAT(host.posted, ElementsAre(UM_OPENSETTINGS));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(Saved().empty());
+  EXPECT_EQ(pipeline.m_bSaved, 0);
+}
+
+TEST_F(PipelineTest, StartUpPassShowsTheScanInsteadOfSaving) {
+  pipeline.m_bStartupPass = 1;
+  Signal(PutScan("BAD.JPG", {1, 2, 3}));
+  EXPECT_EQ(pipeline.m_bStartupPass, 1);  // only a successful start-up pass ends it
+  EXPECT_TRUE(host.posted.empty());
+
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  EXPECT_THAT(host.posted, ElementsAre(UM_OPENSETTINGS));
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_TRUE(Saved().empty());
+  EXPECT_EQ(pipeline.m_bStartupPass, 0);
+  EXPECT_EQ(host.calibrationHidden, 0);
+  EXPECT_EQ(host.rearms, 2);
+}
+
+TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
+  Signal(PutGoodScan("SCAN0001.JPG", {300, 300, 5, 6}));
+  ASSERT_TRUE(pipeline.HasImageSet());
+  const DibBlock* scanBefore = pipeline.m_pScan.get();
+  const std::string workingBefore = pipeline.m_strWorkingCopy;
+  const auto workingBytes = test::ReadAll(workingBefore);
+  host.sent.clear();
+
+  auto truncated = test::ScanFileBytes(PortraitScan());
+  truncated.resize(truncated.size() / 2);
+  const std::vector<std::vector<std::uint8_t>> bad = {
+      {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
+      truncated,
+      // A depth the pixel steps do not handle.
+      [] {
+        auto bytes = test::ScanFileBytes(PortraitScan());
+        bytes[16 + 14] = 8;
+        return bytes;
+      }(),
+  };
+  for (const auto& bytes : bad) {
+    host.boxes.clear();
+    // Same name as the working copy, so a lost copy would show.
+    Signal(PutScan("SCAN0001.JPG", bytes));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].first, kLoadFail);
+    EXPECT_EQ(host.boxes[0].second, 0x52000u);
+    EXPECT_EQ(pipeline.m_pScan.get(), scanBefore);
+    EXPECT_EQ(pipeline.m_wResX, 300);
+    EXPECT_EQ(pipeline.m_nPageOffsetY, 6);
+    EXPECT_EQ(pipeline.m_strWorkingCopy, workingBefore);
+    EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
+    EXPECT_EQ(pipeline.m_bSaved, 1);
+    EXPECT_EQ(pipeline.m_bProcessing, 0);
+  }
+  EXPECT_TRUE(host.sent.empty());
+  EXPECT_EQ(host.rearms, 4);  // every pass ends with the poll re-armed
+}
+
+TEST_F(PipelineTest, AFailedWorkingCopyRestoresTheOldOne) {
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  const std::string working = pipeline.m_strWorkingCopy;
+  const DibBlock* before = pipeline.m_pScan.get();
+  // The settings folder is taken by a file: no copy can be made there.
+  std::filesystem::remove_all(test::NativePath(appData.Win("Corvane")));
+  test::WriteAll(appData.Win("Corvane"), {0});
+  host.boxes.clear();
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_EQ(pipeline.m_pScan.get(), before);
+  EXPECT_EQ(pipeline.m_strWorkingCopy, working);
+  EXPECT_NE(pipeline.m_strLastScanPath, board.Win("SCAN0002.JPG"));
+}
+
+TEST_F(PipelineTest, TheWaitingScreenshotIsUsedOnceAndAFailedCaptureIsALoadFailure) {
+  pipeline.m_pPendingScreen = test::Filled(40, 30, test::kBlack);
+  const DibBlock* pending = pipeline.m_pPendingScreen.get();
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  EXPECT_EQ(pipeline.m_pScreen.get(), pending);
+  EXPECT_FALSE(pipeline.m_pPendingScreen);
+  EXPECT_EQ(host.captures, 0);
+
+  host.captureWorks = false;
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(host.captures, 1);
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_EQ(pipeline.m_pScreen.get(), pending);
+  EXPECT_EQ(images.loads, 1);  // no scan is loaded without a screenshot
+}
+
+TEST_F(PipelineTest, ABusyFrameHandsTheScanBack) {
+  host.busy.exiting = true;
+  const std::string scan = PutGoodScan("SCAN0001.JPG");
+  Signal(scan, kScanFromBoard);
+  EXPECT_EQ(host.forgotten, std::vector<std::string>{scan});
+  EXPECT_EQ(host.timersSet, (std::vector<std::pair<unsigned, unsigned>>{{100, 1000}}));
+  EXPECT_EQ(images.loads, 0);
+  EXPECT_EQ(host.rearms, 0);
+
+  // Timer 100 waits while busy, then restarts the drive watch.
+  pipeline.OnWatchRetryTimer();
+  EXPECT_EQ(host.timersSet.size(), 2u);
+  EXPECT_TRUE(host.posted.empty());
+  host.busy.exiting = false;
+  pipeline.OnWatchRetryTimer();
+  EXPECT_THAT(host.posted, ElementsAre(UM_STARTWATCH));
+  EXPECT_THAT(host.timersKilled, ElementsAre(100u, 100u));
+
+  // An SD scan waits for timer 104 instead.
+  host.busy.settingsDialogOpen = true;  // not yet initialised
+  host.timersSet.clear();
+  host.posted.clear();
+  Signal(scan, kScanFromSdCard);
+  EXPECT_EQ(pipeline.m_bSdScanWaiting, 1);
+  EXPECT_EQ(host.timersSet, (std::vector<std::pair<unsigned, unsigned>>{{104, 1000}}));
+  EXPECT_EQ(host.forgotten.size(), 1u);
+  pipeline.OnSdScanRetryTimer();
+  EXPECT_THAT(host.posted, ElementsAre(UM_NEWSCAN));
+  // A board scan took its place meanwhile: the SD retry lapses.
+  pipeline.m_nScanSource = kScanFromBoard;
+  pipeline.OnSdScanRetryTimer();
+  EXPECT_EQ(pipeline.m_bSdScanWaiting, 0);
+  EXPECT_EQ(host.posted.size(), 1u);
+}
+
+TEST(BusyTest, DialogOnlyCountsWhileStartingOrInAModalStep) {
+  BusyInputs in;
+  EXPECT_FALSE(IsBusy(in));
+  in.settingsDialogInModalStep = true;  // no dialog open: ignored
+  EXPECT_FALSE(IsBusy(in));
+  in.settingsDialogOpen = true;
+  in.settingsDialogInitialised = true;
+  EXPECT_TRUE(IsBusy(in));
+  in.settingsDialogInModalStep = false;
+  EXPECT_FALSE(IsBusy(in));
+  in.settingsDialogInitialised = false;
+  EXPECT_TRUE(IsBusy(in));
+  for (bool BusyInputs::*flag : {&BusyInputs::exiting, &BusyInputs::sessionEnding, &BusyInputs::processing}) {
+    BusyInputs one;
+    one.*flag = true;
+    EXPECT_TRUE(IsBusy(one));
+  }
+}
+
+class DialogOpenTest : public PipelineTest {
+ protected:
+  void SetUp() override {
+    PipelineTest::SetUp();
+    host.settings.autoSave = 0;
+    Signal(PutGoodScan("SCAN0001.JPG"));
+    dialog.SetImages(pipeline.m_pScanHalf.get(), pipeline.m_pScreenHalf.get(), pipeline.m_pScanMask.get(), 80,
+                     60, 64, 48, false);
+    dialog.imagesHandedOver = 0;
+    host.dialog = &dialog;
+    host.posted.clear();
+    host.rearms = 0;
+  }
+  test::FakeSettingsDialog dialog;
+};
+
+TEST_F(DialogOpenTest, YesToTheMultiScanQuestionSavesTheShownOverlay) {
+  host.answers = {6};
+  const DibBlock* shown = pipeline.m_pScan.get();
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, "ID_CAP_MES_MULTISCAN");
+  EXPECT_EQ(host.boxes[0].second, 0x52004u);
+  EXPECT_THAT(dialog.events, ElementsAre("box", "store"));
+  EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
+                                   "SCAN0001_Overlaid.JPG"));
+  EXPECT_TRUE(dialog.saved);
+  EXPECT_EQ(pipeline.m_bSaved, 1);
+  // The second scan is not loaded; the dialog keeps the first.
+  EXPECT_EQ(pipeline.m_pScan.get(), shown);
+  EXPECT_EQ(dialog.imagesHandedOver, 0);
+  EXPECT_EQ(images.loads, 1);
+  EXPECT_EQ(pipeline.m_bMultiScanPrompt, 0);
+  EXPECT_GE(host.rearms, 1);
+}
+
+TEST_F(DialogOpenTest, NoGivesTheOverlayUpAndScansDuringTheQuestionAreDropped) {
+  host.answers = {7};
+  const std::string third = PutGoodScan("SCAN0003.JPG");
+  host.duringBox = [&] {
+    // The box's message loop delivers another scan: it is dropped with its screenshot.
+    EXPECT_EQ(pipeline.m_bProcessing, 0);
+    pipeline.m_pPendingScreen = test::Filled(8, 8, test::kBlack);
+    host.duringBox = nullptr;
+    Signal(third);
+    EXPECT_FALSE(pipeline.m_pPendingScreen);
+    EXPECT_EQ(dialog.broughtToFront, 1);
+  };
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(host.boxes.size(), 1u);
+  EXPECT_TRUE(dialog.saved);
+  EXPECT_EQ(pipeline.m_bSaved, 1);
+  EXPECT_TRUE(dialog.events.size() == 1 && dialog.events[0] == "box");
+  EXPECT_TRUE(Saved().empty());
+  EXPECT_EQ(images.loads, 1);
+}
+
+TEST_F(DialogOpenTest, ASavedOverlayIsReplacedWithoutAQuestion) {
+  dialog.saved = true;
+  const std::string second = PutGoodScan("SCAN0002.JPG");
+  Signal(second);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(dialog.imagesHandedOver, 1);
+  EXPECT_EQ(dialog.scanHalf, pipeline.m_pScanHalf.get());
+  EXPECT_EQ(dialog.mask, pipeline.m_pScanMask.get());
+  EXPECT_EQ(dialog.scanSize, (std::pair<int, int>{80, 60}));
+  EXPECT_EQ(dialog.screenSize, (std::pair<int, int>{64, 48}));
+  EXPECT_FALSE(dialog.saved);
+  EXPECT_EQ(dialog.rebuilds, 1);
+  EXPECT_EQ(dialog.broughtToFront, 1);
+  EXPECT_EQ(pipeline.m_strLastScanPath, second);
+  EXPECT_TRUE(host.posted.empty());  // the open dialog is reused
+  EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(DialogOpenTest, ADisplayThatCannotBeRebuiltClosesTheDialog) {
+  dialog.saved = true;
+  dialog.rebuildSucceeds = false;
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(dialog.closedWith, 2);
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_EQ(host.captionBuffers.back(), 256u);
+  EXPECT_EQ(dialog.broughtToFront, 1);
+}
+
+TEST_F(DialogOpenTest, AnUndecodableScanKeepsTheDialogsOverlay) {
+  dialog.saved = true;
+  Signal(PutScan("SCAN0002.JPG", {0, 0}));
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_EQ(dialog.imagesHandedOver, 0);
+  EXPECT_EQ(dialog.broughtToFront, 0);
+  EXPECT_EQ(dialog.closedWith, -1);
+}
+
+class SaveFailureTest : public PipelineTest {
+ protected:
+  void SetUp() override {
+    PipelineTest::SetUp();
+    host.settings.autoSave = 0;
+    Signal(PutGoodScan("SCAN0001.JPG"));
+    ASSERT_TRUE(pipeline.HasImageSet());
+  }
+  // After a failure the set is still there and saves once the cause is gone.
+  void ExpectFailureThenRecovery(const std::function<void()>& mend) {
+    host.boxes.clear();
+    pipeline.SaveOverlay();
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
+    EXPECT_EQ(pipeline.m_bSaved, 0);
+    ASSERT_TRUE(pipeline.HasImageSet());
+    mend();
+    host.boxes.clear();
+    pipeline.SaveOverlay();
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(pipeline.m_bSaved, 1);
+  }
+};
+
+TEST_F(SaveFailureTest, MissingSaveFolder) {
+  host.settings.saveFolder = saves.Win("gone");
+  ExpectFailureThenRecovery([&] { host.settings.saveFolder = saves.Win(); });
+}
+
+TEST_F(SaveFailureTest, UnreadableSettings) {
+  host.settingsReadable = false;
+  ExpectFailureThenRecovery([&] { host.settingsReadable = true; });
+}
+
+TEST_F(SaveFailureTest, AFailingWrite) {
+  images.failWritesFrom = 0;
+  images.leavePartial = true;
+  ExpectFailureThenRecovery([&] { images.failWritesFrom = -1; });
+  EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
+                                   "SCAN0001_Overlaid.JPG"));
+}
+
+TEST_F(SaveFailureTest, AllNamesTaken) {
+  std::filesystem::create_directory(test::NativePath(saves.Win("Original")));
+  char name[64];
+  for (int i = 0; i < 1000; ++i) {
+    std::snprintf(name, sizeof name, i ? "SCAN0001_Overlaid_%03d.JPG" : "SCAN0001_Overlaid.JPG", i);
+    test::WriteAll(saves.Win(name), {1});
+  }
+  ExpectFailureThenRecovery(
+      [&] { std::filesystem::remove(test::NativePath(saves.Win("SCAN0001_Overlaid_500.JPG"))); });
+  EXPECT_EQ(test::ReadAll(saves.Win("SCAN0001_Overlaid.JPG")), std::vector<std::uint8_t>{1});
+  EXPECT_TRUE(test::FileExists(saves.Win("Original\\SCAN0001_500.JPG")));
+}
+
+TEST_F(SaveFailureTest, ZeroZoomOrResolution) {
+  host.settings.heightZoom = 0;
+  ExpectFailureThenRecovery([&] { host.settings.heightZoom = 100; });
+  pipeline.m_bSaved = 0;  // a failure leaves the flag as it was
+  host.settings.saveImageSize = 1;
+  pipeline.m_wResX = 0;
+  ExpectFailureThenRecovery([&] { pipeline.m_wResX = 200; });
+}
+
+TEST_F(SaveFailureTest, NoImageSetIsAFailureNotACrash) {
+  pipeline.ReleaseImages();
+  EXPECT_FALSE(test::FileExists(pipeline.m_strWorkingCopy));
+  host.boxes.clear();
+  pipeline.SaveOverlay();
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
+}
+
+TEST_F(PipelineTest, EscapesInMessageTextsDoNotStopTheWork) {
+  host.captionPrefix = "line\\none ";
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  EXPECT_EQ(Saved().size(), 3u);
+  Signal(PutScan("SCAN0002.JPG", {0}));
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{std::string("line\\none ") + kLoadFail});
+}
+
+TEST_F(PipelineTest, TwoColourScansOverlayLikeTrueColourOnes) {
+  auto bit = [](int x, int y) { return x > 10 && x < 14 && y < 70; };
+  auto mono = test::Monochrome(60, 80, test::kWhite, test::kInk, bit);
+  Signal(PutScan("MONO.TIF", test::ScanFileBytes(mono)));
+  Signal(PutGoodScan("TRUE.TIF"));
+  ASSERT_EQ(images.writes.size(), 4u);
+  const auto monoOverlay = test::ReadAll(saves.Win("MONO_Overlaid.TIF"));
+  const auto trueOverlay = test::ReadAll(saves.Win("TRUE_Overlaid.TIF"));
+  ASSERT_FALSE(monoOverlay.empty());
+  EXPECT_EQ(monoOverlay, trueOverlay);
+  EXPECT_EQ(images.writes[1].format, 9);
+}
+
+}  // namespace
+}  // namespace zt
