@@ -59,7 +59,8 @@ class CAppSettings {
   const char* ProgramFolder() const { return m_szProgramFolder; }  // ends in a separator, or ""
   const char* CaptionFilePath() const { return m_szCaptionFile; }
   const char* SettingsFilePath() const { return m_szSettingsFile; }
-  const char* SdDownloadFolder() const { return m_szSdDownloadFolder; }  // ends in a backslash, or ""
+  // Ends in a backslash; "" only when the local application data folder is unknown.
+  const char* SdDownloadFolder() const { return m_szSdDownloadFolder; }
   const char* DefaultSaveFolder() const { return m_szDefaultSaveFolder; }
 
  private:

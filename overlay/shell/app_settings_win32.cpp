@@ -213,7 +213,10 @@ void CAppSettings::SetUpFolders() {
     if (!EnsureDirectory(folder)) ShowFailure(MB_OK);
     CopyPath(m_szSettingsFile, folder + "\\Settings.ini");
     const std::string sdFolder = folder + "\\ZTLB_SDWiFi\\";
-    if (!EnsureDirectory(sdFolder) || !CopyPath(m_szSdDownloadFolder, sdFolder)) ShowFailure(MB_OK);
+    // The path is kept even when the folder cannot be made: whoever lists or empties it then
+    // finds nothing, where an empty path would stand for the working directory.
+    const bool sdFolderNamed = CopyPath(m_szSdDownloadFolder, sdFolder);
+    if (!EnsureDirectory(sdFolder) || !sdFolderNamed) ShowFailure(MB_OK);
   }
   path[0] = '\0';
   const bool picturesFound =

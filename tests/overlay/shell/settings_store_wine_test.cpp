@@ -188,7 +188,7 @@ TEST_F(SettingsStore, SettingsFolderThatCannotBeMadeIsReportedAndDefaultsServe) 
     ASSERT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(recorder.messages[0].text, "Settings not accessible");
     EXPECT_EQ(recorder.messages[1].style, static_cast<UINT>(MB_OK));
-    EXPECT_STREQ(settings.SdDownloadFolder(), "");
+    EXPECT_EQ(settings.SdDownloadFolder(), test::SettingsFolder() + "\\ZTLB_SDWiFi\\");
     const Values v = Load(settings);
     EXPECT_EQ(v.folder, test::MyPictures());
     EXPECT_EQ(v.autoSave, 1);
