@@ -55,7 +55,10 @@ int Map(thandle_t h, void** base, toff_t* size) {
 }
 void Unmap(thandle_t, void*, toff_t) {}
 
-int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int Quiet(TIFF*, void* user, const char*, const char* fmt, va_list) {
+  if (user && fmt && std::strstr(fmt, "IO error")) static_cast<TiffMemory*>(user)->damaged = true;
+  return 1;
+}
 
 }  // namespace
 
@@ -69,8 +72,8 @@ TIFF* OpenTiffMemory(TiffMemory& mem, const char* mode) {
   TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
   if (!opts) return nullptr;
   TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(kMaxCodecAlloc));
-  TIFFOpenOptionsSetErrorHandlerExtR(opts, Quiet, nullptr);
-  TIFFOpenOptionsSetWarningHandlerExtR(opts, Quiet, nullptr);
+  TIFFOpenOptionsSetErrorHandlerExtR(opts, Quiet, &mem);
+  TIFFOpenOptionsSetWarningHandlerExtR(opts, Quiet, &mem);
   TIFF* tif = TIFFClientOpenExt("memory", mode, &mem, Read, Write, Seek, Close, Size, Map, Unmap, opts);
   TIFFOpenOptionsFree(opts);
   return tif;

@@ -15,6 +15,9 @@ struct TiffMemory {
   std::vector<std::uint8_t>* out = nullptr;  // writing
   std::uint64_t size = 0;
   std::uint64_t pos = 0;
+  // libtiff drops tags whose data lies beyond the end of the file with only a warning; for
+  // us that is a truncated file.
+  bool damaged = false;
 };
 
 // Opens mem for reading ("r") or writing ("w"); null on failure.

@@ -46,7 +46,7 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
   mem.in = data;
   mem.size = size;
   TiffCloser tif{OpenTiffMemory(mem, "r")};
-  if (!tif.tif) Fail(IMGFILE_ERR_CORRUPT);
+  if (!tif.tif || mem.damaged) Fail(IMGFILE_ERR_CORRUPT);
 
   std::uint32_t w = 0, h = 0;
   if (!TIFFGetField(tif.tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif.tif, TIFFTAG_IMAGELENGTH, &h))
@@ -119,6 +119,7 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
     }
   }
 
+  if (mem.damaged) Fail(IMGFILE_ERR_CORRUPT);
   float xres = 0, yres = 0;
   std::uint16_t unit = RESUNIT_INCH;
   TIFFGetFieldDefaulted(tif.tif, TIFFTAG_RESOLUTIONUNIT, &unit);

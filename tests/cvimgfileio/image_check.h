@@ -43,9 +43,10 @@ struct Loaded {
   Pixel At(int x, int y) const;
 };
 
-// Loads with the exported call (or through `load` when given, for the DLL).
+// Loads through `load`: the linked call, or the one found in the DLL.
 using LoadFn = int(IMGFILE_API*)(const char*, int, void**, unsigned short*, unsigned short*, int*, int*, char*);
-void Load(const std::string& path, Loaded& out, LoadFn load = nullptr);
+void Load(const std::string& path, Loaded& out, LoadFn load);
+inline void Load(const std::string& path, Loaded& out) { Load(path, out, IMGFILE_LoadDibFromFile); }
 
 // Largest per-channel difference between the loaded image and the picture (255 when the sizes
 // differ); rows beyond `rows` (when positive) are not compared.

@@ -1,0 +1,189 @@
+// Damaged, truncated, oversized and foreign files fail with their own codes, never crash and
+// (under the sanitizers) never leak; the description never outgrows its buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/dib.h"
+#include "tests/cvimgfileio/image_check.h"
+
+namespace zt::imgtest {
+namespace {
+
+const char* const kSamples[] = {"bmp1.bmp",     "bmp8.bmp",     "bmp24.bmp",   "base.jpg",     "prog.jpg",
+                                "cmyk.jpg",     "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif", "rgb_tiled.tif",
+                                "bw_g4.tif",    "bw_g3_2d.tif", "palette.tif", "dct.pdf",      "flate.pdf",
+                                "ccitt.pdf",    "gs.pdf",       "palette.pdf"};
+
+bool IsFailureCode(int rc) { return rc <= IMGFILE_ERR_ARGUMENT && rc >= IMGFILE_ERR_WRITE; }
+
+// Truncation anywhere inside the pixel data must be noticed; a cut in the trailing structure
+// of a PDF may be repaired, so PDFs are cut within their first half only.
+TEST(HostileInput, TruncatedFilesFail) {
+  for (const char* name : kSamples) {
+    const std::vector<std::uint8_t> full = ReadBytes(name);
+    ASSERT_GT(full.size(), 100u) << name;
+    const bool pdf = std::strstr(name, ".pdf") != nullptr;
+    for (double part : {0.0, 0.02, 0.3, 0.5, pdf ? 0.45 : 0.9}) {
+      std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<long>(full.size() * part));
+      const std::string path = std::string("written/cut_") + name;
+      RemoveFile(path);
+      ASSERT_TRUE(WriteBytes(path, cut));
+      Loaded img;
+      Load(path, img);
+      EXPECT_TRUE(IsFailureCode(img.rc)) << name << " cut at " << part << ": " << img.rc;
+      EXPECT_EQ(img.dib, nullptr);
+    }
+  }
+}
+
+// Flipped bytes: any result is acceptable as long as it is a defined one and a success
+// delivers a well-formed DIB.
+TEST(HostileInput, CorruptedFilesFailOrLoadCleanly) {
+  std::uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  for (const char* name : kSamples) {
+    const std::vector<std::uint8_t> full = ReadBytes(name);
+    for (int round = 0; round < 12; ++round) {
+      std::vector<std::uint8_t> bad = full;
+      for (int i = 0; i < 1 + round; ++i) bad[next() % bad.size()] ^= static_cast<std::uint8_t>(1 + next() % 255);
+      const std::string path = std::string("written/bad_") + name;
+      RemoveFile(path);
+      ASSERT_TRUE(WriteBytes(path, bad));
+      Loaded img;
+      Load(path, img);
+      if (img.rc == IMGFILE_OK) {
+        ASSERT_NE(img.dib, nullptr);
+        EXPECT_TRUE(img.Bits() == 24 || img.Bits() == 1);
+        EXPECT_GT(img.Width(), 0);
+        EXPECT_GT(img.Height(), 0);
+        EXPECT_GT(img.resX, 0);
+        EXPECT_LT(std::strlen(img.info), static_cast<std::size_t>(IMGFILE_INFO_SIZE));
+      } else {
+        EXPECT_TRUE(IsFailureCode(img.rc)) << name << ": " << img.rc;
+        EXPECT_EQ(img.dib, nullptr);
+      }
+    }
+  }
+}
+
+TEST(HostileInput, EachFailureHasItsCode) {
+  Loaded missing, folder, empty, text, args;
+  Load("no such file.jpg", missing);
+  EXPECT_EQ(missing.rc, IMGFILE_ERR_OPEN);
+  Load("written", folder);
+  EXPECT_EQ(folder.rc, IMGFILE_ERR_OPEN);
+  ASSERT_TRUE(WriteBytes("written/empty.jpg", {}));
+  Load("written/empty.jpg", empty);
+  EXPECT_EQ(empty.rc, IMGFILE_ERR_CORRUPT);
+  ASSERT_TRUE(WriteBytes("written/text.jpg", {'h', 'e', 'l', 'l', 'o'}));
+  Load("written/text.jpg", text);
+  EXPECT_EQ(text.rc, IMGFILE_ERR_UNSUPPORTED);
+  void* dib = nullptr;
+  unsigned short rx, ry;
+  int ox, oy;
+  char info[IMGFILE_INFO_SIZE];
+  EXPECT_EQ(IMGFILE_LoadDibFromFile("base.jpg", 2, &dib, &rx, &ry, &ox, &oy, info), IMGFILE_ERR_ARGUMENT);
+  EXPECT_EQ(IMGFILE_LoadDibFromFile(nullptr, 1, &dib, &rx, &ry, &ox, &oy, info), IMGFILE_ERR_ARGUMENT);
+  EXPECT_EQ(IMGFILE_LoadDibFromFile("base.jpg", 1, nullptr, &rx, &ry, &ox, &oy, info), IMGFILE_ERR_ARGUMENT);
+  EXPECT_EQ(dib, nullptr);
+}
+
+// Sizes beyond the caps are refused before any pixel memory is taken.
+TEST(HostileInput, OversizedImagesAreRefused) {
+  // A JPEG whose frame header claims 60000 x 60000.
+  std::vector<std::uint8_t> jpeg = ReadBytes("base.jpg");
+  for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+      jpeg[i + 5] = 0xEA, jpeg[i + 6] = 0x60, jpeg[i + 7] = 0xEA, jpeg[i + 8] = 0x60;
+      break;
+    }
+  ASSERT_TRUE(WriteBytes("written/huge.jpg", jpeg));
+  // A bitmap header claiming 50000 x 50000 pixels over a few bytes.
+  std::vector<std::uint8_t> bmp = ReadBytes("bmp24.bmp");
+  auto* h = reinterpret_cast<BitmapInfoHeader*>(bmp.data() + 14);
+  h->biWidth = 50000;
+  h->biHeight = 50000;
+  ASSERT_TRUE(WriteBytes("written/huge.bmp", bmp));
+  for (const char* name : {"written/huge.jpg", "written/huge.bmp"}) {
+    Loaded img;
+    Load(name, img);
+    EXPECT_EQ(img.rc, IMGFILE_ERR_TOO_LARGE) << name;
+  }
+}
+
+// Builds an uncompressed bitmap file of the reference picture at 4, 16 or 32 bits, bottom-up
+// or top-down, so that depths and layouts ImageMagick does not write are covered too.
+std::vector<std::uint8_t> MakeBmp(const Picture& p, int bits, bool topDown) {
+  const int w = p.width, h = p.height;
+  const std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
+  const std::size_t paletteBytes = bits == 4 ? 64 : 0;
+  const std::size_t off = 14 + 40 + paletteBytes;
+  std::vector<std::uint8_t> f(off + stride * h, 0);
+  f[0] = 'B', f[1] = 'M';
+  std::memcpy(&f[10], &off, 4);
+  BitmapInfoHeader hd{};
+  hd.biSize = 40;
+  hd.biWidth = w;
+  hd.biHeight = topDown ? -h : h;
+  hd.biPlanes = 1;
+  hd.biBitCount = static_cast<std::uint16_t>(bits);
+  hd.biXPelsPerMeter = hd.biYPelsPerMeter = 11811;  // 300 dpi
+  std::memcpy(&f[14], &hd, 40);
+  for (int i = 0; i < 16 && bits == 4; ++i) f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* row = f.data() + off + stride * (topDown ? y : h - 1 - y);
+    for (int x = 0; x < w; ++x) {
+      const Pixel c = p.At(x, y);
+      if (bits == 4) {
+        row[x / 2] |= static_cast<std::uint8_t>((c.g / 17) << (x % 2 ? 0 : 4));
+      } else if (bits == 16) {  // 5-5-5
+        const unsigned v = (c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3);
+        row[2 * x] = static_cast<std::uint8_t>(v), row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+      } else {
+        row[4 * x] = c.b, row[4 * x + 1] = c.g, row[4 * x + 2] = c.r, row[4 * x + 3] = 0x80;
+      }
+    }
+  }
+  return f;
+}
+
+TEST(BitmapLayouts, FourSixteenAndThirtyTwoBitsBothWaysUp) {
+  const Picture ref = ReadPnm("ref.ppm");
+  for (int bits : {4, 16, 32})
+    for (bool topDown : {false, true}) {
+      const std::string path = "written/made" + std::to_string(bits) + (topDown ? "td" : "bu") + ".bmp";
+      ASSERT_TRUE(WriteBytes(path, MakeBmp(ref, bits, topDown)));
+      Loaded img;
+      Load(path, img);
+      ASSERT_EQ(img.rc, IMGFILE_OK) << path;
+      EXPECT_EQ(img.Bits(), 24);
+      EXPECT_EQ(img.resX, 300);
+      // What each depth can hold of the picture: grey levels of 17, five bits a channel.
+      int worst = 0;
+      for (int y = 0; y < ref.height; ++y)
+        for (int x = 0; x < ref.width; ++x) {
+          const Pixel a = img.At(x, y), b = ref.At(x, y);
+          if (bits == 4) worst = std::max(worst, std::abs(a.g - b.g / 17 * 17));
+          if (bits == 16) worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+          if (bits == 32) worst = std::max({worst, std::abs(a.r - b.r) * 8, std::abs(a.b - b.b) * 8});
+        }
+      EXPECT_LE(worst, 8) << path;
+    }
+}
+
+TEST(Description, NamesFormatAndSizeWithinTheBuffer) {
+  for (const char* name : kSamples) {
+    Loaded img;
+    Load(name, img);
+    ASSERT_EQ(img.rc, IMGFILE_OK) << name;
+    const std::size_t len = std::strlen(img.info);
+    EXPECT_GT(len, 5u);
+    EXPECT_LT(len, static_cast<std::size_t>(IMGFILE_INFO_SIZE));
+    EXPECT_EQ(static_cast<unsigned char>(img.info[IMGFILE_INFO_SIZE]), 0x5A);  // nothing beyond
+  }
+}
+
+}  // namespace
+}  // namespace zt::imgtest
