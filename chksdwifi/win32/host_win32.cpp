@@ -1,0 +1,86 @@
+#include "chksdwifi/win32/host_win32.h"
+
+#include <cstring>
+
+namespace zt::sdwifi {
+
+namespace {
+
+HWND ToHwnd(ClientWindow w) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w)); }
+
+}  // namespace
+
+bool WinDownloadFiles::Copy(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool WinDownloadFiles::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+std::vector<std::string> WinDownloadFiles::List(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+bool WinDownloadFiles::RemoveFolder(const std::string& folder) {
+  std::string path = folder;
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+bool WinClientMessenger::WindowExists(ClientWindow window) { return IsWindow(ToHwnd(window)) != FALSE; }
+
+bool WinClientMessenger::Post(ClientWindow window, std::uint32_t code, BlockAddress lParam) {
+  return PostMessageA(ToHwnd(window), m_message, static_cast<WPARAM>(code), static_cast<LPARAM>(lParam)) != FALSE;
+}
+
+BlockAddress WinPathBlocks::Allocate(const sdchannel::PathBlock& block) {
+  void* p = VirtualAlloc(nullptr, sdchannel::kPathBlockSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  if (!p) return 0;
+  std::memcpy(p, block.path, sdchannel::kPathBlockSize);
+  return reinterpret_cast<BlockAddress>(p);
+}
+
+void WinPathBlocks::Free(BlockAddress address) {
+  void* p = reinterpret_cast<void*>(address);
+  VirtualFree(p, sdchannel::kPathBlockSize, MEM_DECOMMIT);
+  VirtualFree(p, 0, MEM_RELEASE);
+}
+
+namespace {
+
+bool IsDirectory(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool EnsureDirectory(const std::string& path) {
+  if (!IsDirectory(path)) CreateDirectoryA(path.c_str(), nullptr);
+  return IsDirectory(path);
+}
+
+}  // namespace
+
+std::string SetUpDownloadFolder() {
+  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  HMODULE shfolder = LoadLibraryA("shfolder.dll");
+  if (!shfolder) return {};
+  auto get = reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(shfolder, "SHGetFolderPathA")));
+  char base[MAX_PATH] = {};
+  const bool ok = get && SUCCEEDED(get(nullptr, 0x1C /* CSIDL_LOCAL_APPDATA */, nullptr, 0, base));
+  FreeLibrary(shfolder);
+  if (!ok || base[0] == '\0') return {};
+  std::string folder = std::string(base) + "\\Corvane";
+  if (!EnsureDirectory(folder)) return {};
+  folder += "\\Zentab SD WiFi";
+  if (!EnsureDirectory(folder)) return {};
+  return folder + "\\";
+}
+
+}  // namespace zt::sdwifi

@@ -1,0 +1,102 @@
+// ZTChkSDWiFi: the hidden wireless SD card poller. One instance per machine; polls the card one
+// second after the end of each poll and ends when its last client unregisters.
+#include <windows.h>
+
+#include <memory>
+
+#include "chksdwifi/card_poller.h"
+#include "chksdwifi/win32/fetch_win32.h"
+#include "chksdwifi/win32/host_win32.h"
+#include "chksdwifi/win32/profile_win32.h"
+#include "common/app/application.h"
+#include "common/app/frame_window.h"
+#include "common/app/handles.h"
+#include "common/sd_channel.h"
+
+namespace zt::sdwifi {
+namespace {
+
+namespace sc = sdchannel;
+
+constexpr UINT_PTR POLL_TIMER_ID = 100;
+constexpr UINT kPollPeriodMs = 1000;
+
+class CMainFrame : public app::FrameWindow {
+ public:
+  CMainFrame()
+      : FrameWindow(sc::kCheckerWindowClass),
+        m_nMessage(RegisterWindowMessageA(sc::kMessageName)),
+        m_messenger(m_nMessage) {
+    const CCardConfig config(m_profile, ConfigPathForExecutable(ExecutablePath()));
+    m_pPoller = std::make_unique<CCardPoller>(ReadCardSettings(config), SetUpDownloadFolder(), m_fetcher,
+                                              m_files, m_messenger, m_blocks);
+    OnRegisteredMessage(sc::kMessageName, [this](WPARAM w, LPARAM l) { return OnChannel(w, l); });
+    OnTimer(POLL_TIMER_ID, [this] { OnPollTimer(); });
+    QuitOnDestroy(true);
+  }
+
+  bool Start() {
+    if (m_nMessage == 0 || !Create("ZTChkSDWiFi")) return false;
+    return SetTimer(POLL_TIMER_ID, kPollPeriodMs);
+  }
+
+ private:
+  // The timer is one-shot: the next poll starts one second after this one ended.
+  void OnPollTimer() {
+    m_pPoller->PollCard();
+    if (Hwnd()) SetTimer(POLL_TIMER_ID, kPollPeriodMs);
+  }
+
+  LRESULT OnChannel(WPARAM wParam, LPARAM lParam) {
+    const auto address = static_cast<BlockAddress>(lParam);
+    switch (static_cast<std::uint32_t>(wParam)) {
+      case sc::kRegister:
+        m_pPoller->RegisterClient(address);
+        break;
+      case sc::kPathRead:
+        m_pPoller->ReleasePathBlock(address);
+        break;
+      case sc::kUnregister:
+        if (m_pPoller->UnregisterClient(static_cast<ClientWindow>(static_cast<std::uintptr_t>(lParam)))) {
+          KillTimer(POLL_TIMER_ID);
+          m_pPoller->CleanUpDownloads();
+          Destroy();
+        }
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
+
+  UINT m_nMessage;
+  WinProfileReader m_profile;
+  WinInetFetcher m_fetcher;
+  WinDownloadFiles m_files;
+  WinClientMessenger m_messenger;
+  WinPathBlocks m_blocks;
+  std::unique_ptr<CCardPoller> m_pPoller;
+};
+
+class CCheckerApp : public app::Application {
+ protected:
+  bool InitInstance() override {
+    m_mutex.Reset(CreateMutexA(nullptr, FALSE, sc::kCheckerMutex));
+    if (!m_mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    SetProcessShutdownParameters(0x200, 0);
+    m_pFrame = std::make_unique<CMainFrame>();
+    return m_pFrame->Start();
+  }
+
+ private:
+  app::UniqueHandle m_mutex;  // held for the life of the process
+  std::unique_ptr<CMainFrame> m_pFrame;
+};
+
+}  // namespace
+}  // namespace zt::sdwifi
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  zt::sdwifi::CCheckerApp app;
+  return app.Run();
+}

@@ -1,0 +1,281 @@
+// The checker end to end: this program plays the tray application's side of the channel against
+// the real ZTChkSDWiFi.exe and a simulated card (started by run_e2e.py, steered over HTTP).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "chksdwifi/win32/fetch_win32.h"
+#include "common/app/application.h"
+#include "common/app/frame_window.h"
+#include "common/app/handles.h"
+#include "common/sd_channel.h"
+
+namespace zt::sdwifi {
+namespace {
+
+namespace sc = sdchannel;
+
+std::string Env(const char* name) {
+  char value[1024] = {};
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+// Same content as the simulator's file_bytes.
+std::string FileBytes(const std::string& name, std::size_t size) {
+  unsigned seed = 0;
+  for (unsigned char c : name) seed += c;
+  std::string s(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + seed) % 251);
+  return s;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Pumps this thread's messages until pred() holds, looking at least every 50 ms.
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!pred()) {
+    if (GetTickCount64() >= end) return false;
+    app::PumpOnce(50);
+  }
+  return true;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class CardControl {
+ public:
+  CardControl() : m_base(Env("ZT_CARD_URL")) {}
+  const std::string& Base() const { return m_base; }
+  std::string Get(const std::string& what) {
+    std::string reply;
+    EXPECT_EQ(m_fetcher.FetchUrl(m_base + "ctl/" + what, nullptr, &reply), FETCH_OK) << what;
+    return reply;
+  }
+  void Add(const std::string& name, int size, int minute, const char* mode, const char* folder = "DCIM") {
+    Get("add?folder=" + std::string(folder) + "&name=" + name + "&size=" + std::to_string(size) +
+        "&minute=" + std::to_string(minute) + "&mode=" + mode);
+  }
+  void Mode(const std::string& name, const char* mode) { Get("mode?name=" + name + "&mode=" + mode); }
+  void Root(const char* mode) { Get(std::string("root?mode=") + mode); }
+  int Hits(const std::string& name) { return std::atoi(Get("hits?name=" + name).c_str()); }
+
+ private:
+  std::string m_base;
+  WinInetFetcher m_fetcher;
+};
+
+class Fetch : public ::testing::Test {
+ protected:
+  CardControl card;
+  WinInetFetcher fetcher;
+  std::string dest = Env("ZT_DEST_FOLDER");
+};
+
+TEST_F(Fetch, ResultCodes) {
+  ASSERT_FALSE(card.Base().empty()) << "run through run_e2e.py";
+  std::string text = "stale";
+  EXPECT_EQ(fetcher.FetchUrl(card.Base(), nullptr, &text), FETCH_NOT_FOUND);
+  EXPECT_NE(text.find("404 Not Found"), std::string::npos);  // the card is not ready yet
+  card.Root("normal");
+  EXPECT_EQ(fetcher.FetchUrl(card.Base(), nullptr, &text), FETCH_OK);
+  EXPECT_NE(text.find("DCIM"), std::string::npos);
+  card.Root("notfound");
+
+  EXPECT_EQ(fetcher.FetchUrl("http://127.0.0.1:1/", nullptr, &text), FETCH_CONNECT_FAILED);
+  EXPECT_EQ(fetcher.FetchUrl("not a url", nullptr, &text), FETCH_CONNECT_FAILED);
+
+  const std::string local = dest + "fetched.bin";
+  EXPECT_EQ(fetcher.FetchUrl(card.Base() + "DCIM/nothere.JPG", &local, nullptr), FETCH_NOT_FOUND);
+  EXPECT_FALSE(Exists(local));
+
+  card.Add("06011000.JPG", 1000, 0, "normal", "OTHER");
+  const std::string nowhere = dest + "missing\\x.bin";
+  EXPECT_EQ(fetcher.FetchUrl(card.Base() + "OTHER/06011000.JPG", &nowhere, nullptr), FETCH_CREATE_FAILED);
+}
+
+TEST_F(Fetch, SlowCardIsReadToTheEnd) {
+  // Small pieces with pauses: reads return fewer than 1,024 bytes long before the end.
+  card.Add("06011001.JPG", 60000, 0, "slow", "OTHER");
+  const std::string local = dest + "slow.bin";
+  ASSERT_EQ(fetcher.FetchUrl(card.Base() + "OTHER/06011001.JPG", &local, nullptr), FETCH_OK);
+  EXPECT_EQ(ReadFileBytes(local), FileBytes("06011001.JPG", 60000));
+  DeleteFileA(local.c_str());
+}
+
+TEST_F(Fetch, DroppedConnectionIsAReadFailure) {
+  card.Add("06011002.JPG", 50000, 0, "drop", "OTHER");
+  const std::string local = dest + "drop.bin";
+  EXPECT_EQ(fetcher.FetchUrl(card.Base() + "OTHER/06011002.JPG", &local, nullptr), FETCH_READ_FAILED);
+  EXPECT_FALSE(Exists(local));
+}
+
+// The tray application's side of the channel, reduced to what the test needs.
+class Client : public app::FrameWindow {
+ public:
+  Client() : FrameWindow("ZtSdWiFiTestClient") {
+    m_nMessage = OnRegisteredMessage(sc::kMessageName, [this](WPARAM w, LPARAM l) { return OnChannel(w, l); });
+  }
+  UINT Message() const { return m_nMessage; }
+
+  bool Register(HANDLE process, HWND checker, std::uint32_t firstPass, const std::string& folder) {
+    void* remote = VirtualAllocEx(process, nullptr, sc::kRegistrationBlockSize, MEM_COMMIT | MEM_RESERVE,
+                                  PAGE_READWRITE);
+    if (!remote) return false;
+    sc::RegistrationBlock block{};
+    block.clientWindow = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Hwnd()));
+    block.folderMask = sc::kDefaultFolderMask;
+    block.firstPass = firstPass;
+    folder.copy(block.destinationFolder, sc::kPathSize - 1);
+    m_process = process;
+    pending.push_back(remote);
+    return WriteProcessMemory(process, remote, &block, sizeof block, nullptr) &&
+           PostMessageA(checker, m_nMessage, sc::kRegister, reinterpret_cast<LPARAM>(remote));
+  }
+
+  std::vector<void*> pending;      // registration blocks not yet taken
+  std::vector<std::string> paths;  // delivered paths, in order
+  int failures = 0;
+  HWND checker = nullptr;
+
+ private:
+  LRESULT OnChannel(WPARAM wParam, LPARAM lParam) {
+    void* address = reinterpret_cast<void*>(lParam);
+    if (wParam == sc::kRegistrationTaken) {
+      auto it = std::find(pending.begin(), pending.end(), address);
+      if (it != pending.end()) {
+        VirtualFreeEx(m_process, address, 0, MEM_RELEASE);
+        pending.erase(it);
+      }
+    } else if (wParam == sc::kFileDelivered) {
+      sc::PathBlock block{};
+      const bool read = ReadProcessMemory(m_process, address, &block, sizeof block, nullptr) != FALSE;
+      PostMessageA(checker, m_nMessage, sc::kPathRead, lParam);
+      if (read) paths.emplace_back(block.path, sc::BoundedLength(block.path, sc::kPathSize));
+    } else if (wParam == sc::kDeliveryFailed) {
+      ++failures;
+    }
+    return 0;
+  }
+
+  UINT m_nMessage = 0;
+  HANDLE m_process = nullptr;
+};
+
+struct Started {
+  app::UniqueHandle process;
+  bool ok = false;
+};
+
+Started StartChecker(const std::string& exe) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  Started s;
+  s.ok = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &si, &pi) != FALSE;
+  if (s.ok) {
+    CloseHandle(pi.hThread);
+    s.process.Reset(pi.hProcess);
+  }
+  return s;
+}
+
+std::string DownloadFolder() {
+  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  HMODULE lib = LoadLibraryA("shfolder.dll");
+  auto get = reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(lib, "SHGetFolderPathA")));
+  char base[MAX_PATH] = {};
+  if (get) get(nullptr, 0x1C, nullptr, 0, base);
+  FreeLibrary(lib);
+  return std::string(base) + "\\Corvane\\Zentab SD WiFi";
+}
+
+TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
+  CardControl card;
+  const std::string exe = Env("ZT_CHECKER_EXE"), dest = Env("ZT_DEST_FOLDER");
+  ASSERT_FALSE(exe.empty());
+  ASSERT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
+
+  Started checker = StartChecker(exe);
+  ASSERT_TRUE(checker.ok);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA(sc::kCheckerWindowClass, nullptr)) != nullptr; },
+                             10000));
+
+  // A second copy ends at once and leaves the first alone.
+  Started second = StartChecker(exe);
+  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(WaitForSingleObject(second.process.Get(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), window);
+
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  app::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+  ASSERT_TRUE(process);
+
+  Client client;
+  ASSERT_TRUE(client.Create());
+  client.checker = window;
+  // First-pass word 1: the newest file already on the card is delivered too.
+  ASSERT_TRUE(client.Register(process.Get(), window, 1, dest));
+  ASSERT_TRUE(WaitFor([&] { return client.pending.empty(); }, 5000)) << "no code 2";
+  card.Root("normal");
+
+  auto waitForPaths = [&](std::size_t n) { return WaitFor([&] { return client.paths.size() >= n; }, 15000); };
+  ASSERT_TRUE(waitForPaths(1));
+  EXPECT_EQ(client.paths[0], dest + "05011000.JPG");
+
+  // A slow card: the file arrives whole.
+  card.Add("05011001.JPG", 40000, 1, "slow");
+  ASSERT_TRUE(waitForPaths(2));
+  EXPECT_EQ(client.paths[1], dest + "05011001.JPG");
+
+  // A dropped connection delivers nothing; once the card serves the file whole it arrives.
+  card.Add("05011002.JPG", 30000, 2, "drop");
+  ASSERT_TRUE(WaitFor([&] { return card.Hits("05011002.JPG") >= 2; }, 15000));
+  EXPECT_EQ(client.paths.size(), 2u);
+  card.Mode("05011002.JPG", "normal");
+  ASSERT_TRUE(waitForPaths(3));
+  EXPECT_EQ(client.paths[2], dest + "05011002.JPG");
+
+  // The not-found page: the file is forgotten and fetched again until it can be had.
+  card.Add("05011003.JPG", 2000, 3, "notfound");
+  ASSERT_TRUE(WaitFor([&] { return card.Hits("05011003.JPG") >= 2; }, 15000));
+  EXPECT_EQ(client.paths.size(), 3u);
+  card.Mode("05011003.JPG", "normal");
+  ASSERT_TRUE(waitForPaths(4));
+  EXPECT_EQ(client.paths[3], dest + "05011003.JPG");
+
+  // A few quiet polls: nothing arrives twice.
+  WaitFor([] { return false; }, 2500);
+  EXPECT_EQ(client.paths.size(), 4u);
+  EXPECT_EQ(client.failures, 0);
+  const std::pair<const char*, int> expected[] = {
+      {"05011000.JPG", 3000}, {"05011001.JPG", 40000}, {"05011002.JPG", 30000}, {"05011003.JPG", 2000}};
+  for (const auto& [name, size] : expected)
+    EXPECT_EQ(ReadFileBytes(dest + name), FileBytes(name, size)) << name;
+
+  // Unregistering the last client ends the checker and removes its download folder.
+  ASSERT_TRUE(Exists(DownloadFolder()));
+  app::UniqueHandle waitable(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  SendMessageA(window, client.Message(), sc::kUnregister, reinterpret_cast<LPARAM>(client.Hwnd()));
+  EXPECT_EQ(WaitForSingleObject(waitable.Get(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
+  EXPECT_FALSE(Exists(DownloadFolder()));
+}
+
+}  // namespace
+}  // namespace zt::sdwifi
