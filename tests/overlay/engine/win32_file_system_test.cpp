@@ -1,0 +1,95 @@
+// The Windows file system under the working copy and the outputs: the shell's local application
+// data folder, copies that never replace, and names chosen in a real folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "overlay/engine/file_system.h"
+#include "overlay/engine/output_names.h"
+#include "overlay/engine/working_copy.h"
+
+namespace zt {
+namespace {
+
+void Write(const std::string& path, const std::string& bytes) {
+  HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+std::string Read(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[256];
+  DWORD got = 0;
+  ReadFile(h, buffer, sizeof buffer, &got, nullptr);
+  CloseHandle(h);
+  return std::string(buffer, got);
+}
+
+class Win32FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    folder = std::string(temp) + "zt_engine_fs_" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(fs->MakeDirectory(folder));
+  }
+  void TearDown() override {
+    // The test made a handful of files; remove what it knows of.
+    for (const char* name :
+         {"\\a.jpg", "\\b.jpg", "\\Original\\s_Screenshot.jpg", "\\Original\\s.jpg", "\\s_Overlaid.jpg"})
+      DeleteFileA((folder + name).c_str());
+    RemoveDirectoryA((folder + "\\Original").c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+
+  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
+  std::string folder;
+};
+
+TEST_F(Win32FileSystemTest, CopiesToNewFilesOnly) {
+  Write(folder + "\\a.jpg", "first");
+  Write(folder + "\\b.jpg", "second");
+  EXPECT_EQ(fs->CopyToNew(folder + "\\a.jpg", folder + "\\b.jpg"), CopyResult::kTargetExists);
+  EXPECT_EQ(Read(folder + "\\b.jpg"), "second");
+  EXPECT_EQ(fs->CopyToNew(folder + "\\missing.jpg", folder + "\\c.jpg"), CopyResult::kFailed);
+  EXPECT_FALSE(fs->Exists(folder + "\\c.jpg"));
+  EXPECT_TRUE(fs->CopyReplacing(folder + "\\a.jpg", folder + "\\b.jpg"));
+  EXPECT_EQ(Read(folder + "\\b.jpg"), "first");
+  EXPECT_TRUE(fs->IsDirectory(folder));
+  EXPECT_FALSE(fs->IsDirectory(folder + "\\a.jpg"));
+}
+
+TEST_F(Win32FileSystemTest, NamesAreChosenInARealFolder) {
+  OutputPaths paths;
+  ASSERT_TRUE(ChooseOutputNames(*fs, folder, "s", ".jpg", paths, SystemLeadByte));
+  EXPECT_TRUE(fs->IsDirectory(folder + "\\Original"));
+  EXPECT_EQ(paths.overlaid, folder + "\\s_Overlaid.jpg");
+  Write(paths.overlaid, "x");
+  ASSERT_TRUE(ChooseOutputNames(*fs, folder + "\\", "s", ".jpg", paths, SystemLeadByte));
+  EXPECT_EQ(paths.original, folder + "\\Original\\s_001.jpg");
+}
+
+TEST_F(Win32FileSystemTest, WorkingCopyGoesToTheLocalSettingsFolder) {
+  std::string appData;
+  ASSERT_TRUE(fs->LocalAppDataFolder(appData));
+  Write(folder + "\\a.jpg", "scan one");
+  std::string working;
+  ASSERT_TRUE(MakeWorkingCopy(*fs, folder + "\\a.jpg", working, SystemLeadByte));
+  EXPECT_EQ(working, appData + "\\Corvane\\Zentab Lumbrel\\a.jpg");
+  EXPECT_EQ(Read(working), "scan one");
+  // A failed copy puts the previous one back.
+  EXPECT_FALSE(MakeWorkingCopy(*fs, folder + "\\missing.jpg", working, SystemLeadByte));
+  EXPECT_EQ(Read(working), "scan one");
+  EXPECT_FALSE(fs->Exists(appData + "\\Corvane\\Zentab Lumbrel\\_old.tmp"));
+  EXPECT_TRUE(fs->RemoveFile(working));
+}
+
+}  // namespace
+}  // namespace zt
