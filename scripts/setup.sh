@@ -16,7 +16,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 wine64 xvfb xauth
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
-  python3 imagemagick libtiff-tools img2pdf ghostscript qpdf
+  python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
 )
 
 missing=()
@@ -44,5 +44,10 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
   as_root apt-get update -q
 fi
+
+# Wine takes the user's language and code page from the Unix locale: the language tests need these.
+for loc in de_DE ja_JP fr_FR; do
+  locale -a 2>/dev/null | grep -qi "^$loc.utf-\?8$" || as_root localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+done
 
 "$here/scripts/build-mingw-deps.sh" "$prefix"
