@@ -36,9 +36,13 @@ struct Placement {
   QPDFObjectHandle image;
   Matrix ctm;
   bool found = false;
+  int formsParsed = 0;
 };
 
+// Forms may paint forms; a page that paints the same forms over and over must not make the
+// search run for ever.
 constexpr int kMaxFormDepth = 8;
+constexpr int kMaxFormsParsed = 64;
 
 bool MatrixFrom(std::vector<QPDFObjectHandle> ops, Matrix& m) {
   if (ops.size() < 6) return false;
@@ -92,7 +96,9 @@ class PlacementFinder : public QPDFObjectHandle::ParserCallbacks {
       result_.image = x;
       result_.ctm = ctm_;
       result_.found = true;
-    } else if (subtype.isName() && subtype.getName() == "/Form" && depth_ < kMaxFormDepth) {
+    } else if (subtype.isName() && subtype.getName() == "/Form" && depth_ < kMaxFormDepth &&
+               result_.formsParsed < kMaxFormsParsed) {
+      ++result_.formsParsed;
       Matrix form;
       QPDFObjectHandle fm = dict.getKey("/Matrix");
       if (fm.isArray()) MatrixFrom(fm.getArrayAsVector(), form);
@@ -110,19 +116,23 @@ class PlacementFinder : public QPDFObjectHandle::ParserCallbacks {
   std::vector<Matrix> stack_;
 };
 
-// Collects decoded stream data up to a limit, so that a small stream cannot inflate without end.
+// Collects decoded stream data up to `keep` bytes. A stream that inflates far beyond what the
+// image needs is abandoned rather than decoded to the end.
 class CappedBuffer : public Pipeline {
  public:
-  explicit CappedBuffer(std::size_t limit) : Pipeline("capped", nullptr), limit_(limit) {}
+  explicit CappedBuffer(std::size_t keep) : Pipeline("capped", nullptr), keep_(keep), limit_(keep + keep / 4 + 65536) {}
   void write(unsigned char const* data, size_t len) override {
-    const std::size_t take = std::min(len, limit_ - bytes.size());
+    seen_ += len;
+    if (seen_ > limit_) throw ImgError{IMGFILE_ERR_CORRUPT};
+    const std::size_t take = std::min(len, keep_ - bytes.size());
     bytes.insert(bytes.end(), data, data + take);
   }
   void finish() override {}
   std::vector<std::uint8_t> bytes;
 
  private:
-  std::size_t limit_;
+  std::size_t keep_, limit_;
+  std::size_t seen_ = 0;
 };
 
 std::vector<std::string> Names(QPDFObjectHandle o) {
