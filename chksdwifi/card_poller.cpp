@@ -38,7 +38,9 @@ void CCardPoller::PollCard() {
   }
   if (root != ROOT_FOLDERS_BUILT || m_folderUrls.empty()) return;
 
-  const ListedFileSink sink = [this](const CardFileEntry& entry) { OfferToClients(entry, RecordKnownFile(entry)); };
+  const ListedFileSink sink = [this](const CardFileEntry& entry) {
+    OfferToClients(entry, RecordKnownFile(entry));
+  };
   std::string listing;
   for (std::size_t i = 0; i < m_folderUrls.size(); ++i) {
     m_nFolderIndex = static_cast<std::int32_t>(i);

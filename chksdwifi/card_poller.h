@@ -22,8 +22,8 @@ class CCardPoller {
  public:
   // downloadFolder ends with "\" or is empty when it could not be set up (no download then
   // touches the disk).
-  CCardPoller(const CardSettings& settings, std::string downloadFolder, CardFetcher& fetcher, DownloadFiles& files,
-              ClientMessenger& messenger, PathBlockAllocator& blocks);
+  CCardPoller(const CardSettings& settings, std::string downloadFolder, CardFetcher& fetcher,
+              DownloadFiles& files, ClientMessenger& messenger, PathBlockAllocator& blocks);
 
   void PollCard();
   int ReadRootListing();

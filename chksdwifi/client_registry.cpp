@@ -21,7 +21,8 @@ void ClientRegistry::RegisterClient(BlockAddress address) {
   // cannot take a file name within the path limit, so every delivery to it is refused.
   client.destinationFolder.assign(block->destinationFolder,
                                   sc::BoundedLength(block->destinationFolder, sc::kPathSize));
-  if (m_messenger.WindowExists(client.window)) m_messenger.Post(client.window, sc::kRegistrationTaken, address);
+  if (m_messenger.WindowExists(client.window))
+    m_messenger.Post(client.window, sc::kRegistrationTaken, address);
   m_clients.push_back(std::move(client));
 }
 

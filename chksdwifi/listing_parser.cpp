@@ -52,7 +52,8 @@ bool ParseTextTime(const ListingFormat& fmt, std::string_view text, std::size_t 
   const std::size_t start = a + fmt.strBeforeTimestamp.size() + 4;
   const std::size_t e = FindFrom(text, fmt.strAfterTimestamp, start, fmt.isLead);
   if (e == kNoMatch) return false;
-  const std::string_view t = Cut(text, static_cast<std::int64_t>(start), static_cast<std::int64_t>(e - start));
+  const std::string_view t =
+      Cut(text, static_cast<std::int64_t>(start), static_cast<std::int64_t>(e - start));
 
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -84,7 +85,8 @@ int ParseFolderListing(const ListingFormat& fmt, const std::string& folderUrl, s
     std::string name;
     std::size_t fieldOffset = 0;
     while (FindNextFileName(fmt, text, ext, offset, name, fieldOffset)) {
-      if (IsScanFileName(name) && EvaluateListedFile(fmt, text, fieldOffset, folderUrl + name, sink) == EVALUATE_STOP)
+      if (IsScanFileName(name) &&
+          EvaluateListedFile(fmt, text, fieldOffset, folderUrl + name, sink) == EVALUATE_STOP)
         return LISTING_STOPPED;
       offset = fieldOffset;
     }
@@ -92,8 +94,8 @@ int ParseFolderListing(const ListingFormat& fmt, const std::string& folderUrl, s
   return LISTING_COMPLETE;
 }
 
-bool FindNextFileName(const ListingFormat& fmt, std::string_view text, std::string_view ext, std::size_t start,
-                      std::string& name, std::size_t& fieldOffset) {
+bool FindNextFileName(const ListingFormat& fmt, std::string_view text, std::string_view ext,
+                      std::size_t start, std::string& name, std::size_t& fieldOffset) {
   // An empty extension would match everywhere without moving on.
   if (ext.empty()) return false;
   const std::size_t i = FindFrom(text, ext, start, fmt.isLead);
@@ -128,7 +130,8 @@ int EvaluateListedFile(const ListingFormat& fmt, std::string_view text, std::siz
   return EVALUATE_GO_ON;
 }
 
-bool ParseFileSize(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset, std::int32_t& size) {
+bool ParseFileSize(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset,
+                   std::int32_t& size) {
   const std::size_t a = FindFrom(text, fmt.strBeforeFileSize, fieldOffset, fmt.isLead);
   if (a == kNoMatch) return false;
   const std::size_t start = a + fmt.strBeforeFileSize.size();
@@ -137,7 +140,8 @@ bool ParseFileSize(const ListingFormat& fmt, std::string_view text, std::size_t 
   return ReadPart(text, static_cast<std::int64_t>(start), static_cast<std::int64_t>(b - start), size);
 }
 
-bool ParseFileTime(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset, std::int32_t& time) {
+bool ParseFileTime(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset,
+                   std::int32_t& time) {
   if (fmt.sdType == 0) return ParseFatTime(fmt, text, fieldOffset, time);
   if (fmt.sdType == 1 || fmt.sdType == 2) return ParseTextTime(fmt, text, fieldOffset, time);
   return false;

@@ -38,8 +38,8 @@ int ParseFolderListing(const ListingFormat& fmt, const std::string& folderUrl, s
 // The next name ending in ext at or after start: the eight characters in front of the extension
 // and the extension. fieldOffset is where the file's fields are searched (behind the second
 // naming for types 1 and 2).
-bool FindNextFileName(const ListingFormat& fmt, std::string_view text, std::string_view ext, std::size_t start,
-                      std::string& name, std::size_t& fieldOffset);
+bool FindNextFileName(const ListingFormat& fmt, std::string_view text, std::string_view ext,
+                      std::size_t start, std::string& name, std::size_t& fieldOffset);
 
 // The first eight characters are month, day, hour and a number, each two decimal digits.
 bool IsScanFileName(std::string_view name);
@@ -47,7 +47,9 @@ bool IsScanFileName(std::string_view name);
 int EvaluateListedFile(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset,
                        const std::string& fileUrl, const ListedFileSink& sink);
 
-bool ParseFileSize(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset, std::int32_t& size);
-bool ParseFileTime(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset, std::int32_t& time);
+bool ParseFileSize(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset,
+                   std::int32_t& size);
+bool ParseFileTime(const ListingFormat& fmt, std::string_view text, std::size_t fieldOffset,
+                   std::int32_t& time);
 
 }  // namespace zt::sdwifi

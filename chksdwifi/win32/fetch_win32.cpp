@@ -81,7 +81,8 @@ class InternetBody : public ResponseBody {
 
 }  // namespace
 
-FetchResult WinInetFetcher::FetchUrl(const std::string& url, const std::string* localPath, std::string* text) {
+FetchResult WinInetFetcher::FetchUrl(const std::string& url, const std::string* localPath,
+                                     std::string* text) {
   InternetHandle session(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return FETCH_CONNECT_FAILED;
   DWORD connectTimeout = kConnectTimeoutMs, receiveTimeout = kReceiveTimeoutMs;

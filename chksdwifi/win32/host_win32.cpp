@@ -37,7 +37,8 @@ bool WinDownloadFiles::RemoveFolder(const std::string& folder) {
 bool WinClientMessenger::WindowExists(ClientWindow window) { return IsWindow(ToHwnd(window)) != FALSE; }
 
 bool WinClientMessenger::Post(ClientWindow window, std::uint32_t code, BlockAddress lParam) {
-  return PostMessageA(ToHwnd(window), m_message, static_cast<WPARAM>(code), static_cast<LPARAM>(lParam)) != FALSE;
+  return PostMessageA(ToHwnd(window), m_message, static_cast<WPARAM>(code), static_cast<LPARAM>(lParam)) !=
+         FALSE;
 }
 
 BlockAddress WinPathBlocks::Allocate(const sdchannel::PathBlock& block) {
@@ -71,7 +72,8 @@ std::string SetUpDownloadFolder() {
   using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   HMODULE shfolder = LoadLibraryA("shfolder.dll");
   if (!shfolder) return {};
-  auto get = reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(shfolder, "SHGetFolderPathA")));
+  auto get =
+      reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(shfolder, "SHGetFolderPathA")));
   char base[MAX_PATH] = {};
   const bool ok = get && SUCCEEDED(get(nullptr, 0x1C /* CSIDL_LOCAL_APPDATA */, nullptr, 0, base));
   FreeLibrary(shfolder);

@@ -34,7 +34,9 @@ class Registry : public ::testing::Test {
   void Offer(const std::string& url) {
     for (SDClient& c : registry.Clients()) c.candidate.fileUrl = url;
   }
-  void Deliver(std::size_t from = 0) { registry.DeliverFile(kUrl, "D:\\dl\\01021530.JPG", "01021530.JPG", from); }
+  void Deliver(std::size_t from = 0) {
+    registry.DeliverFile(kUrl, "D:\\dl\\01021530.JPG", "01021530.JPG", from);
+  }
 
   static constexpr char kUrl[] = "http://card/DCIM/01021530.JPG";
   FakeFiles files;

@@ -84,16 +84,26 @@ TEST(CardConfig, MissingFileGivesEveryDefault) {
   EXPECT_TRUE(s.extensions.empty());
   EXPECT_TRUE(s.folders.empty());
   EXPECT_EQ(profile.lastFile, "C:\\x\\sdwifi.ini");
-  const std::vector<std::string> order = {"SD_TYPE",          "FOLDER_URL",          "STR_BEFORE_FILE_SIZE",
-                                          "STR_AFTER_FILE_SIZE", "STR_BEFORE_TIMESTAMP", "STR_AFTER_TIMESTAMP",
-                                          "FILE_URL",         "ZT_EXT_00",           "ZT_FOLDERLIST_00"};
+  const std::vector<std::string> order = {"SD_TYPE",
+                                          "FOLDER_URL",
+                                          "STR_BEFORE_FILE_SIZE",
+                                          "STR_AFTER_FILE_SIZE",
+                                          "STR_BEFORE_TIMESTAMP",
+                                          "STR_AFTER_TIMESTAMP",
+                                          "FILE_URL",
+                                          "ZT_EXT_00",
+                                          "ZT_FOLDERLIST_00"};
   EXPECT_EQ(profile.keysRead, order);
 }
 
 TEST(CardConfig, ValuesAreDecodedAndListsEndAtTheFirstGap) {
   FakeProfile profile;
-  profile.values = {{"SD_TYPE", "2"},       {"STR_AFTER_TIMESTAMP", "\\\""}, {"ZT_EXT_00", ".JPG"},
-                    {"ZT_EXT_02", ".PDF"},  {"ZT_FOLDERLIST_00", ""},       {"ZT_FOLDERLIST_01", "DCIM"},
+  profile.values = {{"SD_TYPE", "2"},
+                    {"STR_AFTER_TIMESTAMP", "\\\""},
+                    {"ZT_EXT_00", ".JPG"},
+                    {"ZT_EXT_02", ".PDF"},
+                    {"ZT_FOLDERLIST_00", ""},
+                    {"ZT_FOLDERLIST_01", "DCIM"},
                     {"FOLDER_URL", "http://10.0.0.1/"}};
   const CardSettings s = ReadCardSettings(CCardConfig(profile, "sdwifi.ini"));
   EXPECT_EQ(s.sdType, 2);

@@ -126,7 +126,8 @@ TEST_F(Fetch, DroppedConnectionIsAReadFailure) {
 class Client : public app::FrameWindow {
  public:
   Client() : FrameWindow("ZtSdWiFiTestClient") {
-    m_nMessage = OnRegisteredMessage(sc::kMessageName, [this](WPARAM w, LPARAM l) { return OnChannel(w, l); });
+    m_nMessage =
+        OnRegisteredMessage(sc::kMessageName, [this](WPARAM w, LPARAM l) { return OnChannel(w, l); });
   }
   UINT Message() const { return m_nMessage; }
 
@@ -184,8 +185,8 @@ Started StartChecker(const std::string& exe) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   Started s;
-  s.ok = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                        &si, &pi) != FALSE;
+  s.ok = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &si, &pi) != FALSE;
   if (s.ok) {
     CloseHandle(pi.hThread);
     s.process.Reset(pi.hProcess);
@@ -196,7 +197,8 @@ Started StartChecker(const std::string& exe) {
 std::string DownloadFolder() {
   using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   HMODULE lib = LoadLibraryA("shfolder.dll");
-  auto get = reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(lib, "SHGetFolderPathA")));
+  auto get =
+      reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(lib, "SHGetFolderPathA")));
   char base[MAX_PATH] = {};
   if (get) get(nullptr, 0x1C, nullptr, 0, base);
   FreeLibrary(lib);
@@ -212,8 +214,8 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
   Started checker = StartChecker(exe);
   ASSERT_TRUE(checker.ok);
   HWND window = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA(sc::kCheckerWindowClass, nullptr)) != nullptr; },
-                             10000));
+  ASSERT_TRUE(
+      WaitFor([&] { return (window = FindWindowA(sc::kCheckerWindowClass, nullptr)) != nullptr; }, 10000));
 
   // A second copy ends at once and leaves the first alone.
   Started second = StartChecker(exe);
@@ -223,7 +225,8 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
 
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  app::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+  app::UniqueHandle process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
   ASSERT_TRUE(process);
 
   Client client;

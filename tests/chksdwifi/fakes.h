@@ -33,16 +33,20 @@ struct FakeCard : CardFetcher {
     }
     return it->second.result;
   }
-  void Set(const std::string& url, std::string body, FetchResult r = FETCH_OK) { pages[url] = {r, std::move(body)}; }
+  void Set(const std::string& url, std::string body, FetchResult r = FETCH_OK) {
+    pages[url] = {r, std::move(body)};
+  }
 };
 
 struct FakeFiles : DownloadFiles {
   std::map<std::string, std::string> disk;
-  std::set<std::string> folders;      // folders that exist (destination and download folders)
+  std::set<std::string> folders;  // folders that exist (destination and download folders)
   std::set<std::string> removedFolders;
   std::vector<std::string> deleted;
 
-  static std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
+  static std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of("\\/") + 1);
+  }
   bool Copy(const std::string& from, const std::string& to) override {
     if (!disk.count(from) || !folders.count(FolderOf(to))) return false;
     disk[to] = disk[from];
@@ -78,7 +82,9 @@ struct FakeWindows : ClientMessenger {
     posts.push_back({w, code, lParam});
     return alive.count(w) > 0;
   }
-  bool Post(ClientWindow w, std::uint32_t code, BlockAddress lParam) override { return PostMessage(w, code, lParam); }
+  bool Post(ClientWindow w, std::uint32_t code, BlockAddress lParam) override {
+    return PostMessage(w, code, lParam);
+  }
   std::vector<std::uint32_t> CodesTo(ClientWindow w) const {
     std::vector<std::uint32_t> codes;
     for (const auto& p : posts)

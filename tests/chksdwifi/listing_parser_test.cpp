@@ -88,9 +88,9 @@ TEST_F(ListingParser, FatWordsRollOverAndKeepTheirLowBits) {
   // Year 1980 + 127 lies beyond the 32-bit count.
   ASSERT_TRUE(ParseFileTime(f, ",1,32,65535,0\"", 0, t));
   EXPECT_EQ(t, -1);
-  EXPECT_FALSE(ParseFileTime(f, ",1,32,x,0\"", 0, t));   // no number
-  EXPECT_FALSE(ParseFileTime(f, ",1,32,100,0", 0, t));   // no closing marker
-  EXPECT_FALSE(ParseFileTime(f, ",1,32,100", 0, t));     // too few fields
+  EXPECT_FALSE(ParseFileTime(f, ",1,32,x,0\"", 0, t));  // no number
+  EXPECT_FALSE(ParseFileTime(f, ",1,32,100,0", 0, t));  // no closing marker
+  EXPECT_FALSE(ParseFileTime(f, ",1,32,100", 0, t));    // too few fields
 }
 
 TEST_F(ListingParser, SizeZeroIsSkippedAndUnreadableFieldsStopTheListing) {
@@ -110,13 +110,15 @@ TEST_F(ListingParser, SizeZeroIsSkippedAndUnreadableFieldsStopTheListing) {
   // A bad date stops the whole listing; files before it stay reported, later ones are not read.
   got.files.clear();
   const std::string bad = "\"/DCIM,01021531.JPG,5,32,xx,0\"\n";
-  EXPECT_EQ(ParseFolderListing(CsvFormat(), "u/", good + bad + CsvLine("01021532.PDF", 5, 100, 0), got.Sink()),
-            LISTING_STOPPED);
+  EXPECT_EQ(
+      ParseFolderListing(CsvFormat(), "u/", good + bad + CsvLine("01021532.PDF", 5, 100, 0), got.Sink()),
+      LISTING_STOPPED);
   EXPECT_EQ(got.files.size(), 1u);
 
   // An unreadable size stops it too.
   got.files.clear();
-  EXPECT_EQ(ParseFolderListing(CsvFormat(), "u/", "01021530.JPG,big,32,1,1\"" + good, got.Sink()), LISTING_STOPPED);
+  EXPECT_EQ(ParseFolderListing(CsvFormat(), "u/", "01021530.JPG,big,32,1,1\"" + good, got.Sink()),
+            LISTING_STOPPED);
   EXPECT_TRUE(got.files.empty());
 }
 
@@ -180,8 +182,8 @@ TEST_F(ListingParser, BadTextTimestampsFail) {
   EXPECT_FALSE(parse("Mon Jan 02 24:04:05 2006"));
   EXPECT_FALSE(parse("Mon Jan 02 15:60:05 2006"));
   EXPECT_FALSE(parse("Mon Jan 02 15:04:60 2006"));
-  EXPECT_FALSE(parse("Mon Jan 02 15-04-05 2006"));  // no colon
-  EXPECT_FALSE(parse("Mon Jan 02"));                // no year
+  EXPECT_FALSE(parse("Mon Jan 02 15-04-05 2006"));                        // no colon
+  EXPECT_FALSE(parse("Mon Jan 02"));                                      // no year
   EXPECT_FALSE(ParseFileTime(f, "time=Mon Jan 02 15:04:05 2006", 0, t));  // no closing marker
   // Year 3000 is in range but beyond the 32-bit count.
   EXPECT_TRUE(parse("Mon Jan 02 15:04:05 3000"));
