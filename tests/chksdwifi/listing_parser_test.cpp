@@ -197,6 +197,37 @@ TEST_F(ListingParser, BadTextTimestampsFail) {
   EXPECT_TRUE(got.files.empty());
 }
 
+TEST_F(ListingParser, GarbageListingsReportOnlyScanFilesOfTheFolder) {
+  // Listings stitched from the markers' own pieces: whatever they hold, the parser stays inside
+  // the text, ends, and reports only scan-file names of this folder.
+  const char* const pieces[] = {
+      ",",    "\"",    ".JPG",  ".PDF", "0",    "1",  "2",        "9", "12", " ",    ":",
+      "Jan ", "time=", "size=", ";",    "\x95", "\\", "01021530", "-", "\n", "65535"};
+  unsigned seed = 12345;
+  std::size_t found = 0;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const unsigned n = next() % 200;
+    for (unsigned i = 0; i < n; ++i) text += pieces[next() % (sizeof pieces / sizeof pieces[0])];
+    for (int type : {0, 1, 3}) {
+      ListingFormat f = type == 0 ? CsvFormat() : TextFormat(type);
+      f.extensions = {".JPG", ".PDF"};
+      f.isLead = ShiftJisLeadByte;
+      Collected got;
+      const int r = ParseFolderListing(f, "u/", text, got.Sink());
+      EXPECT_TRUE(r == LISTING_COMPLETE || r == LISTING_STOPPED);
+      found += got.files.size();
+      for (const CardFileEntry& e : got.files) {
+        ASSERT_EQ(e.fileUrl.rfind("u/", 0), 0u);
+        EXPECT_TRUE(IsScanFileName(e.fileUrl.substr(2))) << e.fileUrl;
+        EXPECT_NE(e.size, 0);
+      }
+    }
+  }
+  EXPECT_GT(found, 0u);  // the pieces do make readable entries now and then
+}
+
 TEST(ListingText, SearchesKeepDoubleByteCharactersWhole) {
   // 0x95 0x5C: the backslash is a trail byte and must not match.
   const std::string text = "\x95\\a\\";
