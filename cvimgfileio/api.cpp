@@ -48,8 +48,8 @@ void Load(const char* path, Decoded& out) {
     Fail(IMGFILE_ERR_UNSUPPORTED);
 }
 
-void Write(const void* dib, unsigned resX, unsigned resY, int pageWidth, int pageHeight, int offsetX, int offsetY,
-           int format, const char* path) {
+void Write(const void* dib, unsigned resX, unsigned resY, int pageWidth, int pageHeight, int offsetX,
+           int offsetY, int format, const char* path) {
   if (!path || !*path) Fail(IMGFILE_ERR_ARGUMENT);
   if (format != IMGFILE_FORMAT_JPEG && format != IMGFILE_FORMAT_TIFF && format != IMGFILE_FORMAT_PDF)
     Fail(IMGFILE_ERR_ARGUMENT);
@@ -80,13 +80,14 @@ void Write(const void* dib, unsigned resX, unsigned resY, int pageWidth, int pag
 
 }  // namespace zt::img
 
-extern "C" int IMGFILE_API IMGFILE_LoadDibFromFile(const char* path, int mode, void** dib, unsigned short* resX,
-                                                   unsigned short* resY, int* pageOffsetX, int* pageOffsetY,
-                                                   char* info) {
+extern "C" int IMGFILE_API IMGFILE_LoadDibFromFile(const char* path, int mode, void** dib,
+                                                   unsigned short* resX, unsigned short* resY,
+                                                   int* pageOffsetX, int* pageOffsetY, char* info) {
   using namespace zt::img;
   if (dib) *dib = nullptr;
   if (info) info[0] = '\0';
-  if (!path || !dib || !resX || !resY || !pageOffsetX || !pageOffsetY || mode != 1) return IMGFILE_ERR_ARGUMENT;
+  if (!path || !dib || !resX || !resY || !pageOffsetX || !pageOffsetY || mode != 1)
+    return IMGFILE_ERR_ARGUMENT;
   try {
     Decoded out;
     Load(path, out);
@@ -108,8 +109,8 @@ extern "C" int IMGFILE_API IMGFILE_LoadDibFromFile(const char* path, int mode, v
 }
 
 extern "C" int IMGFILE_API IMGFILE_WriteDib2File(const void* dib, unsigned short resX, unsigned short resY,
-                                                 int pageWidth, int pageHeight, int offsetX, int offsetY, int format,
-                                                 const char* path, int /*reserved*/) {
+                                                 int pageWidth, int pageHeight, int offsetX, int offsetY,
+                                                 int format, const char* path, int /*reserved*/) {
   using namespace zt::img;
   try {
     Write(dib, resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path);

@@ -60,7 +60,8 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
   if (topDown) height = -height;
   if (width <= 0 || height <= 0) Fail(IMGFILE_ERR_CORRUPT);
   CheckImageSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail(IMGFILE_ERR_UNSUPPORTED);
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    Fail(IMGFILE_ERR_UNSUPPORTED);
 
   // Bit fields follow a 40-byte header, or sit inside the larger ones.
   std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
@@ -91,7 +92,8 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
   }
 
   const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-  if (offBits > size || stride * static_cast<std::uint64_t>(height) > size - offBits) Fail(IMGFILE_ERR_CORRUPT);
+  if (offBits > size || stride * static_cast<std::uint64_t>(height) > size - offBits)
+    Fail(IMGFILE_ERR_CORRUPT);
   const std::uint32_t w = static_cast<std::uint32_t>(width), ht = static_cast<std::uint32_t>(height);
 
   if (bits == 1) {
@@ -129,7 +131,8 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
   }
   if (bits == 1 && w % 8) {
     // Stray bits after the last pixel would otherwise survive into the caller's image.
-    for (std::uint32_t y = 0; y < ht; ++y) out.dib.Row(y)[w / 8] &= static_cast<std::uint8_t>(0xFF00 >> (w % 8));
+    for (std::uint32_t y = 0; y < ht; ++y)
+      out.dib.Row(y)[w / 8] &= static_cast<std::uint8_t>(0xFF00 >> (w % 8));
   }
   if (ppmX > 0 && ppmY > 0) {
     out.resX = DpiFrom(ppmX / 100.0, 2);

@@ -23,11 +23,11 @@ extern "C" {
 
 /* Results: 0 or more is success; every failure class has its own negative code. */
 #define IMGFILE_OK 0
-#define IMGFILE_ERR_ARGUMENT (-1)      /* null pointer, bad format code, bad dimensions */
-#define IMGFILE_ERR_OPEN (-2)          /* missing or unreadable file */
-#define IMGFILE_ERR_UNSUPPORTED (-3)   /* a format or variant the library does not read */
-#define IMGFILE_ERR_CORRUPT (-4)       /* the file is damaged or truncated */
-#define IMGFILE_ERR_TOO_LARGE (-5)     /* beyond the pixel or memory caps */
+#define IMGFILE_ERR_ARGUMENT (-1)    /* null pointer, bad format code, bad dimensions */
+#define IMGFILE_ERR_OPEN (-2)        /* missing or unreadable file */
+#define IMGFILE_ERR_UNSUPPORTED (-3) /* a format or variant the library does not read */
+#define IMGFILE_ERR_CORRUPT (-4)     /* the file is damaged or truncated */
+#define IMGFILE_ERR_TOO_LARGE (-5)   /* beyond the pixel or memory caps */
 #define IMGFILE_ERR_NO_MEMORY (-6)
 #define IMGFILE_ERR_TARGET_EXISTS (-7) /* the write never overwrites a file */
 #define IMGFILE_ERR_WRITE (-8)         /* the target could not be written completely */
@@ -40,17 +40,16 @@ extern "C" {
  * image's offset on its page in points (0 for raster formats). info receives a NUL-terminated
  * description of at most IMGFILE_INFO_SIZE bytes. mode is 1. */
 int IMGFILE_API IMGFILE_LoadDibFromFile(const char* path, int mode, void** dib, unsigned short* resX,
-                                        unsigned short* resY, int* pageOffsetX, int* pageOffsetY,
-                                        char* info);
+                                        unsigned short* resY, int* pageOffsetX, int* pageOffsetY, char* info);
 
 /* Writes a 24-bit DIB (40-byte header followed by bottom-up rows) to path in the given format.
  * For PDF the page is pageWidth x pageHeight points and the image is placed offsetX/offsetY points
  * from the page's top-left corner at (pixels x 72 / resolution) points. The target is created
  * exclusively: an existing file is never overwritten, and a failed write leaves no file behind.
  * reserved is 0. */
-int IMGFILE_API IMGFILE_WriteDib2File(const void* dib, unsigned short resX, unsigned short resY, int pageWidth,
-                                      int pageHeight, int offsetX, int offsetY, int format, const char* path,
-                                      int reserved);
+int IMGFILE_API IMGFILE_WriteDib2File(const void* dib, unsigned short resX, unsigned short resY,
+                                      int pageWidth, int pageHeight, int offsetX, int offsetY, int format,
+                                      const char* path, int reserved);
 
 #ifndef _WIN32
 /* Releases a DIB returned by IMGFILE_LoadDibFromFile (native builds only). */

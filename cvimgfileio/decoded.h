@@ -11,8 +11,8 @@ namespace zt::img {
 
 struct Decoded {
   DibOutput dib;
-  unsigned resX = 0, resY = 0;  // dpi; 0 = the file gives none
-  int offsetX = 0, offsetY = 0; // points from the page's top-left corner
+  unsigned resX = 0, resY = 0;   // dpi; 0 = the file gives none
+  int offsetX = 0, offsetY = 0;  // points from the page's top-left corner
   std::string description;
 };
 

@@ -82,7 +82,8 @@ int DibOutput::TryCreate(std::uint32_t width, std::uint32_t height, int bits) {
   // the row padding (and 1-bit rows as a whole) need clearing.
   const std::size_t used = bits == 24 ? 3u * width : 0;
   if (used < row)
-    for (std::uint32_t y = 0; y < height; ++y) std::memset(pixels_ + y * row + used, 0, static_cast<std::size_t>(row - used));
+    for (std::uint32_t y = 0; y < height; ++y)
+      std::memset(pixels_ + y * row + used, 0, static_cast<std::size_t>(row - used));
   if (bits == 1) SetPalette(1, {255, 255, 255});
   return IMGFILE_OK;
 }

@@ -51,7 +51,8 @@ int WriteNewFile(const char* path, const std::uint8_t* data, std::size_t size) {
   HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD e = GetLastError();
-    return (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) ? IMGFILE_ERR_TARGET_EXISTS : IMGFILE_ERR_WRITE;
+    return (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) ? IMGFILE_ERR_TARGET_EXISTS
+                                                                 : IMGFILE_ERR_WRITE;
   }
   bool ok = true;
   std::size_t done = 0;

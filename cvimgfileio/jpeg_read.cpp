@@ -13,7 +13,9 @@ namespace {
 // The data is all in memory; running out of it means the file is truncated. (libjpeg's own
 // memory source would invent an end marker and deliver a grey remainder instead.)
 void InitSource(j_decompress_ptr) {}
-boolean FillInput(j_decompress_ptr cinfo) { JpegFail(reinterpret_cast<j_common_ptr>(cinfo), IMGFILE_ERR_CORRUPT); }
+boolean FillInput(j_decompress_ptr cinfo) {
+  JpegFail(reinterpret_cast<j_common_ptr>(cinfo), IMGFILE_ERR_CORRUPT);
+}
 void SkipInput(j_decompress_ptr cinfo, long bytes) {
   if (bytes <= 0) return;
   jpeg_source_mgr* src = cinfo->src;
@@ -93,7 +95,8 @@ int Decode(State& s, const std::uint8_t* data, std::size_t size, Decoded& out) {
 
   jpeg_start_decompress(&cinfo);
   JSAMPARRAY cmykRow =
-      cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, w * 4, 1) : nullptr;
+      cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, w * 4, 1)
+           : nullptr;
   while (cinfo.output_scanline < h) {
     const std::uint32_t y = cinfo.output_scanline;
     std::uint8_t* dst = out.dib.Row(y);
@@ -118,8 +121,7 @@ int Decode(State& s, const std::uint8_t* data, std::size_t size, Decoded& out) {
   jpeg_destroy_decompress(&cinfo);
   char text[96];
   std::snprintf(text, sizeof text, "JPEG %ux%u, %s%s", static_cast<unsigned>(w), static_cast<unsigned>(h),
-                cmyk ? "CMYK" : (grey ? "greyscale" : "colour"),
-                progressive ? ", progressive" : "");
+                cmyk ? "CMYK" : (grey ? "greyscale" : "colour"), progressive ? ", progressive" : "");
   out.description = text;
   return IMGFILE_OK;
 }

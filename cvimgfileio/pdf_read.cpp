@@ -27,7 +27,7 @@ struct Matrix {
   double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
   // this applied first, then m
   Matrix Then(const Matrix& m) const {
-    return {a * m.a + b * m.c, a * m.b + b * m.d, c * m.a + d * m.c,
+    return {a * m.a + b * m.c, a * m.b + b * m.d,       c * m.a + d * m.c,
             c * m.b + d * m.d, e * m.a + f * m.c + m.e, e * m.b + f * m.d + m.f};
   }
 };
@@ -120,7 +120,8 @@ class PlacementFinder : public QPDFObjectHandle::ParserCallbacks {
 // image needs is abandoned rather than decoded to the end.
 class CappedBuffer : public Pipeline {
  public:
-  explicit CappedBuffer(std::size_t keep) : Pipeline("capped", nullptr), keep_(keep), limit_(keep + keep / 4 + 65536) {}
+  explicit CappedBuffer(std::size_t keep)
+      : Pipeline("capped", nullptr), keep_(keep), limit_(keep + keep / 4 + 65536) {}
   void write(unsigned char const* data, size_t len) override {
     seen_ += len;
     if (seen_ > limit_) throw ImgError{IMGFILE_ERR_CORRUPT};
@@ -178,7 +179,8 @@ Rgb ToRgb(const std::uint8_t* v, int components) {
   if (components == 1) return {v[0], v[0], v[0]};
   if (components == 3) return {v[0], v[1], v[2]};
   const unsigned k = 255 - v[3];
-  return {static_cast<std::uint8_t>((255 - v[0]) * k / 255), static_cast<std::uint8_t>((255 - v[1]) * k / 255),
+  return {static_cast<std::uint8_t>((255 - v[0]) * k / 255),
+          static_cast<std::uint8_t>((255 - v[1]) * k / 255),
           static_cast<std::uint8_t>((255 - v[2]) * k / 255)};
 }
 
@@ -186,7 +188,8 @@ ColourSpace Resolve(QPDFObjectHandle cs, int depth = 0) {
   ColourSpace r;
   std::string name;
   if (cs.isName()) name = cs.getName();
-  if (cs.isArray() && cs.getArrayNItems() > 0 && cs.getArrayItem(0).isName()) name = cs.getArrayItem(0).getName();
+  if (cs.isArray() && cs.getArrayNItems() > 0 && cs.getArrayItem(0).isName())
+    name = cs.getArrayItem(0).getName();
   if (name == "/DeviceGray" || name == "/G" || name == "/CalGray") {
     r.components = 1;
   } else if (name == "/DeviceRGB" || name == "/RGB" || name == "/CalRGB" || name == "/Lab") {
@@ -211,7 +214,8 @@ ColourSpace Resolve(QPDFObjectHandle cs, int depth = 0) {
     }
     r.palette.assign(256, Rgb{0, 0, 0});
     for (int i = 0; i < count && static_cast<std::size_t>(i + 1) * base.components <= table.size(); ++i)
-      r.palette[i] = ToRgb(reinterpret_cast<const std::uint8_t*>(table.data()) + i * base.components, base.components);
+      r.palette[i] =
+          ToRgb(reinterpret_cast<const std::uint8_t*>(table.data()) + i * base.components, base.components);
     r.components = 1;
     r.indexed = true;
   }
@@ -220,8 +224,10 @@ ColourSpace Resolve(QPDFObjectHandle cs, int depth = 0) {
 
 std::uint32_t Sample(const std::uint8_t* row, std::uint32_t index, int bpc) {
   switch (bpc) {
-    case 8: return row[index];
-    case 16: return row[2 * index];  // high byte
+    case 8:
+      return row[index];
+    case 16:
+      return row[2 * index];  // high byte
     default: {
       const std::uint64_t bit = std::uint64_t{index} * bpc;
       return (row[bit >> 3] >> (8 - bpc - (bit & 7))) & ((1u << bpc) - 1);
@@ -231,7 +237,8 @@ std::uint32_t Sample(const std::uint8_t* row, std::uint32_t index, int bpc) {
 
 // CCITT data carries no frame of its own; wrapping it in a one-strip TIFF lets libtiff's
 // fax decoder read it.
-std::vector<std::uint8_t> WrapFax(const std::string& data, std::uint32_t w, std::uint32_t h, QPDFObjectHandle parms) {
+std::vector<std::uint8_t> WrapFax(const std::string& data, std::uint32_t w, std::uint32_t h,
+                                  QPDFObjectHandle parms) {
   const int k = IntKey(parms, "/K", 0);
   std::vector<std::uint8_t> file;
   TiffMemory mem;
@@ -251,7 +258,8 @@ std::vector<std::uint8_t> WrapFax(const std::string& data, std::uint32_t w, std:
       TIFFSetField(tif.tif, TIFFTAG_GROUP3OPTIONS, options);
     }
     TIFFSetField(tif.tif, TIFFTAG_ROWSPERSTRIP, h);
-    if (TIFFWriteRawStrip(tif.tif, 0, const_cast<char*>(data.data()), static_cast<tmsize_t>(data.size())) < 0 ||
+    if (TIFFWriteRawStrip(tif.tif, 0, const_cast<char*>(data.data()), static_cast<tmsize_t>(data.size())) <
+            0 ||
         !TIFFFlush(tif.tif))
       Fail(IMGFILE_ERR_NO_MEMORY);
   }
@@ -392,7 +400,8 @@ void DecodePdf(const std::uint8_t* data, std::size_t size, Decoded& out) {
     out.offsetY = static_cast<int>(std::lround(std::clamp(oy, -1e6, 1e6)));
     char text[160];
     std::snprintf(text, sizeof text, "PDF page 1 of %u, image %ux%u, %s", static_cast<unsigned>(pages.size()),
-                  static_cast<unsigned>(out.dib.Width()), static_cast<unsigned>(out.dib.Height()), filter.c_str());
+                  static_cast<unsigned>(out.dib.Width()), static_cast<unsigned>(out.dib.Height()),
+                  filter.c_str());
     out.description = text;
   } catch (const ImgError&) {
     throw;

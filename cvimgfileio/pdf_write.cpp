@@ -19,7 +19,9 @@ std::string Num(double v) {
   return r == "-0" ? "0" : r;
 }
 
-void Append(std::vector<std::uint8_t>& out, const std::string& s) { out.insert(out.end(), s.begin(), s.end()); }
+void Append(std::vector<std::uint8_t>& out, const std::string& s) {
+  out.insert(out.end(), s.begin(), s.end());
+}
 
 }  // namespace
 
@@ -32,7 +34,8 @@ void EncodePdf(const DibInput& dib, unsigned resX, unsigned resY, int pageWidth,
 
   const double w = dib.Width() * 72.0 / resX, h = dib.Height() * 72.0 / resY;
   const double x = offsetX, y = pageHeight - offsetY - h;
-  const std::string content = "q\n" + Num(w) + " 0 0 " + Num(h) + " " + Num(x) + " " + Num(y) + " cm\n/Im0 Do\nQ\n";
+  const std::string content =
+      "q\n" + Num(w) + " 0 0 " + Num(h) + " " + Num(x) + " " + Num(y) + " cm\n/Im0 Do\nQ\n";
 
   std::vector<std::uint8_t>& pdf = out.bytes;
   pdf.reserve(jpeg.Size() + 2048);
@@ -48,8 +51,8 @@ void EncodePdf(const DibInput& dib, unsigned resX, unsigned resY, int pageWidth,
                   "] /Resources << /XObject << /Im0 4 0 R >> /ProcSet [/PDF /ImageC] >> /Contents 5 0 R >>\n"
                   "endobj\n");
   offsets[4] = pdf.size();
-  Append(pdf, "4 0 obj\n<< /Type /XObject /Subtype /Image /Width " + std::to_string(dib.Width()) + " /Height " +
-                  std::to_string(dib.Height()) +
+  Append(pdf, "4 0 obj\n<< /Type /XObject /Subtype /Image /Width " + std::to_string(dib.Width()) +
+                  " /Height " + std::to_string(dib.Height()) +
                   " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode /Length " +
                   std::to_string(jpeg.Size()) + " >>\nstream\n");
   pdf.insert(pdf.end(), jpeg.Data(), jpeg.Data() + jpeg.Size());

@@ -11,7 +11,7 @@
 namespace zt::img {
 
 struct TiffMemory {
-  const std::uint8_t* in = nullptr;       // reading
+  const std::uint8_t* in = nullptr;          // reading
   std::vector<std::uint8_t>* out = nullptr;  // writing
   std::uint64_t size = 0;
   std::uint64_t pos = 0;

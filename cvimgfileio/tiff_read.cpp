@@ -13,23 +13,34 @@ namespace {
 
 const char* CompressionName(std::uint16_t c) {
   switch (c) {
-    case COMPRESSION_NONE: return "uncompressed";
-    case COMPRESSION_CCITTRLE: return "CCITT RLE";
-    case COMPRESSION_CCITTFAX3: return "CCITT G3";
-    case COMPRESSION_CCITTFAX4: return "CCITT G4";
-    case COMPRESSION_LZW: return "LZW";
+    case COMPRESSION_NONE:
+      return "uncompressed";
+    case COMPRESSION_CCITTRLE:
+      return "CCITT RLE";
+    case COMPRESSION_CCITTFAX3:
+      return "CCITT G3";
+    case COMPRESSION_CCITTFAX4:
+      return "CCITT G4";
+    case COMPRESSION_LZW:
+      return "LZW";
     case COMPRESSION_OJPEG:
-    case COMPRESSION_JPEG: return "JPEG";
+    case COMPRESSION_JPEG:
+      return "JPEG";
     case COMPRESSION_ADOBE_DEFLATE:
-    case COMPRESSION_DEFLATE: return "Deflate";
-    case COMPRESSION_PACKBITS: return "PackBits";
-    default: return "compressed";
+    case COMPRESSION_DEFLATE:
+      return "Deflate";
+    case COMPRESSION_PACKBITS:
+      return "PackBits";
+    default:
+      return "compressed";
   }
 }
 
 // The RGBA reader's pixels are premultiplied when the file has alpha; putting them on white
 // is then one addition.
-std::uint8_t OnWhite(std::uint32_t c, std::uint32_t a) { return static_cast<std::uint8_t>(std::min(255u, c + 255 - a)); }
+std::uint8_t OnWhite(std::uint32_t c, std::uint32_t a) {
+  return static_cast<std::uint8_t>(std::min(255u, c + 255 - a));
+}
 
 struct RgbaImage {
   TIFFRGBAImage img;
@@ -62,8 +73,8 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
   }
   if (!TIFFIsCODECConfigured(compression)) Fail(IMGFILE_ERR_UNSUPPORTED);
 
-  const bool bilevel =
-      bps == 1 && spp == 1 && (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
+  const bool bilevel = bps == 1 && spp == 1 &&
+                       (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
   char emsg[1024] = "";
   if (!TIFFRGBAImageOK(tif.tif, emsg)) Fail(IMGFILE_ERR_UNSUPPORTED);
 
@@ -89,7 +100,8 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
     band = tileRows;
   else if (TIFFGetField(tif.tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) && rowsPerStrip > 0)
     band = rowsPerStrip;
-  const std::uint32_t maxBand = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((16u << 20) / (4ull * w)));
+  const std::uint32_t maxBand =
+      std::max<std::uint32_t>(1, static_cast<std::uint32_t>((16u << 20) / (4ull * w)));
   if (band > maxBand) band = maxBand;
   band = std::min(band, h);
   std::vector<std::uint32_t> buf(static_cast<std::size_t>(w) * band);
@@ -123,7 +135,8 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
   float xres = 0, yres = 0;
   std::uint16_t unit = RESUNIT_INCH;
   TIFFGetFieldDefaulted(tif.tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-  if (TIFFGetField(tif.tif, TIFFTAG_XRESOLUTION, &xres) && TIFFGetField(tif.tif, TIFFTAG_YRESOLUTION, &yres) &&
+  if (TIFFGetField(tif.tif, TIFFTAG_XRESOLUTION, &xres) &&
+      TIFFGetField(tif.tif, TIFFTAG_YRESOLUTION, &yres) &&
       (unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER)) {
     out.resX = DpiFrom(xres, unit == RESUNIT_INCH ? 1 : 2);
     out.resY = DpiFrom(yres, unit == RESUNIT_INCH ? 1 : 2);

@@ -158,7 +158,8 @@ int main(int argc, char** argv) {
 
   std::printf("%-28s %10s %10s %7s\n", "case", "ours ms", "direct ms", "ratio");
   auto line = [](const char* name, double o, double b, bool target) {
-    std::printf("%-28s %10.2f %10.2f %7.3f%s\n", name, o, b, o / b, target ? (o / b <= 1.15 ? "  ok" : "  OVER 1.15") : "");
+    std::printf("%-28s %10.2f %10.2f %7.3f%s\n", name, o, b, o / b,
+                target ? (o / b <= 1.15 ? "  ok" : "  OVER 1.15") : "");
   };
   line("load 2400x1700 JPEG", loadOurs, loadBase, true);
   line("write 1920x1080 JPEG", jpegOurs, jpegBase, true);

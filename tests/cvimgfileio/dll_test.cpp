@@ -12,16 +12,18 @@
 namespace zt::imgtest {
 namespace {
 
-using WriteFn = int(__stdcall*)(const void*, unsigned short, unsigned short, int, int, int, int, int, const char*,
-                                int);
+using WriteFn = int(__stdcall*)(const void*, unsigned short, unsigned short, int, int, int, int, int,
+                                const char*, int);
 
 class Dll : public ::testing::Test {
  protected:
   void SetUp() override {
     module_ = LoadLibraryA("CvImgFileIO.dll");
     ASSERT_NE(module_, nullptr) << "CvImgFileIO.dll not found beside the test";
-    load_ = reinterpret_cast<LoadFn>(reinterpret_cast<void*>(GetProcAddress(module_, "IMGFILE_LoadDibFromFile")));
-    write_ = reinterpret_cast<WriteFn>(reinterpret_cast<void*>(GetProcAddress(module_, "IMGFILE_WriteDib2File")));
+    load_ =
+        reinterpret_cast<LoadFn>(reinterpret_cast<void*>(GetProcAddress(module_, "IMGFILE_LoadDibFromFile")));
+    write_ =
+        reinterpret_cast<WriteFn>(reinterpret_cast<void*>(GetProcAddress(module_, "IMGFILE_WriteDib2File")));
     ASSERT_NE(load_, nullptr);
     ASSERT_NE(write_, nullptr);
   }
@@ -45,7 +47,8 @@ TEST_F(Dll, WritesEachFormatAndLoadsItBackAsAGlobalBlock) {
     const std::string path = "written\\dll_" + std::to_string(format);
     RemoveFile(path);
     ASSERT_EQ(write_(dib.data(), 120, 120, 612, 792, 72, 144, format, path.c_str(), 0), IMGFILE_OK) << format;
-    EXPECT_EQ(write_(dib.data(), 120, 120, 612, 792, 72, 144, format, path.c_str(), 0), IMGFILE_ERR_TARGET_EXISTS);
+    EXPECT_EQ(write_(dib.data(), 120, 120, 612, 792, 72, 144, format, path.c_str(), 0),
+              IMGFILE_ERR_TARGET_EXISTS);
     Loaded img;
     Load(path, img, load_);
     ASSERT_EQ(img.rc, IMGFILE_OK) << format;
@@ -75,10 +78,17 @@ TEST_F(Dll, ReadsToolMadeFiles) {
     const char* file;
     const char* reference;
     int bits, tolerance;
-  } cases[] = {{"bw_g4.tif", "mono.pbm", 1, 0},   {"bw_g3_2d.tif", "mono.pbm", 1, 0}, {"rgb_lzw.tif", "ref.ppm", 24, 0},
-               {"rgb_zip.tif", "ref.ppm", 24, 0}, {"rgb_jpeg.tif", "rgb_jpeg.ppm", 24, 3},
-               {"prog.jpg", "prog.ppm", 24, 2},   {"cmyk.jpg", "cmyk.ppm", 24, 6},    {"bmp8.bmp", "q200.ppm", 24, 0},
-               {"ccitt.pdf", "mono.pbm", 1, 0},   {"flate.pdf", "ref.ppm", 24, 0},    {"gs.pdf", "ref.ppm", 24, 0}};
+  } cases[] = {{"bw_g4.tif", "mono.pbm", 1, 0},
+               {"bw_g3_2d.tif", "mono.pbm", 1, 0},
+               {"rgb_lzw.tif", "ref.ppm", 24, 0},
+               {"rgb_zip.tif", "ref.ppm", 24, 0},
+               {"rgb_jpeg.tif", "rgb_jpeg.ppm", 24, 3},
+               {"prog.jpg", "prog.ppm", 24, 2},
+               {"cmyk.jpg", "cmyk.ppm", 24, 6},
+               {"bmp8.bmp", "q200.ppm", 24, 0},
+               {"ccitt.pdf", "mono.pbm", 1, 0},
+               {"flate.pdf", "ref.ppm", 24, 0},
+               {"gs.pdf", "ref.ppm", 24, 0}};
   for (const Case& c : cases) {
     Loaded img;
     Load(c.file, img, load_);

@@ -11,10 +11,10 @@
 namespace zt::imgtest {
 namespace {
 
-const char* const kSamples[] = {"bmp1.bmp",     "bmp8.bmp",     "bmp24.bmp",   "base.jpg",     "prog.jpg",
-                                "cmyk.jpg",     "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif", "rgb_tiled.tif",
-                                "bw_g4.tif",    "bw_g3_2d.tif", "palette.tif", "dct.pdf",      "flate.pdf",
-                                "ccitt.pdf",    "gs.pdf",       "palette.pdf"};
+const char* const kSamples[] = {"bmp1.bmp",  "bmp8.bmp",     "bmp24.bmp",   "base.jpg",     "prog.jpg",
+                                "cmyk.jpg",  "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif", "rgb_tiled.tif",
+                                "bw_g4.tif", "bw_g3_2d.tif", "palette.tif", "dct.pdf",      "flate.pdf",
+                                "ccitt.pdf", "gs.pdf",       "palette.pdf"};
 
 bool IsFailureCode(int rc) { return rc <= IMGFILE_ERR_ARGUMENT && rc >= IMGFILE_ERR_WRITE; }
 
@@ -47,7 +47,8 @@ TEST(HostileInput, CorruptedFilesFailOrLoadCleanly) {
     const std::vector<std::uint8_t> full = ReadBytes(name);
     for (int round = 0; round < 12; ++round) {
       std::vector<std::uint8_t> bad = full;
-      for (int i = 0; i < 1 + round; ++i) bad[next() % bad.size()] ^= static_cast<std::uint8_t>(1 + next() % 255);
+      for (int i = 0; i < 1 + round; ++i)
+        bad[next() % bad.size()] ^= static_cast<std::uint8_t>(1 + next() % 255);
       const std::string path = std::string("written/bad_") + name;
       RemoveFile(path);
       ASSERT_TRUE(WriteBytes(path, bad));
@@ -131,7 +132,8 @@ std::vector<std::uint8_t> MakeBmp(const Picture& p, int bits, bool topDown) {
   hd.biBitCount = static_cast<std::uint16_t>(bits);
   hd.biXPelsPerMeter = hd.biYPelsPerMeter = 11811;  // 300 dpi
   std::memcpy(&f[14], &hd, 40);
-  for (int i = 0; i < 16 && bits == 4; ++i) f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
+  for (int i = 0; i < 16 && bits == 4; ++i)
+    f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
   for (int y = 0; y < h; ++y) {
     std::uint8_t* row = f.data() + off + stride * (topDown ? y : h - 1 - y);
     for (int x = 0; x < w; ++x) {
@@ -166,7 +168,8 @@ TEST(BitmapLayouts, FourSixteenAndThirtyTwoBitsBothWaysUp) {
         for (int x = 0; x < ref.width; ++x) {
           const Pixel a = img.At(x, y), b = ref.At(x, y);
           if (bits == 4) worst = std::max(worst, std::abs(a.g - b.g / 17 * 17));
-          if (bits == 16) worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+          if (bits == 16)
+            worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
           if (bits == 32) worst = std::max({worst, std::abs(a.r - b.r) * 8, std::abs(a.b - b.b) * 8});
         }
       EXPECT_LE(worst, 8) << path;

@@ -52,7 +52,8 @@ Picture ReadPnm(const std::string& path) {
   const std::vector<std::uint8_t> d = ReadBytes(path);
   std::size_t at = 2;
   auto number = [&]() {
-    while (at < d.size() && (d[at] == ' ' || d[at] == '\n' || d[at] == '\r' || d[at] == '\t' || d[at] == '#')) {
+    while (at < d.size() &&
+           (d[at] == ' ' || d[at] == '\n' || d[at] == '\r' || d[at] == '\t' || d[at] == '#')) {
       if (d[at] == '#')
         while (at < d.size() && d[at] != '\n') ++at;
       else
@@ -126,7 +127,8 @@ void Load(const std::string& path, Loaded& out, LoadFn load) {
 }
 
 int MaxDiff(const Loaded& img, const Picture& ref, int rows) {
-  if (!img.dib || img.Width() != ref.width || (rows <= 0 && img.Height() != ref.height) || img.Height() < rows)
+  if (!img.dib || img.Width() != ref.width || (rows <= 0 && img.Height() != ref.height) ||
+      img.Height() < rows)
     return 255;
   const int h = rows > 0 ? rows : ref.height;
   int worst = 0;

@@ -44,7 +44,8 @@ struct Loaded {
 };
 
 // Loads through `load`: the linked call, or the one found in the DLL.
-using LoadFn = int(IMGFILE_API*)(const char*, int, void**, unsigned short*, unsigned short*, int*, int*, char*);
+using LoadFn = int(IMGFILE_API*)(const char*, int, void**, unsigned short*, unsigned short*, int*, int*,
+                                 char*);
 void Load(const std::string& path, Loaded& out, LoadFn load);
 inline void Load(const std::string& path, Loaded& out) { Load(path, out, IMGFILE_LoadDibFromFile); }
 

@@ -14,10 +14,13 @@ namespace {
 
 // A one-page PDF with the given objects from number 4 on; object 4 is the page's XObject /X0.
 std::vector<std::uint8_t> MakePdf(const std::vector<std::string>& objects, const std::string& content) {
-  std::vector<std::string> all = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"};
+  std::vector<std::string> all = {"<< /Type /Catalog /Pages 2 0 R >>",
+                                  "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"};
   const std::size_t contentObject = objects.size() + 4;
-  all.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 800] /Resources << /XObject << /X0 4 0 R >> >> "
-                "/Contents " + std::to_string(contentObject) + " 0 R >>");
+  all.push_back(
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 800] /Resources << /XObject << /X0 4 0 R >> >> "
+      "/Contents " +
+      std::to_string(contentObject) + " 0 R >>");
   for (const auto& o : objects) all.push_back(o);
   all.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream");
   std::string pdf = "%PDF-1.4\n";
@@ -79,14 +82,17 @@ TEST(HostilePdf, BuiltPagesLoadOrFailByTheirFlaws) {
   }
   {
     Loaded img;  // fewer samples than the image needs
-    EXPECT_EQ(LoadBuilt("short.pdf", MakePdf({Image(100, 50, Deflated(4999))}, paint), img), IMGFILE_ERR_CORRUPT);
+    EXPECT_EQ(LoadBuilt("short.pdf", MakePdf({Image(100, 50, Deflated(4999))}, paint), img),
+              IMGFILE_ERR_CORRUPT);
   }
   {
     Loaded img;  // a form that paints itself a hundred times and never an image
     std::string body;
     for (int i = 0; i < 100; ++i) body += "/X0 Do\n";
-    const std::string form = "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /XObject << /X0 4 0 R "
-                             ">> >> /Length " + std::to_string(body.size()) + " >>\nstream\n" + body + "\nendstream";
+    const std::string form =
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /XObject << /X0 4 0 R "
+        ">> >> /Length " +
+        std::to_string(body.size()) + " >>\nstream\n" + body + "\nendstream";
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(LoadBuilt("forms.pdf", MakePdf({form}, "/X0 Do"), img), IMGFILE_ERR_UNSUPPORTED);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
