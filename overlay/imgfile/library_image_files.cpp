@@ -1,6 +1,8 @@
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/imgfile/image_files.h"
 
+#include <string>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -10,6 +12,19 @@ namespace zt {
 static_assert(kWriteTargetExists == IMGFILE_ERR_TARGET_EXISTS);
 
 namespace {
+
+// The engine's paths use backslashes; natively (where the engine is tested) they mean "/", as
+// for the engine's file system there.
+std::string LibraryPath(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::string native = path;
+  for (char& c : native)
+    if (c == '\\') c = '/';
+  return native;
+#endif
+}
 
 // The load hands out a locked global block on Windows and a block of its own elsewhere.
 void ReleaseLoadedDib(void* block) {
@@ -28,8 +43,8 @@ class LibraryImageFiles final : public ImageFiles {
     out = ScanLoad();
     void* dib = nullptr;
     char info[IMGFILE_INFO_SIZE] = {};  // the library's description; the engine does not use it
-    const int result = IMGFILE_LoadDibFromFile(path.c_str(), 1, &dib, &out.resX, &out.resY, &out.pageOffsetX,
-                                               &out.pageOffsetY, info);
+    const int result = IMGFILE_LoadDibFromFile(LibraryPath(path).c_str(), 1, &dib, &out.resX, &out.resY,
+                                               &out.pageOffsetX, &out.pageOffsetY, info);
     if (result < 0) {
       if (dib) ReleaseLoadedDib(dib);
       return result;
@@ -42,7 +57,7 @@ class LibraryImageFiles final : public ImageFiles {
   int WriteImage(const void* dib, unsigned short resX, unsigned short resY, int pageWidth, int pageHeight,
                  int offsetX, int offsetY, int format, const std::string& path) override {
     return IMGFILE_WriteDib2File(dib, resX, resY, pageWidth, pageHeight, offsetX, offsetY, format,
-                                 path.c_str(), 0);
+                                 LibraryPath(path).c_str(), 0);
   }
 };
 
