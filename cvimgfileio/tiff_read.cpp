@@ -81,9 +81,13 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
   RgbaImage rgba;
   if (!TIFFRGBAImageBegin(&rgba.img, tif.tif, 0, emsg)) Fail(IMGFILE_ERR_CORRUPT);
   rgba.begun = true;
-  // Rows are handed over as the file stores them: scanners write top-left, and bands of rows
-  // are only consistent without a flip.
+  // The reader hands rows over as the file stores them (its own flips only work within one
+  // band); the mirrorings of the four upright orientations are applied here. The transposed
+  // ones (5 to 8) are delivered as stored.
   rgba.img.req_orientation = rgba.img.orientation;
+  const std::uint16_t orientation = rgba.img.orientation;
+  const bool flipRows = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT;
+  const bool flipColumns = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT;
 
   out.dib.Create(w, h, bilevel ? 1 : 24);
   if (bilevel) {
@@ -113,19 +117,21 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
     if (!TIFFRGBAImageGet(&rgba.img, buf.data(), w, rows)) Fail(IMGFILE_ERR_CORRUPT);
     for (std::uint32_t r = 0; r < rows; ++r) {
       const std::uint32_t* p = buf.data() + static_cast<std::size_t>(r) * w;
-      std::uint8_t* dst = out.dib.Row(y0 + r);
+      std::uint8_t* dst = out.dib.Row(flipRows ? h - 1 - (y0 + r) : y0 + r);
       if (bilevel) {
         const bool oneIsBlack = photometric == PHOTOMETRIC_MINISWHITE;
         for (std::uint32_t x = 0; x < w; ++x) {
           const bool white = TIFFGetR(p[x]) >= 128;
-          if (white != oneIsBlack) dst[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+          const std::uint32_t c = flipColumns ? w - 1 - x : x;
+          if (white != oneIsBlack) dst[c >> 3] |= static_cast<std::uint8_t>(0x80 >> (c & 7));
         }
       } else {
-        for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
-          const std::uint32_t a = TIFFGetA(p[x]);
-          dst[0] = OnWhite(TIFFGetB(p[x]), a);
-          dst[1] = OnWhite(TIFFGetG(p[x]), a);
-          dst[2] = OnWhite(TIFFGetR(p[x]), a);
+        for (std::uint32_t x = 0; x < w; ++x) {
+          const std::uint32_t px = p[flipColumns ? w - 1 - x : x];
+          const std::uint32_t a = TIFFGetA(px);
+          *dst++ = OnWhite(TIFFGetB(px), a);
+          *dst++ = OnWhite(TIFFGetG(px), a);
+          *dst++ = OnWhite(TIFFGetR(px), a);
         }
       }
     }

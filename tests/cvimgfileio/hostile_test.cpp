@@ -107,7 +107,20 @@ TEST(HostileInput, OversizedImagesAreRefused) {
   h->biWidth = 50000;
   h->biHeight = 50000;
   ASSERT_TRUE(WriteBytes("written/huge.bmp", bmp));
-  for (const char* name : {"written/huge.jpg", "written/huge.bmp"}) {
+  // A TIFF whose width and length tags say 60000.
+  std::vector<std::uint8_t> tiff = ReadBytes("rgb_none.tif");
+  ASSERT_GT(tiff.size(), 8u);
+  ASSERT_EQ(tiff[0], 'I');
+  const std::size_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | static_cast<std::size_t>(tiff[7]) << 24;
+  ASSERT_LT(ifd + 2, tiff.size());
+  for (std::size_t i = 0, n = tiff[ifd] | tiff[ifd + 1] << 8; i < n && ifd + 14 + 12 * i <= tiff.size(); ++i) {
+    std::uint8_t* e = &tiff[ifd + 2 + 12 * i];
+    const unsigned tag = e[0] | e[1] << 8, type = e[2] | e[3] << 8;
+    if ((tag == 256 || tag == 257) && type == 3) e[8] = 0x60, e[9] = 0xEA;
+    if ((tag == 256 || tag == 257) && type == 4) e[8] = 0x60, e[9] = 0xEA, e[10] = e[11] = 0;
+  }
+  ASSERT_TRUE(WriteBytes("written/huge.tif", tiff));
+  for (const char* name : {"written/huge.jpg", "written/huge.bmp", "written/huge.tif"}) {
     Loaded img;
     Load(name, img);
     EXPECT_EQ(img.rc, IMGFILE_ERR_TOO_LARGE) << name;

@@ -51,7 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"rgb_tiled.tif", "ref.ppm", 24, 0, 150, 0}, Sample{"rgb_strips.tif", "ref.ppm", 24, 0, 150, 0},
         Sample{"rgb_jpeg.tif", "rgb_jpeg.ppm", 24, 3, 150, 0}, Sample{"rgb16.tif", "ref.ppm", 24, 0, 96, 0},
         Sample{"grey8.tif", "grey.pgm", 24, 0, 96, 0}, Sample{"palette.tif", "q16.ppm", 24, 0, 96, 0},
-        Sample{"rgba.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"bw_white.tif", "mono.pbm", 1, 0, 300, 0},
+        Sample{"rgba.tif", "ref.ppm", 24, 0, 96, 0},
+        Sample{"orient_bl.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"orient_br.tif", "ref.ppm", 24, 0, 96, 0},
+        Sample{"orient_tr.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"bw_white.tif", "mono.pbm", 1, 0, 300, 0},
         Sample{"bw_black.tif", "mono.pbm", 1, 0, 96, 0}, Sample{"bw_g4.tif", "mono.pbm", 1, 0, 300, 0},
         Sample{"bw_g3.tif", "mono.pbm", 1, 0, 300, 0}, Sample{"bw_g3_2d.tif", "mono.pbm", 1, 0, 300, 0},
         Sample{"bw_g4_tiled.tif", "mono.pbm", 1, 0, 96, 0},
@@ -112,6 +114,49 @@ INSTANTIATE_TEST_SUITE_P(Pages, ToolMadePdf,
                                            PdfSample{"palette.pdf", "q16.ppm", 24, 0, 72},
                                            PdfSample{"gs.pdf", "ref.ppm", 24, 0, 72},
                                            PdfSample{"flate_144dpi.pdf", "ref.ppm", 24, 0, 144}));
+
+}  // namespace
+}  // namespace zt::imgtest
+
+namespace zt::imgtest {
+namespace {
+
+// An EXIF block with X/YResolution and ResolutionUnit inch (little-endian), its offsets
+// shifted by `skew` to make it point outside itself.
+std::vector<std::uint8_t> ExifSegment(std::uint32_t dpi, std::uint32_t skew) {
+  std::vector<std::uint8_t> t = {'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0};
+  auto u16 = [&](unsigned v) { t.push_back(v & 255), t.push_back(v >> 8); };
+  auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  u16(0x011A), u16(5), u32(1), u32(50 + skew);
+  u16(0x011B), u16(5), u32(1), u32(58 + skew);
+  u16(0x0128), u16(3), u32(1), u32(2);
+  u32(0);
+  u32(dpi), u32(1), u32(dpi), u32(1);
+  std::vector<std::uint8_t> seg = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+  seg.insert(seg.end(), t.begin(), t.end());
+  seg[2] = static_cast<std::uint8_t>((seg.size() - 2) >> 8);
+  seg[3] = static_cast<std::uint8_t>(seg.size() - 2);
+  return seg;
+}
+
+// prog.jpg's JFIF header gives no unit, so the resolution must come from EXIF when present.
+TEST(JpegResolution, ComesFromExifWhenJfifHasNone) {
+  const std::vector<std::uint8_t> jpeg = ReadBytes("prog.jpg");
+  ASSERT_GT(jpeg.size(), 2u);
+  for (std::uint32_t skew : {0u, 4000u}) {
+    std::vector<std::uint8_t> file(jpeg.begin(), jpeg.begin() + 2);
+    const auto seg = ExifSegment(300, skew);
+    file.insert(file.end(), seg.begin(), seg.end());
+    file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
+    const std::string path = "written/exif" + std::to_string(skew) + ".jpg";
+    ASSERT_TRUE(WriteBytes(path, file));
+    Loaded img;
+    Load(path, img);
+    ASSERT_EQ(img.rc, IMGFILE_OK);
+    EXPECT_EQ(img.resX, skew ? 96 : 300);  // a block pointing outside itself is ignored
+    EXPECT_EQ(img.resY, skew ? 96 : 300);
+  }
+}
 
 }  // namespace
 }  // namespace zt::imgtest

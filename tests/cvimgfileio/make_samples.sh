@@ -44,6 +44,10 @@ convert ref.png -depth 16 -compress None rgb16.tif
 convert grey.png -depth 8 -type Grayscale -compress LZW grey8.tif
 convert q16.png -type Palette -compress None palette.tif
 convert ref.png -depth 8 -alpha on -channel A -evaluate set 100% +channel -compress LZW rgba.tif
+# Stored mirrored, with the orientation tag that undoes it.
+convert ref.png -depth 8 -flip -orient bottom-left -compress None orient_bl.tif
+convert ref.png -depth 8 -flip -flop -orient bottom-right -compress LZW orient_br.tif
+convert ref.png -depth 8 -flop -orient top-right -compress None orient_tr.tif
 convert mono.png -depth 1 -compress None -define quantum:polarity=min-is-white -define tiff:photometric=min-is-white -density 300 -units PixelsPerInch bw_white.tif
 convert mono.png -type Bilevel -depth 1 -compress None -define tiff:photometric=min-is-black bw_black.tif
 tiffcp -c g4 bw_white.tif bw_g4.tif
