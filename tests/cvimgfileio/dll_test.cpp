@@ -36,6 +36,19 @@ class Dll : public ::testing::Test {
   WriteFn write_ = nullptr;
 };
 
+// A caller that links the import library (through the __stdcall header) reaches the exports.
+TEST_F(Dll, ImportLibraryReachesTheExports) {
+  Loaded img;
+  Load("bw_g4.tif", img);
+  ASSERT_EQ(img.rc, IMGFILE_OK);
+  EXPECT_EQ(img.Bits(), 1);
+  const auto dib = MakeDib(9, 9);
+  RemoveFile("written\\imported.jpg");
+  EXPECT_EQ(IMGFILE_WriteDib2File(dib.data(), 96, 96, 10, 10, 0, 0, IMGFILE_FORMAT_JPEG,
+                                  "written\\imported.jpg", 0),
+            IMGFILE_OK);
+}
+
 TEST_F(Dll, ExportsOnlyTheUndecoratedNames) {
   EXPECT_EQ(GetProcAddress(module_, "_IMGFILE_LoadDibFromFile@32"), nullptr);
   EXPECT_EQ(GetProcAddress(module_, "IMGFILE_FreeDib"), nullptr);

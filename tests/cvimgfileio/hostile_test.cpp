@@ -113,7 +113,8 @@ TEST(HostileInput, OversizedImagesAreRefused) {
   ASSERT_EQ(tiff[0], 'I');
   const std::size_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | static_cast<std::size_t>(tiff[7]) << 24;
   ASSERT_LT(ifd + 2, tiff.size());
-  for (std::size_t i = 0, n = tiff[ifd] | tiff[ifd + 1] << 8; i < n && ifd + 14 + 12 * i <= tiff.size(); ++i) {
+  for (std::size_t i = 0, n = tiff[ifd] | tiff[ifd + 1] << 8; i < n && ifd + 14 + 12 * i <= tiff.size();
+       ++i) {
     std::uint8_t* e = &tiff[ifd + 2 + 12 * i];
     const unsigned tag = e[0] | e[1] << 8, type = e[2] | e[3] << 8;
     if ((tag == 256 || tag == 257) && type == 3) e[8] = 0x60, e[9] = 0xEA;

@@ -51,12 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"rgb_tiled.tif", "ref.ppm", 24, 0, 150, 0}, Sample{"rgb_strips.tif", "ref.ppm", 24, 0, 150, 0},
         Sample{"rgb_jpeg.tif", "rgb_jpeg.ppm", 24, 3, 150, 0}, Sample{"rgb16.tif", "ref.ppm", 24, 0, 96, 0},
         Sample{"grey8.tif", "grey.pgm", 24, 0, 96, 0}, Sample{"palette.tif", "q16.ppm", 24, 0, 96, 0},
-        Sample{"rgba.tif", "ref.ppm", 24, 0, 96, 0},
-        Sample{"orient_bl.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"orient_br.tif", "ref.ppm", 24, 0, 96, 0},
-        Sample{"orient_tr.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"bw_white.tif", "mono.pbm", 1, 0, 300, 0},
-        Sample{"bw_black.tif", "mono.pbm", 1, 0, 96, 0}, Sample{"bw_g4.tif", "mono.pbm", 1, 0, 300, 0},
-        Sample{"bw_g3.tif", "mono.pbm", 1, 0, 300, 0}, Sample{"bw_g3_2d.tif", "mono.pbm", 1, 0, 300, 0},
-        Sample{"bw_g4_tiled.tif", "mono.pbm", 1, 0, 96, 0},
+        Sample{"rgba.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"orient_bl.tif", "ref.ppm", 24, 0, 96, 0},
+        Sample{"orient_br.tif", "ref.ppm", 24, 0, 96, 0}, Sample{"orient_tr.tif", "ref.ppm", 24, 0, 96, 0},
+        Sample{"bw_white.tif", "mono.pbm", 1, 0, 300, 0}, Sample{"bw_black.tif", "mono.pbm", 1, 0, 96, 0},
+        Sample{"bw_g4.tif", "mono.pbm", 1, 0, 300, 0}, Sample{"bw_g3.tif", "mono.pbm", 1, 0, 300, 0},
+        Sample{"bw_g3_2d.tif", "mono.pbm", 1, 0, 300, 0}, Sample{"bw_g4_tiled.tif", "mono.pbm", 1, 0, 96, 0},
         // fax2tiff adds a row for the end-of-page code and uses fax resolutions.
         Sample{"bw_fax2tiff.tif", "mono.pbm", 1, 0, 204, 61, 196}));
 
