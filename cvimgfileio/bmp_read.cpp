@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "cvimgfileio/decoded.h"
 #include "cvimgfileio/errors.h"
@@ -29,6 +30,57 @@ struct Field {
     return static_cast<std::uint8_t>((((px & mask) >> shift) * 255 + max / 2) / max);
   }
 };
+
+// Run-length data (8 or 4 bits a pixel) into one index per pixel, rows from the bottom.
+// Runs past the right edge are clipped; data that ends before the end-of-bitmap code is a
+// truncated file.
+void DecodeRle(const std::uint8_t* p, std::size_t n, std::uint32_t w, std::uint32_t h, std::uint32_t bits,
+               std::vector<std::uint8_t>& indices) {
+  std::size_t at = 0;
+  std::uint32_t x = 0, y = 0;
+  auto put = [&](std::uint8_t v) {
+    if (x < w && y < h) indices[static_cast<std::size_t>(y) * w + x] = v;
+    ++x;
+  };
+  while (at + 2 <= n) {
+    const std::uint32_t count = p[at], code = p[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (std::uint32_t i = 0; i < count; ++i)
+        put(bits == 8 ? static_cast<std::uint8_t>(code)
+                      : static_cast<std::uint8_t>(i & 1 ? code & 15 : code >> 4));
+    } else if (code == 0) {
+      x = 0, ++y;
+    } else if (code == 1) {
+      return;
+    } else if (code == 2) {
+      if (at + 2 > n) break;
+      x += p[at], y += p[at + 1];
+      at += 2;
+    } else {
+      const std::size_t bytes = bits == 8 ? code : (code + 1) / 2;
+      if (at + bytes > n) break;
+      for (std::uint32_t i = 0; i < code; ++i)
+        put(bits == 8 ? p[at + i]
+                      : static_cast<std::uint8_t>(i & 1 ? p[at + i / 2] & 15 : p[at + i / 2] >> 4));
+      at += (bytes + 1) & ~std::size_t{1};  // absolute runs keep 16-bit alignment
+    }
+    if (y >= h) return;
+  }
+  Fail(IMGFILE_ERR_CORRUPT);
+}
+
+void Finish(Decoded& out, std::int32_t ppmX, std::int32_t ppmY, std::uint32_t bits, bool topDown, bool rle) {
+  if (ppmX > 0 && ppmY > 0) {
+    out.resX = DpiFrom(ppmX / 100.0, 2);
+    out.resY = DpiFrom(ppmY / 100.0, 2);
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "BMP %ux%u, %u bit%s%s", static_cast<unsigned>(out.dib.Width()),
+                static_cast<unsigned>(out.dib.Height()), static_cast<unsigned>(bits),
+                topDown ? ", top-down" : "", rle ? ", run-length" : "");
+  out.description = text;
+}
 
 }  // namespace
 
@@ -70,9 +122,11 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
     if (bits != 16 && bits != 32) Fail(IMGFILE_ERR_UNSUPPORTED);
     if (14ull + 40 + 12 > size) Fail(IMGFILE_ERR_CORRUPT);
     for (int i = 0; i < 3; ++i) masks[i] = U32(h + 40 + 4 * i);
-  } else if (compression != 0) {
-    Fail(IMGFILE_ERR_UNSUPPORTED);  // run-length and embedded JPEG/PNG bitmaps
+  } else if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4) || compression > 2) {
+    Fail(IMGFILE_ERR_UNSUPPORTED);  // embedded JPEG/PNG bitmaps and the like
   }
+  const bool rle = compression == 1 || compression == 2;
+  if (rle && topDown) Fail(IMGFILE_ERR_CORRUPT);  // run-length bitmaps are always bottom-up
   const Field red(masks[0]), green(masks[1]), blue(masks[2]);
 
   // The palette: three-byte entries after a 12-byte header, four-byte ones otherwise.
@@ -91,10 +145,25 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
       palette[i] = {data[at + 2], data[at + 1], data[at]};
   }
 
-  const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-  if (offBits > size || stride * static_cast<std::uint64_t>(height) > size - offBits)
-    Fail(IMGFILE_ERR_CORRUPT);
   const std::uint32_t w = static_cast<std::uint32_t>(width), ht = static_cast<std::uint32_t>(height);
+  if (offBits > size) Fail(IMGFILE_ERR_CORRUPT);
+  if (rle) {
+    out.dib.Create(w, ht, 24);
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(w) * ht, 0);
+    DecodeRle(data + offBits, size - offBits, w, ht, bits, indices);
+    for (std::uint32_t y = 0; y < ht; ++y) {
+      std::uint8_t* dst = out.dib.Row(y);
+      const std::uint8_t* src = indices.data() + static_cast<std::size_t>(ht - 1 - y) * w;
+      for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
+        const Rgb c = src[x] < colours ? palette[src[x]] : Rgb{0, 0, 0};
+        dst[0] = c.b, dst[1] = c.g, dst[2] = c.r;
+      }
+    }
+    Finish(out, ppmX, ppmY, bits, false, true);
+    return;
+  }
+  const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
+  if (stride * static_cast<std::uint64_t>(height) > size - offBits) Fail(IMGFILE_ERR_CORRUPT);
 
   if (bits == 1) {
     out.dib.Create(w, ht, 1);
@@ -134,14 +203,7 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
     for (std::uint32_t y = 0; y < ht; ++y)
       out.dib.Row(y)[w / 8] &= static_cast<std::uint8_t>(0xFF00 >> (w % 8));
   }
-  if (ppmX > 0 && ppmY > 0) {
-    out.resX = DpiFrom(ppmX / 100.0, 2);
-    out.resY = DpiFrom(ppmY / 100.0, 2);
-  }
-  char text[96];
-  std::snprintf(text, sizeof text, "BMP %ux%u, %u bit%s", static_cast<unsigned>(w), static_cast<unsigned>(ht),
-                static_cast<unsigned>(bits), topDown ? ", top-down" : "");
-  out.description = text;
+  Finish(out, ppmX, ppmY, bits, topDown, false);
 }
 
 }  // namespace zt::img

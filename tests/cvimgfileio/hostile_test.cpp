@@ -11,10 +11,10 @@
 namespace zt::imgtest {
 namespace {
 
-const char* const kSamples[] = {"bmp1.bmp",  "bmp8.bmp",     "bmp24.bmp",   "base.jpg",     "prog.jpg",
-                                "cmyk.jpg",  "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif", "rgb_tiled.tif",
-                                "bw_g4.tif", "bw_g3_2d.tif", "palette.tif", "dct.pdf",      "flate.pdf",
-                                "ccitt.pdf", "gs.pdf",       "palette.pdf"};
+const char* const kSamples[] = {"bmp8rle.bmp",   "bmp1.bmp",  "bmp8.bmp",     "bmp24.bmp",   "base.jpg",
+                                "prog.jpg",      "cmyk.jpg",  "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif",
+                                "rgb_tiled.tif", "bw_g4.tif", "bw_g3_2d.tif", "palette.tif", "dct.pdf",
+                                "flate.pdf",     "ccitt.pdf", "gs.pdf",       "palette.pdf"};
 
 bool IsFailureCode(int rc) { return rc <= IMGFILE_ERR_ARGUMENT && rc >= IMGFILE_ERR_WRITE; }
 
@@ -188,6 +188,38 @@ TEST(BitmapLayouts, FourSixteenAndThirtyTwoBitsBothWaysUp) {
         }
       EXPECT_LE(worst, 8) << path;
     }
+}
+
+// Four-bit run-length coding with an encoded run, an absolute run (padded to a word), a
+// delta that skips two pixels, and the end codes.
+TEST(BitmapLayouts, FourBitRunLength) {
+  const std::vector<std::uint8_t> runs = {
+      0x05, 0x12, 0x00, 0x00,                           // row 0: 1 2 1 2 1
+      0x00, 0x05, 0x34, 0x56, 0x70, 0x00, 0x00, 0x00,   // row 1: 3 4 5 6 7
+      0x00, 0x02, 0x02, 0x00, 0x03, 0x88, 0x00, 0x01};  // row 2: _ _ 8 8 8
+  std::vector<std::uint8_t> f(14 + 40 + 64, 0);
+  f[0] = 'B', f[1] = 'M';
+  const std::uint32_t off = static_cast<std::uint32_t>(f.size());
+  std::memcpy(&f[10], &off, 4);
+  BitmapInfoHeader hd{};
+  hd.biSize = 40, hd.biWidth = 5, hd.biHeight = 3, hd.biPlanes = 1, hd.biBitCount = 4, hd.biCompression = 2;
+  std::memcpy(&f[14], &hd, 40);
+  for (int i = 0; i < 16; ++i)
+    f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
+  f.insert(f.end(), runs.begin(), runs.end());
+  ASSERT_TRUE(WriteBytes("written/rle4.bmp", f));
+  Loaded img;
+  Load("written/rle4.bmp", img);
+  ASSERT_EQ(img.rc, IMGFILE_OK);
+  const int expected[3][5] = {{0, 0, 8, 8, 8}, {3, 4, 5, 6, 7}, {1, 2, 1, 2, 1}};  // top row first
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(img.At(x, y).g, expected[y][x] * 17) << x << "," << y;
+  // Without its end code the same data is a truncated file.
+  f.resize(f.size() - 2);
+  ASSERT_TRUE(WriteBytes("written/rle4cut.bmp", f));
+  Loaded cut;
+  Load("written/rle4cut.bmp", cut);
+  EXPECT_EQ(cut.rc, IMGFILE_ERR_CORRUPT);
 }
 
 TEST(Description, NamesFormatAndSizeWithinTheBuffer) {

@@ -43,11 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, ToolMadeFile,  // files without a resolution report 96 dpi
     ::testing::Values(
         Sample{"bmp1.bmp", "mono.pbm", 1, 0, 96, 0}, Sample{"bmp8.bmp", "q200.ppm", 24, 0, 96, 0},
-        Sample{"bmp24.bmp", "ref.ppm", 24, 0, 96, 0}, Sample{"base.jpg", "base.ppm", 24, 2, 200, 0},
-        Sample{"prog.jpg", "prog.ppm", 24, 2, 96, 0}, Sample{"grey.jpg", "grey.ppm", 24, 2, 96, 0},
-        Sample{"cmyk.jpg", "cmyk.ppm", 24, 6, 96, 0}, Sample{"rgb_none.tif", "ref.ppm", 24, 0, 150, 0},
-        Sample{"rgb_lzw.tif", "ref.ppm", 24, 0, 150, 0}, Sample{"rgb_zip.tif", "ref.ppm", 24, 0, 150, 0},
-        Sample{"rgb_packbits.tif", "ref.ppm", 24, 0, 150, 0},
+        Sample{"bmp8rle.bmp", "q200.ppm", 24, 0, 96, 0}, Sample{"bmp24.bmp", "ref.ppm", 24, 0, 96, 0},
+        Sample{"base.jpg", "base.ppm", 24, 2, 200, 0}, Sample{"prog.jpg", "prog.ppm", 24, 2, 96, 0},
+        Sample{"grey.jpg", "grey.ppm", 24, 2, 96, 0}, Sample{"cmyk.jpg", "cmyk.ppm", 24, 6, 96, 0},
+        Sample{"rgb_none.tif", "ref.ppm", 24, 0, 150, 0}, Sample{"rgb_lzw.tif", "ref.ppm", 24, 0, 150, 0},
+        Sample{"rgb_zip.tif", "ref.ppm", 24, 0, 150, 0}, Sample{"rgb_packbits.tif", "ref.ppm", 24, 0, 150, 0},
         Sample{"rgb_tiled.tif", "ref.ppm", 24, 0, 150, 0}, Sample{"rgb_strips.tif", "ref.ppm", 24, 0, 150, 0},
         Sample{"rgb_jpeg.tif", "rgb_jpeg.ppm", 24, 3, 150, 0}, Sample{"rgb16.tif", "ref.ppm", 24, 0, 96, 0},
         Sample{"grey8.tif", "grey.pgm", 24, 0, 96, 0}, Sample{"palette.tif", "q16.ppm", 24, 0, 96, 0},

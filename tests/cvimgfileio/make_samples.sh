@@ -21,6 +21,7 @@ convert ref.png -colorspace Gray -depth 8 grey.png && convert grey.png grey.pgm
 # BMP: 1, 8 and 24 bits (the tests build 4-, 16- and 32-bit and top-down ones themselves).
 convert mono.png -type Bilevel BMP3:bmp1.bmp
 convert q200.png -type Palette -compress None BMP3:bmp8.bmp
+convert q200.png -type Palette -compress RLE BMP3:bmp8rle.bmp
 convert ref.png -type TrueColor BMP3:bmp24.bmp
 
 # JPEG: baseline with a density, progressive, greyscale, CMYK (Adobe, inverted).

@@ -9,6 +9,11 @@
 #include "common/dib.h"
 #include "tests/cvimgfileio/image_check.h"
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
 namespace zt::imgtest {
 namespace {
 
@@ -102,6 +107,26 @@ TEST(WritePdf, PassesTheStructureCheck) {
   const std::string path = Target("checked.pdf");
   ASSERT_EQ(Write(dib, IMGFILE_FORMAT_PDF, path, 96, 180, 101, -10, 400), IMGFILE_OK);
   EXPECT_EQ(std::system(("qpdf --check " + path + " > /dev/null").c_str()), 0);
+}
+
+// A file-size limit makes the write fail half-way, as a full volume would: the partial file
+// must go.
+TEST(WriteTarget, AWriteThatFailsHalfWayRemovesItsFile) {
+  const auto dib = MakeDib(400, 300);
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  int rc[3];
+  const int formats[3] = {IMGFILE_FORMAT_JPEG, IMGFILE_FORMAT_TIFF, IMGFILE_FORMAT_PDF};
+  for (int i = 0; i < 3; ++i) rc[i] = Write(dib, formats[i], Target("limited" + std::to_string(i)));
+  setrlimit(RLIMIT_FSIZE, &old);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(rc[i], IMGFILE_ERR_WRITE) << formats[i];
+    EXPECT_FALSE(FileExists("written/limited" + std::to_string(i))) << formats[i];
+  }
 }
 #endif
 
