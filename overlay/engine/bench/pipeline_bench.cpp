@@ -1,0 +1,247 @@
+// Times a whole scan (PrepareImageSet, then SaveOverlay) against the codec floor measured in
+// the same run: decoding the scan and encoding the two written images with the image-file
+// library alone. Also times 1x, 2x and 4x the pixel count and reports the peak of the engine's
+// heap against the bytes of the image set.
+//   overlay_engine_bench [scratch folder, default /tmp]
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <new>
+#include <string>
+
+#include "overlay/engine/frame_messages.h"
+#include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/scan_pipeline.h"
+#include "overlay/imgfile/image_files.h"
+
+// Heap accounting for everything allocated with operator new (the engine's images and
+// buffers); the image-file library's own buffers are outside it.
+namespace {
+std::atomic<std::size_t> g_live{0};
+std::atomic<std::size_t> g_peak{0};
+
+void* Counted(std::size_t size) {
+  void* block = std::malloc(size + 16);
+  if (!block) return nullptr;
+  *static_cast<std::size_t*>(block) = size;
+  const std::size_t now = g_live += size;
+  std::size_t peak = g_peak.load();
+  while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+  }
+  return static_cast<char*>(block) + 16;
+}
+
+void Uncounted(void* p) {
+  if (!p) return;
+  void* block = static_cast<char*>(p) - 16;
+  g_live -= *static_cast<std::size_t*>(block);
+  std::free(block);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = Counted(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Counted(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Counted(size); }
+void operator delete(void* p) noexcept { Uncounted(p); }
+void operator delete[](void* p) noexcept { Uncounted(p); }
+void operator delete(void* p, std::size_t) noexcept { Uncounted(p); }
+void operator delete[](void* p, std::size_t) noexcept { Uncounted(p); }
+
+namespace zt {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point from) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
+
+DibPtr MakeScan(int width, int height) {
+  DibPtr dib = DibBlock::Allocate(width, height);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* p = dib->TopDownRow(y);
+    for (int x = 0; x < width; ++x, p += 3) {
+      const bool ink = ((x / 9 + y / 13) % 29) == 0;
+      p[0] = ink ? 40 : static_cast<std::uint8_t>(228 + x % 24);
+      p[1] = ink ? 30 : static_cast<std::uint8_t>(232 + y % 20);
+      p[2] = ink ? 160 : 242;
+    }
+  }
+  return dib;
+}
+
+DibPtr MakeScreen(int width, int height) {
+  DibPtr dib = DibBlock::Allocate(width, height);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* p = dib->TopDownRow(y);
+    for (int x = 0; x < width; ++x, p += 3) {
+      p[0] = static_cast<std::uint8_t>(x / 8);
+      p[1] = static_cast<std::uint8_t>(y / 4);
+      p[2] = static_cast<std::uint8_t>((x + y) / 16);
+    }
+  }
+  return dib;
+}
+
+DibPtr Copy(const DibBlock& source) {
+  DibPtr copy = DibBlock::AllocateLike(source.Header(), source.Width(), source.Height());
+  std::memcpy(copy->Pixels(), source.Pixels(), source.PixelBytes());
+  return copy;
+}
+
+// The frame as far as an auto-saving scan needs it.
+class BenchHost final : public PipelineHost {
+ public:
+  void PostFrameMessage(unsigned) override {}
+  void SendFrameMessage(unsigned message) override {
+    if (message == UM_SAVEOVERLAY) pipeline->SaveOverlay();
+  }
+  void SetFrameTimer(unsigned, unsigned) override {}
+  void KillFrameTimer(unsigned) override {}
+  int ShowMessage(const std::string& text, unsigned) override {
+    std::fprintf(stderr, "message box: %s\n", text.c_str());
+    failures++;
+    return 1;
+  }
+  std::string MessageCaption(const char* key, std::size_t) override { return key; }
+  bool LoadAllSettings(SettingsValues& values) override {
+    values = settings;
+    return true;
+  }
+  DibPtr CaptureScreenImage() override { return Copy(*screen); }
+  SettingsDialogLink* SettingsDialog() override { return nullptr; }
+  void HideCalibrationHint() override {}
+  void RearmScanPoll() override {}
+  void ForgetKnownFile(const std::string&) override {}
+  BusyInputs FrameBusyState() override { return {}; }
+
+  CScanPipeline* pipeline = nullptr;
+  const DibBlock* screen = nullptr;
+  SettingsValues settings;
+  int failures = 0;
+};
+
+struct Result {
+  double pipelineMs = 0;
+  double floorMs = 0;
+  double peakRatio = 0;
+};
+
+void Clear(const std::string& folder) {
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+}
+
+Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH, int screenW, int screenH,
+               const char* extension, int format, int saveImageSize, int runs) {
+  const std::string boardDir = root + "/board", saveDir = root + "/save", appData = root + "/appdata";
+  Clear(boardDir);
+  Clear(appData);
+  // The board stores a portrait scan; the engine turns it to scanW x scanH.
+  DibPtr portrait = MakeScan(scanH, scanW);
+  const std::string scanPath = boardDir + "/SCAN0001" + extension;
+  if (images.WriteImage(portrait->Packed(), 200, 200, 612, 792, 0, 0, format, scanPath) < 0) std::abort();
+  portrait.reset();
+  DibPtr screen = MakeScreen(screenW, screenH);
+
+  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem(appData);
+  BenchHost host;
+  CScanPipeline pipeline(host, images, *fs);
+  host.pipeline = &pipeline;
+  host.screen = screen.get();
+  host.settings.saveFolder = saveDir;
+  host.settings.autoSave = 1;
+  host.settings.saveImageSize = saveImageSize;
+  host.settings.x = 40;
+  host.settings.y = 20;
+  pipeline.m_bStartupPass = 0;
+
+  Result result{1e30, 1e30, 0};
+  for (int i = 0; i < runs; ++i) {
+    Clear(saveDir);
+    pipeline.m_strScanPath = scanPath;
+    // The old set stays until the new one is complete: the second run onwards holds both.
+    const std::size_t before = g_live;
+    g_peak = before;
+    const auto t0 = Clock::now();
+    pipeline.OnNewScan();
+    result.pipelineMs = std::min(result.pipelineMs, Ms(t0));
+    const std::size_t set = pipeline.m_pScan->PixelBytes() + pipeline.m_pScanHalf->PixelBytes() +
+                            pipeline.m_pScanMask->PixelBytes() + pipeline.m_pScreen->PixelBytes() +
+                            pipeline.m_pScreenHalf->PixelBytes() + 5 * 40;
+    if (i > 0) result.peakRatio = std::max(result.peakRatio, static_cast<double>(g_peak.load()) / set);
+  }
+  if (host.failures) std::abort();
+
+  // The floor: the same decode and the same two encodes, nothing else.
+  DibPtr overlayLike = saveImageSize == 1 ? MakeScan(scanW, scanH) : MakeScreen(screenW, screenH);
+  for (int i = 0; i < runs; ++i) {
+    Clear(saveDir);
+    const auto t0 = Clock::now();
+    ScanLoad load;
+    if (images.LoadScan(scanPath, load) < 0) std::abort();
+    load.dib.Reset();
+    if (images.WriteImage(screen->Packed(), 96, 96, 1440, 810, 0, 0, format, saveDir + "/a" + extension) <
+            0 ||
+        images.WriteImage(overlayLike->Packed(), 200, 200, 842, 595, 36, 0, format,
+                          saveDir + "/b" + extension) < 0)
+      std::abort();
+    result.floorMs = std::min(result.floorMs, Ms(t0));
+  }
+  return result;
+}
+
+}  // namespace
+}  // namespace zt
+
+int main(int argc, char** argv) {
+  using namespace zt;
+  const std::string root =
+      std::string(argc > 1 ? argv[1] : "/tmp") + "/zt_engine_bench_" + std::to_string(getpid());
+  std::unique_ptr<ImageFiles> images = MakeLibraryImageFiles();
+  const int runs = 5;
+
+  std::printf("%-28s %10s %10s %7s %10s\n", "case (best of 5)", "engine ms", "floor ms", "ratio", "peak/set");
+  struct Case {
+    const char* name;
+    const char* extension;
+    int format;
+    int size;
+  };
+  for (const Case c : {Case{"JPEG, PC size", ".jpg", 13, 0}, Case{"JPEG, board size", ".jpg", 13, 1},
+                       Case{"PDF, PC size", ".pdf", 59, 0}, Case{"PDF, board size", ".pdf", 59, 1}}) {
+    const Result r = Measure(*images, root, 2400, 1700, 1920, 1080, c.extension, c.format, c.size, runs);
+    std::printf("%-28s %10.1f %10.1f %7.2f %10.2f\n", c.name, r.pipelineMs, r.floorMs,
+                r.pipelineMs / r.floorMs, r.peakRatio);
+  }
+
+  std::printf("\nJPEG, PC size, by pixel count (scan and screen scaled alike)\n");
+  std::printf("%-8s %10s %14s %7s\n", "pixels", "engine ms", "ms per Mpixel", "ratio");
+  double first = 0;
+  for (const double factor : {1.0, 2.0, 4.0}) {
+    const double side = std::sqrt(factor);
+    const int sw = static_cast<int>(2400 * side), sh = static_cast<int>(1700 * side);
+    const int cw = static_cast<int>(1920 * side), ch = static_cast<int>(1080 * side);
+    const Result r = Measure(*images, root, sw, sh, cw, ch, ".jpg", 13, 0, 3);
+    const double mpix = (static_cast<double>(sw) * sh + static_cast<double>(cw) * ch) / 1e6;
+    if (factor == 1.0) first = r.pipelineMs / mpix;
+    std::printf("%-7.0fx %10.1f %14.2f %7.2f\n", factor, r.pipelineMs, r.pipelineMs / mpix,
+                r.pipelineMs / r.floorMs);
+  }
+  std::printf("(linear growth: ms per Mpixel stays near %.2f)\n", first);
+  std::filesystem::remove_all(root);
+  return 0;
+}
