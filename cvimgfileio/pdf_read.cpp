@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct Matrix {
 };
 
 struct Placement {
+  QPDF* pdf = nullptr;  // owner of the streams made for inline images
   QPDFObjectHandle image;
   Matrix ctm;
   bool found = false;
@@ -64,8 +66,12 @@ class PlacementFinder : public QPDFObjectHandle::ParserCallbacks {
 
   void handleObject(QPDFObjectHandle obj) override {
     if (result_.found) return;
+    if (obj.isInlineImage()) {
+      PaintInline(obj.getInlineImageValue());
+      return;
+    }
     if (!obj.isOperator()) {
-      if (operands_.size() < 16) operands_.push_back(obj);
+      if (operands_.size() < 64) operands_.push_back(obj);
       return;
     }
     const std::string op = obj.getOperatorValue();
@@ -78,12 +84,42 @@ class PlacementFinder : public QPDFObjectHandle::ParserCallbacks {
       if (MatrixFrom(operands_, m)) ctm_ = m.Then(ctm_);
     } else if (op == "Do" && !operands_.empty() && operands_.back().isName()) {
       Paint(operands_.back().getName());
+    } else if (op == "ID") {
+      return;  // the image's keys stay for the data that follows
     }
     operands_.clear();
   }
   void handleEOF() override {}
 
  private:
+  // An image written into the content (BI ... ID data EI) becomes a stream of its own with
+  // the keys spelled out, so that it decodes like any other.
+  void PaintInline(const std::string& data) {
+    static const std::pair<const char*, const char*> kKeys[] = {
+        {"/W", "/Width"},  {"/H", "/Height"},       {"/CS", "/ColorSpace"}, {"/BPC", "/BitsPerComponent"},
+        {"/F", "/Filter"}, {"/DP", "/DecodeParms"}, {"/IM", "/ImageMask"},  {"/D", "/Decode"}};
+    std::map<std::string, QPDFObjectHandle> keys;
+    for (std::size_t i = 0; i + 1 < operands_.size(); i += 2) {
+      if (!operands_[i].isName()) continue;
+      std::string key = operands_[i].getName();
+      for (const auto& k : kKeys)
+        if (key == k.first) key = k.second;
+      QPDFObjectHandle value = operands_[i + 1];
+      // A colour space may be named in the resources.
+      if (key == "/ColorSpace" && value.isName() && resources_.isDictionary()) {
+        QPDFObjectHandle spaces = resources_.getKey("/ColorSpace");
+        if (spaces.isDictionary() && spaces.hasKey(value.getName())) value = spaces.getKey(value.getName());
+      }
+      keys[key] = value;
+    }
+    operands_.clear();
+    QPDFObjectHandle stream = QPDFObjectHandle::newStream(result_.pdf, data);
+    stream.replaceDict(QPDFObjectHandle::newDictionary(keys));
+    result_.image = stream;
+    result_.ctm = ctm_;
+    result_.found = true;
+  }
+
   void Paint(const std::string& name) {
     if (!resources_.isDictionary()) return;
     QPDFObjectHandle xobjects = resources_.getKey("/XObject");
@@ -378,6 +414,7 @@ void DecodePdf(const std::uint8_t* data, std::size_t size, Decoded& out) {
     const QPDFObjectHandle::Rectangle media = box.getArrayAsRectangle();
 
     Placement placement;
+    placement.pdf = &pdf;
     PlacementFinder finder(page.getAttribute("/Resources", false), Matrix{}, 0, placement);
     page.parseContents(&finder);
     if (!placement.found) Fail(IMGFILE_ERR_UNSUPPORTED);  // a page without a raster image

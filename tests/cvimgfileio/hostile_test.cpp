@@ -16,7 +16,7 @@ namespace {
 const char* const kSamples[] = {"bmp8rle.bmp",   "bmp1.bmp",  "bmp8.bmp",     "bmp24.bmp",   "base.jpg",
                                 "prog.jpg",      "cmyk.jpg",  "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif",
                                 "rgb_tiled.tif", "bw_g4.tif", "bw_g3_2d.tif", "palette.tif", "dct.pdf",
-                                "flate.pdf",     "ccitt.pdf", "gs.pdf",       "palette.pdf"};
+                                "flate.pdf",     "ccitt.pdf", "gs.pdf",       "palette.pdf", "two_pages.pdf"};
 
 bool IsFailureCode(int rc) { return rc <= IMGFILE_ERR_ARGUMENT && rc >= IMGFILE_ERR_WRITE; }
 
@@ -110,9 +110,10 @@ TEST(HostileInput, OversizedImagesAreRefused) {
   ASSERT_TRUE(WriteBytes("written/huge.jpg", jpeg));
   // A bitmap header claiming 50000 x 50000 pixels over a few bytes.
   std::vector<std::uint8_t> bmp = ReadBytes("bmp24.bmp");
-  auto* h = reinterpret_cast<BitmapInfoHeader*>(bmp.data() + 14);
-  h->biWidth = 50000;
-  h->biHeight = 50000;
+  ASSERT_GT(bmp.size(), 54u);
+  const std::int32_t side = 50000;
+  std::memcpy(bmp.data() + 18, &side, 4);  // biWidth
+  std::memcpy(bmp.data() + 22, &side, 4);  // biHeight
   ASSERT_TRUE(WriteBytes("written/huge.bmp", bmp));
   // A TIFF whose width and length tags say 60000.
   std::vector<std::uint8_t> tiff = ReadBytes("rgb_none.tif");

@@ -35,7 +35,7 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& data) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  const bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
   return std::fclose(f) == 0 && ok;
 }
 

@@ -112,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, ToolMadePdf,
                                            PdfSample{"grey.pdf", "grey.pgm", 24, 0, 72},
                                            PdfSample{"palette.pdf", "q16.ppm", 24, 0, 72},
                                            PdfSample{"gs.pdf", "ref.ppm", 24, 0, 72},
+                                           PdfSample{"two_pages.pdf", "mono.pbm", 1, 0, 72},
                                            PdfSample{"flate_144dpi.pdf", "ref.ppm", 24, 0, 144}));
 
 }  // namespace

@@ -84,4 +84,5 @@ img2pdf --imgsize 48.5ptx30.5pt ref.png -o flate_144dpi.pdf
 gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -dAutoFilterColorImages=false -dColorImageFilter=/FlateEncode \
   -sOutputFile=gs.pdf flate.pdf
 mkdir -p written
+gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -sOutputFile=two_pages.pdf ccitt.pdf flate.pdf
 echo done > ready
