@@ -42,6 +42,7 @@ int JpegResult(const JpegError& err) {
     case JERR_CONVERSION_NOTIMPL:
     case JERR_NOT_COMPILED:
     case JERR_ARITH_NOTIMPL:
+    case JERR_BAD_PRECISION:
     case JERR_BAD_IN_COLORSPACE:
       return IMGFILE_ERR_UNSUPPORTED;
     case JERR_IMAGE_TOO_BIG:
