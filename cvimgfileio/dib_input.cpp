@@ -4,7 +4,7 @@
 
 #include "common/dib.h"
 #include "cvimgfileio/errors.h"
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 
 namespace zt::img {
 

@@ -6,7 +6,7 @@
 
 #include "common/dib.h"
 #include "cvimgfileio/errors.h"
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 
 #ifdef _WIN32
 #include <windows.h>

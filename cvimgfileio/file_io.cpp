@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cvimgfileio/errors.h"
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -4,7 +4,7 @@
 #include "cvimgfileio/errors.h"
 #include "cvimgfileio/exif.h"
 #include "cvimgfileio/jpeg_error.h"
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 
 namespace zt::img {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 
 namespace zt::img {
 

@@ -4,7 +4,7 @@
 
 #include "cvimgfileio/decoded.h"
 #include "cvimgfileio/errors.h"
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 #include "cvimgfileio/tiff_memory.h"
 
 namespace zt::img {

@@ -1,4 +1,4 @@
-#include "cvimgfileio/limits.h"
+#include "cvimgfileio/size_caps.h"
 
 #include "cvimgfileio/errors.h"
 
