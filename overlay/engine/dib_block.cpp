@@ -1,11 +1,13 @@
 #include "overlay/engine/dib_block.h"
 
-#include <cstring>
 #include <new>
 
 namespace zt {
 
-void DibBlockDelete::operator()(DibBlock* block) const { ::operator delete(static_cast<void*>(block)); }
+void DibBlockDelete::operator()(DibBlock* block) const {
+  block->~DibBlock();
+  ::operator delete(static_cast<void*>(block));
+}
 
 DibPtr DibBlock::AllocateLike(const BitmapInfoHeader& like, std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
@@ -23,8 +25,7 @@ DibPtr DibBlock::AllocateLike(const BitmapInfoHeader& like, std::int64_t width, 
   header.biSizeImage = static_cast<std::uint32_t>(pixelBytes);
   header.biClrUsed = 0;
   header.biClrImportant = 0;
-  std::memcpy(memory, &header, sizeof header);
-  return DibPtr(static_cast<DibBlock*>(memory));
+  return DibPtr(new (memory) DibBlock(header));
 }
 
 DibPtr DibBlock::Allocate(std::int64_t width, std::int64_t height) {

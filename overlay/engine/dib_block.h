@@ -31,8 +31,8 @@ class DibBlock {
   // The same, with the header copied from like and its size fields replaced.
   static DibPtr AllocateLike(const BitmapInfoHeader& like, std::int64_t width, std::int64_t height);
 
-  BitmapInfoHeader& Header() { return *reinterpret_cast<BitmapInfoHeader*>(this); }
-  const BitmapInfoHeader& Header() const { return *reinterpret_cast<const BitmapInfoHeader*>(this); }
+  BitmapInfoHeader& Header() { return m_header; }
+  const BitmapInfoHeader& Header() const { return m_header; }
   // Header followed by the rows: what the image-file library's write takes.
   const void* Packed() const { return this; }
 
@@ -53,10 +53,17 @@ class DibBlock {
     return Pixels() + RowBytes() * static_cast<std::size_t>(Height() - 1 - y);
   }
 
-  DibBlock() = delete;
   DibBlock(const DibBlock&) = delete;
   DibBlock& operator=(const DibBlock&) = delete;
+
+ private:
+  // Made only by Allocate, at the start of the block whose rest holds the rows.
+  explicit DibBlock(const BitmapInfoHeader& header) : m_header(header) {}
+
+  BitmapInfoHeader m_header;
 };
+
+static_assert(sizeof(DibBlock) == kBitmapInfoHeaderSize, "the rows follow the header directly");
 
 // A read-only look at 24-bit rows that may live in a block the engine does not own (a loaded
 // packed DIB). Rows are bottom-up with rowBytes between them.
