@@ -11,24 +11,25 @@ bool ScreenPoints(std::int32_t pixels, std::int32_t& points) {
   return value >= 0 && value <= 0x7FFFFFFF;
 }
 
-// A write or copy that failed because the target was there touched nothing of it; any other
-// failure may have left a partial file of ours.
-void RemoveOwnPartial(FileSystem& fs, const std::string& path) { fs.RemoveFile(path); }
-
+// Each output goes to a path that did not exist when it was written; a write or copy that fails
+// after that may have left a partial file of ours, which is removed. A path that exists already
+// belongs to someone else and is left alone.
 bool WriteImage(ImageFiles& images, FileSystem& fs, const DibBlock& dib, std::uint16_t resX,
                 std::uint16_t resY, std::int32_t pageWidth, std::int32_t pageHeight, std::int32_t offsetX,
                 std::int32_t offsetY, std::int32_t format, const std::string& path) {
+  if (fs.Exists(path)) return false;
   const int result =
       images.WriteImage(dib.Packed(), resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path);
   if (result >= 0) return true;
-  if (result != kWriteTargetExists) RemoveOwnPartial(fs, path);
+  if (result != kWriteTargetExists) fs.RemoveFile(path);
   return false;
 }
 
 bool CopyNew(FileSystem& fs, const std::string& from, const std::string& to) {
+  if (fs.Exists(to)) return false;
   const CopyResult result = fs.CopyToNew(from, to);
   if (result == CopyResult::kCopied) return true;
-  if (result == CopyResult::kFailed) RemoveOwnPartial(fs, to);
+  if (result == CopyResult::kFailed) fs.RemoveFile(to);
   return false;
 }
 

@@ -40,6 +40,9 @@ class Win32FileSystem final : public FileSystem {
   }
 
   CopyResult CopyToNew(const std::string& from, const std::string& to) override {
+    // Looked at first: a copy that fails on its source must not be taken for one that began
+    // the target, whose cleanup would then remove someone else's file.
+    if (Exists(to)) return CopyResult::kTargetExists;
     if (CopyFileA(from.c_str(), to.c_str(), TRUE)) return CopyResult::kCopied;
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CopyResult::kTargetExists;

@@ -58,6 +58,9 @@ TEST_F(Win32FileSystemTest, CopiesToNewFilesOnly) {
   Write(folder + "\\b.jpg", "second");
   EXPECT_EQ(fs->CopyToNew(folder + "\\a.jpg", folder + "\\b.jpg"), CopyResult::kTargetExists);
   EXPECT_EQ(Read(folder + "\\b.jpg"), "second");
+  // A missing source over an existing target: the target stays.
+  EXPECT_EQ(fs->CopyToNew(folder + "\\missing.jpg", folder + "\\b.jpg"), CopyResult::kTargetExists);
+  EXPECT_EQ(Read(folder + "\\b.jpg"), "second");
   EXPECT_EQ(fs->CopyToNew(folder + "\\missing.jpg", folder + "\\c.jpg"), CopyResult::kFailed);
   EXPECT_FALSE(fs->Exists(folder + "\\c.jpg"));
   EXPECT_TRUE(fs->CopyReplacing(folder + "\\a.jpg", folder + "\\b.jpg"));
