@@ -435,7 +435,8 @@ TEST_F(PipelineTest, TwoColourScansOverlayLikeTrueColourOnes) {
 TEST_F(PipelineTest, ABitmapScanIsSavedAsJpegWithItsBytesAsTheOriginal) {
   const std::string scan = PutGoodScan("board.bmp");
   Signal(scan);
-  EXPECT_THAT(Saved(), ElementsAre("Original/board.jpg", "Original/board_Screenshot.jpg", "board_Overlaid.jpg"));
+  EXPECT_THAT(Saved(),
+              ElementsAre("Original/board.jpg", "Original/board_Screenshot.jpg", "board_Overlaid.jpg"));
   EXPECT_EQ(test::ReadAll(saves.Win("Original\\board.jpg")), test::ReadAll(scan));
   ASSERT_EQ(images.writes.size(), 2u);
   EXPECT_EQ(images.writes[0].format, 13);
