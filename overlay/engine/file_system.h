@@ -34,9 +34,9 @@ class FileSystem {
   virtual bool LocalAppDataFolder(std::string& folder) = 0;
 };
 
-// The system's file system. Natively, backslashes in paths are taken as "/" and the local
-// application data folder is localAppData (given by the caller); on Windows localAppData is
-// ignored and the folder comes from the shell.
+// The system's file system. Natively, backslashes in paths are taken as "/". The local
+// application data folder is localAppData when given; otherwise it comes from the shell on
+// Windows, and natively there is none.
 std::unique_ptr<FileSystem> MakeSystemFileSystem(const std::string& localAppData = std::string());
 
 }  // namespace zt

@@ -4,6 +4,9 @@
 
 #include "overlay/engine/file_system.h"
 
+#include <string>
+#include <utility>
+
 namespace zt {
 
 namespace {
@@ -26,6 +29,8 @@ class LoadedLibrary {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  explicit Win32FileSystem(std::string localAppData) : m_localAppData(std::move(localAppData)) {}
+
   bool Exists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
@@ -62,6 +67,10 @@ class Win32FileSystem final : public FileSystem {
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
 
   bool LocalAppDataFolder(std::string& folder) override {
+    if (!m_localAppData.empty()) {
+      folder = m_localAppData;
+      return true;
+    }
     using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
     LoadedLibrary shfolder("shfolder.dll");
     if (!shfolder.get()) return false;
@@ -73,12 +82,15 @@ class Win32FileSystem final : public FileSystem {
     folder = buffer;
     return !folder.empty();
   }
+
+ private:
+  std::string m_localAppData;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeSystemFileSystem(const std::string&) {
-  return std::make_unique<Win32FileSystem>();
+std::unique_ptr<FileSystem> MakeSystemFileSystem(const std::string& localAppData) {
+  return std::make_unique<Win32FileSystem>(localAppData);
 }
 
 }  // namespace zt

@@ -55,7 +55,7 @@ class PipelineTest : public ::testing::Test {
     std::vector<std::string> names;
     const std::string root = test::NativePath(saves.Win());
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-      if (entry.is_regular_file()) names.push_back(entry.path().string().substr(root.size() + 1));
+      if (entry.is_regular_file()) names.push_back(entry.path().generic_string().substr(root.size() + 1));
     std::sort(names.begin(), names.end());
     return names;
   }

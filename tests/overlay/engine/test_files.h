@@ -3,8 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,31 +17,40 @@
 
 namespace zt::test {
 
+// The engine's paths use backslashes; natively they name "/" paths.
 inline std::string NativePath(std::string path) {
+#ifndef _WIN32
   for (char& c : path)
     if (c == '\\') c = '/';
+#endif
   return path;
 }
 
 class TempDir {
  public:
   TempDir() {
-    char pattern[] = "/tmp/zt-engine-XXXXXX";
-    m_path = mkdtemp(pattern);
+    static int counter = 0;
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    m_path = std::filesystem::temp_directory_path() /
+             ("zt-engine-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+    std::filesystem::create_directories(m_path);
   }
-  ~TempDir() { std::filesystem::remove_all(m_path); }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   // Paths are handed to the engine with backslashes, as on Windows.
   std::string Win(const std::string& relative = std::string()) const {
-    std::string path = m_path;
+    std::string path = m_path.string();
     for (char& c : path)
       if (c == '/') c = '\\';
     return relative.empty() ? path : path + "\\" + relative;
   }
 
  private:
-  std::string m_path;
+  std::filesystem::path m_path;
 };
 
 inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
@@ -115,10 +123,9 @@ class FakeImageFiles final : public ImageFiles {
       if (leavePartial) WriteAll(path, {1, 2, 3});
       return -8;
     }
-    std::FILE* f = std::fopen(NativePath(path).c_str(), "wbx");
-    if (!f) return kWriteTargetExists;
-    std::fwrite(dib, 1, 40 + DibImageBytes24(h.biWidth, h.biHeight), f);
-    std::fclose(f);
+    if (FileExists(path)) return kWriteTargetExists;
+    const auto* bytes = static_cast<const std::uint8_t*>(dib);
+    WriteAll(path, std::vector<std::uint8_t>(bytes, bytes + 40 + DibImageBytes24(h.biWidth, h.biHeight)));
     return 0;
   }
 
