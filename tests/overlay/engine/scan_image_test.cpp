@@ -84,6 +84,17 @@ TEST(TurnQuarterAnticlockwise, TopEdgeBecomesLeftEdge) {
   EXPECT_EQ(test::PixelAt(*turned, 0, 0), test::Coded(4, 0));
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x) ASSERT_EQ(test::PixelAt(*turned, y, 4 - x), test::Coded(x, y));
+
+  // Sizes that end mid-tile and mid-group, in both directions.
+  for (const auto& [w, h] :
+       {std::pair<int, int>{70, 45}, std::pair<int, int>{33, 66}, std::pair<int, int>{1, 7}}) {
+    DibPtr big = test::MakeImage(w, h, test::Coded);
+    DibPtr out = TurnQuarterAnticlockwise(ViewOf(*big));
+    ASSERT_TRUE(out);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(test::PixelAt(*out, y, w - 1 - x), test::Coded(x, y)) << w << "x" << h;
+  }
 }
 
 TEST(TurnQuarterAnticlockwise, ExpandedTwoColourScanTurnsLikeItsTrueColourTwin) {
