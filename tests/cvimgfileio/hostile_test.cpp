@@ -205,16 +205,16 @@ TEST(BitmapLayouts, FourBitRunLength) {
       0x05, 0x12, 0x00, 0x00,                           // row 0: 1 2 1 2 1
       0x00, 0x05, 0x34, 0x56, 0x70, 0x00, 0x00, 0x00,   // row 1: 3 4 5 6 7
       0x00, 0x02, 0x02, 0x00, 0x03, 0x88, 0x00, 0x01};  // row 2: _ _ 8 8 8
-  std::vector<std::uint8_t> f(14 + 40 + 64, 0);
+  const std::uint32_t off = 14 + 40 + 64;
+  std::vector<std::uint8_t> f(off + runs.size(), 0);
   f[0] = 'B', f[1] = 'M';
-  const std::uint32_t off = static_cast<std::uint32_t>(f.size());
   std::memcpy(&f[10], &off, 4);
   BitmapInfoHeader hd{};
   hd.biSize = 40, hd.biWidth = 5, hd.biHeight = 3, hd.biPlanes = 1, hd.biBitCount = 4, hd.biCompression = 2;
   std::memcpy(&f[14], &hd, 40);
   for (int i = 0; i < 16; ++i)
     f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
-  f.insert(f.end(), runs.begin(), runs.end());
+  std::copy(runs.begin(), runs.end(), f.begin() + off);
   ASSERT_TRUE(WriteBytes("written/rle4.bmp", f));
   Loaded img;
   Load("written/rle4.bmp", img);
