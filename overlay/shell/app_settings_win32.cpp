@@ -183,16 +183,16 @@ void CAppSettings::BuildDialogFont() {
     charSet = static_cast<int>(
         GetPrivateProfileIntA(kSectionLanguageInfo, "CharSet", kDefaultCharSet, m_szCaptionFile));
   }
-  const DialogFontSpec spec = MakeDialogFont(face, charSize, charSet);
+  const DialogFontSpec font = MakeDialogFont(face, charSize, charSet);
   m_logFont = LOGFONTA{};
-  m_logFont.lfHeight = spec.height;
-  m_logFont.lfWeight = spec.weight;
-  m_logFont.lfCharSet = spec.charSet;
+  m_logFont.lfHeight = font.height;
+  m_logFont.lfWeight = font.weight;
+  m_logFont.lfCharSet = font.charSet;
   m_logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
   m_logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   m_logFont.lfQuality = DEFAULT_QUALITY;
-  m_logFont.lfPitchAndFamily = spec.pitchAndFamily;
-  std::memcpy(m_logFont.lfFaceName, spec.faceName, sizeof spec.faceName);
+  m_logFont.lfPitchAndFamily = font.pitchAndFamily;
+  std::memcpy(m_logFont.lfFaceName, font.faceName, sizeof font.faceName);
 }
 
 void CAppSettings::SetUpFolders() {
