@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/app/shell_folder.h"
+
 namespace zt::sdwifi {
 
 namespace {
@@ -69,16 +71,9 @@ bool EnsureDirectory(const std::string& path) {
 }  // namespace
 
 std::string SetUpDownloadFolder() {
-  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-  HMODULE shfolder = LoadLibraryA("shfolder.dll");
-  if (!shfolder) return {};
-  auto get =
-      reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(shfolder, "SHGetFolderPathA")));
-  char base[MAX_PATH] = {};
-  const bool ok = get && SUCCEEDED(get(nullptr, 0x1C /* CSIDL_LOCAL_APPDATA */, nullptr, 0, base));
-  FreeLibrary(shfolder);
-  if (!ok || base[0] == '\0') return {};
-  std::string folder = std::string(base) + "\\Corvane";
+  std::string base;
+  if (!app::ShellFolders().Get(app::kCsidlLocalAppData, base)) return {};
+  std::string folder = base + "\\Corvane";
   if (!EnsureDirectory(folder)) return {};
   folder += "\\Zentab SD WiFi";
   if (!EnsureDirectory(folder)) return {};

@@ -4,28 +4,14 @@
 
 #include "overlay/engine/file_system.h"
 
+#include "common/app/shell_folder.h"
+
 #include <string>
 #include <utility>
 
 namespace zt {
 
 namespace {
-
-constexpr int kCsidlLocalAppData = 0x1C;
-
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(const char* name) : m_module(LoadLibraryA(name)) {}
-  ~LoadedLibrary() {
-    if (m_module) FreeLibrary(m_module);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  HMODULE get() const { return m_module; }
-
- private:
-  HMODULE m_module;
-};
 
 class Win32FileSystem final : public FileSystem {
  public:
@@ -71,16 +57,7 @@ class Win32FileSystem final : public FileSystem {
       folder = m_localAppData;
       return true;
     }
-    using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-    LoadedLibrary shfolder("shfolder.dll");
-    if (!shfolder.get()) return false;
-    auto getFolderPath = reinterpret_cast<GetFolderPath>(
-        reinterpret_cast<void*>(GetProcAddress(shfolder.get(), "SHGetFolderPathA")));
-    if (!getFolderPath) return false;
-    char buffer[MAX_PATH] = {};
-    if (FAILED(getFolderPath(nullptr, kCsidlLocalAppData, nullptr, 0, buffer))) return false;
-    folder = buffer;
-    return !folder.empty();
+    return app::ShellFolders().Get(app::kCsidlLocalAppData, folder);
   }
 
  private:

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/app/shell_folder.h"
 #include "common/mbcs_path.h"
 #include "overlay/shell/caption_file_choice.h"
 #include "overlay/shell/caption_keys.h"
@@ -24,25 +25,6 @@ constexpr char kIniSection[] = "Settings";
 constexpr char kEnglishFile[] = "Lang\\English.ini";
 constexpr char kLangFolder[] = "Lang";
 constexpr DWORD kModulePathChars = 256;
-
-constexpr int kCsidlLocalAppData = 0x1C;
-constexpr int kCsidlMyPictures = 0x27;
-constexpr DWORD kShgfpTypeCurrent = 0;
-using SHGetFolderPathAFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(const char* name) : m_h(LoadLibraryA(name)) {}
-  ~LoadedLibrary() {
-    if (m_h) FreeLibrary(m_h);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  HMODULE Get() const { return m_h; }
-
- private:
-  HMODULE m_h;
-};
 
 class RegistryKey {
  public:
@@ -196,17 +178,12 @@ void CAppSettings::BuildDialogFont() {
 }
 
 void CAppSettings::SetUpFolders() {
-  const LoadedLibrary shfolder("shfolder.dll");
-  if (!shfolder.Get()) return;
-  const auto proc = GetProcAddress(shfolder.Get(), "SHGetFolderPathA");
-  if (!proc) return;
-  const auto getFolderPath = reinterpret_cast<SHGetFolderPathAFn>(reinterpret_cast<void (*)()>(proc));
+  const app::ShellFolders shell;
+  if (!shell.Available()) return;
 
-  char path[MAX_PATH] = {};
-  const bool localAppDataFound =
-      getFolderPath(nullptr, kCsidlLocalAppData, nullptr, kShgfpTypeCurrent, path) == S_OK;
+  std::string folder;
+  const bool localAppDataFound = shell.Get(app::kCsidlLocalAppData, folder);
   if (localAppDataFound) {
-    std::string folder = path;
     folder += "\\Corvane";
     EnsureDirectory(folder);
     folder += "\\Zentab Lumbrel";
@@ -218,10 +195,9 @@ void CAppSettings::SetUpFolders() {
     const bool sdFolderNamed = CopyPath(m_szSdDownloadFolder, sdFolder);
     if (!EnsureDirectory(sdFolder) || !sdFolderNamed) ShowFailure(MB_OK);
   }
-  path[0] = '\0';
-  const bool picturesFound =
-      getFolderPath(nullptr, kCsidlMyPictures, nullptr, kShgfpTypeCurrent, path) == S_OK;
-  if (picturesFound) CopyPath(m_szDefaultSaveFolder, path);
+  std::string pictures;
+  const bool picturesFound = shell.Get(app::kCsidlMyPictures, pictures);
+  if (picturesFound) CopyPath(m_szDefaultSaveFolder, pictures);
   if (!picturesFound || !localAppDataFound) ShowFailure(MB_OK);
 }
 

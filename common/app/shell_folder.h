@@ -1,0 +1,33 @@
+// Shell folders through SHGetFolderPathA from shfolder.dll, loaded at run time so that the
+// programs start on every Windows whatever its shell version.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace zt::app {
+
+inline constexpr int kCsidlLocalAppData = 0x1C;
+inline constexpr int kCsidlMyPictures = 0x27;
+
+// Keeps shfolder.dll loaded while folders are looked up.
+class ShellFolders {
+ public:
+  ShellFolders();
+  ~ShellFolders();
+  ShellFolders(const ShellFolders&) = delete;
+  ShellFolders& operator=(const ShellFolders&) = delete;
+
+  // False when shfolder.dll or its SHGetFolderPathA cannot be had.
+  bool Available() const { return m_get != nullptr; }
+  // The folder's current path (no trailing backslash); false when it is unknown or empty.
+  bool Get(int csidl, std::string& path) const;
+
+ private:
+  using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  HMODULE m_module;
+  GetFolderPathFn m_get = nullptr;
+};
+
+}  // namespace zt::app
