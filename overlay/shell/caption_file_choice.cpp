@@ -26,7 +26,9 @@ int ChooseCaptionFile(const std::vector<std::string>& files, std::uint16_t userL
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (ListsLanguage(files[i], userLangId, read)) return static_cast<int>(i);
   }
-  // A file without "primary_langID" (0) serves no language, not even a neutral one.
+  // A file without "primary_langID" (0) serves no language, not even a neutral one: users of
+  // custom locales get the language id 0x1000, whose primary part is 0, and must not land on
+  // whichever undeclared file the folder happens to list first.
   const unsigned primary = PrimaryLanguageOf(userLangId);
   for (std::size_t i = 0; i < files.size(); ++i) {
     const long value = read(files[i], "primary_langID");

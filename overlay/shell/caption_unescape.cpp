@@ -45,11 +45,15 @@ std::size_t UnescapeCaption(const char* text, std::size_t length, char* out, std
       if (const char c = EscapedByte(e)) {
         unit[n++] = c;
       } else if (e >= 0x81 && e <= 0xFC) {
+        // A double-byte character behind a backslash keeps the backslash and stays whole: its
+        // second byte is taken as it stands, as after any other lead byte, so that a second
+        // byte 0x5C (as in many Shift-JIS characters) neither starts an escape nor gets lost.
         unit[n++] = '\\';
         unit[n++] = static_cast<char>(e);
-        if (i < length) unit[n++] = text[i++];  // the second byte of that character
+        if (i < length) unit[n++] = text[i++];
       } else {
         unit[n++] = static_cast<char>(e);
+        // 0xFD and 0xFE lose the backslash but still begin a character, as they do anywhere else.
         if (IsCaptionLeadByte(e) && i < length) unit[n++] = text[i++];
       }
     } else {
