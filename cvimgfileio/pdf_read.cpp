@@ -421,16 +421,19 @@ void DecodePdf(const std::uint8_t* data, std::size_t size, Decoded& out) {
 
     const std::string filter = DecodeImage(placement.image, out);
 
-    // The unit square under the image's matrix gives its placed box.
+    // The unit square under the image's matrix gives its placed box; its top-left corner is
+    // the image's offset on the page.
     const Matrix& m = placement.ctm;
     const double xs[4] = {m.e, m.e + m.a, m.e + m.c, m.e + m.a + m.c};
     const double ys[4] = {m.f, m.f + m.b, m.f + m.d, m.f + m.b + m.d};
-    const double left = *std::min_element(xs, xs + 4), right = *std::max_element(xs, xs + 4);
-    const double bottom = *std::min_element(ys, ys + 4), top = *std::max_element(ys, ys + 4);
+    const double left = *std::min_element(xs, xs + 4), top = *std::max_element(ys, ys + 4);
     const double top_ = std::max(media.ury, media.lly), left_ = std::min(media.llx, media.urx);
-    if (right - left > 0.01 && top - bottom > 0.01) {
-      out.resX = DpiFrom(out.dib.Width() * 72.0 / (right - left), 1);
-      out.resY = DpiFrom(out.dib.Height() * 72.0 / (top - bottom), 1);
+    // The image's columns run along the matrix's first vector and its rows along the second,
+    // so a turned placement still gives each axis its own resolution.
+    const double across = std::hypot(m.a, m.b), down = std::hypot(m.c, m.d);
+    if (across > 0.01 && down > 0.01) {
+      out.resX = DpiFrom(out.dib.Width() * 72.0 / across, 1);
+      out.resY = DpiFrom(out.dib.Height() * 72.0 / down, 1);
     }
     const double ox = left - left_, oy = top_ - top;
     out.offsetX = static_cast<int>(std::lround(std::clamp(ox, -1e6, 1e6)));

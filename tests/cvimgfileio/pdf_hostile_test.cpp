@@ -74,6 +74,16 @@ TEST(HostilePdf, BuiltPagesLoadOrFailByTheirFlaws) {
     EXPECT_EQ(img.offY, 800 - 30 - 50);
   }
   {
+    Loaded img;  // the same image turned a quarter: 100 columns on 50 points, 50 rows on 100
+    EXPECT_EQ(LoadBuilt("turned.pdf",
+                        MakePdf({Image(100, 50, Deflated(5000))}, "q 0 50 -100 0 120 30 cm /X0 Do Q"), img),
+              IMGFILE_OK);
+    EXPECT_EQ(img.resX, 144);
+    EXPECT_EQ(img.resY, 36);
+    EXPECT_EQ(img.offX, 20);
+    EXPECT_EQ(img.offY, 800 - 80);
+  }
+  {
     Loaded img;  // 64 MB of zeros behind a 100 x 50 image
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(LoadBuilt("bomb.pdf", MakePdf({Image(100, 50, Deflated(64u << 20))}, paint), img),
