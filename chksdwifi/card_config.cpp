@@ -21,22 +21,34 @@ std::int32_t CCardConfig::ReadInt(const char* key, std::int32_t def) const {
   return m_reader.ReadInt(m_strPath, kConfigSection, key, def);
 }
 
-std::string CCardConfig::ReadString(const char* key, const char* def) const {
-  std::string raw = m_reader.ReadString(m_strPath, kConfigSection, key, def);
-  if (raw.size() >= kValueBufferSize) raw.resize(kValueBufferSize - 1);
+namespace {
+
+std::string Decoded(const std::string& raw) {
   char decoded[kValueBufferSize];
   DecodeIniEscapes(raw.c_str(), decoded, sizeof decoded);
   return decoded;
 }
+
+}  // namespace
+
+std::string CCardConfig::ReadRaw(const char* key, const char* def) const {
+  std::string raw = m_reader.ReadString(m_strPath, kConfigSection, key, def);
+  if (raw.size() >= kValueBufferSize) raw.resize(kValueBufferSize - 1);
+  return raw;
+}
+
+std::string CCardConfig::ReadString(const char* key, const char* def) const { return Decoded(ReadRaw(key, def)); }
 
 void CCardConfig::ReadConfigList(const char* prefix, int maxCount, std::vector<std::string>& list) const {
   list.clear();
   for (int n = 0; n < maxCount && n < 100; ++n) {
     char key[64];
     std::snprintf(key, sizeof key, "%s%02d", prefix, n);
-    std::string value = ReadString(key, "");
-    if (value.empty()) break;
-    list.push_back(std::move(value));
+    // The list ends at the first missing or empty value as written; a value that only decodes
+    // to nothing (a lone "\") still takes its place.
+    const std::string raw = ReadRaw(key, "");
+    if (raw.empty()) break;
+    list.push_back(Decoded(raw));
   }
 }
 

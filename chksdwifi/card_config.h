@@ -40,11 +40,14 @@ class CCardConfig {
   std::int32_t ReadInt(const char* key, std::int32_t def) const;
   // The value (or the default) with its escapes decoded.
   std::string ReadString(const char* key, const char* def) const;
-  // list = values of prefix00, prefix01, ... up to maxCount keys; the first missing or empty
-  // key ends the list.
+  // list = decoded values of prefix00, prefix01, ... up to maxCount keys; the first missing or
+  // empty key ends the list.
   void ReadConfigList(const char* prefix, int maxCount, std::vector<std::string>& list) const;
 
  private:
+  // The value as the reader gives it, cut to 259 characters.
+  std::string ReadRaw(const char* key, const char* def) const;
+
   const ProfileReader& m_reader;
   std::string m_strPath;
 };

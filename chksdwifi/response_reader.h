@@ -25,10 +25,11 @@ class ResponseBody {
 
 using ChunkWriter = std::function<bool(const char* data, std::size_t size)>;
 
-// Reads the whole body. write (when given) receives every chunk, text (when given) is emptied
-// and gets each chunk up to its first NUL byte. declaredLength < 0 when the response names none;
-// a body that ends short of it was cut off and counts as a read failure. The not-found text is
-// looked for in the last 1,024 bytes received (up to their first NUL), whatever the reads were.
+// Reads the whole body in chunks of 1,024 bytes (the last one shorter), gathering short reads.
+// write (when given) receives every byte, text (when given) is emptied and gets each chunk up to
+// its first NUL byte. declaredLength < 0 when the response names none; a body that ends short of
+// it was cut off and counts as a read failure. The not-found text is looked for in the last
+// non-empty chunk, up to its first NUL.
 // Returns FETCH_OK, FETCH_READ_FAILED, FETCH_WRITE_FAILED or FETCH_NOT_FOUND.
 FetchResult ReadResponse(ResponseBody& body, const ChunkWriter* write, std::string* text,
                          std::int64_t declaredLength);

@@ -84,6 +84,7 @@ class InternetBody : public ResponseBody {
 FetchResult WinInetFetcher::FetchUrl(const std::string& url, const std::string* localPath,
                                      std::string* text) {
   InternetHandle session(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  // Without a session nothing can be opened: the poll treats it as an unreachable card.
   if (!session) return FETCH_CONNECT_FAILED;
   DWORD connectTimeout = kConnectTimeoutMs, receiveTimeout = kReceiveTimeoutMs;
   InternetSetOptionA(session.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout, sizeof connectTimeout);

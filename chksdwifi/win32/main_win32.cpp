@@ -20,6 +20,7 @@ namespace sc = sdchannel;
 
 constexpr UINT_PTR POLL_TIMER_ID = 100;
 constexpr UINT kPollPeriodMs = 1000;
+constexpr UINT kPaneId = 0xE900;
 
 class CMainFrame : public app::FrameWindow {
  public:
@@ -37,6 +38,14 @@ class CMainFrame : public app::FrameWindow {
 
   bool Start() {
     if (m_nMessage == 0 || !Create("ZTChkSDWiFi")) return false;
+    // A plain captioned window without a client edge; it is never shown.
+    SetWindowLongPtrA(Hwnd(), GWL_STYLE, WS_OVERLAPPED | WS_CAPTION);
+    SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+    SetWindowPos(Hwnd(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The blank child pane; destroyed with the frame.
+    CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Hwnd(),
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPaneId)), GetModuleHandleA(nullptr), nullptr);
     return SetTimer(POLL_TIMER_ID, kPollPeriodMs);
   }
 

@@ -111,6 +111,12 @@ TEST(CardConfig, ValuesAreDecodedAndListsEndAtTheFirstGap) {
   EXPECT_EQ(s.strAfterTimestamp, "\"");
   EXPECT_EQ(s.extensions, std::vector<std::string>{".JPG"});
   EXPECT_TRUE(s.folders.empty());  // an empty first key empties the list
+
+  // Emptiness is judged on the value as written: a lone backslash holds its place.
+  FakeProfile escaped;
+  escaped.values = {{"ZT_EXT_00", "\\"}, {"ZT_EXT_01", ".JPG"}};
+  EXPECT_EQ(ReadCardSettings(CCardConfig(escaped, "sdwifi.ini")).extensions,
+            (std::vector<std::string>{"", ".JPG"}));
 }
 
 TEST(CardConfig, ListsStopAtTheirLimitsAndLongValuesAreCut) {

@@ -15,7 +15,8 @@ class PiecewiseBody : public ResponseBody {
   PiecewiseBody(std::string data, std::vector<std::size_t> pieces, std::size_t failAt = std::string::npos)
       : m_data(std::move(data)), m_pieces(std::move(pieces)), m_failAt(failAt) {}
   bool Read(char* buffer, std::size_t size, std::size_t& got) override {
-    EXPECT_EQ(size, kChunkSize);
+    EXPECT_GT(size, 0u);
+    EXPECT_LE(size, kChunkSize);
     if (m_pos >= m_failAt) return false;
     const std::size_t piece = m_pieces[std::min(m_reads++, m_pieces.size() - 1)];
     got = std::min({piece, size, m_data.size() - m_pos});
@@ -67,9 +68,20 @@ TEST(ReadResponse, NotFoundPageIsSeenHoweverItWasCut) {
   EXPECT_EQ(ReadResponse(tailHit, nullptr, nullptr, -1), FETCH_NOT_FOUND);
   PiecewiseBody early("404 Not Found" + Pattern(5000), {1024});
   EXPECT_EQ(ReadResponse(early, nullptr, nullptr, -1), FETCH_OK);
-  // Behind a NUL byte in the tail the text does not count.
+  // Behind a NUL byte in the last chunk the text does not count.
   PiecewiseBody behindNul(std::string("x\0", 2) + "404 Not Found", {1024});
   EXPECT_EQ(ReadResponse(behindNul, nullptr, nullptr, -1), FETCH_OK);
+}
+
+TEST(ReadResponse, NotFoundIsJudgedOnTheLast1024ByteChunkWhateverTheReads) {
+  for (std::vector<std::size_t> pieces : {std::vector<std::size_t>{1024}, {1015, 9}, {1}, {700}}) {
+    // The text straddles the chunk boundary: the last chunk holds only its end.
+    PiecewiseBody straddling(Pattern(1020) + "404 Not Found", pieces);
+    EXPECT_EQ(ReadResponse(straddling, nullptr, nullptr, -1), FETCH_OK) << pieces[0];
+    // A body of exactly one chunk: that chunk is the last non-empty one.
+    PiecewiseBody wholeChunk(Pattern(1011) + "404 Not Found", pieces);
+    EXPECT_EQ(ReadResponse(wholeChunk, nullptr, nullptr, -1), FETCH_NOT_FOUND) << pieces[0];
+  }
 }
 
 TEST(ReadResponse, FailuresAndTruncation) {
@@ -91,12 +103,14 @@ TEST(ReadResponse, FailuresAndTruncation) {
 
   // Text ends at a NUL inside a chunk; the file gets every byte.
   const std::string binary = std::string("ab\0cd", 5);
-  PiecewiseBody withNul(binary, {1024});
-  std::string text;
-  written.clear();
-  EXPECT_EQ(ReadResponse(withNul, &write, &text, 5), FETCH_OK);
-  EXPECT_EQ(text, "ab");
-  EXPECT_EQ(written, binary);
+  for (std::size_t piece : {std::size_t{1024}, std::size_t{1}}) {
+    PiecewiseBody withNul(binary, {piece});
+    std::string text;
+    written.clear();
+    EXPECT_EQ(ReadResponse(withNul, &write, &text, 5), FETCH_OK);
+    EXPECT_EQ(text, "ab") << piece;
+    EXPECT_EQ(written, binary);
+  }
 }
 
 }  // namespace
