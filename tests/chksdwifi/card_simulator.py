@@ -81,13 +81,13 @@ class CardHandler(http.server.BaseHTTPRequestHandler):
             if not parts and state.root_mode == "notfound":
                 return self.reply(NOT_FOUND_PAGE, 404)
             if not parts:
-                lines = [f'wlansd.push({{"/,{folder},0,16,{fat_date(2024, 5, 1)},0"}});'
+                lines = [f'cardFiles.push({{"/,{folder},0,16,{fat_date(2024, 5, 1)},0"}});'
                          for folder in state.folders]
                 return self.reply(("\n".join(lines) + "\n").encode())
             if len(parts) == 1 and parts[0] in state.folders:
                 lines = []
                 for f in state.folders[parts[0]]:
-                    lines.append(f'wlansd.push({{"/{parts[0]},{f["name"]},{f["size"]},32,'
+                    lines.append(f'cardFiles.push({{"/{parts[0]},{f["name"]},{f["size"]},32,'
                                  f'{fat_date(2024, 5, 1)},{fat_time(10, f["minute"], 0)}"}});')
                 return self.reply(("\n".join(lines) + "\n").encode())
             record = state.find(parts[-1]) if len(parts) == 2 and parts[0] in state.folders else None

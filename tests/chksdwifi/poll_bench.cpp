@@ -71,12 +71,12 @@ int Run(double seconds) {
   for (int f = 0; f < kFolders; ++f) {
     const std::string folder = "FOLDER" + std::to_string(f);
     settings.folders.push_back(folder);
-    root += "wlansd.push({\"/," + folder + ",0,16,22689,0\"});\n";
+    root += "cardFiles.push({\"/," + folder + ",0,16,22689,0\"});\n";
     std::string listing;
     for (int i = 0; i < kFilesPerFolder; ++i) {
       char line[128];
       // Names MMDDHHNN: month, day, hour and number vary so that every name is distinct.
-      std::snprintf(line, sizeof line, "wlansd.push({\"/%s,%02d%02d%02d%02d.JPG,%d,32,%d,%d\"});\n",
+      std::snprintf(line, sizeof line, "cardFiles.push({\"/%s,%02d%02d%02d%02d.JPG,%d,32,%d,%d\"});\n",
                     folder.c_str(), 1 + f, 1 + i / 100 % 28, i / 10 % 10, i % 100, 100000 + i, 22689 + i % 28,
                     20000 + i);
       listing += line;
