@@ -1,6 +1,8 @@
 #include "overlay/engine/compose.h"
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
@@ -28,6 +30,47 @@ Region AtLeastOnePixel(Region r, const DibBlock& image) {
   return r;
 }
 
+// Each stretched row goes straight into the covered part of its result row. PC size: the
+// stretched scan's ink over the screenshot's row; board size: the scan's ink over the
+// stretched screen, which is written in place.
+class CoveredRows final : public ResampledRows {
+ public:
+  CoveredRows(const DibBlock& base, DibBlock& result, const Region& at, bool pcSize)
+      : m_base(base), m_result(result), m_at(at), m_pcSize(pcSize),
+        m_left(3 * static_cast<std::size_t>(at.left)), m_span(3 * static_cast<std::size_t>(at.Width())),
+        m_scanRow(pcSize ? m_span : 0) {}
+
+  std::uint8_t* Row(std::int32_t ty) override {
+    return m_pcSize ? m_scanRow.data() : m_result.TopDownRow(m_at.top + ty) + m_left;
+  }
+
+  void RowDone(std::int32_t ty) override {
+    const std::uint8_t* baseRow = m_base.TopDownRow(m_at.top + ty);
+    std::uint8_t* row = m_result.TopDownRow(m_at.top + ty);
+    const std::size_t rest = m_left + m_span;
+    std::memcpy(row, baseRow, m_left);
+    std::memcpy(row + rest, baseRow + rest, m_base.RowBytes() - rest);
+    std::uint8_t* dst = row + m_left;
+    const std::uint8_t* scan = m_pcSize ? m_scanRow.data() : baseRow + m_left;
+    if (m_pcSize) std::memcpy(dst, baseRow + m_left, m_span);
+    for (std::size_t i = 0; i < m_span; i += 3) {
+      if (IsInk(scan + i)) {
+        dst[i] = scan[i];
+        dst[i + 1] = scan[i + 1];
+        dst[i + 2] = scan[i + 2];
+      }
+    }
+  }
+
+ private:
+  const DibBlock& m_base;
+  DibBlock& m_result;
+  Region m_at;
+  bool m_pcSize;
+  std::size_t m_left, m_span;
+  std::vector<std::uint8_t> m_scanRow;
+};
+
 }  // namespace
 
 bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t saveImageSize,
@@ -42,31 +85,26 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t s
   const Region& at = pcSize ? screenRegion : scanRegion;
   const Region from = AtLeastOnePixel(pcSize ? scanRegion : screenRegion, other);
 
-  DibPtr piece;
-  if (!at.Empty() && !StretchRegion(other, at.Width(), at.Height(), from, piece)) return false;
-
   DibPtr result = DibBlock::AllocateLike(base.Header(), base.Width(), base.Height());
   if (!result) return false;
-  std::memcpy(result->Pixels(), base.Pixels(), base.PixelBytes());
-  if (!piece) {
+  if (at.Empty()) {
+    std::memcpy(result->Pixels(), base.Pixels(), base.PixelBytes());
     out = std::move(result);
     return true;
   }
+  // Rows above and below the covered area are the base's; rows are stored bottom-up, so each
+  // side is one stretch of memory.
+  const std::size_t rowBytes = base.RowBytes();
+  const std::size_t below = rowBytes * static_cast<std::size_t>(base.Height() - at.bottom);
+  const std::size_t above = rowBytes * static_cast<std::size_t>(at.top);
+  std::memcpy(result->Pixels(), base.Pixels(), below);
+  std::memcpy(result->Pixels() + base.PixelBytes() - above, base.Pixels() + base.PixelBytes() - above, above);
 
-  const std::size_t span = 3 * static_cast<std::size_t>(at.Width());
-  for (std::int32_t r = at.top; r < at.bottom; ++r) {
-    std::uint8_t* dst = result->TopDownRow(r) + 3 * static_cast<std::size_t>(at.left);
-    const std::uint8_t* baseRow = base.TopDownRow(r) + 3 * static_cast<std::size_t>(at.left);
-    const std::uint8_t* pieceRow = piece->TopDownRow(r - at.top);
-    // PC size: the piece is the stretched scan; board size: the base is the scan.
-    const std::uint8_t* scanRow = pcSize ? pieceRow : baseRow;
-    const std::uint8_t* screenRow = pcSize ? baseRow : pieceRow;
-    for (std::size_t i = 0; i < span; i += 3) {
-      const std::uint8_t* src = IsInk(scanRow + i) ? scanRow + i : screenRow + i;
-      dst[i] = src[0];
-      dst[i + 1] = src[1];
-      dst[i + 2] = src[2];
-    }
+  try {
+    CoveredRows rows(base, *result, at, pcSize);
+    if (!ResampleRegionInto(ViewOf(other), from, at.Width(), at.Height(), rows)) return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
   out = std::move(result);
   return true;

@@ -16,6 +16,23 @@ namespace zt {
 DibPtr ResampleRegion(const DibView& source, const Region& region, std::int32_t targetWidth,
                       std::int32_t targetHeight);
 
+// Where the rows of a resampled region go, one at a time from the top, so that a caller can
+// use each row at once instead of holding the whole resampled image.
+class ResampledRows {
+ public:
+  // Room for 3 * targetWidth bytes of target row ty; it must stay valid until RowDone(ty).
+  virtual std::uint8_t* Row(std::int32_t ty) = 0;
+  virtual void RowDone(std::int32_t ty) = 0;
+
+ protected:
+  ~ResampledRows() = default;
+};
+
+// The same resampling row by row into rows; false in the cases where ResampleRegion gives null
+// (then rows may have received some of the rows).
+bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_t targetWidth,
+                        std::int32_t targetHeight, ResampledRows& rows);
+
 // A new block of (width * percent / 100) x (height * percent / 100) from the whole source.
 bool ScaleByPercent(std::int32_t width, std::int32_t height, const DibBlock& source, std::int32_t percent,
                     DibPtr& out);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "overlay/engine/resample.h"
+
 namespace zt {
 
 std::optional<LoadedDibLayout> ReadLoadedDib(const void* packed) {
@@ -114,6 +116,51 @@ DibPtr TurnQuarterAnticlockwise(const DibView& source) {
   return out;
 }
 
+namespace {
+
+// One row of the ink mask from the same row of the image, padding set to zero.
+void MaskRow(const std::uint8_t* src, std::size_t used, std::size_t rowBytes, std::uint8_t* dst) {
+  for (std::size_t i = 0; i < used; i += 3) {
+    const std::uint8_t v = IsInk(src + i) ? 255 : 0;
+    dst[i] = dst[i + 1] = dst[i + 2] = v;
+  }
+  std::fill(dst + used, dst + rowBytes, std::uint8_t{0});
+}
+
+class HalfAndMaskRows final : public ResampledRows {
+ public:
+  HalfAndMaskRows(DibBlock& half, DibBlock& mask)
+      : m_half(half), m_mask(mask), m_used(3 * static_cast<std::size_t>(half.Width())) {}
+  std::uint8_t* Row(std::int32_t ty) override { return m_half.TopDownRow(ty); }
+  void RowDone(std::int32_t ty) override {
+    std::uint8_t* row = m_half.TopDownRow(ty);
+    std::fill(row + m_used, row + m_half.RowBytes(), std::uint8_t{0});
+    MaskRow(row, m_used, m_half.RowBytes(), m_mask.TopDownRow(ty));
+  }
+
+ private:
+  DibBlock& m_half;
+  DibBlock& m_mask;
+  std::size_t m_used;
+};
+
+}  // namespace
+
+bool HalveWithInkMask(const DibBlock& image, DibPtr& half, DibPtr& mask) {
+  half.reset();
+  mask.reset();
+  const std::int32_t w = image.Width() / 2, h = image.Height() / 2;
+  DibPtr newHalf = DibBlock::AllocateLike(image.Header(), w, h);
+  if (!newHalf) return false;
+  DibPtr newMask = DibBlock::AllocateLike(newHalf->Header(), w, h);
+  if (!newMask) return false;
+  HalfAndMaskRows rows(*newHalf, *newMask);
+  if (!ResampleRegionInto(ViewOf(image), Region{0, 0, image.Width(), image.Height()}, w, h, rows)) return false;
+  half = std::move(newHalf);
+  mask = std::move(newMask);
+  return true;
+}
+
 DibPtr MakeInkMask(const DibBlock& image) {
   DibPtr out = DibBlock::AllocateLike(image.Header(), image.Width(), image.Height());
   if (!out) return nullptr;
@@ -121,12 +168,7 @@ DibPtr MakeInkMask(const DibBlock& image) {
   const std::size_t used = 3 * static_cast<std::size_t>(image.Width());
   for (int y = 0; y < image.Height(); ++y) {
     const std::uint8_t* src = image.Pixels() + rowBytes * y;
-    std::uint8_t* dst = out->Pixels() + rowBytes * y;
-    for (std::size_t i = 0; i < used; i += 3) {
-      const std::uint8_t v = IsInk(src + i) ? 255 : 0;
-      dst[i] = dst[i + 1] = dst[i + 2] = v;
-    }
-    std::fill(dst + used, dst + rowBytes, std::uint8_t{0});
+    MaskRow(src, used, rowBytes, out->Pixels() + rowBytes * y);
   }
   return out;
 }

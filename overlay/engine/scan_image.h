@@ -40,4 +40,9 @@ DibPtr TurnQuarterAnticlockwise(const DibView& source);
 // White (255, 255, 255) where the image has ink, black elsewhere; same size and header.
 DibPtr MakeInkMask(const DibBlock& image);
 
+// The image halved as HalveImage does it, and the ink mask of that half, made in one pass so
+// that each half row is masked while it is still in the cache. False, with neither block, when
+// the image is too small to halve or memory runs out.
+bool HalveWithInkMask(const DibBlock& image, DibPtr& half, DibPtr& mask);
+
 }  // namespace zt

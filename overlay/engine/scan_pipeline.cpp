@@ -147,10 +147,7 @@ bool CScanPipeline::LoadScanImage(NewImageSet& set) {
   }
   load.dib.Reset();
   if (!set.scan) return false;
-  set.scanHalf = HalveImage(*set.scan);
-  if (!set.scanHalf) return false;
-  set.scanMask = MakeInkMask(*set.scanHalf);
-  if (!set.scanMask) return false;
+  if (!HalveWithInkMask(*set.scan, set.scanHalf, set.scanMask)) return false;
   set.resX = load.resX;
   set.resY = load.resY;
   set.pageOffsetX = load.pageOffsetX;

@@ -1,6 +1,8 @@
 // The area-averaging resampler and the three ways the engine uses it.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "overlay/engine/resample.h"
 #include "test_images.h"
 
@@ -80,6 +82,54 @@ TEST(ScaleByPercent, SizeIsPercentOfEachSideTruncated) {
   DibPtr out;
   EXPECT_FALSE(ScaleByPercent(1366, 767, *screen, 0, out));
   EXPECT_FALSE(ScaleByPercent(1, 1, *test::Filled(1, 1, test::kWhite), 50, out));
+}
+
+// Each target pixel summed straight from its covered source area, one pixel at a time: the
+// fast row paths (fixed tap counts, shared rows, many rows a target) must give the same bytes.
+std::vector<std::vector<std::pair<int, std::int64_t>>> Coverage(std::int64_t source, std::int64_t target) {
+  std::vector<std::vector<std::pair<int, std::int64_t>>> taps(static_cast<std::size_t>(target));
+  for (std::int64_t t = 0; t < target; ++t) {
+    std::int64_t covered = 0, given = 0;
+    for (std::int64_t s = 0; s < source; ++s) {
+      const std::int64_t lo = std::max(s * target, t * source), hi = std::min((s + 1) * target, (t + 1) * source);
+      if (hi <= lo) continue;
+      covered += hi - lo;
+      const std::int64_t total = (covered * 4096 + source / 2) / source;
+      taps[t].push_back({static_cast<int>(s), total - given});
+      given = total;
+    }
+  }
+  return taps;
+}
+
+TEST(Resample, EverySizeMatchesThePixelByPixelAreaSum) {
+  DibPtr source = test::MakeImage(23, 17, [](int x, int y) {
+    return Bgr{static_cast<std::uint8_t>(x * 11 + y * 3), static_cast<std::uint8_t>(x * y * 7),
+               static_cast<std::uint8_t>(255 - y * 13)};
+  });
+  const Region region{2, 1, 21, 16};
+  for (const auto& size : {std::pair{5, 4}, std::pair{19, 15}, std::pair{14, 9}, std::pair{3, 40},
+                           std::pair{40, 3}, std::pair{31, 22}, std::pair{1, 1}}) {
+    DibPtr out;
+    ASSERT_TRUE(StretchRegion(*source, size.first, size.second, region, out));
+    const auto xs = Coverage(region.Width(), size.first), ys = Coverage(region.Height(), size.second);
+    for (int ty = 0; ty < size.second; ++ty)
+      for (int tx = 0; tx < size.first; ++tx) {
+        std::int64_t sum[3] = {0, 0, 0};
+        for (const auto& [sy, wy] : ys[ty])
+          for (const auto& [sx, wx] : xs[tx]) {
+            const Bgr p = test::PixelAt(*source, region.left + sx, region.top + sy);
+            sum[0] += p.b * wx * wy;
+            sum[1] += p.g * wx * wy;
+            sum[2] += p.r * wx * wy;
+          }
+        const Bgr expected{static_cast<std::uint8_t>((sum[0] + (1 << 23)) >> 24),
+                           static_cast<std::uint8_t>((sum[1] + (1 << 23)) >> 24),
+                           static_cast<std::uint8_t>((sum[2] + (1 << 23)) >> 24)};
+        ASSERT_EQ(test::PixelAt(*out, tx, ty), expected) << size.first << "x" << size.second << " at " << tx
+                                                          << "," << ty;
+      }
+  }
 }
 
 }  // namespace

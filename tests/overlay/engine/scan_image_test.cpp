@@ -1,6 +1,7 @@
 // Preparing a loaded scan: header checks, two-colour expansion, the quarter turn, the ink mask.
 #include <gtest/gtest.h>
 
+#include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
 #include "test_images.h"
 
@@ -122,6 +123,23 @@ TEST(MakeInkMask, WhiteWhereInkBlackElsewhere) {
       const bool ink = (x + y) % 4 == 1 || (x + y) % 4 == 3;
       EXPECT_EQ(test::PixelAt(*mask, x, y), ink ? test::kWhite : test::kBlack);
     }
+}
+
+TEST(HalveWithInkMask, GivesTheHalfAndItsMaskInOnePass) {
+  // Averages on both sides of the ink threshold, odd sides and padded rows.
+  DibPtr image = test::MakeImage(9, 7, [](int x, int y) {
+    return Bgr{static_cast<std::uint8_t>(190 + (x * 7 + y) % 20), 255, static_cast<std::uint8_t>(180 + x * y % 40)};
+  });
+  DibPtr half, mask;
+  ASSERT_TRUE(HalveWithInkMask(*image, half, mask));
+  DibPtr expectedHalf = HalveImage(*image);
+  DibPtr expectedMask = MakeInkMask(*expectedHalf);
+  ASSERT_EQ(half->PixelBytes(), expectedHalf->PixelBytes());
+  EXPECT_EQ(0, std::memcmp(&half->Header(), &expectedHalf->Header(), 40));
+  EXPECT_EQ(0, std::memcmp(half->Pixels(), expectedHalf->Pixels(), half->PixelBytes()));
+  EXPECT_EQ(0, std::memcmp(mask->Pixels(), expectedMask->Pixels(), mask->PixelBytes()));
+  EXPECT_FALSE(HalveWithInkMask(*test::Filled(1, 6, test::kWhite), half, mask));
+  EXPECT_FALSE(half || mask);
 }
 
 TEST(DibBlock, RefusesSizesItCannotHold) {
