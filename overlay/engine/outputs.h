@@ -30,8 +30,8 @@ bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::stri
                  LeadByteTest isLead = SystemLeadByte);
 
 // Page of a board-size overlay: A4 landscape (842 x 595 points) when the scan with its side
-// offsets is 817 points wide or more, US Letter landscape (792 x 612) otherwise. False for a
-// resolution of 0 or a page that does not fit 32 bits.
+// offsets is 817 points wide or more, US Letter landscape (792 x 612) otherwise. Worked out in 64
+// bits; false for a resolution of 0.
 bool BoardPage(std::int32_t scanWidth, std::uint16_t resX, std::int32_t pageOffsetX, std::int32_t& pageWidth,
                std::int32_t& pageHeight);
 
