@@ -76,6 +76,21 @@ void Write(const void* dib, unsigned resX, unsigned resY, int pageWidth, int pag
   if (rc != IMGFILE_OK) Fail(rc);
 }
 
+// Runs one call of the library: no exception may cross the C boundary. Failures of our own carry
+// their code; anything unexpected counts as otherFailure.
+template <typename Body>
+int Guarded(int otherFailure, Body body) {
+  try {
+    return body();
+  } catch (const ImgError& e) {
+    return e.code;
+  } catch (const std::bad_alloc&) {
+    return IMGFILE_ERR_NO_MEMORY;
+  } catch (...) {
+    return otherFailure;
+  }
+}
+
 }  // namespace
 
 }  // namespace zt::img
@@ -88,7 +103,7 @@ extern "C" int IMGFILE_API IMGFILE_LoadDibFromFile(const char* path, int mode, v
   if (info) info[0] = '\0';
   if (!path || !dib || !resX || !resY || !pageOffsetX || !pageOffsetY || mode != 1)
     return IMGFILE_ERR_ARGUMENT;
-  try {
+  return Guarded(IMGFILE_ERR_CORRUPT, [&] {
     Decoded out;
     Load(path, out);
     *resX = static_cast<unsigned short>(out.resX ? out.resX : kDefaultDpi);
@@ -99,29 +114,17 @@ extern "C" int IMGFILE_API IMGFILE_LoadDibFromFile(const char* path, int mode, v
     if (info) std::snprintf(info, IMGFILE_INFO_SIZE, "%s", out.description.c_str());
     *dib = out.dib.Release();
     return IMGFILE_OK;
-  } catch (const ImgError& e) {
-    return e.code;
-  } catch (const std::bad_alloc&) {
-    return IMGFILE_ERR_NO_MEMORY;
-  } catch (...) {
-    return IMGFILE_ERR_CORRUPT;
-  }
+  });
 }
 
 extern "C" int IMGFILE_API IMGFILE_WriteDib2File(const void* dib, unsigned short resX, unsigned short resY,
                                                  int pageWidth, int pageHeight, int offsetX, int offsetY,
                                                  int format, const char* path, int /*reserved*/) {
   using namespace zt::img;
-  try {
+  return Guarded(IMGFILE_ERR_WRITE, [&] {
     Write(dib, resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path);
     return IMGFILE_OK;
-  } catch (const ImgError& e) {
-    return e.code;
-  } catch (const std::bad_alloc&) {
-    return IMGFILE_ERR_NO_MEMORY;
-  } catch (...) {
-    return IMGFILE_ERR_WRITE;
-  }
+  });
 }
 
 #ifndef _WIN32
