@@ -96,6 +96,14 @@ class FakeHost final : public PipelineHost {
     return texts;
   }
 
+  // Wires the host to a pipeline that has left its start-up pass and saves into saveFolder at once.
+  void AttachAutoSaving(CScanPipeline& p, const std::string& saveFolder) {
+    pipeline = &p;
+    settings.saveFolder = saveFolder;
+    settings.autoSave = 1;
+    p.m_bStartupPass = 0;
+  }
+
   CScanPipeline* pipeline = nullptr;
   FakeSettingsDialog* dialog = nullptr;
   SettingsValues settings;

@@ -29,10 +29,7 @@ std::vector<std::uint8_t> PortraitScan(Bgr ink = test::kInk) {
 class PipelineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host.pipeline = &pipeline;
-    host.settings.saveFolder = saves.Win();
-    host.settings.autoSave = 1;
-    pipeline.m_bStartupPass = 0;
+    host.AttachAutoSaving(pipeline, saves.Win());
   }
 
   std::string PutScan(const std::string& name, const std::vector<std::uint8_t>& bytes) {

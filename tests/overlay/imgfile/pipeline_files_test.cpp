@@ -15,12 +15,9 @@ namespace {
 class PipelineFilesTest : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    host.pipeline = &pipeline;
-    host.settings.saveFolder = saves.Win();
-    host.settings.autoSave = 1;
+    host.AttachAutoSaving(pipeline, saves.Win());
     host.screenWidth = 320;
     host.screenHeight = 200;
-    pipeline.m_bStartupPass = 0;
   }
 
   // A portrait scan (as the board stores it) with a dark stroke, written by the library.
