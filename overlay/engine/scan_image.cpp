@@ -70,36 +70,71 @@ DibPtr ExpandMonochrome(const LoadedDibLayout& dib) {
   return out;
 }
 
+namespace {
+
+inline std::uint64_t Load64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline std::uint32_t Load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+// Four source rows of four pixels each (12 bytes apart by step) become four target rows of four
+// pixels: target row k takes pixel 3 - k of each source row. The pixels travel in registers, so
+// each target row gets two stores instead of four three-byte ones.
+inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t srcStep, std::uint8_t* dst,
+                       std::ptrdiff_t dstStep) {
+  std::uint32_t px[4][4];
+  for (int i = 0; i < 4; ++i, src += srcStep) {
+    const std::uint64_t a = Load64(src);
+    const std::uint32_t b = Load32(src + 8);
+    px[i][0] = static_cast<std::uint32_t>(a) & 0xFFFFFFu;
+    px[i][1] = static_cast<std::uint32_t>(a >> 24) & 0xFFFFFFu;
+    px[i][2] = static_cast<std::uint32_t>(a >> 48) | (b & 0xFFu) << 16;
+    px[i][3] = b >> 8;
+  }
+  for (int k = 0; k < 4; ++k, dst += dstStep) {
+    const int j = 3 - k;
+    const std::uint64_t low =
+        px[0][j] | static_cast<std::uint64_t>(px[1][j]) << 24 | static_cast<std::uint64_t>(px[2][j]) << 48;
+    const std::uint32_t high = px[2][j] >> 16 | px[3][j] << 8;
+    std::memcpy(dst, &low, 8);
+    std::memcpy(dst + 8, &high, 4);
+  }
+}
+
+}  // namespace
+
 DibPtr TurnQuarterAnticlockwise(const DibView& source) {
   const int w = source.width;
   const int h = source.height;
   DibPtr out = DibBlock::AllocateLike(*source.header, h, w);
   if (!out) return nullptr;
   // Target row r (top-down) is source column W-1-r read from the top row downwards. The work
-  // goes in square tiles so that the column walks stay inside the cache, and four target rows
-  // at a time take their pixels from twelve neighbouring bytes of a source row.
-  constexpr int kTile = 32;
+  // goes in tiles of 128 target rows by 32 target columns, which keeps both the source rows and
+  // the target rows of a tile inside the cache and the address translation buffers; inside a
+  // tile, blocks of 4 x 4 pixels move at a time.
+  constexpr int kTileRows = 128;
+  constexpr int kTileColumns = 32;
   const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
   const std::ptrdiff_t nextRow = -static_cast<std::ptrdiff_t>(out->RowBytes());  // one row lower
-  for (int r0 = 0; r0 < w; r0 += kTile) {
-    const int r1 = std::min(w, r0 + kTile);
-    for (int c0 = 0; c0 < h; c0 += kTile) {
-      const int c1 = std::min(h, c0 + kTile);
+  for (int r0 = 0; r0 < w; r0 += kTileRows) {
+    const int r1 = std::min(w, r0 + kTileRows);
+    for (int c0 = 0; c0 < h; c0 += kTileColumns) {
+      const int c1 = std::min(h, c0 + kTileColumns);
       int r = r0;
       for (; r + 4 <= r1; r += 4) {
         std::uint8_t* dst = out->TopDownRow(r) + 3 * static_cast<std::size_t>(c0);
         const std::uint8_t* src = source.TopDownRow(c0) + 3 * static_cast<std::size_t>(w - 4 - r);
-        for (int c = c0; c < c1; ++c, src += down, dst += 3) {
-          std::uint8_t px[12];
-          std::memcpy(px, src, sizeof px);  // source columns W-4-r to W-1-r
+        int c = c0;
+        for (; c + 4 <= c1; c += 4, src += 4 * down, dst += 12) TurnBlock4(src, down, dst, nextRow);
+        for (; c < c1; ++c, src += down, dst += 3) {
           std::uint8_t* d = dst;
-          std::memcpy(d, px + 9, 3);
-          d += nextRow;
-          std::memcpy(d, px + 6, 3);
-          d += nextRow;
-          std::memcpy(d, px + 3, 3);
-          d += nextRow;
-          std::memcpy(d, px, 3);
+          for (int k = 3; k >= 0; --k, d += nextRow) std::memcpy(d, src + 3 * k, 3);
         }
       }
       for (; r < r1; ++r) {
@@ -155,7 +190,8 @@ bool HalveWithInkMask(const DibBlock& image, DibPtr& half, DibPtr& mask) {
   DibPtr newMask = DibBlock::AllocateLike(newHalf->Header(), w, h);
   if (!newMask) return false;
   HalfAndMaskRows rows(*newHalf, *newMask);
-  if (!ResampleRegionInto(ViewOf(image), Region{0, 0, image.Width(), image.Height()}, w, h, rows)) return false;
+  if (!ResampleRegionInto(ViewOf(image), Region{0, 0, image.Width(), image.Height()}, w, h, rows))
+    return false;
   half = std::move(newHalf);
   mask = std::move(newMask);
   return true;

@@ -88,7 +88,8 @@ TEST(TurnQuarterAnticlockwise, TopEdgeBecomesLeftEdge) {
 
   // Sizes that end mid-tile and mid-group, in both directions.
   for (const auto& [w, h] :
-       {std::pair<int, int>{70, 45}, std::pair<int, int>{33, 66}, std::pair<int, int>{1, 7}}) {
+       {std::pair<int, int>{70, 45}, std::pair<int, int>{33, 66}, std::pair<int, int>{1, 7},
+        std::pair<int, int>{133, 71}, std::pair<int, int>{6, 130}}) {
     DibPtr big = test::MakeImage(w, h, test::Coded);
     DibPtr out = TurnQuarterAnticlockwise(ViewOf(*big));
     ASSERT_TRUE(out);
@@ -128,7 +129,8 @@ TEST(MakeInkMask, WhiteWhereInkBlackElsewhere) {
 TEST(HalveWithInkMask, GivesTheHalfAndItsMaskInOnePass) {
   // Averages on both sides of the ink threshold, odd sides and padded rows.
   DibPtr image = test::MakeImage(9, 7, [](int x, int y) {
-    return Bgr{static_cast<std::uint8_t>(190 + (x * 7 + y) % 20), 255, static_cast<std::uint8_t>(180 + x * y % 40)};
+    return Bgr{static_cast<std::uint8_t>(190 + (x * 7 + y) % 20), 255,
+               static_cast<std::uint8_t>(180 + x * y % 40)};
   });
   DibPtr half, mask;
   ASSERT_TRUE(HalveWithInkMask(*image, half, mask));
