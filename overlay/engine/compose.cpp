@@ -1,11 +1,11 @@
 #include "overlay/engine/compose.h"
 
+#include <algorithm>
 #include <cstring>
-#include <new>
-#include <vector>
 
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
+#include "overlay/engine/stretched_ink.h"
 
 namespace zt {
 
@@ -30,45 +30,39 @@ Region AtLeastOnePixel(Region r, const DibBlock& image) {
   return r;
 }
 
-// Each stretched row goes straight into the covered part of its result row. PC size: the
-// stretched scan's ink over the screenshot's row; board size: the scan's ink over the
-// stretched screen, which is written in place.
+// Board size: each row of the stretched screen goes straight into the covered part of its result
+// row, and the scan's ink is laid over it. Stretches of the scan row without ink are left alone.
 class CoveredRows final : public ResampledRows {
  public:
-  CoveredRows(const DibBlock& base, DibBlock& result, const Region& at, bool pcSize)
-      : m_base(base), m_result(result), m_at(at), m_pcSize(pcSize),
-        m_left(3 * static_cast<std::size_t>(at.left)), m_span(3 * static_cast<std::size_t>(at.Width())),
-        m_scanRow(pcSize ? m_span : 0) {}
+  CoveredRows(const DibBlock& scan, DibBlock& result, const Region& at)
+      : m_scan(scan),
+        m_result(result),
+        m_at(at),
+        m_left(3 * static_cast<std::size_t>(at.left)),
+        m_span(3 * static_cast<std::size_t>(at.Width())) {}
 
-  std::uint8_t* Row(std::int32_t ty) override {
-    return m_pcSize ? m_scanRow.data() : m_result.TopDownRow(m_at.top + ty) + m_left;
-  }
+  std::uint8_t* Row(std::int32_t ty) override { return m_result.TopDownRow(m_at.top + ty) + m_left; }
 
   void RowDone(std::int32_t ty) override {
-    const std::uint8_t* baseRow = m_base.TopDownRow(m_at.top + ty);
+    const std::uint8_t* scanRow = m_scan.TopDownRow(m_at.top + ty);
     std::uint8_t* row = m_result.TopDownRow(m_at.top + ty);
     const std::size_t rest = m_left + m_span;
-    std::memcpy(row, baseRow, m_left);
-    std::memcpy(row + rest, baseRow + rest, m_base.RowBytes() - rest);
-    std::uint8_t* dst = row + m_left;
-    const std::uint8_t* scan = m_pcSize ? m_scanRow.data() : baseRow + m_left;
-    if (m_pcSize) std::memcpy(dst, baseRow + m_left, m_span);
-    for (std::size_t i = 0; i < m_span; i += 3) {
-      if (IsInk(scan + i)) {
-        dst[i] = scan[i];
-        dst[i + 1] = scan[i + 1];
-        dst[i + 2] = scan[i + 2];
-      }
+    std::memcpy(row, scanRow, m_left);
+    std::memcpy(row + rest, scanRow + rest, m_scan.RowBytes() - rest);
+    constexpr std::size_t kStretch = 3 * 16;
+    for (std::size_t from = m_left; from < rest; from += kStretch) {
+      const std::size_t to = std::min(rest, from + kStretch);
+      if (!AnyInk(scanRow + from, to - from)) continue;
+      for (std::size_t i = from; i < to; i += 3)
+        if (IsInk(scanRow + i)) std::memcpy(row + i, scanRow + i, 3);
     }
   }
 
  private:
-  const DibBlock& m_base;
+  const DibBlock& m_scan;
   DibBlock& m_result;
   Region m_at;
-  bool m_pcSize;
   std::size_t m_left, m_span;
-  std::vector<std::uint8_t> m_scanRow;
 };
 
 }  // namespace
@@ -87,12 +81,14 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t s
 
   DibPtr result = DibBlock::AllocateLike(base.Header(), base.Width(), base.Height());
   if (!result) return false;
-  if (at.Empty()) {
+  if (at.Empty() || pcSize) {
+    // PC size: the screenshot everywhere, then the stretched scan's ink over the covered area.
     std::memcpy(result->Pixels(), base.Pixels(), base.PixelBytes());
+    if (!at.Empty() && !LayStretchedInk(ViewOf(other), from, *result, at)) return false;
     out = std::move(result);
     return true;
   }
-  // Rows above and below the covered area are the base's; rows are stored bottom-up, so each
+  // Rows above and below the covered area are the scan's; rows are stored bottom-up, so each
   // side is one stretch of memory.
   const std::size_t rowBytes = base.RowBytes();
   const std::size_t below = rowBytes * static_cast<std::size_t>(base.Height() - at.bottom);
@@ -100,12 +96,8 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t s
   std::memcpy(result->Pixels(), base.Pixels(), below);
   std::memcpy(result->Pixels() + base.PixelBytes() - above, base.Pixels() + base.PixelBytes() - above, above);
 
-  try {
-    CoveredRows rows(base, *result, at, pcSize);
-    if (!ResampleRegionInto(ViewOf(other), from, at.Width(), at.Height(), rows)) return false;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  CoveredRows rows(base, *result, at);
+  if (!ResampleRegionInto(ViewOf(other), from, at.Width(), at.Height(), rows)) return false;
   out = std::move(result);
   return true;
 }

@@ -4,126 +4,11 @@
 #include <new>
 #include <vector>
 
+#include "overlay/engine/resample_kernels.h"
+
 namespace zt {
 
 namespace {
-
-// Weights of one axis are fixed-point fractions of kOne; with 8-bit samples the row sums stay
-// below 2^20 and the final sums below 2^32.
-constexpr std::uint32_t kShift = 12;
-constexpr std::uint32_t kOne = 1u << kShift;
-constexpr std::uint32_t kHalf = 1u << (2 * kShift - 1);
-
-inline std::uint8_t Finish(std::uint32_t sum) { return static_cast<std::uint8_t>((sum + kHalf) >> (2 * kShift)); }
-
-// Source taps of each target index: every target has the same number of taps, starting at
-// first[t]; a target that covers fewer source indices gets zero weights for the rest, and its
-// first index moves back where needed so that all taps stay inside the source. The weights of
-// a target add up to exactly kOne.
-struct AxisTaps {
-  std::int32_t taps = 0;
-  std::vector<std::int32_t> first;
-  std::vector<std::uint32_t> weights;  // taps per target
-};
-
-// Target index t covers [t * S, (t + 1) * S) and source index s covers [s * T, (s + 1) * T),
-// both in units of 1/T source pixels, so overlaps are exact integers that add up to S.
-AxisTaps BuildAxis(std::int64_t sourceSize, std::int64_t targetSize) {
-  AxisTaps axis;
-  for (std::int64_t t = 0; t < targetSize; ++t) {
-    const std::int64_t count = ((t + 1) * sourceSize - 1) / targetSize - t * sourceSize / targetSize + 1;
-    axis.taps = std::max(axis.taps, static_cast<std::int32_t>(count));
-  }
-  const std::int64_t taps = axis.taps;  // never more than sourceSize
-  axis.first.resize(static_cast<std::size_t>(targetSize));
-  axis.weights.assign(static_cast<std::size_t>(targetSize * taps), 0);
-  for (std::int64_t t = 0; t < targetSize; ++t) {
-    const std::int64_t begin = t * sourceSize;
-    const std::int64_t end = begin + sourceSize;
-    const std::int64_t first = begin / targetSize;
-    const std::int64_t last = (end - 1) / targetSize;
-    const std::int64_t start = std::min(first, sourceSize - taps);
-    axis.first[t] = static_cast<std::int32_t>(start);
-    std::uint32_t* w = axis.weights.data() + t * taps;
-    // Rounded running totals keep the sum at exactly kOne.
-    std::int64_t covered = 0;
-    std::uint32_t given = 0;
-    for (std::int64_t s = first; s <= last; ++s) {
-      const std::int64_t lo = s * targetSize > begin ? s * targetSize : begin;
-      const std::int64_t hi = (s + 1) * targetSize < end ? (s + 1) * targetSize : end;
-      covered += hi - lo;
-      const auto total = static_cast<std::uint32_t>((covered * kOne + sourceSize / 2) / sourceSize);
-      w[s - start] = total - given;
-      given = total;
-    }
-  }
-  return axis;
-}
-
-// One row resampled across with Taps taps a target pixel (0: any number): three sums per target
-// pixel, each sample times its weight. The row holds source bytes, or sums of source rows
-// already weighted down the column; in the latter case the sums are final and become bytes.
-template <int Taps, typename Sample, typename Out>
-void AcrossWith(const Sample* row, const AxisTaps& xs, std::int32_t targetWidth, Out* out) {
-  const std::int32_t taps = Taps > 0 ? Taps : xs.taps;
-  const std::int32_t* first = xs.first.data();
-  const std::uint32_t* w = xs.weights.data();
-  for (std::int32_t t = 0; t < targetWidth; ++t, out += 3, w += taps) {
-    const Sample* p = row + 3 * static_cast<std::size_t>(first[t]);
-    std::uint32_t b = 0, g = 0, r = 0;
-    for (std::int32_t k = 0; k < taps; ++k, p += 3) {
-      b += p[0] * w[k];
-      g += p[1] * w[k];
-      r += p[2] * w[k];
-    }
-    if constexpr (sizeof(Out) == 1) {
-      out[0] = Finish(b);
-      out[1] = Finish(g);
-      out[2] = Finish(r);
-    } else {
-      out[0] = b;
-      out[1] = g;
-      out[2] = r;
-    }
-  }
-}
-
-template <typename Sample, typename Out>
-void Across(const Sample* row, const AxisTaps& xs, std::int32_t targetWidth, Out* out) {
-  switch (xs.taps) {
-    case 1:
-      AcrossWith<1>(row, xs, targetWidth, out);
-      break;
-    case 2:
-      AcrossWith<2>(row, xs, targetWidth, out);
-      break;
-    case 3:
-      AcrossWith<3>(row, xs, targetWidth, out);
-      break;
-    default:
-      AcrossWith<0>(row, xs, targetWidth, out);
-      break;
-  }
-}
-
-// The weighted sum of up to three source rows; rows with zero weight are left out, which does
-// not change the sums.
-void DownColumn(const std::uint8_t* const* rows, const std::uint32_t* weights, int count, std::size_t m,
-                std::uint32_t* acc) {
-  if (count == 1) {
-    const std::uint8_t* a = rows[0];
-    const std::uint32_t wa = weights[0];
-    for (std::size_t i = 0; i < m; ++i) acc[i] = a[i] * wa;
-  } else if (count == 2) {
-    const std::uint8_t *a = rows[0], *b = rows[1];
-    const std::uint32_t wa = weights[0], wb = weights[1];
-    for (std::size_t i = 0; i < m; ++i) acc[i] = a[i] * wa + b[i] * wb;
-  } else {
-    const std::uint8_t *a = rows[0], *b = rows[1], *c = rows[2];
-    const std::uint32_t wa = weights[0], wb = weights[1], wc = weights[2];
-    for (std::size_t i = 0; i < m; ++i) acc[i] = a[i] * wa + b[i] * wb + c[i] * wc;
-  }
-}
 
 // Exactly half in both directions: each target pixel is the rounded mean of a 2 x 2 block, which
 // is what the general weights give too (2048 each way), only faster.
@@ -184,25 +69,9 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
       // combined row across. The sums are exact, so the order does not change the result.
       const std::size_t m = 3 * static_cast<std::size_t>(region.Width());
       std::vector<std::uint32_t> column(m);
-      std::vector<const std::uint8_t*> taken(static_cast<std::size_t>(ys.taps));
-      std::vector<std::uint32_t> weights(static_cast<std::size_t>(ys.taps));
       for (std::int32_t ty = 0; ty < targetHeight; ++ty) {
-        const std::uint32_t* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
-        int count = 0;
-        for (std::int32_t k = 0; k < ys.taps; ++k) {
-          if (wy[k] == 0) continue;
-          taken[count] = regionLeft + down * (ys.first[ty] + k);
-          weights[count] = wy[k];
-          ++count;
-        }
-        DownColumn(taken.data(), weights.data(), std::min(count, 3), m, column.data());
-        // Shrinking to less than a third adds the further rows one by one.
-        for (int k = 3; k < count; ++k) {
-          const std::uint8_t* src = taken[k];
-          const std::uint32_t weight = weights[k];
-          for (std::size_t i = 0; i < m; ++i) column[i] += src[i] * weight;
-        }
-        Across(column.data(), xs, targetWidth, rows.Row(ty));
+        WeighDown(regionLeft, down, ys, ty, m, column.data());
+        Across(column.data(), 0, xs, 0, targetWidth, rows.Row(ty));
         rows.RowDone(ty);
       }
       return true;
@@ -226,7 +95,7 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
         if (slot < 0) {
           slot = nextSlot;
           nextSlot ^= 1;
-          Across(regionLeft + down * sy, xs, targetWidth, cache[slot].data());
+          Across(regionLeft + down * sy, 0, xs, 0, targetWidth, cache[slot].data());
           cached[slot] = sy;
         }
         taken[count] = cache[slot].data();

@@ -91,7 +91,8 @@ std::vector<std::vector<std::pair<int, std::int64_t>>> Coverage(std::int64_t sou
   for (std::int64_t t = 0; t < target; ++t) {
     std::int64_t covered = 0, given = 0;
     for (std::int64_t s = 0; s < source; ++s) {
-      const std::int64_t lo = std::max(s * target, t * source), hi = std::min((s + 1) * target, (t + 1) * source);
+      const std::int64_t lo = std::max(s * target, t * source),
+                         hi = std::min((s + 1) * target, (t + 1) * source);
       if (hi <= lo) continue;
       covered += hi - lo;
       const std::int64_t total = (covered * 4096 + source / 2) / source;
@@ -126,8 +127,8 @@ TEST(Resample, EverySizeMatchesThePixelByPixelAreaSum) {
         const Bgr expected{static_cast<std::uint8_t>((sum[0] + (1 << 23)) >> 24),
                            static_cast<std::uint8_t>((sum[1] + (1 << 23)) >> 24),
                            static_cast<std::uint8_t>((sum[2] + (1 << 23)) >> 24)};
-        ASSERT_EQ(test::PixelAt(*out, tx, ty), expected) << size.first << "x" << size.second << " at " << tx
-                                                          << "," << ty;
+        ASSERT_EQ(test::PixelAt(*out, tx, ty), expected)
+            << size.first << "x" << size.second << " at " << tx << "," << ty;
       }
   }
 }

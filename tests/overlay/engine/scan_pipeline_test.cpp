@@ -28,9 +28,7 @@ std::vector<std::uint8_t> PortraitScan(Bgr ink = test::kInk) {
 
 class PipelineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host.AttachAutoSaving(pipeline, saves.Win());
-  }
+  void SetUp() override { host.AttachAutoSaving(pipeline, saves.Win()); }
 
   std::string PutScan(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const std::string path = board.Win(name);

@@ -1,0 +1,91 @@
+// The building blocks of the area-averaging resampler: the source taps and weights of each target
+// index along one axis, and the row loops that apply them. Shared by the resampler and by the
+// laying of stretched ink, which resamples only parts of rows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zt {
+
+// Weights of one axis are fixed-point fractions of kOne; with 8-bit samples the row sums stay
+// below 2^20 and the final sums below 2^32.
+constexpr std::uint32_t kShift = 12;
+constexpr std::uint32_t kOne = 1u << kShift;
+constexpr std::uint32_t kHalf = 1u << (2 * kShift - 1);
+
+inline std::uint8_t Finish(std::uint32_t sum) {
+  return static_cast<std::uint8_t>((sum + kHalf) >> (2 * kShift));
+}
+
+// Source taps of each target index: every target has the same number of taps, starting at
+// first[t]; a target that covers fewer source indices gets zero weights for the rest, and its
+// first index moves back where needed so that all taps stay inside the source. The weights of
+// a target add up to exactly kOne.
+struct AxisTaps {
+  std::int32_t taps = 0;
+  std::vector<std::int32_t> first;
+  std::vector<std::uint32_t> weights;  // taps per target
+};
+
+// Target index t covers [t * S, (t + 1) * S) and source index s covers [s * T, (s + 1) * T),
+// both in units of 1/T source pixels, so overlaps are exact integers that add up to S.
+AxisTaps BuildAxis(std::int64_t sourceSize, std::int64_t targetSize);
+
+// Targets [begin, end) of one row resampled across with Taps taps a target pixel (0: any number):
+// three sums per target pixel, each sample times its weight. row holds the samples of source
+// index base onwards: source bytes, or sums of source rows already weighted down the column; in
+// the latter case the sums are final and become bytes. out receives target begin onwards.
+template <int Taps, typename Sample, typename Out>
+void AcrossWith(const Sample* row, std::int32_t base, const AxisTaps& xs, std::int32_t begin,
+                std::int32_t end, Out* out) {
+  const std::int32_t taps = Taps > 0 ? Taps : xs.taps;
+  const std::int32_t* first = xs.first.data();
+  const std::uint32_t* w = xs.weights.data() + static_cast<std::size_t>(begin) * taps;
+  for (std::int32_t t = begin; t < end; ++t, out += 3, w += taps) {
+    const Sample* p = row + 3 * static_cast<std::size_t>(first[t] - base);
+    std::uint32_t b = 0, g = 0, r = 0;
+    for (std::int32_t k = 0; k < taps; ++k, p += 3) {
+      b += p[0] * w[k];
+      g += p[1] * w[k];
+      r += p[2] * w[k];
+    }
+    if constexpr (sizeof(Out) == 1) {
+      out[0] = Finish(b);
+      out[1] = Finish(g);
+      out[2] = Finish(r);
+    } else {
+      out[0] = b;
+      out[1] = g;
+      out[2] = r;
+    }
+  }
+}
+
+template <typename Sample, typename Out>
+void Across(const Sample* row, std::int32_t base, const AxisTaps& xs, std::int32_t begin, std::int32_t end,
+            Out* out) {
+  switch (xs.taps) {
+    case 1:
+      AcrossWith<1>(row, base, xs, begin, end, out);
+      break;
+    case 2:
+      AcrossWith<2>(row, base, xs, begin, end, out);
+      break;
+    case 3:
+      AcrossWith<3>(row, base, xs, begin, end, out);
+      break;
+    default:
+      AcrossWith<0>(row, base, xs, begin, end, out);
+      break;
+  }
+}
+
+// The source rows of target row ty weighted down the column: m bytes of each, starting in row 0 at
+// top and one row lower every down bytes. Rows with zero weight are left out, which does not
+// change the sums.
+void WeighDown(const std::uint8_t* top, std::ptrdiff_t down, const AxisTaps& ys, std::int32_t ty,
+               std::size_t m, std::uint32_t* acc);
+
+}  // namespace zt
