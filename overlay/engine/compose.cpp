@@ -31,11 +31,12 @@ Region AtLeastOnePixel(Region r, const DibBlock& image) {
 }
 
 // Board size: each row of the stretched screen goes straight into the covered part of its result
-// row, and the scan's ink is laid over it. Stretches of the scan row without ink are left alone.
+// row, and the scan's ink is laid over it. Cells of the scan without ink are not read.
 class CoveredRows final : public ResampledRows {
  public:
-  CoveredRows(const DibBlock& scan, DibBlock& result, const Region& at)
+  CoveredRows(const DibBlock& scan, const InkCells& ink, DibBlock& result, const Region& at)
       : m_scan(scan),
+        m_ink(ink),
         m_result(result),
         m_at(at),
         m_left(3 * static_cast<std::size_t>(at.left)),
@@ -49,17 +50,21 @@ class CoveredRows final : public ResampledRows {
     const std::size_t rest = m_left + m_span;
     std::memcpy(row, scanRow, m_left);
     std::memcpy(row + rest, scanRow + rest, m_scan.RowBytes() - rest);
-    constexpr std::size_t kStretch = 3 * 16;
-    for (std::size_t from = m_left; from < rest; from += kStretch) {
-      const std::size_t to = std::min(rest, from + kStretch);
-      if (!AnyInk(scanRow + from, to - from)) continue;
-      for (std::size_t i = from; i < to; i += 3)
-        if (IsInk(scanRow + i)) std::memcpy(row + i, scanRow + i, 3);
+    const std::uint8_t* cells = m_ink.Band(m_at.top + ty);
+    for (std::int32_t x = m_at.left; x < m_at.right;) {
+      const std::int32_t cellEnd = std::min(m_at.right, (x / InkCells::kColumns + 1) * InkCells::kColumns);
+      if (cells[x / InkCells::kColumns]) {
+        for (std::size_t i = 3 * static_cast<std::size_t>(x); i < 3 * static_cast<std::size_t>(cellEnd);
+             i += 3)
+          if (IsInk(scanRow + i)) std::memcpy(row + i, scanRow + i, 3);
+      }
+      x = cellEnd;
     }
   }
 
  private:
   const DibBlock& m_scan;
+  const InkCells& m_ink;
   DibBlock& m_result;
   Region m_at;
   std::size_t m_left, m_span;
@@ -67,10 +72,14 @@ class CoveredRows final : public ResampledRows {
 
 }  // namespace
 
-bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t saveImageSize,
-                    const Region& screenRegion, const Region& scanRegion, DibPtr& out) {
+bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, const InkCells& scanInk,
+                    std::int32_t saveImageSize, const Region& screenRegion, const Region& scanRegion,
+                    DibPtr& out) {
   out.reset();
   if (!Inside(screenRegion, screen) || !Inside(scanRegion, scan)) return false;
+  if (scanInk.across != (scan.Width() + InkCells::kColumns - 1) / InkCells::kColumns ||
+      scanInk.bands != (scan.Height() + InkCells::kRows - 1) / InkCells::kRows)
+    return false;
   if (screenRegion.Empty()) return true;  // the placed scan does not reach the screen
 
   const bool pcSize = saveImageSize != kSaveImageBoardSize;
@@ -84,7 +93,7 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t s
   if (at.Empty() || pcSize) {
     // PC size: the screenshot everywhere, then the stretched scan's ink over the covered area.
     std::memcpy(result->Pixels(), base.Pixels(), base.PixelBytes());
-    if (!at.Empty() && !LayStretchedInk(ViewOf(other), from, *result, at)) return false;
+    if (!at.Empty() && !LayStretchedInk(ViewOf(other), scanInk, from, *result, at)) return false;
     out = std::move(result);
     return true;
   }
@@ -96,7 +105,7 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t s
   std::memcpy(result->Pixels(), base.Pixels(), below);
   std::memcpy(result->Pixels() + base.PixelBytes() - above, base.Pixels() + base.PixelBytes() - above, above);
 
-  CoveredRows rows(base, *result, at);
+  CoveredRows rows(base, scanInk, *result, at);
   if (!ResampleRegionInto(ViewOf(other), from, at.Width(), at.Height(), rows)) return false;
   out = std::move(result);
   return true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "overlay/engine/dib_block.h"
+#include "overlay/engine/ink_cells.h"
 #include "overlay/engine/region.h"
 
 namespace zt {
@@ -17,8 +18,10 @@ enum SaveImageSize : std::int32_t {
 // Board size: the scan with the screen region, stretched to the scan region, laid under its ink.
 // Inside the covered area ink comes from the scan and everything else from the screenshot;
 // outside it the base image shows unchanged. An empty screen region gives true and no block.
-// False when a region lies outside its image or memory runs out.
-bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, std::int32_t saveImageSize,
-                    const Region& screenRegion, const Region& scanRegion, DibPtr& out);
+// scanInk tells where the scan holds ink. False when a region lies outside its image, scanInk
+// is not the scan's, or memory runs out.
+bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, const InkCells& scanInk,
+                    std::int32_t saveImageSize, const Region& screenRegion, const Region& scanRegion,
+                    DibPtr& out);
 
 }  // namespace zt

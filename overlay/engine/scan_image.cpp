@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "overlay/engine/resample.h"
 
@@ -107,51 +108,38 @@ inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t srcStep, std::uin
   }
 }
 
-}  // namespace
-
-DibPtr TurnQuarterAnticlockwise(const DibView& source) {
+// Target rows [r0, r1) of the quarter turn: target row r (top-down) is source column W-1-r read
+// from the top row downwards. The rows go in tiles of 32 target columns, which keeps both the
+// source rows and the target rows of a tile inside the cache and the address translation
+// buffers; inside a tile, blocks of 4 x 4 pixels move at a time.
+void TurnRows(const DibView& source, DibBlock& out, std::int32_t r0, std::int32_t r1) {
+  constexpr int kTileColumns = 32;
   const int w = source.width;
   const int h = source.height;
-  DibPtr out = DibBlock::AllocateLike(*source.header, h, w);
-  if (!out) return nullptr;
-  // Target row r (top-down) is source column W-1-r read from the top row downwards. The work
-  // goes in tiles of 128 target rows by 32 target columns, which keeps both the source rows and
-  // the target rows of a tile inside the cache and the address translation buffers; inside a
-  // tile, blocks of 4 x 4 pixels move at a time.
-  constexpr int kTileRows = 128;
-  constexpr int kTileColumns = 32;
   const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
-  const std::ptrdiff_t nextRow = -static_cast<std::ptrdiff_t>(out->RowBytes());  // one row lower
-  for (int r0 = 0; r0 < w; r0 += kTileRows) {
-    const int r1 = std::min(w, r0 + kTileRows);
-    for (int c0 = 0; c0 < h; c0 += kTileColumns) {
-      const int c1 = std::min(h, c0 + kTileColumns);
-      int r = r0;
-      for (; r + 4 <= r1; r += 4) {
-        std::uint8_t* dst = out->TopDownRow(r) + 3 * static_cast<std::size_t>(c0);
-        const std::uint8_t* src = source.TopDownRow(c0) + 3 * static_cast<std::size_t>(w - 4 - r);
-        int c = c0;
-        for (; c + 4 <= c1; c += 4, src += 4 * down, dst += 12) TurnBlock4(src, down, dst, nextRow);
-        for (; c < c1; ++c, src += down, dst += 3) {
-          std::uint8_t* d = dst;
-          for (int k = 3; k >= 0; --k, d += nextRow) std::memcpy(d, src + 3 * k, 3);
-        }
-      }
-      for (; r < r1; ++r) {
-        std::uint8_t* dst = out->TopDownRow(r) + 3 * static_cast<std::size_t>(c0);
-        const std::uint8_t* src = source.TopDownRow(c0) + 3 * static_cast<std::size_t>(w - 1 - r);
-        for (int c = c0; c < c1; ++c, src += down, dst += 3) std::memcpy(dst, src, 3);
-      }
+  const std::ptrdiff_t nextRow = -static_cast<std::ptrdiff_t>(out.RowBytes());  // one row lower
+  for (int c0 = 0; c0 < h; c0 += kTileColumns) {
+    const int c1 = std::min(h, c0 + kTileColumns);
+    int r = r0;
+    for (; r + 4 <= r1; r += 4) {
+      std::uint8_t* dst = out.TopDownRow(r) + 3 * static_cast<std::size_t>(c0);
+      const std::uint8_t* src = source.TopDownRow(c0) + 3 * static_cast<std::size_t>(w - 4 - r);
+      int c = c0;
+      for (; c + 4 <= c1; c += 4, src += 4 * down, dst += 12) TurnBlock4(src, down, dst, nextRow);
+      for (; c < c1; ++c, src += down, dst += 3)
+        for (int k = 0; k < 4; ++k) std::memcpy(dst + nextRow * k, src + 3 * (3 - k), 3);
+    }
+    for (; r < r1; ++r) {
+      std::uint8_t* dst = out.TopDownRow(r) + 3 * static_cast<std::size_t>(c0);
+      const std::uint8_t* src = source.TopDownRow(c0) + 3 * static_cast<std::size_t>(w - 1 - r);
+      for (int c = c0; c < c1; ++c, src += down, dst += 3) std::memcpy(dst, src, 3);
     }
   }
-  for (int r = 0; r < w; ++r) {
-    std::uint8_t* row = out->TopDownRow(r);
-    std::fill(row + 3 * static_cast<std::size_t>(h), row + out->RowBytes(), std::uint8_t{0});
+  for (int row = r0; row < r1; ++row) {
+    std::uint8_t* bytes = out.TopDownRow(row);
+    std::fill(bytes + 3 * static_cast<std::size_t>(h), bytes + out.RowBytes(), std::uint8_t{0});
   }
-  return out;
 }
-
-namespace {
 
 // One row of the ink mask from the same row of the image, padding set to zero.
 void MaskRow(const std::uint8_t* src, std::size_t used, std::size_t rowBytes, std::uint8_t* dst) {
@@ -162,38 +150,64 @@ void MaskRow(const std::uint8_t* src, std::size_t used, std::size_t rowBytes, st
   std::fill(dst + used, dst + rowBytes, std::uint8_t{0});
 }
 
+// Half rows from the first onwards, each masked as soon as it is made.
 class HalfAndMaskRows final : public ResampledRows {
  public:
-  HalfAndMaskRows(DibBlock& half, DibBlock& mask)
-      : m_half(half), m_mask(mask), m_used(3 * static_cast<std::size_t>(half.Width())) {}
-  std::uint8_t* Row(std::int32_t ty) override { return m_half.TopDownRow(ty); }
+  HalfAndMaskRows(DibBlock& half, DibBlock& mask, std::int32_t first)
+      : m_half(half), m_mask(mask), m_first(first), m_used(3 * static_cast<std::size_t>(half.Width())) {}
+  std::uint8_t* Row(std::int32_t ty) override { return m_half.TopDownRow(m_first + ty); }
   void RowDone(std::int32_t ty) override {
-    std::uint8_t* row = m_half.TopDownRow(ty);
+    std::uint8_t* row = m_half.TopDownRow(m_first + ty);
     std::fill(row + m_used, row + m_half.RowBytes(), std::uint8_t{0});
-    MaskRow(row, m_used, m_half.RowBytes(), m_mask.TopDownRow(ty));
+    MaskRow(row, m_used, m_half.RowBytes(), m_mask.TopDownRow(m_first + ty));
   }
 
  private:
   DibBlock& m_half;
   DibBlock& m_mask;
+  std::int32_t m_first;
   std::size_t m_used;
 };
 
 }  // namespace
 
-bool HalveWithInkMask(const DibBlock& image, DibPtr& half, DibPtr& mask) {
-  half.reset();
-  mask.reset();
-  const std::int32_t w = image.Width() / 2, h = image.Height() / 2;
-  DibPtr newHalf = DibBlock::AllocateLike(image.Header(), w, h);
-  if (!newHalf) return false;
-  DibPtr newMask = DibBlock::AllocateLike(newHalf->Header(), w, h);
-  if (!newMask) return false;
-  HalfAndMaskRows rows(*newHalf, *newMask);
-  if (!ResampleRegionInto(ViewOf(image), Region{0, 0, image.Width(), image.Height()}, w, h, rows))
+bool TurnScan(const DibView& source, TurnedScan& out) {
+  out = TurnedScan{};
+  const std::int32_t w = source.width, h = source.height;  // the turned scan is h x w
+  const std::int32_t halfWidth = h / 2, halfHeight = w / 2;
+  if (halfWidth <= 0 || halfHeight <= 0) return false;
+  TurnedScan made;
+  made.scan = DibBlock::AllocateLike(*source.header, h, w);
+  if (!made.scan) return false;
+  made.half = DibBlock::AllocateLike(made.scan->Header(), halfWidth, halfHeight);
+  if (!made.half) return false;
+  made.mask = DibBlock::AllocateLike(made.half->Header(), halfWidth, halfHeight);
+  if (!made.mask) return false;
+  try {
+    made.ink.Reset(h, w);
+  } catch (const std::bad_alloc&) {
     return false;
-  half = std::move(newHalf);
-  mask = std::move(newMask);
+  }
+  // Band by band: the ink cells of each band are found while it is still in the cache. When both sides are
+  // even, halving is averaging each 2 x 2 block, and each band of the turned scan is halved while it is still
+  // in the cache (bands have an even number of rows, so no averaged pair of rows is split between two);
+  // otherwise the halving spreads the whole image over the smaller size and waits for the whole turn.
+  constexpr std::int32_t kBandRows = 128;
+  const bool pairs = h % 2 == 0 && w % 2 == 0;
+  const DibView turned = ViewOf(*made.scan);
+  for (std::int32_t r0 = 0; r0 < w; r0 += kBandRows) {
+    const std::int32_t r1 = std::min(w, r0 + kBandRows);
+    TurnRows(source, *made.scan, r0, r1);
+    MarkInkRows(*made.scan, r0, r1, made.ink);
+    if (!pairs) continue;
+    HalfAndMaskRows rows(*made.half, *made.mask, r0 / 2);
+    if (!ResampleRegionInto(turned, Region{0, r0, h, r1}, halfWidth, (r1 - r0) / 2, rows)) return false;
+  }
+  if (!pairs) {
+    HalfAndMaskRows rows(*made.half, *made.mask, 0);
+    if (!ResampleRegionInto(turned, Region{0, 0, h, w}, halfWidth, halfHeight, rows)) return false;
+  }
+  out = std::move(made);
   return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/dib.h"
 #include "overlay/engine/dib_block.h"
+#include "overlay/engine/ink_cells.h"
 
 namespace zt {
 
@@ -42,16 +43,20 @@ DibView ViewOfLoaded(const LoadedDibLayout& dib);
 // each byte from its most significant bit. Null when the block cannot be allocated.
 DibPtr ExpandMonochrome(const LoadedDibLayout& dib);
 
-// A quarter turn anticlockwise: the source's top edge becomes the left edge. The result is
-// height x width with the source header's other fields; pixels are copied, not resampled.
-DibPtr TurnQuarterAnticlockwise(const DibView& source);
+// A loaded scan turned to landscape, with what the image set and the overlay take from it.
+struct TurnedScan {
+  DibPtr scan;   // a quarter turn anticlockwise: the source's top edge becomes the left edge;
+                 // height x width with the source header's other fields, pixels copied
+  DibPtr half;   // the turned scan halved as HalveImage does it
+  DibPtr mask;   // the ink mask of the half
+  InkCells ink;  // where the turned scan holds ink
+};
+
+// Turns the scan and makes the rest in the same pass over it. False, with out empty, when the
+// turned scan is too small to halve or memory runs out.
+bool TurnScan(const DibView& source, TurnedScan& out);
 
 // White (255, 255, 255) where the image has ink, black elsewhere; same size and header.
 DibPtr MakeInkMask(const DibBlock& image);
-
-// The image halved as HalveImage does it, and the ink mask of that half, made in one pass so
-// that each half row is masked while it is still in the cache. False, with neither block, when
-// the image is too small to halve or memory runs out.
-bool HalveWithInkMask(const DibBlock& image, DibPtr& half, DibPtr& mask);
 
 }  // namespace zt

@@ -20,7 +20,8 @@ constexpr std::size_t kShortMessageBuffer = 256;
 }  // namespace
 
 struct CScanPipeline::NewImageSet {
-  DibPtr scan, scanHalf, scanMask, screen, screenHalf;
+  TurnedScan turned;  // scan, its half and mask, its ink cells
+  DibPtr screen, screenHalf;
   std::uint16_t resX = 0, resY = 0;
   std::int32_t pageOffsetX = 0, pageOffsetY = 0;
 };
@@ -140,14 +141,12 @@ bool CScanPipeline::LoadScanImage(NewImageSet& set) {
   if (layout->bitsPerPixel == 1) {
     DibPtr expanded = ExpandMonochrome(*layout);
     load.dib.Reset();
-    if (!expanded) return false;
-    set.scan = TurnQuarterAnticlockwise(ViewOf(*expanded));
+    if (!expanded || !TurnScan(ViewOf(*expanded), set.turned)) return false;
   } else {
-    set.scan = TurnQuarterAnticlockwise(ViewOfLoaded(*layout));
+    const bool turned = TurnScan(ViewOfLoaded(*layout), set.turned);
+    load.dib.Reset();
+    if (!turned) return false;
   }
-  load.dib.Reset();
-  if (!set.scan) return false;
-  if (!HalveWithInkMask(*set.scan, set.scanHalf, set.scanMask)) return false;
   set.resX = load.resX;
   set.resY = load.resY;
   set.pageOffsetX = load.pageOffsetX;
@@ -164,9 +163,10 @@ bool CScanPipeline::PrepareImageSet() {
     Notify(kLoadFailed, kMessageBuffer);
     return false;
   }
-  m_pScan = std::move(set.scan);
-  m_pScanHalf = std::move(set.scanHalf);
-  m_pScanMask = std::move(set.scanMask);
+  m_pScan = std::move(set.turned.scan);
+  m_pScanHalf = std::move(set.turned.half);
+  m_pScanMask = std::move(set.turned.mask);
+  m_scanInk = std::move(set.turned.ink);
   m_pScreen = std::move(set.screen);
   m_pScreenHalf = std::move(set.screenHalf);
   m_wResX = set.resX;
@@ -192,7 +192,8 @@ long CScanPipeline::SaveOverlay() {
   if (!PlanOutputs(m_fs, settings, m_strLastScanPath, *m_pScreen, *m_pScan, plan, m_isLead)) return fail();
 
   DibPtr overlay;
-  if (!ComposeOverlay(*m_pScreen, *m_pScan, plan.saveImageSize, plan.screenRegion, plan.scanRegion, overlay))
+  if (!ComposeOverlay(*m_pScreen, *m_pScan, m_scanInk, plan.saveImageSize, plan.screenRegion, plan.scanRegion,
+                      overlay))
     return fail();
 
   OutputSources sources;
@@ -235,6 +236,7 @@ void CScanPipeline::ReleaseImages() {
   m_pScanMask.reset();
   m_pScreen.reset();
   m_pScreenHalf.reset();
+  m_scanInk = InkCells{};
   m_pPendingScreen.reset();
   if (hadSet && !m_strWorkingCopy.empty() && m_fs.Exists(m_strWorkingCopy)) m_fs.RemoveFile(m_strWorkingCopy);
 }

@@ -10,6 +10,7 @@
 #include "common/mbcs_path.h"
 #include "overlay/engine/dib_block.h"
 #include "overlay/engine/file_system.h"
+#include "overlay/engine/ink_cells.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/imgfile/image_files.h"
 
@@ -51,6 +52,7 @@ class CScanPipeline {
   DibPtr m_pScreen;         // the screenshot paired with the scan
   DibPtr m_pScreenHalf;     // the screenshot at 50 percent
   DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired
+  InkCells m_scanInk;       // where m_pScan holds ink; replaced with the image set
 
   std::string m_strScanPath;          // the scan to process next
   std::int32_t m_nScanSource = 0;     // 0 = board drive, 1 = wireless SD card

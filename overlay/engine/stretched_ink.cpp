@@ -10,18 +10,13 @@
 
 namespace zt {
 
-namespace {
-
-// Source pixels across one cell of the ink map: narrow enough to leave most of a whiteboard
-// out, wide enough for the lowest-byte test to run over whole vectors.
-constexpr std::int32_t kCell = 16;
-
-}  // namespace
-
-bool LayStretchedInk(const DibView& source, const Region& region, DibBlock& target, const Region& at) {
+bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& region, DibBlock& target,
+                     const Region& at) {
   if (region.Empty() || at.Empty() || region.left < 0 || region.top < 0 || region.right > source.width ||
       region.bottom > source.height || at.left < 0 || at.top < 0 || at.right > target.Width() ||
-      at.bottom > target.Height())
+      at.bottom > target.Height() ||
+      ink.across != (source.width + InkCells::kColumns - 1) / InkCells::kColumns ||
+      ink.bands != (source.height + InkCells::kRows - 1) / InkCells::kRows)
     return false;
   try {
     const std::int32_t sw = region.Width(), sh = region.Height();
@@ -32,25 +27,16 @@ bool LayStretchedInk(const DibView& source, const Region& region, DibBlock& targ
         source.TopDownRow(region.top) + 3 * static_cast<std::size_t>(region.left);
     const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
 
-    // Which cells of each source row hold ink, found once: neighbouring target rows share rows.
-    const std::int32_t cells = (sw + kCell - 1) / kCell;
-    std::vector<std::uint8_t> inkCells(static_cast<std::size_t>(sh) * cells);
-    for (std::int32_t sy = 0; sy < sh; ++sy) {
-      const std::uint8_t* row = regionLeft + down * sy;
-      std::uint8_t* flags = inkCells.data() + static_cast<std::size_t>(sy) * cells;
-      for (std::int32_t c = 0; c < cells; ++c) {
-        const std::int32_t begin = c * kCell;
-        const std::int32_t count = std::min(kCell, sw - begin);
-        flags[c] = AnyInk(row + 3 * static_cast<std::size_t>(begin), 3 * static_cast<std::size_t>(count));
-      }
-    }
-    // The target columns whose taps reach into each cell; first[] grows with t, so each cell
-    // is reached by one run of targets.
-    std::vector<std::int32_t> reachBegin(static_cast<std::size_t>(cells), tw),
-        reachEnd(static_cast<std::size_t>(cells), 0);
+    // The cells under the region's columns, and the target columns whose taps reach into each;
+    // first[] grows with t, so each cell is reached by one run of targets.
+    constexpr std::int32_t kCell = InkCells::kColumns;
+    const std::int32_t firstCell = region.left / kCell;
+    const std::int32_t cells = (region.right - 1) / kCell - firstCell + 1;
+    std::vector<std::int32_t> reachBegin(static_cast<std::size_t>(cells), tw);
+    std::vector<std::int32_t> reachEnd(static_cast<std::size_t>(cells), 0);
     for (std::int32_t t = 0; t < tw; ++t) {
-      const std::int32_t lastCell = (xs.first[t] + xs.taps - 1) / kCell;
-      for (std::int32_t c = xs.first[t] / kCell; c <= lastCell; ++c) {
+      const std::int32_t lastCell = (region.left + xs.first[t] + xs.taps - 1) / kCell - firstCell;
+      for (std::int32_t c = (region.left + xs.first[t]) / kCell - firstCell; c <= lastCell; ++c) {
         reachBegin[c] = std::min(reachBegin[c], t);
         reachEnd[c] = std::max(reachEnd[c], t + 1);
       }
@@ -61,8 +47,10 @@ bool LayStretchedInk(const DibView& source, const Region& region, DibBlock& targ
     std::vector<std::uint8_t> stretched(3 * static_cast<std::size_t>(tw));
     for (std::int32_t ty = 0; ty < th; ++ty) {
       std::fill(rowCells.begin(), rowCells.end(), std::uint8_t{0});
-      for (std::int32_t k = 0; k < ys.taps; ++k) {
-        const std::uint8_t* flags = inkCells.data() + static_cast<std::size_t>(ys.first[ty] + k) * cells;
+      const std::int32_t topRow = region.top + ys.first[ty];
+      for (std::int32_t row = topRow - topRow % InkCells::kRows; row < topRow + ys.taps;
+           row += InkCells::kRows) {
+        const std::uint8_t* flags = ink.Band(row) + firstCell;
         for (std::int32_t c = 0; c < cells; ++c) rowCells[c] |= flags[c];
       }
       std::uint8_t* targetRow = target.TopDownRow(at.top + ty) + 3 * static_cast<std::size_t>(at.left);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "overlay/engine/dib_block.h"
+#include "overlay/engine/ink_cells.h"
 #include "overlay/engine/region.h"
 
 namespace zt {
@@ -12,6 +13,8 @@ namespace zt {
 // average of pixels whose bytes are all 200 or more has bytes of 200 or more, so a target pixel
 // whose source area holds no ink cannot be ink. False when a region is empty or outside its
 // image, or memory runs out (the target may then have received some ink).
-bool LayStretchedInk(const DibView& source, const Region& region, DibBlock& target, const Region& at);
+// ink tells where the whole source holds ink.
+bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& region, DibBlock& target,
+                     const Region& at);
 
 }  // namespace zt

@@ -24,7 +24,8 @@ TEST(ComposeOverlay, PcSizeLaysStretchedInkOverTheScreenshot) {
   DibPtr scan = InkedScan();
   DibPtr out;
   // The top three rows of the scan, twice as wide, at (2, 1) on the screen.
-  ASSERT_TRUE(ComposeOverlay(*screen, *scan, kSaveImagePcSize, Region{2, 1, 10, 8}, Region{0, 0, 4, 3}, out));
+  ASSERT_TRUE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImagePcSize, Region{2, 1, 10, 8},
+                             Region{0, 0, 4, 3}, out));
   ASSERT_TRUE(out);
   EXPECT_EQ(out->Width(), 10);
   EXPECT_EQ(out->Height(), 8);
@@ -44,8 +45,8 @@ TEST(ComposeOverlay, BoardSizeKeepsScanInkOverTheStretchedScreen) {
   DibPtr scan = InkedScan();
   DibPtr out;
   // Screen region (0,0)-(8,8) onto scan region (0,0)-(2,4): the left half of the scan is covered.
-  ASSERT_TRUE(
-      ComposeOverlay(*screen, *scan, kSaveImageBoardSize, Region{0, 0, 8, 8}, Region{0, 0, 2, 4}, out));
+  ASSERT_TRUE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImageBoardSize, Region{0, 0, 8, 8},
+                             Region{0, 0, 2, 4}, out));
   ASSERT_TRUE(out);
   EXPECT_EQ(out->Width(), 4);
   EXPECT_EQ(out->Height(), 4);
@@ -66,10 +67,11 @@ TEST(ComposeOverlay, NothingToOverlayWhenTheScanMissesTheScreen) {
   DibPtr screen = test::Filled(8, 8, kScreenColour);
   DibPtr scan = InkedScan();
   DibPtr out = test::Filled(1, 1, test::kWhite);
-  ASSERT_TRUE(ComposeOverlay(*screen, *scan, kSaveImagePcSize, Region{8, 0, 8, 8}, Region{0, 0, 0, 4}, out));
+  ASSERT_TRUE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImagePcSize, Region{8, 0, 8, 8},
+                             Region{0, 0, 0, 4}, out));
   EXPECT_FALSE(out);
-  ASSERT_TRUE(
-      ComposeOverlay(*screen, *scan, kSaveImageBoardSize, Region{0, 8, 8, 8}, Region{0, 0, 4, 0}, out));
+  ASSERT_TRUE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImageBoardSize, Region{0, 8, 8, 8},
+                             Region{0, 0, 4, 0}, out));
   EXPECT_FALSE(out);
 }
 
@@ -78,7 +80,8 @@ TEST(ComposeOverlay, ASliverOfScreenStillGetsTheScanEdge) {
   DibPtr screen = test::Filled(8, 4, kScreenColour);
   DibPtr scan = test::Filled(4, 4, test::kInk);
   DibPtr out;
-  ASSERT_TRUE(ComposeOverlay(*screen, *scan, kSaveImagePcSize, Region{7, 0, 8, 4}, Region{0, 0, 0, 4}, out));
+  ASSERT_TRUE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImagePcSize, Region{7, 0, 8, 4},
+                             Region{0, 0, 0, 4}, out));
   ASSERT_TRUE(out);
   EXPECT_EQ(test::PixelAt(*out, 7, 2), test::kInk);
   EXPECT_EQ(test::PixelAt(*out, 6, 2), kScreenColour);
@@ -88,10 +91,14 @@ TEST(ComposeOverlay, RegionsOutsideTheirImagesFail) {
   DibPtr screen = test::Filled(8, 8, kScreenColour);
   DibPtr scan = InkedScan();
   DibPtr out;
-  EXPECT_FALSE(ComposeOverlay(*screen, *scan, kSaveImagePcSize, Region{0, 0, 9, 8}, Region{0, 0, 4, 4}, out));
-  EXPECT_FALSE(
-      ComposeOverlay(*screen, *scan, kSaveImagePcSize, Region{0, 0, 8, 8}, Region{-1, 0, 4, 4}, out));
+  EXPECT_FALSE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImagePcSize, Region{0, 0, 9, 8},
+                              Region{0, 0, 4, 4}, out));
+  EXPECT_FALSE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImagePcSize, Region{0, 0, 8, 8},
+                              Region{-1, 0, 4, 4}, out));
   EXPECT_FALSE(out);
+  // Ink cells of another image cannot stand for the scan's.
+  EXPECT_FALSE(ComposeOverlay(*screen, *scan, FindInkCells(*screen), kSaveImagePcSize, Region{0, 0, 8, 8},
+                              Region{0, 0, 4, 4}, out));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Preparing a loaded scan: header checks, two-colour expansion, the quarter turn, the ink mask.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
 #include "test_images.h"
@@ -71,7 +74,13 @@ TEST(ExpandMonochrome, MapsBitsToPaletteEntriesFromTheHighBit) {
   }
 }
 
-TEST(TurnQuarterAnticlockwise, TopEdgeBecomesLeftEdge) {
+// The turned scan alone.
+DibPtr TurnQuarterAnticlockwise(const DibView& source) {
+  TurnedScan turned;
+  return TurnScan(source, turned) ? std::move(turned.scan) : nullptr;
+}
+
+TEST(TurnScan, TopEdgeBecomesLeftEdge) {
   // 5 x 3 source: every pixel carries its coordinates.
   DibPtr source = test::MakeImage(5, 3, test::Coded);
   source->Header().biXPelsPerMeter = 7874;
@@ -88,18 +97,18 @@ TEST(TurnQuarterAnticlockwise, TopEdgeBecomesLeftEdge) {
 
   // Sizes that end mid-tile and mid-group, in both directions.
   for (const auto& [w, h] :
-       {std::pair<int, int>{70, 45}, std::pair<int, int>{33, 66}, std::pair<int, int>{1, 7},
+       {std::pair<int, int>{70, 45}, std::pair<int, int>{33, 66}, std::pair<int, int>{2, 7},
         std::pair<int, int>{133, 71}, std::pair<int, int>{6, 130}}) {
     DibPtr big = test::MakeImage(w, h, test::Coded);
     DibPtr out = TurnQuarterAnticlockwise(ViewOf(*big));
-    ASSERT_TRUE(out);
+    ASSERT_TRUE(out) << w << "x" << h;
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         ASSERT_EQ(test::PixelAt(*out, y, w - 1 - x), test::Coded(x, y)) << w << "x" << h;
   }
 }
 
-TEST(TurnQuarterAnticlockwise, ExpandedTwoColourScanTurnsLikeItsTrueColourTwin) {
+TEST(TurnScan, ExpandedTwoColourScanTurnsLikeItsTrueColourTwin) {
   auto bit = [](int x, int y) { return x == y || x == 10; };
   auto mono = test::Monochrome(13, 6, test::kWhite, test::kBlack, bit);
   DibPtr expanded = ExpandMonochrome(*ReadLoadedDib(mono.data()));
@@ -126,22 +135,50 @@ TEST(MakeInkMask, WhiteWhereInkBlackElsewhere) {
     }
 }
 
-TEST(HalveWithInkMask, GivesTheHalfAndItsMaskInOnePass) {
-  // Averages on both sides of the ink threshold, odd sides and padded rows.
-  DibPtr image = test::MakeImage(9, 7, [](int x, int y) {
+TEST(TurnScan, HalfMaskAndInkCellsAreThoseOfTheTurnedScan) {
+  // Averages on both sides of the ink threshold, sparse ink on near-white paper placed at the
+  // edges of the 4 x 4 blocks and ink cells, odd sides, and more rows than one band of the turn.
+  auto greys = [](int x, int y) {
     return Bgr{static_cast<std::uint8_t>(190 + (x * 7 + y) % 20), 255,
                static_cast<std::uint8_t>(180 + x * y % 40)};
+  };
+  auto paper = [](int x, int y) {
+    if ((x == 3 && y == 16) || (x == 4 && y == 47) || (x == 130 && y == 15) || (x == 131 && y % 9 == 0))
+      return Bgr{255, 199, 255};
+    return Bgr{static_cast<std::uint8_t>(200 + (x + y) % 56), 230, 201};
+  };
+  for (const auto& [w, h, colour] : {std::tuple<int, int, std::function<Bgr(int, int)>>{9, 7, greys},
+                                     {133, 71, paper},
+                                     {260, 35, paper},
+                                     {2, 2, greys}}) {
+    DibPtr image = test::MakeImage(w, h, colour);
+    TurnedScan turned;
+    ASSERT_TRUE(TurnScan(ViewOf(*image), turned)) << w << "x" << h;
+    ASSERT_TRUE(turned.scan && turned.half && turned.mask);
+    DibPtr expectedHalf = HalveImage(*turned.scan);
+    DibPtr expectedMask = MakeInkMask(*expectedHalf);
+    ASSERT_EQ(turned.half->PixelBytes(), expectedHalf->PixelBytes());
+    EXPECT_EQ(0, std::memcmp(&turned.half->Header(), &expectedHalf->Header(), 40));
+    EXPECT_EQ(0, std::memcmp(turned.half->Pixels(), expectedHalf->Pixels(), turned.half->PixelBytes()));
+    EXPECT_EQ(0, std::memcmp(turned.mask->Pixels(), expectedMask->Pixels(), turned.mask->PixelBytes()));
+    const InkCells expectedInk = FindInkCells(*turned.scan);
+    EXPECT_EQ(turned.ink.across, expectedInk.across);
+    EXPECT_EQ(turned.ink.bands, expectedInk.bands);
+    EXPECT_EQ(turned.ink.flags, expectedInk.flags) << w << "x" << h;
+  }
+  TurnedScan turned;
+  EXPECT_FALSE(TurnScan(ViewOf(*test::Filled(1, 6, test::kWhite)), turned));
+  EXPECT_FALSE(turned.scan || turned.half || turned.mask);
+}
+
+TEST(InkCells, FlagEachBandOfFourRowsAndSixteenColumnsHoldingInk) {
+  DibPtr image = test::MakeImage(40, 9, [](int x, int y) {
+    return (x == 16 && y == 3) || (x == 39 && y == 8) ? Bgr{255, 255, 199} : test::kWhite;
   });
-  DibPtr half, mask;
-  ASSERT_TRUE(HalveWithInkMask(*image, half, mask));
-  DibPtr expectedHalf = HalveImage(*image);
-  DibPtr expectedMask = MakeInkMask(*expectedHalf);
-  ASSERT_EQ(half->PixelBytes(), expectedHalf->PixelBytes());
-  EXPECT_EQ(0, std::memcmp(&half->Header(), &expectedHalf->Header(), 40));
-  EXPECT_EQ(0, std::memcmp(half->Pixels(), expectedHalf->Pixels(), half->PixelBytes()));
-  EXPECT_EQ(0, std::memcmp(mask->Pixels(), expectedMask->Pixels(), mask->PixelBytes()));
-  EXPECT_FALSE(HalveWithInkMask(*test::Filled(1, 6, test::kWhite), half, mask));
-  EXPECT_FALSE(half || mask);
+  const InkCells ink = FindInkCells(*image);
+  EXPECT_EQ(ink.across, 3);
+  EXPECT_EQ(ink.bands, 3);
+  EXPECT_EQ(ink.flags, (std::vector<std::uint8_t>{0, 1, 0, 0, 0, 0, 0, 0, 1}));
 }
 
 TEST(DibBlock, RefusesSizesItCannotHold) {

@@ -32,7 +32,7 @@ TEST(LayStretchedInk, LaysWhatTheWholeStretchWouldLay) {
                                  std::pair{130, 17}, std::pair{33, 101}}) {
       const Region at{3, 2, 3 + tw, 2 + th};
       DibPtr laid = test::Filled(tw + 5, th + 4, screenColour);
-      ASSERT_TRUE(LayStretchedInk(ViewOf(*scan), from, *laid, at));
+      ASSERT_TRUE(LayStretchedInk(ViewOf(*scan), FindInkCells(*scan), from, *laid, at));
       DibPtr stretched;
       ASSERT_TRUE(StretchRegion(*scan, tw, th, from, stretched));
       for (int y = 0; y < th + 4; ++y)
@@ -53,10 +53,14 @@ TEST(LayStretchedInk, LaysWhatTheWholeStretchWouldLay) {
 TEST(LayStretchedInk, RefusesRegionsOutsideTheirImages) {
   DibPtr scan = test::Filled(20, 10, test::kInk);
   DibPtr target = test::Filled(10, 10, test::kWhite);
-  EXPECT_FALSE(LayStretchedInk(ViewOf(*scan), Region{0, 0, 21, 10}, *target, Region{0, 0, 5, 5}));
-  EXPECT_FALSE(LayStretchedInk(ViewOf(*scan), Region{0, 0, 20, 10}, *target, Region{6, 0, 11, 5}));
-  EXPECT_FALSE(LayStretchedInk(ViewOf(*scan), Region{4, 0, 4, 10}, *target, Region{0, 0, 5, 5}));
-  EXPECT_FALSE(LayStretchedInk(ViewOf(*scan), Region{0, 0, 20, 10}, *target, Region{0, 3, 5, 3}));
+  EXPECT_FALSE(
+      LayStretchedInk(ViewOf(*scan), FindInkCells(*scan), Region{0, 0, 21, 10}, *target, Region{0, 0, 5, 5}));
+  EXPECT_FALSE(LayStretchedInk(ViewOf(*scan), FindInkCells(*scan), Region{0, 0, 20, 10}, *target,
+                               Region{6, 0, 11, 5}));
+  EXPECT_FALSE(
+      LayStretchedInk(ViewOf(*scan), FindInkCells(*scan), Region{4, 0, 4, 10}, *target, Region{0, 0, 5, 5}));
+  EXPECT_FALSE(
+      LayStretchedInk(ViewOf(*scan), FindInkCells(*scan), Region{0, 0, 20, 10}, *target, Region{0, 3, 5, 3}));
   EXPECT_EQ(test::PixelAt(*target, 0, 0), test::kWhite);
 }
 

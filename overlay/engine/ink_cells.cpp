@@ -1,0 +1,46 @@
+#include "overlay/engine/ink_cells.h"
+
+#include <algorithm>
+
+#include "overlay/engine/scan_image.h"
+
+namespace zt {
+
+void InkCells::Reset(std::int32_t width, std::int32_t height) {
+  across = (width + kColumns - 1) / kColumns;
+  bands = (height + kRows - 1) / kRows;
+  flags.assign(static_cast<std::size_t>(across) * bands, 0);
+}
+
+namespace {
+
+// The lowest byte of one whole cell; a loop of fixed length that the compiler turns into a few
+// vector minimums.
+inline std::uint8_t LowestOfCell(const std::uint8_t* p) {
+  std::uint8_t lowest = 255;
+  for (int i = 0; i < 3 * InkCells::kColumns; ++i) lowest = p[i] < lowest ? p[i] : lowest;
+  return lowest;
+}
+
+}  // namespace
+
+void MarkInkRows(const DibBlock& image, std::int32_t top, std::int32_t bottom, InkCells& cells) {
+  const std::int32_t whole = image.Width() / InkCells::kColumns;
+  const std::int32_t rest = image.Width() - whole * InkCells::kColumns;
+  for (std::int32_t y = top; y < bottom; ++y) {
+    const std::uint8_t* row = image.TopDownRow(y);
+    std::uint8_t* flags = cells.flags.data() + static_cast<std::size_t>(y / InkCells::kRows) * cells.across;
+    for (std::int32_t c = 0; c < whole; ++c, row += 3 * InkCells::kColumns)
+      flags[c] |= LowestOfCell(row) < 200;
+    if (rest > 0) flags[whole] |= AnyInk(row, 3 * static_cast<std::size_t>(rest));
+  }
+}
+
+InkCells FindInkCells(const DibBlock& image) {
+  InkCells cells;
+  cells.Reset(image.Width(), image.Height());
+  MarkInkRows(image, 0, image.Height(), cells);
+  return cells;
+}
+
+}  // namespace zt
