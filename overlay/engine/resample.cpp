@@ -11,7 +11,7 @@ namespace zt {
 namespace {
 
 // Exactly half in both directions: each target pixel is the rounded mean of a 2 x 2 block, which
-// is what the general weights give too (2048 each way), only faster.
+// is what the general weights give too (128 each way), only faster.
 void HalveExactly(const DibView& source, const Region& region, std::int32_t targetWidth,
                   std::int32_t targetHeight, ResampledRows& rows) {
   const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
@@ -68,7 +68,7 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
       // Fewer target rows than source rows: weigh the rows down first, then resample the one
       // combined row across. The sums are exact, so the order does not change the result.
       const std::size_t m = 3 * static_cast<std::size_t>(region.Width());
-      std::vector<std::uint32_t> column(m);
+      std::vector<RowSum> column(m);
       for (std::int32_t ty = 0; ty < targetHeight; ++ty) {
         WeighDown(regionLeft, down, ys, ty, m, column.data());
         Across(column.data(), 0, xs, 0, targetWidth, rows.Row(ty));
@@ -80,13 +80,13 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
     // As many target rows as source rows or more: resample each source row across once;
     // neighbouring target rows share at most two of them, so two are kept. Each target row is
     // then at most two of them weighted down.
-    std::vector<std::uint32_t> cache[2] = {std::vector<std::uint32_t>(n), std::vector<std::uint32_t>(n)};
+    std::vector<RowSum> cache[2] = {std::vector<RowSum>(n), std::vector<RowSum>(n)};
     std::int32_t cached[2] = {-1, -1};
     int nextSlot = 0;
     for (std::int32_t ty = 0; ty < targetHeight; ++ty) {
-      const std::uint32_t* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
-      const std::uint32_t* taken[2] = {nullptr, nullptr};
-      std::uint32_t weights[2] = {0, 0};
+      const Weight* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
+      const RowSum* taken[2] = {nullptr, nullptr};
+      Weight weights[2] = {0, 0};
       int count = 0;
       for (std::int32_t k = 0; k < ys.taps && count < 2; ++k) {
         if (wy[k] == 0) continue;
@@ -104,13 +104,14 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
       }
       std::uint8_t* dst = rows.Row(ty);
       if (count == 1) {
-        const std::uint32_t* a = taken[0];
-        const std::uint32_t wa = weights[0];
-        for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(a[i] * wa);
+        const RowSum* a = taken[0];
+        const Weight wa = weights[0];
+        for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa));
       } else {
-        const std::uint32_t *a = taken[0], *b = taken[1];
-        const std::uint32_t wa = weights[0], wb = weights[1];
-        for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(a[i] * wa + b[i] * wb);
+        const RowSum *a = taken[0], *b = taken[1];
+        const Weight wa = weights[0], wb = weights[1];
+        for (std::size_t i = 0; i < n; ++i)
+          dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa + b[i] * wb));
       }
       rows.RowDone(ty);
     }

@@ -20,7 +20,7 @@ AxisTaps BuildAxis(std::int64_t sourceSize, std::int64_t targetSize) {
     const std::int64_t last = (end - 1) / targetSize;
     const std::int64_t start = std::min(first, sourceSize - taps);
     axis.first[t] = static_cast<std::int32_t>(start);
-    std::uint32_t* w = axis.weights.data() + t * taps;
+    Weight* w = axis.weights.data() + t * taps;
     // Rounded running totals keep the sum at exactly kOne.
     std::int64_t covered = 0;
     std::uint32_t given = 0;
@@ -29,7 +29,7 @@ AxisTaps BuildAxis(std::int64_t sourceSize, std::int64_t targetSize) {
       const std::int64_t hi = (s + 1) * targetSize < end ? (s + 1) * targetSize : end;
       covered += hi - lo;
       const auto total = static_cast<std::uint32_t>((covered * kOne + sourceSize / 2) / sourceSize);
-      w[s - start] = total - given;
+      w[s - start] = static_cast<Weight>(total - given);
       given = total;
     }
   }
@@ -39,31 +39,31 @@ AxisTaps BuildAxis(std::int64_t sourceSize, std::int64_t targetSize) {
 namespace {
 
 // The weighted sum of one to three rows.
-void DownColumn(const std::uint8_t* const* rows, const std::uint32_t* weights, int count, std::size_t m,
-                std::uint32_t* acc) {
+void DownColumn(const std::uint8_t* const* rows, const Weight* weights, int count, std::size_t m,
+                RowSum* acc) {
   if (count == 1) {
     const std::uint8_t* a = rows[0];
-    const std::uint32_t wa = weights[0];
-    for (std::size_t i = 0; i < m; ++i) acc[i] = a[i] * wa;
+    const RowSum wa = weights[0];
+    for (std::size_t i = 0; i < m; ++i) acc[i] = static_cast<RowSum>(a[i] * wa);
   } else if (count == 2) {
     const std::uint8_t *a = rows[0], *b = rows[1];
-    const std::uint32_t wa = weights[0], wb = weights[1];
-    for (std::size_t i = 0; i < m; ++i) acc[i] = a[i] * wa + b[i] * wb;
+    const RowSum wa = weights[0], wb = weights[1];
+    for (std::size_t i = 0; i < m; ++i) acc[i] = static_cast<RowSum>(a[i] * wa + b[i] * wb);
   } else {
     const std::uint8_t *a = rows[0], *b = rows[1], *c = rows[2];
-    const std::uint32_t wa = weights[0], wb = weights[1], wc = weights[2];
-    for (std::size_t i = 0; i < m; ++i) acc[i] = a[i] * wa + b[i] * wb + c[i] * wc;
+    const RowSum wa = weights[0], wb = weights[1], wc = weights[2];
+    for (std::size_t i = 0; i < m; ++i) acc[i] = static_cast<RowSum>(a[i] * wa + b[i] * wb + c[i] * wc);
   }
 }
 
 }  // namespace
 
 void WeighDown(const std::uint8_t* top, std::ptrdiff_t down, const AxisTaps& ys, std::int32_t ty,
-               std::size_t m, std::uint32_t* acc) {
-  const std::uint32_t* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
+               std::size_t m, RowSum* acc) {
+  const Weight* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
   const std::uint8_t* first = top + down * ys.first[ty];
   const std::uint8_t* rows[3] = {};
-  std::uint32_t weights[3] = {};
+  Weight weights[3] = {};
   int count = 0;
   std::int32_t k = 0;
   for (; k < ys.taps && count < 3; ++k) {
@@ -77,8 +77,8 @@ void WeighDown(const std::uint8_t* top, std::ptrdiff_t down, const AxisTaps& ys,
   for (; k < ys.taps; ++k) {
     if (wy[k] == 0) continue;
     const std::uint8_t* src = first + down * k;
-    const std::uint32_t weight = wy[k];
-    for (std::size_t i = 0; i < m; ++i) acc[i] += src[i] * weight;
+    const RowSum weight = wy[k];
+    for (std::size_t i = 0; i < m; ++i) acc[i] = static_cast<RowSum>(acc[i] + src[i] * weight);
   }
 }
 

@@ -9,11 +9,14 @@
 
 namespace zt {
 
-// Weights of one axis are fixed-point fractions of kOne; with 8-bit samples the row sums stay
-// below 2^20 and the final sums below 2^32.
-constexpr std::uint32_t kShift = 12;
+// Weights of one axis are fixed-point fractions of kOne. With 8-bit samples a sum weighted along
+// one axis stays below 2^16, so such row sums are 16-bit values, which the vector units multiply
+// eight at a time; the final sums stay below 2^24.
+constexpr std::uint32_t kShift = 8;
 constexpr std::uint32_t kOne = 1u << kShift;
 constexpr std::uint32_t kHalf = 1u << (2 * kShift - 1);
+using Weight = std::uint16_t;
+using RowSum = std::uint16_t;
 
 inline std::uint8_t Finish(std::uint32_t sum) {
   return static_cast<std::uint8_t>((sum + kHalf) >> (2 * kShift));
@@ -26,7 +29,7 @@ inline std::uint8_t Finish(std::uint32_t sum) {
 struct AxisTaps {
   std::int32_t taps = 0;
   std::vector<std::int32_t> first;
-  std::vector<std::uint32_t> weights;  // taps per target
+  std::vector<Weight> weights;  // taps per target
 };
 
 // Target index t covers [t * S, (t + 1) * S) and source index s covers [s * T, (s + 1) * T),
@@ -36,29 +39,31 @@ AxisTaps BuildAxis(std::int64_t sourceSize, std::int64_t targetSize);
 // Targets [begin, end) of one row resampled across with Taps taps a target pixel (0: any number):
 // three sums per target pixel, each sample times its weight. row holds the samples of source
 // index base onwards: source bytes, or sums of source rows already weighted down the column; in
-// the latter case the sums are final and become bytes. out receives target begin onwards.
+// the latter case the sums are final and become bytes, otherwise they are row sums. out receives
+// target begin onwards.
 template <int Taps, typename Sample, typename Out>
 void AcrossWith(const Sample* row, std::int32_t base, const AxisTaps& xs, std::int32_t begin,
                 std::int32_t end, Out* out) {
   const std::int32_t taps = Taps > 0 ? Taps : xs.taps;
   const std::int32_t* first = xs.first.data();
-  const std::uint32_t* w = xs.weights.data() + static_cast<std::size_t>(begin) * taps;
+  const Weight* w = xs.weights.data() + static_cast<std::size_t>(begin) * taps;
   for (std::int32_t t = begin; t < end; ++t, out += 3, w += taps) {
     const Sample* p = row + 3 * static_cast<std::size_t>(first[t] - base);
     std::uint32_t b = 0, g = 0, r = 0;
     for (std::int32_t k = 0; k < taps; ++k, p += 3) {
-      b += p[0] * w[k];
-      g += p[1] * w[k];
-      r += p[2] * w[k];
+      const std::uint32_t weight = w[k];
+      b += p[0] * weight;
+      g += p[1] * weight;
+      r += p[2] * weight;
     }
     if constexpr (sizeof(Out) == 1) {
       out[0] = Finish(b);
       out[1] = Finish(g);
       out[2] = Finish(r);
     } else {
-      out[0] = b;
-      out[1] = g;
-      out[2] = r;
+      out[0] = static_cast<RowSum>(b);
+      out[1] = static_cast<RowSum>(g);
+      out[2] = static_cast<RowSum>(r);
     }
   }
 }
@@ -86,6 +91,6 @@ void Across(const Sample* row, std::int32_t base, const AxisTaps& xs, std::int32
 // top and one row lower every down bytes. Rows with zero weight are left out, which does not
 // change the sums.
 void WeighDown(const std::uint8_t* top, std::ptrdiff_t down, const AxisTaps& ys, std::int32_t ty,
-               std::size_t m, std::uint32_t* acc);
+               std::size_t m, RowSum* acc);
 
 }  // namespace zt

@@ -43,7 +43,7 @@ bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& r
     }
 
     std::vector<std::uint8_t> rowCells(static_cast<std::size_t>(cells));
-    std::vector<std::uint32_t> column(3 * static_cast<std::size_t>(sw));
+    std::vector<RowSum> column(3 * static_cast<std::size_t>(sw));
     std::vector<std::uint8_t> stretched(3 * static_cast<std::size_t>(tw));
     for (std::int32_t ty = 0; ty < th; ++ty) {
       std::fill(rowCells.begin(), rowCells.end(), std::uint8_t{0});

@@ -173,6 +173,8 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
   for (int i = 0; i < runs; ++i) {
     Clear(saveDir);
     pipeline.m_strScanPath = scanPath;
+    // The screen is captured when the scan signal arrives, before the scan is handled.
+    pipeline.m_pPendingScreen = Copy(*screen);
     // The old set stays until the new one is complete: the second run onwards holds both.
     const std::size_t before = g_live;
     g_peak = before;

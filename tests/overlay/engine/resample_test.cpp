@@ -95,7 +95,7 @@ std::vector<std::vector<std::pair<int, std::int64_t>>> Coverage(std::int64_t sou
                          hi = std::min((s + 1) * target, (t + 1) * source);
       if (hi <= lo) continue;
       covered += hi - lo;
-      const std::int64_t total = (covered * 4096 + source / 2) / source;
+      const std::int64_t total = (covered * 256 + source / 2) / source;
       taps[t].push_back({static_cast<int>(s), total - given});
       given = total;
     }
@@ -124,9 +124,9 @@ TEST(Resample, EverySizeMatchesThePixelByPixelAreaSum) {
             sum[1] += p.g * wx * wy;
             sum[2] += p.r * wx * wy;
           }
-        const Bgr expected{static_cast<std::uint8_t>((sum[0] + (1 << 23)) >> 24),
-                           static_cast<std::uint8_t>((sum[1] + (1 << 23)) >> 24),
-                           static_cast<std::uint8_t>((sum[2] + (1 << 23)) >> 24)};
+        const Bgr expected{static_cast<std::uint8_t>((sum[0] + (1 << 15)) >> 16),
+                           static_cast<std::uint8_t>((sum[1] + (1 << 15)) >> 16),
+                           static_cast<std::uint8_t>((sum[2] + (1 << 15)) >> 16)};
         ASSERT_EQ(test::PixelAt(*out, tx, ty), expected)
             << size.first << "x" << size.second << " at " << tx << "," << ty;
       }
