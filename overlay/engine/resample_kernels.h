@@ -50,11 +50,20 @@ void AcrossWith(const Sample* row, std::int32_t base, const AxisTaps& xs, std::i
   for (std::int32_t t = begin; t < end; ++t, out += 3, w += taps) {
     const Sample* p = row + 3 * static_cast<std::size_t>(first[t] - base);
     std::uint32_t b = 0, g = 0, r = 0;
-    for (std::int32_t k = 0; k < taps; ++k, p += 3) {
-      const std::uint32_t weight = w[k];
-      b += p[0] * weight;
-      g += p[1] * weight;
-      r += p[2] * weight;
+    if constexpr (Taps == 2) {
+      // The two weights add up to kOne, so one product a channel does: p0 * w0 + p1 * w1 is
+      // p0 * kOne + (p1 - p0) * w1.
+      const std::int32_t w1 = w[1];
+      b = static_cast<std::uint32_t>((std::int32_t{p[0]} << kShift) + (p[3] - p[0]) * w1);
+      g = static_cast<std::uint32_t>((std::int32_t{p[1]} << kShift) + (p[4] - p[1]) * w1);
+      r = static_cast<std::uint32_t>((std::int32_t{p[2]} << kShift) + (p[5] - p[2]) * w1);
+    } else {
+      for (std::int32_t k = 0; k < taps; ++k, p += 3) {
+        const std::uint32_t weight = w[k];
+        b += p[0] * weight;
+        g += p[1] * weight;
+        r += p[2] * weight;
+      }
     }
     if constexpr (sizeof(Out) == 1) {
       out[0] = Finish(b);
