@@ -1,7 +1,5 @@
 #include "overlay/engine/ink_cells.h"
 
-#include <algorithm>
-
 #include "overlay/engine/scan_image.h"
 
 namespace zt {
@@ -12,26 +10,15 @@ void InkCells::Reset(std::int32_t width, std::int32_t height) {
   flags.assign(static_cast<std::size_t>(across) * bands, 0);
 }
 
-namespace {
-
-// The lowest byte of one whole cell; a loop of fixed length that the compiler turns into a few
-// vector minimums.
-inline std::uint8_t LowestOfCell(const std::uint8_t* p) {
-  std::uint8_t lowest = 255;
-  for (int i = 0; i < 3 * InkCells::kColumns; ++i) lowest = p[i] < lowest ? p[i] : lowest;
-  return lowest;
-}
-
-}  // namespace
-
 void MarkInkRows(const DibBlock& image, std::int32_t top, std::int32_t bottom, InkCells& cells) {
   const std::int32_t whole = image.Width() / InkCells::kColumns;
   const std::int32_t rest = image.Width() - whole * InkCells::kColumns;
   for (std::int32_t y = top; y < bottom; ++y) {
     const std::uint8_t* row = image.TopDownRow(y);
     std::uint8_t* flags = cells.flags.data() + static_cast<std::size_t>(y / InkCells::kRows) * cells.across;
+    // A whole cell has a fixed length, which the compiler turns into a few vector minimums.
     for (std::int32_t c = 0; c < whole; ++c, row += 3 * InkCells::kColumns)
-      flags[c] |= LowestOfCell(row) < 200;
+      flags[c] |= AnyInk(row, 3 * InkCells::kColumns);
     if (rest > 0) flags[whole] |= AnyInk(row, 3 * static_cast<std::size_t>(rest));
   }
 }

@@ -20,9 +20,6 @@ struct InkCells {
 
   // All clear, sized for an image of width x height.
   void Reset(std::int32_t width, std::int32_t height);
-  void Mark(std::int32_t column, std::int32_t row) {
-    flags[static_cast<std::size_t>(row / kRows) * across + column / kColumns] = 1;
-  }
   const std::uint8_t* Band(std::int32_t row) const {
     return flags.data() + static_cast<std::size_t>(row / kRows) * across;
   }

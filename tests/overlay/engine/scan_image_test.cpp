@@ -24,6 +24,14 @@ TEST(InkTest, ThresholdIsTwoHundredOnEveryChannel) {
   EXPECT_TRUE(IsInk(lowRed));
 }
 
+TEST(AnyInk, LowestByteOfWholePixelsDecides) {
+  const std::uint8_t paper[] = {200, 255, 210, 255, 200, 201};
+  const std::uint8_t inked[] = {200, 255, 210, 255, 255, 199};
+  EXPECT_FALSE(AnyInk(paper, sizeof paper));
+  EXPECT_TRUE(AnyInk(inked, sizeof inked));
+  EXPECT_FALSE(AnyInk(inked, 3));
+}
+
 TEST(ReadLoadedDib, AcceptsOnlyWhatThePixelStepsHandle) {
   auto packed = test::PackedBytes(*test::Filled(3, 2, test::kWhite));
   ASSERT_TRUE(ReadLoadedDib(packed.data()));

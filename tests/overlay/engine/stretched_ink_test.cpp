@@ -64,13 +64,5 @@ TEST(LayStretchedInk, RefusesRegionsOutsideTheirImages) {
   EXPECT_EQ(test::PixelAt(*target, 0, 0), test::kWhite);
 }
 
-TEST(AnyInk, LowestByteOfWholePixelsDecides) {
-  const std::uint8_t paper[] = {200, 255, 210, 255, 200, 201};
-  const std::uint8_t inked[] = {200, 255, 210, 255, 255, 199};
-  EXPECT_FALSE(AnyInk(paper, sizeof paper));
-  EXPECT_TRUE(AnyInk(inked, sizeof inked));
-  EXPECT_FALSE(AnyInk(inked, 3));
-}
-
 }  // namespace
 }  // namespace zt
