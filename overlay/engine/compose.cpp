@@ -77,9 +77,7 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, const InkCells
                     DibPtr& out) {
   out.reset();
   if (!Inside(screenRegion, screen) || !Inside(scanRegion, scan)) return false;
-  if (scanInk.across != (scan.Width() + InkCells::kColumns - 1) / InkCells::kColumns ||
-      scanInk.bands != (scan.Height() + InkCells::kRows - 1) / InkCells::kRows)
-    return false;
+  if (!scanInk.Fit(scan.Width(), scan.Height())) return false;
   if (screenRegion.Empty()) return true;  // the placed scan does not reach the screen
 
   const bool pcSize = saveImageSize != kSaveImageBoardSize;

@@ -5,8 +5,8 @@
 namespace zt {
 
 void InkCells::Reset(std::int32_t width, std::int32_t height) {
-  across = (width + kColumns - 1) / kColumns;
-  bands = (height + kRows - 1) / kRows;
+  across = Across(width);
+  bands = Bands(height);
   flags.assign(static_cast<std::size_t>(across) * bands, 0);
 }
 

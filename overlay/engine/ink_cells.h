@@ -20,6 +20,12 @@ struct InkCells {
 
   // All clear, sized for an image of width x height.
   void Reset(std::int32_t width, std::int32_t height);
+  // Whether these are the cells of an image of width x height.
+  bool Fit(std::int32_t width, std::int32_t height) const {
+    return across == Across(width) && bands == Bands(height);
+  }
+  static std::int32_t Across(std::int32_t width) { return (width + kColumns - 1) / kColumns; }
+  static std::int32_t Bands(std::int32_t height) { return (height + kRows - 1) / kRows; }
   const std::uint8_t* Band(std::int32_t row) const {
     return flags.data() + static_cast<std::size_t>(row / kRows) * across;
   }

@@ -14,9 +14,7 @@ bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& r
                      const Region& at) {
   if (region.Empty() || at.Empty() || region.left < 0 || region.top < 0 || region.right > source.width ||
       region.bottom > source.height || at.left < 0 || at.top < 0 || at.right > target.Width() ||
-      at.bottom > target.Height() ||
-      ink.across != (source.width + InkCells::kColumns - 1) / InkCells::kColumns ||
-      ink.bands != (source.height + InkCells::kRows - 1) / InkCells::kRows)
+      at.bottom > target.Height() || !ink.Fit(source.width, source.height))
     return false;
   try {
     const std::int32_t sw = region.Width(), sh = region.Height();
