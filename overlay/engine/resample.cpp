@@ -20,12 +20,7 @@ void HalveExactly(const DibView& source, const Region& region, std::int32_t targ
     const std::uint8_t* a =
         source.TopDownRow(region.top + 2 * ty) + 3 * static_cast<std::size_t>(region.left);
     const std::uint8_t* b = a + down;
-    std::uint8_t* dst = rows.Row(ty);
-    for (std::size_t i = 0; i < n; i += 3, a += 6, b += 6) {
-      dst[i] = static_cast<std::uint8_t>((a[0] + a[3] + b[0] + b[3] + 2) >> 2);
-      dst[i + 1] = static_cast<std::uint8_t>((a[1] + a[4] + b[1] + b[4] + 2) >> 2);
-      dst[i + 2] = static_cast<std::uint8_t>((a[2] + a[5] + b[2] + b[5] + 2) >> 2);
-    }
+    HalvePairs(a, b, n, rows.Row(ty));
     rows.RowDone(ty);
   }
 }

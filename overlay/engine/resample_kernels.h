@@ -22,6 +22,16 @@ inline std::uint8_t Finish(std::uint32_t sum) {
   return static_cast<std::uint8_t>((sum + kHalf) >> (2 * kShift));
 }
 
+// n bytes of target pixels, each the rounded mean of a 2 x 2 block: two pixels of row a and the
+// two below them in row b. What the general weights give for exact halving (128 each way).
+inline void HalvePairs(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst) {
+  for (std::size_t i = 0; i < n; i += 3, a += 6, b += 6) {
+    dst[i] = static_cast<std::uint8_t>((a[0] + a[3] + b[0] + b[3] + 2) >> 2);
+    dst[i + 1] = static_cast<std::uint8_t>((a[1] + a[4] + b[1] + b[4] + 2) >> 2);
+    dst[i + 2] = static_cast<std::uint8_t>((a[2] + a[5] + b[2] + b[5] + 2) >> 2);
+  }
+}
+
 // Source taps of each target index: every target has the same number of taps, starting at
 // first[t]; a target that covers fewer source indices gets zero weights for the rest, and its
 // first index moves back where needed so that all taps stay inside the source. The weights of

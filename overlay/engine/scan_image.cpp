@@ -5,6 +5,7 @@
 #include <new>
 
 #include "overlay/engine/resample.h"
+#include "overlay/engine/resample_kernels.h"
 
 namespace zt {
 
@@ -196,12 +197,17 @@ void TurnRows(const DibView& source, DibBlock& out, std::int32_t r0, std::int32_
   }
 }
 
-// One row of the ink mask from the same row of the image, padding set to zero.
-void MaskRow(const std::uint8_t* src, std::size_t used, std::size_t rowBytes, std::uint8_t* dst) {
+// Ink mask pixels for the image pixels in the first used bytes of src.
+void MaskPixels(const std::uint8_t* src, std::size_t used, std::uint8_t* dst) {
   for (std::size_t i = 0; i < used; i += 3) {
     const std::uint8_t v = IsInk(src + i) ? 255 : 0;
     dst[i] = dst[i + 1] = dst[i + 2] = v;
   }
+}
+
+// One row of the ink mask from the same row of the image, padding set to zero.
+void MaskRow(const std::uint8_t* src, std::size_t used, std::size_t rowBytes, std::uint8_t* dst) {
+  MaskPixels(src, used, dst);
   std::fill(dst + used, dst + rowBytes, std::uint8_t{0});
 }
 
@@ -245,23 +251,14 @@ void HalveBand(const DibBlock& scan, std::int32_t r0, std::int32_t r1, DibBlock&
         const std::uint8_t low = a[from + i] < b[from + i] ? a[from + i] : b[from + i];
         lowest = low < lowest ? low : lowest;
       }
-      const std::uint8_t* pa = a + from;
-      const std::uint8_t* pb = b + from;
       std::uint8_t* dst = halfRow + from / 2;
-      for (std::size_t i = 0; i < count / 2; i += 3, pa += 6, pb += 6) {
-        dst[i] = static_cast<std::uint8_t>((pa[0] + pa[3] + pb[0] + pb[3] + 2) >> 2);
-        dst[i + 1] = static_cast<std::uint8_t>((pa[1] + pa[4] + pb[1] + pb[4] + 2) >> 2);
-        dst[i + 2] = static_cast<std::uint8_t>((pa[2] + pa[5] + pb[2] + pb[5] + 2) >> 2);
-      }
+      HalvePairs(a + from, b + from, count / 2, dst);
       std::uint8_t* maskCell = maskRow + from / 2;
       if (lowest >= 200) {
         std::memset(maskCell, 0, count / 2);
       } else {
         *flags = 1;
-        for (std::size_t i = 0; i < count / 2; i += 3) {
-          const std::uint8_t v = IsInk(dst + i) ? 255 : 0;
-          maskCell[i] = maskCell[i + 1] = maskCell[i + 2] = v;
-        }
+        MaskPixels(dst, count / 2, maskCell);
       }
     }
     std::fill(halfRow + halfUsed, halfRow + half.RowBytes(), std::uint8_t{0});
