@@ -1,14 +1,4 @@
-# Cross toolchain: 32-bit Windows with mingw-w64, posix thread model, fully static.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows: the build that ships. The programs are 32-bit processes on every PC.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(ZT_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZT_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZT_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZT_MINGW_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ZT_MINGW_TRIPLE} ${CMAKE_PREFIX_PATH})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

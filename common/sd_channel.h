@@ -26,8 +26,17 @@ constexpr bool IsOverlayCode(std::uint32_t wParam) { return (wParam >> 16) == 0;
 
 inline constexpr std::size_t kPathSize = 260;
 
+// A window handle in a 32-bit field. Window handles hold 32 significant bits in every Windows
+// process, and 64-bit code widens them with the sign, so the field carries any window of either
+// build and comes back as the same handle. (Addresses are not handles: they travel whole in
+// lParam and never through these.)
+constexpr std::uint32_t WindowToField(std::uintptr_t window) { return static_cast<std::uint32_t>(window); }
+constexpr std::uintptr_t FieldToWindow(std::uint32_t field) {
+  return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<std::int32_t>(field)));
+}
+
 // Written by the overlay program into memory it allocates inside the checker's process.
-// Little-endian 32-bit fields; the handle is a 32-bit window handle.
+// Little-endian 32-bit fields; the handle is a 32-bit window handle (WindowToField).
 struct RegistrationBlock {
   std::uint32_t clientWindow;   // where codes 2, 3 and 0x10003 are posted
   std::uint32_t folderMask;     // bit i selects the i-th listed folder (i modulo 32)

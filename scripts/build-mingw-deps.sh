@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Cross-builds libjpeg-turbo, libtiff and qpdf (static) for i686-w64-mingw32 from Debian's
-# source packages into PREFIX. Each library is built once; a stamp file marks it done.
+# Cross-builds libjpeg-turbo, libtiff and qpdf (static) for ARCH-w64-mingw32 (ARCH i686 or
+# x86_64) from Debian's source packages into PREFIX. Each library is built once; a stamp file
+# marks it done.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-prefix=${1:?usage: build-mingw-deps.sh PREFIX}
-toolchain="$here/cmake/mingw-i686.cmake"
+usage="usage: build-mingw-deps.sh i686|x86_64 PREFIX"
+arch=${1:?$usage}
+prefix=${2:?$usage}
+case "$arch" in i686|x86_64) ;; *) echo "$usage" >&2; exit 2 ;; esac
+triple=$arch-w64-mingw32
+toolchain="$here/cmake/mingw-$arch.cmake"
 jobs=${ZT_JOBS:-2}
 mkdir -p "$prefix/src"
 
@@ -35,7 +40,7 @@ build() {  # build NAME SRC TARGET... -- CMAKE_ARGS...
 }
 
 if [ ! -f "$prefix/.done-libjpeg-turbo" ]; then
-  echo "deps: cross-building libjpeg-turbo"
+  echo "deps: cross-building libjpeg-turbo for $arch"
   src=$(fetch libjpeg-turbo)
   build libjpeg-turbo "$src" all -- -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
     -DWITH_SIMD=OFF -DWITH_JPEG8=OFF
@@ -44,7 +49,7 @@ if [ ! -f "$prefix/.done-libjpeg-turbo" ]; then
 fi
 
 if [ ! -f "$prefix/.done-tiff" ]; then
-  echo "deps: cross-building libtiff"
+  echo "deps: cross-building libtiff for $arch"
   src=$(fetch tiff)
   build tiff "$src" tiff -- -Djpeg=ON -Dzlib=ON -Dold-jpeg=OFF -Djbig=OFF -Dlerc=OFF -Dlzma=OFF \
     -Dzstd=OFF -Dwebp=OFF -Dlibdeflate=OFF -Dpixarlog=OFF -Dcxx=OFF -Dtiff-tools=OFF \
@@ -55,12 +60,12 @@ if [ ! -f "$prefix/.done-tiff" ]; then
 fi
 
 if [ ! -f "$prefix/.done-qpdf" ]; then
-  echo "deps: cross-building qpdf (takes a few minutes)"
+  echo "deps: cross-building qpdf for $arch (takes a few minutes)"
   src=$(fetch qpdf)
   build qpdf "$src" libqpdf -- -DBUILD_STATIC_LIBS=ON -DREQUIRE_CRYPTO_NATIVE=ON \
     -DUSE_IMPLICIT_CRYPTO=OFF -DBUILD_DOC=OFF -DINSTALL_MANUAL=OFF -DINSTALL_EXAMPLES=OFF \
     -DCMAKE_CXX_FLAGS="-include cstdint" \
-    -DZLIB_H_PATH=/usr/i686-w64-mingw32/include -DZLIB_LIB_PATH=/usr/i686-w64-mingw32/lib/libz.a \
+    -DZLIB_H_PATH=/usr/$triple/include -DZLIB_LIB_PATH=/usr/$triple/lib/libz.a \
     -DLIBJPEG_H_PATH="$prefix/include" -DLIBJPEG_LIB_PATH="$prefix/lib/libjpeg.a"
   mkdir -p "$prefix/include/qpdf" "$prefix/lib"
   cp -r "$src/include/qpdf/." "$prefix/include/qpdf/"
@@ -68,4 +73,4 @@ if [ ! -f "$prefix/.done-qpdf" ]; then
   find "$prefix/build/qpdf" -name 'libqpdf*.a' -exec cp {} "$prefix/lib/libqpdf.a" \;
   touch "$prefix/.done-qpdf"
 fi
-echo "deps: mingw prefix ready at $prefix"
+echo "deps: $arch prefix ready at $prefix"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian 12 machine, and cross-builds
-# libjpeg-turbo, libtiff and qpdf for i686-w64-mingw32 into a cached prefix.
+# libjpeg-turbo, libtiff and qpdf for both Windows builds (i686, which ships, and x86_64, which
+# runs the tests where 32-bit processes cannot) into cached prefixes.
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-prefix=${ZT_DEPS_PREFIX:-/var/cache/ztlumbrel/mingw-deps}
+deps_root=${ZT_DEPS_ROOT:-/var/cache/ztlumbrel}
 export DEBIAN_FRONTEND=noninteractive
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -13,11 +14,17 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   cmake g++ make pkg-config file dpkg-dev ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 wine64 xvfb xauth
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+  wine wine64 xvfb xauth
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
   python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
 )
+
+# The 32-bit Wine loader is only worth installing where the kernel runs 32-bit processes.
+if bash "$here/scripts/can-run-32bit.sh"; then
+  packages+=(wine32:i386)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,7 +33,9 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+  if [[ " ${missing[*]}" == *:i386* ]]; then
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+  fi
   as_root apt-get update -q
   as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
@@ -50,4 +59,6 @@ for loc in de_DE ja_JP fr_FR; do
   locale -a 2>/dev/null | grep -qi "^$loc.utf-\?8$" || as_root localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
 done
 
-"$here/scripts/build-mingw-deps.sh" "$prefix"
+for arch in i686 x86_64; do
+  "$here/scripts/build-mingw-deps.sh" "$arch" "$deps_root/mingw-deps-$arch"
+done

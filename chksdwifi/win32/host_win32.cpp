@@ -8,7 +8,7 @@ namespace zt::sdwifi {
 
 namespace {
 
-HWND ToHwnd(ClientWindow w) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w)); }
+HWND ToHwnd(ClientWindow w) { return reinterpret_cast<HWND>(sdchannel::FieldToWindow(w)); }
 
 }  // namespace
 

@@ -58,7 +58,8 @@ class CMainFrame : public app::FrameWindow {
 
   LRESULT OnChannel(WPARAM wParam, LPARAM lParam) {
     const auto address = static_cast<BlockAddress>(lParam);
-    switch (static_cast<std::uint32_t>(wParam)) {
+    // Compared whole: a 64-bit wParam with bits above the code is no code of ours.
+    switch (wParam) {
       case sc::kRegister:
         m_pPoller->RegisterClient(address);
         break;
@@ -66,7 +67,7 @@ class CMainFrame : public app::FrameWindow {
         m_pPoller->ReleasePathBlock(address);
         break;
       case sc::kUnregister:
-        if (m_pPoller->UnregisterClient(static_cast<ClientWindow>(static_cast<std::uintptr_t>(lParam)))) {
+        if (m_pPoller->UnregisterClient(sc::WindowToField(static_cast<std::uintptr_t>(lParam)))) {
           KillTimer(POLL_TIMER_ID);
           m_pPoller->CleanUpDownloads();
           Destroy();

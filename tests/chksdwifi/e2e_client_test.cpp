@@ -136,7 +136,7 @@ class Client : public app::FrameWindow {
                                   PAGE_READWRITE);
     if (!remote) return false;
     sc::RegistrationBlock block{};
-    block.clientWindow = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Hwnd()));
+    block.clientWindow = sc::WindowToField(reinterpret_cast<std::uintptr_t>(Hwnd()));
     block.folderMask = sc::kDefaultFolderMask;
     block.firstPass = firstPass;
     folder.copy(block.destinationFolder, sc::kPathSize - 1);

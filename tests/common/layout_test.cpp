@@ -57,6 +57,14 @@ TEST(SdChannel, RegistrationBlockBytesAreLittleEndianFields) {
   EXPECT_EQ(bytes[17], 0);
 }
 
+// 32- and 64-bit processes meet through the block's 32-bit handle field.
+TEST(SdChannel, WindowFieldCarriesEveryWindowHandleOfEitherBuild) {
+  for (std::uint32_t field : {0u, 0x10020u, 0x7FFFFFFFu, 0x80000000u, 0xFFFF1234u})
+    EXPECT_EQ(sdchannel::WindowToField(sdchannel::FieldToWindow(field)), field) << field;
+  // A handle with the top bit set widens with the sign, as 64-bit Windows makes such handles.
+  EXPECT_EQ(static_cast<std::intptr_t>(sdchannel::FieldToWindow(0xFFFF1234u)), -0xEDCC);
+}
+
 TEST(SdChannel, BoundedLengthStopsAtTheFieldEnd) {
   char field[8];
   std::memset(field, 'a', sizeof field);
