@@ -73,13 +73,15 @@ long CScanPipeline::OnNewScan() {
     m_host.HideCalibrationHint();
     if (SettingsDialogLink* dialog = m_host.SettingsDialog()) {
       if (dialog->HasImages() && !dialog->SavedFlag())
-        AskAboutUnsavedOverlay(*dialog);
+        AskAboutUnsavedOverlay();
       else
         RefreshSettingsDialog();
     } else if (PrepareImageSet()) {
       SettingsValues settings;
-      // Settings that cannot be read leave the decision to the user: the dialog shows the set.
-      if (m_host.LoadAllSettings(settings) && settings.autoSave == 1)
+      // Auto-save comes from the INI file, which always reads; a registry failure has been shown
+      // to the user and leaves the geometry at its defaults, so the choice stands either way.
+      m_host.LoadAllSettings(settings);
+      if (settings.autoSave == 1)
         m_host.SendFrameMessage(UM_SAVEOVERLAY);
       else
         m_host.PostFrameMessage(UM_OPENSETTINGS);
@@ -91,23 +93,28 @@ long CScanPipeline::OnNewScan() {
   return 0;
 }
 
-void CScanPipeline::AskAboutUnsavedOverlay(SettingsDialogLink& dialog) {
+void CScanPipeline::AskAboutUnsavedOverlay() {
   const std::string text = m_host.MessageCaption(kMultiScan, kMessageBuffer);
   m_bMultiScanPrompt = 1;
   m_bProcessing = 0;
   m_host.RearmScanPoll();
-  // The box runs a nested message loop; the flag keeps further scans from starting a pass.
-  if (m_host.ShowMessage(text, kMessageBoxYesNo) == kAnswerYes) {
-    dialog.StoreSettings();
+  // The box runs a nested message loop; the flag keeps further scans from starting a pass. The
+  // loop may also close the program's dialogs (the end of the session), so the dialog is looked
+  // up again once the box returns. Without it, Yes still saves the image set as stored.
+  const bool save = m_host.ShowMessage(text, kMessageBoxYesNo) == kAnswerYes;
+  SettingsDialogLink* dialog = m_host.SettingsDialog();
+  if (save) {
+    if (dialog) dialog->StoreSettings();
     SaveOverlay();
   } else {
-    dialog.SetSavedFlag(true);
+    if (dialog) dialog->SetSavedFlag(true);
     m_bSaved = 1;
   }
   m_bMultiScanPrompt = 0;
 }
 
 void CScanPipeline::RefreshSettingsDialog() {
+  // PrepareImageSet may show a box, whose message loop may end the dialog: look it up after.
   if (!PrepareImageSet()) return;
   SettingsDialogLink* dialog = m_host.SettingsDialog();
   if (!dialog) return;
@@ -117,7 +124,8 @@ void CScanPipeline::RefreshSettingsDialog() {
     dialog->Close(kSettingsDialogLoadFailed);
     Notify(kLoadFailed, kShortMessageBuffer);
   }
-  dialog->BringToFront();
+  // The close and the box's loop may have ended it; bring to front only a dialog still open.
+  if (SettingsDialogLink* open = m_host.SettingsDialog()) open->BringToFront();
 }
 
 bool CScanPipeline::CaptureScreen() {

@@ -71,7 +71,7 @@ class CScanPipeline {
  private:
   struct NewImageSet;
 
-  void AskAboutUnsavedOverlay(SettingsDialogLink& dialog);
+  void AskAboutUnsavedOverlay();
   bool TakeScreenshot(NewImageSet& set);
   bool LoadScanImage(NewImageSet& set);
   void Notify(const char* key, std::size_t bufferSize);

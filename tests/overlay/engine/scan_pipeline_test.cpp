@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 #include "fake_host.h"
 #include "overlay/engine/scan_pipeline.h"
@@ -333,6 +334,59 @@ TEST_F(DialogOpenTest, AnUndecodableScanKeepsTheDialogsOverlay) {
   EXPECT_EQ(dialog.imagesHandedOver, 0);
   EXPECT_EQ(dialog.broughtToFront, 0);
   EXPECT_EQ(dialog.closedWith, -1);
+}
+
+// The end of the session may arrive during any box of the pipeline; the frame then ends and
+// forgets the dialog. The pipeline must not reach it afterwards (AddressSanitizer sees a use).
+class DialogClosedDuringBoxTest : public PipelineTest {
+ protected:
+  void SetUp() override {
+    PipelineTest::SetUp();
+    host.settings.autoSave = 0;
+    Signal(PutGoodScan("SCAN0001.JPG"));
+    closing = std::make_unique<test::FakeSettingsDialog>();
+    closing->SetImages(pipeline.m_pScanHalf.get(), pipeline.m_pScreenHalf.get(), pipeline.m_pScanMask.get(), 80,
+                       60, 64, 48, false);
+    host.dialog = closing.get();
+    host.duringBox = [this] {
+      host.dialog = nullptr;
+      closing.reset();
+    };
+  }
+  std::unique_ptr<test::FakeSettingsDialog> closing;
+};
+
+TEST_F(DialogClosedDuringBoxTest, YesToTheMultiScanQuestionStillSaves) {
+  host.answers = {6};
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"ID_CAP_MES_MULTISCAN"});
+  EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
+                                   "SCAN0001_Overlaid.JPG"));
+  EXPECT_EQ(pipeline.m_bMultiScanPrompt, 0);
+}
+
+TEST_F(DialogClosedDuringBoxTest, NoToTheMultiScanQuestionGivesTheOverlayUp) {
+  host.answers = {7};
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(pipeline.m_bSaved, 1);
+  EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(DialogClosedDuringBoxTest, ALoadFailureBoxAfterAFailedRebuildLeavesTheGoneDialogAlone) {
+  closing->saved = true;
+  closing->rebuildSucceeds = false;
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_FALSE(closing);
+}
+
+// Auto-save lives in the INI file, which always reads: a registry failure (already shown to the
+// user) does not turn an auto-saved scan into an open dialog.
+TEST_F(PipelineTest, AutoSaveHoldsWhenOnlyTheGeometryCannotBeRead) {
+  host.settingsReadable = false;
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  EXPECT_THAT(host.sent, ElementsAre(UM_SAVEOVERLAY));
+  EXPECT_TRUE(std::find(host.posted.begin(), host.posted.end(), UM_OPENSETTINGS) == host.posted.end());
 }
 
 class SaveFailureTest : public PipelineTest {
