@@ -1,0 +1,12 @@
+#include "overlay/shell/close_prompt.h"
+
+namespace zt::shell {
+
+ClosePrompt ChooseClosePrompt(const OpenDialogState& state) {
+  if (!state.saved && state.hasImages) return {"ID_CAP_MES_IMAGE_NOTSAVED", true, true};
+  if (state.imageSettingsChanged) return {"ID_CAP_MES_POSITION_NOTSAVED", true, state.hasImages};
+  if (state.folderSettingsChanged) return {"ID_CAP_MES_SAVEINFO_NOTSAVED", true, false};
+  return {};
+}
+
+}  // namespace zt::shell

@@ -1,0 +1,23 @@
+// The question the program asks before it closes while the settings dialog is open: which one,
+// and what Yes does. The dialog's state goes in; the frame shows the box and carries out the answer.
+#pragma once
+
+namespace zt::shell {
+
+struct OpenDialogState {
+  bool saved = false;            // the overlay on display has been saved or given up
+  bool hasImages = false;        // an overlay is on display
+  bool imageSettingsChanged = false;
+  bool folderSettingsChanged = false;
+};
+
+struct ClosePrompt {
+  const char* captionKey = nullptr;  // null: nothing to ask
+  bool yesStoresSettings = false;
+  bool yesSavesOverlay = false;
+};
+
+// The first of: an unsaved overlay, changed geometry, a changed folder or auto-save.
+ClosePrompt ChooseClosePrompt(const OpenDialogState& state);
+
+}  // namespace zt::shell

@@ -1,0 +1,52 @@
+// The frame's decisions that need no window: the help page's path and the question before closing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "overlay/shell/close_prompt.h"
+#include "overlay/shell/help_path.h"
+
+namespace zt::shell {
+namespace {
+
+TEST(HelpPagePath, IsTheProgramFolderAndTheCaptionOrNothingWhenItWouldNotFit) {
+  EXPECT_EQ(HelpPagePath("C:\\Program Files\\Corvane\\Zentab Lumbrel\\", "Help\\ZTLB_help_ja.htm"),
+            "C:\\Program Files\\Corvane\\Zentab Lumbrel\\Help\\ZTLB_help_ja.htm");
+  const std::string folder = "C:\\" + std::string(200, 'f') + "\\";  // 204 bytes
+  EXPECT_EQ(HelpPagePath(folder, std::string(55, 'h'))->size(), 259u);  // 259 and the NUL fit
+  EXPECT_FALSE(HelpPagePath(folder, std::string(56, 'h')));             // 260 would be cut
+  EXPECT_FALSE(HelpPagePath(folder, std::string(255, 'h')));
+  EXPECT_FALSE(HelpPagePath("", "Help\\ZTLB_help.htm"));  // no program folder known
+  EXPECT_FALSE(HelpPagePath(folder, ""));
+}
+
+TEST(ClosePrompt, AsksTheFirstThatAppliesAndYesDoesWhatItSays) {
+  OpenDialogState s;
+  EXPECT_EQ(ChooseClosePrompt(s).captionKey, nullptr);
+
+  s.folderSettingsChanged = true;
+  ClosePrompt p = ChooseClosePrompt(s);
+  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_SAVEINFO_NOTSAVED");
+  EXPECT_TRUE(p.yesStoresSettings);
+  EXPECT_FALSE(p.yesSavesOverlay);
+
+  s.imageSettingsChanged = true;  // without images: geometry is stored, nothing to save
+  p = ChooseClosePrompt(s);
+  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_POSITION_NOTSAVED");
+  EXPECT_FALSE(p.yesSavesOverlay);
+  s.hasImages = true;
+  s.saved = true;  // a saved overlay: the new geometry saves it once more
+  EXPECT_TRUE(ChooseClosePrompt(s).yesSavesOverlay);
+
+  s.saved = false;  // an unsaved overlay comes before everything else
+  p = ChooseClosePrompt(s);
+  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_IMAGE_NOTSAVED");
+  EXPECT_TRUE(p.yesStoresSettings && p.yesSavesOverlay);
+
+  OpenDialogState noImages;  // "unsaved" without images is nothing to lose
+  noImages.saved = false;
+  EXPECT_EQ(ChooseClosePrompt(noImages).captionKey, nullptr);
+}
+
+}  // namespace
+}  // namespace zt::shell
