@@ -8,7 +8,7 @@ FrameWindow::FrameWindow(std::string className) : m_strClassName(std::move(class
 
 FrameWindow::~FrameWindow() { Destroy(); }
 
-bool FrameWindow::Create(const char* title) {
+bool FrameWindow::Create(const char* title, DWORD style) {
   if (m_hWnd) return true;
   HINSTANCE inst = GetModuleHandleA(nullptr);
   WNDCLASSEXA wc{};
@@ -21,8 +21,7 @@ bool FrameWindow::Create(const char* title) {
     wc.lpszClassName = m_strClassName.c_str();
     if (!RegisterClassExA(&wc)) return false;
   }
-  // WS_OVERLAPPEDWINDOW without WS_VISIBLE: never shown, but a real top-level window.
-  return CreateWindowExA(0, m_strClassName.c_str(), title ? title : "", WS_OVERLAPPEDWINDOW,
+  return CreateWindowExA(0, m_strClassName.c_str(), title ? title : "", style,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                          nullptr, inst, this) != nullptr;
 }

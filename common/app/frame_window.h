@@ -19,8 +19,9 @@ class FrameWindow {
   FrameWindow(const FrameWindow&) = delete;
   FrameWindow& operator=(const FrameWindow&) = delete;
 
-  // Registers the window class (once per process) and creates the hidden window.
-  bool Create(const char* title = "");
+  // Registers the window class (once per process, class style 0) and creates the window with
+  // style; the default is a top-level window that is never shown.
+  bool Create(const char* title = "", DWORD style = WS_OVERLAPPEDWINDOW);
   void Destroy();
   HWND Hwnd() const { return m_hWnd; }
   const std::string& ClassName() const { return m_strClassName; }

@@ -1,0 +1,28 @@
+// CImageMergeApp: ZTLumbrel's application object. One copy runs per machine; it creates the
+// hidden main frame, hides it and runs the message loop until the frame is destroyed.
+#pragma once
+
+#include <memory>
+
+#include "common/app/application.h"
+#include "common/app/handles.h"
+#include "overlay/shell/main_frame.h"
+
+namespace zt::shell {
+
+inline constexpr char kInstanceMutex[] = "Global\\ZentabLumbrel";
+
+class CImageMergeApp final : public app::Application {
+ public:
+  CMainFrame* Frame() const { return m_pFrame.get(); }
+
+ protected:
+  bool InitInstance() override;
+
+ private:
+  // Held for the life of the process; the system releases it at exit.
+  app::UniqueHandle m_hMutex;
+  std::unique_ptr<CMainFrame> m_pFrame;
+};
+
+}  // namespace zt::shell

@@ -1,0 +1,23 @@
+#include "overlay/shell/image_merge_app.h"
+
+#include <commctrl.h>
+
+namespace zt::shell {
+
+bool CImageMergeApp::InitInstance() {
+  // A second copy, also one in another user's session, ends without a word and touches nothing.
+  m_hMutex.Reset(CreateMutexA(nullptr, FALSE, kInstanceMutex));
+  if (!m_hMutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+
+  m_pFrame = std::make_unique<CMainFrame>();
+  m_pFrame->QuitOnDestroy(true);
+  if (!m_pFrame->CreateFrame()) return false;
+  ShowWindow(m_pFrame->Hwnd(), SW_HIDE);
+  UpdateWindow(m_pFrame->Hwnd());
+  return true;
+}
+
+}  // namespace zt::shell

@@ -1,0 +1,321 @@
+#include "overlay/shell/main_frame.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "common/sd_channel.h"
+#include "overlay/engine/frame_messages.h"
+#include "overlay/engine/screen_capture.h"
+#include "overlay/shell/about_dialog.h"
+#include "overlay/shell/calibration_dialog.h"
+#include "overlay/shell/caption_keys.h"
+#include "overlay/shell/close_prompt.h"
+#include "overlay/shell/help_path.h"
+#include "overlay/shell/resource.h"
+#include "overlay/shell/settings_dialog.h"
+
+namespace zt::shell {
+
+namespace {
+
+constexpr DWORD kCloseQuestionBuffer = 1024;
+constexpr UINT kCloseQuestionStyle = MB_ICONWARNING | MB_YESNOCANCEL;
+
+// The application title (string 57344), the caption of the program's message boxes.
+std::string ApplicationTitle() {
+  char title[64] = {};
+  if (LoadStringA(GetModuleHandleA(nullptr), IDS_APP_TITLE, title, sizeof title) <= 0)
+    return "Zentab Lumbrel";
+  return title;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame()
+    : FrameWindow(kFrameClassName),
+      m_pImageFiles(MakeLibraryImageFiles()),
+      m_pFileSystem(MakeSystemFileSystem()),
+      m_pipeline(*this, *m_pImageFiles, *m_pFileSystem),
+      m_trayIcon(m_settings) {
+  BindMessages();
+}
+
+CMainFrame::~CMainFrame() { Destroy(); }
+
+// The frame's message table, in the order the messages are listed for the frame: window life,
+// the custom messages, the timers, the tray menu's commands, then the messages the frame takes
+// before all others (the end of the session, the close request, the tray and the SD checker).
+void CMainFrame::BindMessages() {
+  OnMessage(WM_CREATE, [this](WPARAM, LPARAM) { return OnCreate(); });
+  OnMessage(WM_DESTROY, [this](WPARAM, LPARAM) { return OnDestroy(); });
+  OnMessage(WM_DEVICECHANGE, [this](WPARAM w, LPARAM l) { return OnDeviceChange(w, l); });
+
+  OnMessage(UM_STARTWATCH, [this](WPARAM, LPARAM) { return OnStartWatch(); });
+  OnMessage(UM_NEWSCAN, [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.OnNewScan()); });
+  OnMessage(UM_OPENSETTINGS, [this](WPARAM, LPARAM) { return OnOpenSettings(); });
+  OnMessage(UM_SHOWCALIBRATION, [this](WPARAM, LPARAM) { return OnShowCalibration(); });
+  OnMessage(UM_SAVEOVERLAY, [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.SaveOverlay()); });
+  OnMessage(UM_CHECKDRIVE, [this](WPARAM, LPARAM) { return OnCheckDrive(); });
+  OnMessage(UM_POLLSCANFLAG, [this](WPARAM, LPARAM) { return OnPollScanFlag(); });
+
+  OnTimer(kTimerWatchRetry, [this] { m_pipeline.OnWatchRetryTimer(); });
+  OnTimer(kTimerScanPoll, [this] { Post(UM_POLLSCANFLAG); });
+  OnTimer(kTimerSdConnect, [this] { OnSdConnectTimer(); });
+  OnTimer(kTimerSdScanRetry, [this] { m_pipeline.OnSdScanRetryTimer(); });
+  OnTimer(kTimerSdWatchdog, [this] { OnSdWatchdogTimer(); });
+
+  OnCommand(ID_TRAY_SETTINGS, [this] { OnSettingsCommand(); });
+  OnCommand(ID_TRAY_HELP, [this] { OnHelpCommand(); });
+  OnCommand(ID_APP_ABOUT, [this] { OnAboutCommand(); });
+  OnCommand(ID_TRAY_EXIT, [this] { OnExitCommand(); });
+
+  OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return OnCloseRequest(); });
+  OnMessage(UM_CLOSEAPP, [this](WPARAM, LPARAM) { return OnCloseRequest(); });
+  OnMessage(UM_TRAYNOTIFY, [this](WPARAM, LPARAM l) { return OnTrayNotify(l); });
+  m_nSdCheckerMsg =
+      OnRegisteredMessage(sdchannel::kMessageName, [this](WPARAM w, LPARAM l) { return OnSdCheckerMessage(w, l); });
+  // Explorer restarted: the taskbar lost its icons and asks for them again.
+  OnRegisteredMessage("TaskbarCreated", [this](WPARAM, LPARAM) {
+    m_trayIcon.Add();
+    return LRESULT{0};
+  });
+}
+
+bool CMainFrame::CreateFrame() { return Create(m_settings.AppName(), kFrameStyle); }
+
+LRESULT CMainFrame::OnCreate() {
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+  SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  if (HMENU system = GetSystemMenu(Hwnd(), FALSE)) {
+    DeleteMenu(system, SC_RESTORE, MF_BYCOMMAND);
+    DeleteMenu(system, SC_MAXIMIZE, MF_BYCOMMAND);
+  }
+  SetWindowPos(Hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOREDRAW);
+  m_trayIcon.Attach(Hwnd(), UM_TRAYNOTIFY);
+  m_trayIcon.Add();  // fire and forget: a missing taskbar is no reason not to run
+  m_pipeline.m_bSaved = 0;
+  Post(UM_CHECKDRIVE);
+  return 0;
+}
+
+LRESULT CMainFrame::OnDestroy() {
+  EndSettingsDialog();
+  WaitForWatchThread();
+  m_pipeline.ReleaseImages();
+  m_trayIcon.Remove();
+  DeleteSdDownloads();
+  return 0;
+}
+
+// ---- Tray ----------------------------------------------------------------------------------
+
+LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
+  if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return 0;
+  POINT cursor{};
+  GetCursorPos(&cursor);  // where the click was, before anything else moves it
+  if (IsBusy() || m_pipeline.m_bMultiScanPrompt) {
+    if (m_pSettingsDlg) m_pSettingsDlg->BringToFront();
+    return 0;
+  }
+  m_trayIcon.ShowMenu(cursor);
+  return 0;
+}
+
+void CMainFrame::OnSettingsCommand() { Post(UM_OPENSETTINGS); }
+
+void CMainFrame::OnHelpCommand() {
+  char relative[kHelpCaptionBuffer] = {};
+  m_settings.LoadCaption(kSectionPath, caption::kPathHelp, kDefaultHelpPath, relative, sizeof relative);
+  const std::optional<std::string> page = HelpPagePath(m_settings.ProgramFolder(), relative);
+  if (!page) return;  // a path that does not fit is not opened cut short
+  ShellExecuteA(nullptr, "open", page->c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void CMainFrame::OnAboutCommand() {
+  if (m_pAboutDlg && m_pAboutDlg->Hwnd()) {
+    ShowWindow(m_pAboutDlg->Hwnd(), SW_SHOW);
+    SetForegroundWindow(m_pAboutDlg->Hwnd());
+    return;
+  }
+  auto about = std::make_unique<CAboutDlg>(m_settings);
+  if (!about->CreateModeless(Hwnd())) return;
+  about->Show(true);
+  m_pAboutDlg = std::move(about);
+}
+
+void CMainFrame::OnExitCommand() { CloseProgram(true); }
+
+// ---- Settings dialog and calibration hint --------------------------------------------------
+
+LRESULT CMainFrame::OnOpenSettings() {
+  if (m_pSettingsDlg) {
+    SetFocus(m_pSettingsDlg->Hwnd());
+    return 0;
+  }
+  DialogImages images;
+  if (m_pipeline.HasImageSet()) {
+    images.scanHalf = m_pipeline.m_pScanHalf.get();
+    images.screenHalf = m_pipeline.m_pScreenHalf.get();
+    images.scanMask = m_pipeline.m_pScanMask.get();
+    images.scanWidth = m_pipeline.m_pScan->Width();
+    images.scanHeight = m_pipeline.m_pScan->Height();
+    images.screenWidth = m_pipeline.m_pScreen->Width();
+    images.screenHeight = m_pipeline.m_pScreen->Height();
+  }
+  CSettingsDlg dialog(m_settings, Hwnd(), images, m_pipeline.m_bSaved != 0);
+  m_pSettingsDlg = &dialog;
+  dialog.DoModal(Hwnd());
+  // The dialog's loop may have run the whole close sequence; only the pointer is left to drop.
+  m_pSettingsDlg = nullptr;
+  return 0;
+}
+
+LRESULT CMainFrame::OnShowCalibration() {
+  if (m_pCalibrationDlg) return 0;  // once per run
+  auto hint = std::make_unique<CCalibrationDlg>(m_settings);
+  if (!hint->CreateModeless(Hwnd())) return 0;
+  hint->Show(true);
+  m_pCalibrationDlg = std::move(hint);
+  return 0;
+}
+
+// ---- Close sequence ------------------------------------------------------------------------
+
+LRESULT CMainFrame::OnCloseRequest() { return CloseProgram(false); }
+
+LRESULT CMainFrame::CloseProgram(bool exitCommand) {
+  std::uint8_t& flag = exitCommand ? m_bExiting : m_bSessionEnding;
+  flag = 1;
+  if ((!exitCommand || m_pSettingsDlg) && !AskAboutUnsavedSettings()) {
+    flag = 0;
+    return 0;  // the end of the session is refused
+  }
+  EndSettingsDialog();
+  DestroyModelessDialogs();
+  WaitForWatchThread();
+  KillTimer(kTimerWatchRetry);
+  KillTimer(kTimerScanPoll);
+  m_pipeline.ReleaseImages();
+  m_trayIcon.Remove();
+  Destroy();
+  return 1;
+}
+
+bool CMainFrame::AskAboutUnsavedSettings() {
+  if (!m_pSettingsDlg) return true;
+  const SettingsValues v = m_pSettingsDlg->CurrentValues();
+  OpenDialogState state;
+  state.saved = m_pSettingsDlg->SavedFlag();
+  state.hasImages = m_pSettingsDlg->HasImages();
+  state.imageSettingsChanged = m_settings.ImageSettingsChanged(v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
+  state.folderSettingsChanged = m_settings.FolderSettingsChanged(v.saveFolder.c_str(), v.autoSave);
+  const ClosePrompt prompt = ChooseClosePrompt(state);
+  if (!prompt.captionKey) return true;
+
+  char text[kCloseQuestionBuffer] = {};
+  m_settings.LoadCaption(kSectionMessage, prompt.captionKey, "", text, sizeof text);
+  const int answer = MessageBoxA(m_pSettingsDlg->Hwnd(), text, m_settings.AppName(), kCloseQuestionStyle);
+  if (answer == IDCANCEL) return false;
+  if (answer != IDYES) return true;
+  // The box ran a message loop of its own: the dialog may have gone meanwhile.
+  if (m_pSettingsDlg) m_pSettingsDlg->StoreSettings();
+  if (prompt.yesSavesOverlay && m_pipeline.HasImageSet()) m_pipeline.SaveOverlay();
+  return true;
+}
+
+void CMainFrame::EndSettingsDialog() {
+  if (!m_pSettingsDlg) return;
+  m_pSettingsDlg->Close(IDCANCEL);
+  m_pSettingsDlg = nullptr;
+}
+
+void CMainFrame::DestroyModelessDialogs() {
+  if (m_pAboutDlg) m_pAboutDlg->Destroy();
+  m_pAboutDlg.reset();
+  if (m_pCalibrationDlg) m_pCalibrationDlg->Destroy();
+  m_pCalibrationDlg.reset();
+}
+
+void CMainFrame::WaitForWatchThread() {
+  if (!m_hWatchThread) return;
+  WaitForSingleObject(m_hWatchThread.Get(), INFINITE);
+  m_hWatchThread.Reset();
+}
+
+void CMainFrame::DeleteSdDownloads() {
+  const std::string folder = m_settings.SdDownloadFolder();
+  if (folder.empty()) return;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + found.cFileName);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  for (const std::string& file : files) DeleteFileA(file.c_str());
+}
+
+// ---- The board road and the wireless road (not yet built) ----------------------------------
+
+LRESULT CMainFrame::OnStartWatch() { return 0; }
+LRESULT CMainFrame::OnCheckDrive() { return 0; }
+LRESULT CMainFrame::OnPollScanFlag() { return 0; }
+LRESULT CMainFrame::OnDeviceChange(WPARAM, LPARAM) { return TRUE; }
+void CMainFrame::OnSdConnectTimer() {}
+void CMainFrame::OnSdWatchdogTimer() {}
+
+// Codes 2 and 3 (registration taken, file delivered) belong to the link with the SD checker;
+// until it exists no registration is outstanding, so every code goes to the default procedure.
+LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
+  return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
+}
+
+// ---- PipelineHost ----------------------------------------------------------------------------
+
+void CMainFrame::PostFrameMessage(unsigned message) { Post(message); }
+void CMainFrame::SendFrameMessage(unsigned message) { Send(message); }
+void CMainFrame::SetFrameTimer(unsigned id, unsigned milliseconds) { SetTimer(id, milliseconds); }
+void CMainFrame::KillFrameTimer(unsigned id) { KillTimer(id); }
+
+int CMainFrame::ShowMessage(const std::string& text, unsigned style) {
+  return MessageBoxA(nullptr, text.c_str(), ApplicationTitle().c_str(), style);
+}
+
+std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) {
+  std::vector<char> text(bufferSize ? bufferSize : 1, '\0');
+  m_settings.LoadCaption(kSectionMessage, key, "", text.data(), static_cast<DWORD>(text.size()));
+  return text.data();
+}
+
+bool CMainFrame::LoadAllSettings(SettingsValues& v) {
+  return m_settings.LoadAllSettings(v.saveFolder, v.autoSave, v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
+}
+
+DibPtr CMainFrame::CaptureScreenImage() { return CapturePrimaryScreen(); }
+
+SettingsDialogLink* CMainFrame::SettingsDialog() { return m_pSettingsDlg; }
+
+void CMainFrame::HideCalibrationHint() {
+  if (m_pCalibrationDlg && m_pCalibrationDlg->Hwnd()) m_pCalibrationDlg->Show(false);
+}
+
+// No board drive is published before the device watch exists: there is no scan flag to clear.
+void CMainFrame::RearmScanPoll() {}
+
+// The drive watch keeps the known files; before it exists there are none to forget.
+void CMainFrame::ForgetKnownFile(const std::string&) {}
+
+BusyInputs CMainFrame::FrameBusyState() {
+  BusyInputs in;
+  in.settingsDialogOpen = m_pSettingsDlg != nullptr;
+  in.settingsDialogInitialised = m_pSettingsDlg && m_pSettingsDlg->Initialised();
+  in.settingsDialogInModalStep = m_pSettingsDlg && m_pSettingsDlg->InModalStep();
+  in.exiting = m_bExiting != 0;
+  in.sessionEnding = m_bSessionEnding != 0;
+  return in;
+}
+
+}  // namespace zt::shell

@@ -1,0 +1,36 @@
+// CTrayIcon: the program's icon in the notification area and its menu. It works on the frame's
+// own window, so the icon's callback and the menu's commands arrive at the frame.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "overlay/shell/app_settings.h"
+
+namespace zt::shell {
+
+class CTrayIcon {
+ public:
+  explicit CTrayIcon(CAppSettings& settings);
+  CTrayIcon(const CTrayIcon&) = delete;
+  CTrayIcon& operator=(const CTrayIcon&) = delete;
+
+  // Fills the icon record for frame; callbackMessage arrives with the mouse message in lParam.
+  void Attach(HWND frame, UINT callbackMessage);
+  // NIM_ADD; also after Explorer restarted, when the taskbar's icons are gone.
+  bool Add();
+  // NIM_DELETE, once.
+  void Remove();
+  // The menu at point: its four items in the caption file's language, run modally; the chosen
+  // command is posted to the frame as WM_COMMAND.
+  void ShowMenu(POINT point);
+
+  const NOTIFYICONDATAA& Data() const { return m_data; }
+
+ private:
+  CAppSettings& m_settings;
+  NOTIFYICONDATAA m_data{};
+  bool m_bAdded = false;
+};
+
+}  // namespace zt::shell

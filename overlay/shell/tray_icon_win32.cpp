@@ -1,0 +1,95 @@
+#include "overlay/shell/tray_icon.h"
+
+#include <cstring>
+
+#include "overlay/shell/resource.h"
+
+namespace zt::shell {
+
+namespace {
+
+// The record as the shell takes it from 32-bit programs: the whole structure.
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAA) == 508);
+
+constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
+constexpr DWORD kMenuCaptionBuffer = 64;
+
+// The tray menu's items that carry text, by position, with their commands and caption keys.
+struct MenuItem {
+  UINT position;
+  UINT command;
+  const char* captionKey;
+};
+constexpr MenuItem kMenuItems[] = {{0, ID_TRAY_SETTINGS, "ID_CAP_SETTINGS"},
+                                   {2, ID_TRAY_HELP, "ID_CAP_HELP"},
+                                   {3, ID_APP_ABOUT, "ID_CAP_ABOUT"},
+                                   {5, ID_TRAY_EXIT, "ID_CAP_EXIT"}};
+
+class MenuHandle {
+ public:
+  explicit MenuHandle(HMENU menu) : m_h(menu) {}
+  ~MenuHandle() {
+    if (m_h) DestroyMenu(m_h);
+  }
+  MenuHandle(const MenuHandle&) = delete;
+  MenuHandle& operator=(const MenuHandle&) = delete;
+  HMENU Get() const { return m_h; }
+
+ private:
+  HMENU m_h;
+};
+
+}  // namespace
+
+CTrayIcon::CTrayIcon(CAppSettings& settings) : m_settings(settings) {}
+
+void CTrayIcon::Attach(HWND frame, UINT callbackMessage) {
+  m_data = NOTIFYICONDATAA{};
+  m_data.cbSize = sizeof(NOTIFYICONDATAA);
+  m_data.hWnd = frame;
+  m_data.uID = 0;
+  m_data.uFlags = kTrayFlags;
+  m_data.uCallbackMessage = callbackMessage;
+  m_data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
+  // The tip holds 64 bytes with its NUL; a longer name is cut at a whole character.
+  const char* name = m_settings.AppName();
+  std::size_t n = 0;
+  while (name[n]) {
+    const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(name[n])) && name[n + 1] ? 2 : 1;
+    if (n + step >= sizeof m_data.szTip) break;
+    n += step;
+  }
+  std::memcpy(m_data.szTip, name, n);
+  m_data.szTip[n] = '\0';
+}
+
+bool CTrayIcon::Add() {
+  m_bAdded = Shell_NotifyIconA(NIM_ADD, &m_data) != FALSE;
+  return m_bAdded;
+}
+
+void CTrayIcon::Remove() {
+  if (m_data.hWnd) Shell_NotifyIconA(NIM_DELETE, &m_data);
+  m_bAdded = false;
+}
+
+void CTrayIcon::ShowMenu(POINT point) {
+  HWND frame = m_data.hWnd;
+  MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU)));
+  if (!menu.Get()) return;
+  HMENU popup = GetSubMenu(menu.Get(), 0);
+  if (!popup) return;
+  for (const MenuItem& item : kMenuItems) {
+    char text[kMenuCaptionBuffer];
+    m_settings.LoadCaption("Message", item.captionKey, "", text, sizeof text);
+    ModifyMenuA(popup, item.position, MF_BYPOSITION | MF_STRING, item.command, text);
+  }
+  // The menu closes properly when the user clicks elsewhere only if the frame is in front, and
+  // the WM_NULL afterwards lets the next click on the icon open it again.
+  SetForegroundWindow(frame);
+  SetFocus(frame);
+  TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, frame, nullptr);
+  PostMessageA(frame, WM_NULL, 0, 0);
+}
+
+}  // namespace zt::shell
