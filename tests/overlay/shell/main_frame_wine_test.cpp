@@ -1,0 +1,317 @@
+// The real main frame under Wine on a virtual screen, driven by the messages a user and the
+// system send it: the hidden window, the tray menu, a scan handed over, the settings dialog
+// and the close sequence with its question.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/app/application.h"
+#include "cvimgfileio/cvimgfileio.h"
+#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/main_frame.h"
+#include "overlay/shell/resource.h"
+#include "overlay/shell/settings_dialog.h"
+#include "shell_wine_fixture.h"
+
+namespace zt::shell {
+namespace {
+
+// Steps that run from a thread timer, so that they go on inside the nested message loops of
+// menus, dialogs and message boxes, where the test's own code is blocked.
+class Script {
+ public:
+  using Step = std::function<bool()>;  // true: done, go to the next step
+  explicit Script(std::vector<Step> steps) : m_steps(std::move(steps)) {
+    s_current = this;
+    m_timer = SetTimer(nullptr, 0, 50, &Script::Tick);
+  }
+  ~Script() {
+    KillTimer(nullptr, m_timer);
+    s_current = nullptr;
+  }
+  bool Done() const { return m_next >= m_steps.size(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Script* self = s_current;
+    if (!self || self->Done() || self->m_running) return;
+    self->m_running = true;  // a step may itself run a nested loop
+    if (self->m_steps[self->m_next]()) ++self->m_next;
+    self->m_running = false;
+  }
+  static inline Script* s_current = nullptr;
+  std::vector<Step> m_steps;
+  std::size_t m_next = 0;
+  bool m_running = false;
+  UINT_PTR m_timer = 0;
+};
+
+// A dialog-class window of this thread that is a message box (it has no save-folder edit).
+HWND FindMessageBox() {
+  struct Search {
+    HWND found = nullptr;
+  } search;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        char cls[16] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) == "#32770" && IsWindowVisible(w) && !GetDlgItem(w, IDC_SAVE_FOLDER)) {
+          reinterpret_cast<Search*>(p)->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string MessageBoxText(HWND box) {
+  char text[1024] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+// A caption as the program reads it from its language file, escapes undone.
+std::string Caption(const CAppSettings& settings, const char* key) {
+  char text[1024] = {};
+  settings.LoadCaption("Message", key, "", text, sizeof text);
+  return text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A portrait scan as the board stores it, written by the image-file library as a JPEG.
+void WriteScan(const std::string& path) {
+  const int w = 120, h = 160, row = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> dib(40 + row * h, 0xFF);
+  BITMAPINFOHEADER header{};
+  header.biSize = 40;
+  header.biWidth = w;
+  header.biHeight = h;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  std::memcpy(dib.data(), &header, 40);
+  for (int y = 20; y < 140; ++y)
+    for (int x = 50; x < 56; ++x) std::memset(&dib[40 + y * row + x * 3], 0x10, 3);
+  DeleteFileA(path.c_str());
+  ASSERT_EQ(IMGFILE_WriteDib2File(dib.data(), 96, 96, 0, 0, 0, 0, IMGFILE_FORMAT_JPEG, path.c_str(), 0), IMGFILE_OK);
+}
+
+class MainFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ResetStore();
+    saves = test::ExeFolder() + "saves";
+    test::RemoveTree(saves);
+    CreateDirectoryA(saves.c_str(), nullptr);
+    scan = test::ExeFolder() + "SCAN0001.JPG";
+    WriteScan(scan);
+    ASSERT_TRUE(frame.CreateFrame());
+    ShowWindow(frame.Hwnd(), SW_HIDE);
+  }
+  void TearDown() override {
+    frame.Destroy();
+    test::RemoveTree(saves);
+    test::ResetStore();
+  }
+
+  void StoreSettings(int autoSave) {
+    ASSERT_TRUE(frame.Settings().SaveAllSettings(saves.c_str(), autoSave, 0, 100, 100, 0, 0));
+  }
+  // Hands the scan to the frame as the drive watch does, past the start-up pass.
+  void HandOverScan() {
+    frame.Pipeline().m_bStartupPass = 0;
+    frame.Pipeline().m_strScanPath = scan;
+    frame.Pipeline().m_nScanSource = kScanFromBoard;
+    PostMessageA(frame.Hwnd(), UM_NEWSCAN, 0, 0);
+  }
+  bool RunScript(Script& script, DWORD ms = 20000) {
+    return app::PumpUntil([&] { return script.Done(); }, ms);
+  }
+
+  std::string saves, scan;
+  CMainFrame frame;
+};
+
+TEST_F(MainFrame, IsAHiddenOnePixelPopupFoundByItsClass) {
+  EXPECT_EQ(FindWindowA(kFrameClassName, nullptr), frame.Hwnd());
+  EXPECT_FALSE(IsWindowVisible(frame.Hwnd()));
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(frame.Hwnd(), GWL_STYLE)) | WS_VISIBLE, kFrameStyle);
+  RECT r{};
+  GetWindowRect(frame.Hwnd(), &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, 1);
+  EXPECT_EQ(r.bottom - r.top, 1);
+  // The tray record: the frame's window, id 0, message, icon and tip, callback UM_TRAYNOTIFY.
+  const NOTIFYICONDATAA& tray = frame.TrayIcon().Data();
+  EXPECT_EQ(tray.hWnd, frame.Hwnd());
+  EXPECT_EQ(tray.uID, 0u);
+  EXPECT_EQ(tray.uFlags, 7u);
+  EXPECT_EQ(tray.uCallbackMessage, UM_TRAYNOTIFY);
+  EXPECT_NE(tray.hIcon, nullptr);
+  EXPECT_STREQ(tray.szTip, "Zentab Lumbrel");
+  EXPECT_EQ(tray.cbSize, sizeof(NOTIFYICONDATAA));
+}
+
+TEST_F(MainFrame, TrayClickShowsTheMenuInTheLanguageFilesWords) {
+  std::vector<std::string> texts;
+  std::vector<UINT> ids;
+  bool menuSeen = false;
+  Script script({[&] {
+    HWND menuWindow = FindWindowA("#32768", nullptr);
+    if (!menuWindow || !IsWindowVisible(menuWindow)) return false;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+      char text[64] = {};
+      GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+      texts.push_back(text);
+      ids.push_back(GetMenuItemID(menu, i));
+    }
+    menuSeen = true;
+    EndMenu();
+    return true;
+  }});
+  PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+  ASSERT_TRUE(RunScript(script, 10000));
+  ASSERT_TRUE(menuSeen);
+  EXPECT_EQ(texts, (std::vector<std::string>{Caption(frame.Settings(), "ID_CAP_SETTINGS"), "", Caption(frame.Settings(), "ID_CAP_HELP"),
+                                             Caption(frame.Settings(), "ID_CAP_ABOUT"), "", Caption(frame.Settings(), "ID_CAP_EXIT")}));
+  EXPECT_EQ(ids, (std::vector<UINT>{32775, 0, 32776, 57664, 0, 32774}));
+}
+
+TEST_F(MainFrame, NoMenuWhileAScanIsBeingProcessed) {
+  frame.Pipeline().m_bProcessing = 1;
+  PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+  bool menuSeen = false;
+  app::PumpUntil(
+      [&] {
+        HWND menuWindow = FindWindowA("#32768", nullptr);
+        menuSeen = menuWindow && IsWindowVisible(menuWindow);
+        return menuSeen;
+      },
+      1000);
+  frame.Pipeline().m_bProcessing = 0;
+  EXPECT_FALSE(menuSeen);
+}
+
+TEST_F(MainFrame, AnAutoSavedScanBecomesThreeFilesWithoutAWindow) {
+  StoreSettings(1);
+  HandOverScan();
+  const std::string overlay = saves + "\\SCAN0001_Overlaid.JPG";
+  ASSERT_TRUE(app::PumpUntil([&] { return Exists(overlay); }, 20000));
+  EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001_Screenshot.JPG"));
+  EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001.JPG"));
+  EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
+  EXPECT_EQ(FindMessageBox(), nullptr);
+  EXPECT_EQ(frame.Pipeline().m_bSaved, 1);
+}
+
+// Answers the next message box of this thread with one button and keeps its text.
+struct BoxAnswer {
+  static inline int button = 0;
+  static inline std::string text;
+  static void Arm(int answer) {
+    button = answer;
+    text.clear();
+    SetTimer(nullptr, 0, 200, &BoxAnswer::Tick);
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindMessageBox();
+    if (!box) return;
+    KillTimer(nullptr, id);
+    text = MessageBoxText(box);
+    PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+  }
+};
+
+TEST_F(MainFrame, WithoutAutoSaveTheDialogShowsTheScanAndEndingTheSessionAsksFirst) {
+  StoreSettings(0);
+  LRESULT firstAnswer = -1, secondAnswer = -1;
+  std::string firstQuestion;
+  HWND frameWindow = frame.Hwnd();
+  Script script({
+      // The dialog opens with the scan on display and nothing saved.
+      [&] {
+        CSettingsDlg* dialog = frame.OpenSettingsDialog();
+        return dialog && dialog->Initialised() && dialog->HasImages();
+      },
+      // The end of the session asks about the unsaved overlay; Cancel refuses it.
+      [&] {
+        EXPECT_FALSE(Exists(saves + "\\SCAN0001_Overlaid.JPG"));
+        BoxAnswer::Arm(IDCANCEL);
+        firstAnswer = SendMessageA(frameWindow, WM_QUERYENDSESSION, 0, 0);
+        firstQuestion = BoxAnswer::text;
+        return true;
+      },
+      [&] { return IsWindow(frameWindow) && frame.OpenSettingsDialog() != nullptr; },
+      // Asked again, Yes saves the overlay and lets the program go.
+      [&] {
+        BoxAnswer::Arm(IDYES);
+        secondAnswer = SendMessageA(frameWindow, WM_QUERYENDSESSION, 0, 0);
+        return true;
+      },
+  });
+  HandOverScan();
+  ASSERT_TRUE(RunScript(script, 30000));
+  EXPECT_EQ(firstAnswer, 0);
+  EXPECT_EQ(firstQuestion, Caption(frame.Settings(), "ID_CAP_MES_IMAGE_NOTSAVED"));
+  EXPECT_EQ(secondAnswer, 1);
+  EXPECT_FALSE(IsWindow(frameWindow));
+  EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
+  EXPECT_TRUE(Exists(saves + "\\SCAN0001_Overlaid.JPG"));
+  EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001.JPG"));
+}
+
+// The program itself: one copy per machine, hidden, ended by its exit command.
+TEST(ZTLumbrelProgram, RunsOnceAndEndsByItsExitCommand) {
+  const char* exe = std::getenv("ZT_LUMBREL_EXE");
+  ASSERT_NE(exe, nullptr) << "ZT_LUMBREL_EXE names the program";
+  auto start = [&](PROCESS_INFORMATION& pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string command = std::string("\"") + exe + "\"";
+    return CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+  };
+  auto frames = [] {
+    int count = 0;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          char cls[64] = {};
+          GetClassNameA(w, cls, sizeof cls);
+          if (std::string(cls) == kFrameClassName) ++*reinterpret_cast<int*>(p);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+  };
+  PROCESS_INFORMATION first{}, second{};
+  ASSERT_TRUE(start(first));
+  HWND window = nullptr;
+  for (int i = 0; i < 150 && !window; ++i, Sleep(100)) window = FindWindowA(kFrameClassName, nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+
+  ASSERT_TRUE(start(second));
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 15000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(second.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(frames(), 1);
+  EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  PostMessageA(window, WM_COMMAND, ID_TRAY_EXIT, 0);
+  EXPECT_EQ(WaitForSingleObject(first.hProcess, 15000), WAIT_OBJECT_0);
+  EXPECT_EQ(frames(), 0);
+  for (HANDLE h : {first.hProcess, first.hThread, second.hProcess, second.hThread}) CloseHandle(h);
+}
+
+}  // namespace
+}  // namespace zt::shell
