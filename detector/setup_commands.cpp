@@ -8,7 +8,7 @@ namespace {
 int Uninstall(SetupHost& host) { return host.UninstallService() ? 1 : 0; }
 
 int Unregister(SetupHost& host) {
-  const long hr = host.InitializeCom();
+  const std::int32_t hr = host.InitializeCom();
   if (hr < 0) return static_cast<int>(hr);
   host.ApplyRegistry(UnregistrationEntries());
   host.UninstallService();
@@ -17,14 +17,14 @@ int Unregister(SetupHost& host) {
 }
 
 int Register(SetupHost& host, const std::string& serviceName, const std::string& imagePath, bool asService) {
-  const long hr = host.InitializeCom();
+  const std::int32_t hr = host.InitializeCom();
   if (hr < 0) return static_cast<int>(hr);
   // An installed service is left exactly as it is, whatever its configuration says.
   if (host.ServiceInstalled()) {
     host.UninitializeCom();
     return 0;
   }
-  const long error = host.ApplyRegistry(RegistrationEntries(serviceName, asService));
+  const std::int32_t error = host.ApplyRegistry(RegistrationEntries(serviceName, asService));
   // Installing has no exit code of its own: the registration's result stands.
   if (error == 0 && asService) host.InstallService(MakeServiceConfig(serviceName, imagePath));
   host.UninitializeCom();

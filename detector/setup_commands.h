@@ -1,6 +1,7 @@
 // The four switches that register, install and remove the detector, and their exit codes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ class SetupHost {
  public:
   virtual ~SetupHost() = default;
   // An HRESULT: negative when COM could not be initialised for this thread.
-  virtual long InitializeCom() = 0;
+  virtual std::int32_t InitializeCom() = 0;
   virtual void UninitializeCom() = 0;
   virtual bool ServiceInstalled() = 0;
   // True when the service exists afterwards (also when it existed before).
@@ -23,7 +24,7 @@ class SetupHost {
   // True when the service was removed or was not installed.
   virtual bool UninstallService() = 0;
   // Applies the entries in order and stops at the first that fails; 0 or that error code.
-  virtual long ApplyRegistry(const std::vector<RegistryEntry>& entries) = 0;
+  virtual std::int32_t ApplyRegistry(const std::vector<RegistryEntry>& entries) = 0;
 };
 
 // Runs a switch other than kNone and returns the program's exit code.

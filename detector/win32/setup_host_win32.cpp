@@ -1,7 +1,8 @@
 #include "detector/win32/setup_host_win32.h"
 
-#include <objbase.h>
 #include <windows.h>
+
+#include <objbase.h>
 
 #include "detector/win32/service_handles.h"
 
@@ -9,7 +10,7 @@ namespace zt::detector {
 
 namespace {
 
-long Apply(const RegistryEntry& e) {
+LONG Apply(const RegistryEntry& e) {
   using Op = RegistryEntry::Op;
   if (e.op == Op::kDeleteKey) {
     const LONG r = RegDeleteKeyA(HKEY_CLASSES_ROOT, e.key.c_str());
@@ -31,7 +32,7 @@ long Apply(const RegistryEntry& e) {
 
 }  // namespace
 
-long WinSetupHost::InitializeCom() { return CoInitialize(nullptr); }
+std::int32_t WinSetupHost::InitializeCom() { return CoInitialize(nullptr); }
 
 void WinSetupHost::UninitializeCom() { CoUninitialize(); }
 
@@ -65,9 +66,9 @@ bool WinSetupHost::UninstallService() {
   return DeleteService(service.Get()) != FALSE;
 }
 
-long WinSetupHost::ApplyRegistry(const std::vector<RegistryEntry>& entries) {
+std::int32_t WinSetupHost::ApplyRegistry(const std::vector<RegistryEntry>& entries) {
   for (const RegistryEntry& e : entries) {
-    const long r = Apply(e);
+    const LONG r = Apply(e);
     if (r != ERROR_SUCCESS) return r;
   }
   return ERROR_SUCCESS;

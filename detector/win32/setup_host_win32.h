@@ -9,12 +9,12 @@ class WinSetupHost : public SetupHost {
  public:
   explicit WinSetupHost(std::string serviceName) : m_strServiceName(std::move(serviceName)) {}
 
-  long InitializeCom() override;
+  std::int32_t InitializeCom() override;
   void UninitializeCom() override;
   bool ServiceInstalled() override;
   bool InstallService(const ServiceConfig& config) override;
   bool UninstallService() override;
-  long ApplyRegistry(const std::vector<RegistryEntry>& entries) override;
+  std::int32_t ApplyRegistry(const std::vector<RegistryEntry>& entries) override;
 
  private:
   std::string m_strServiceName;
