@@ -35,8 +35,7 @@ bool ReadString(HKEY root, const std::string& key, const char* value, std::strin
                    &size) != ERROR_SUCCESS) {
     return false;
   }
-  out.assign(data, size);
-  while (!out.empty() && out.back() == '\0') out.pop_back();
+  out = data;  // a list's first string
   return true;
 }
 
@@ -170,6 +169,22 @@ TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
   EXPECT_EQ(lstrcmpiA(s.c_str(), kDetector.c_str()), 0) << s;
   ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "DependOnService", s));
   EXPECT_EQ(s, "RPCSS");
+  {
+    Scm scm;
+    ASSERT_TRUE(scm.Open());
+    union {
+      QUERY_SERVICE_CONFIGA config;
+      char bytes[8192];
+    } q;
+    DWORD needed = 0;
+    ASSERT_TRUE(QueryServiceConfigA(scm.Service(), &q.config, sizeof q, &needed));
+    // Wine's manager reports no dependencies here; the registry above holds them.
+    EXPECT_EQ(q.config.dwServiceType, 0x10u);
+    EXPECT_EQ(q.config.dwStartType, 2u);
+    EXPECT_STREQ(q.config.lpServiceStartName, "LocalSystem");
+    EXPECT_STREQ(q.config.lpDisplayName, "ZTLBScanDetector");
+    EXPECT_STREQ(q.config.lpLoadOrderGroup, "");
+  }
   ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "ObjectName", s));
   EXPECT_EQ(s, "LocalSystem");
 
