@@ -3,15 +3,13 @@
 // starts from the Program Files folder.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/drive_letter_map.h"
 #include "detector/registration.h"
-#include "tests/support/wine_process.h"
+#include "tests/support/detector_look.h"
 
 namespace zt::detector {
 namespace {
@@ -22,10 +20,6 @@ namespace zt_t = zt::testing;
 const std::string kDetector = zt_t::DosPath(ZT_DETECTOR_EXE);
 const std::string kChecker = zt_t::DosPath(ZT_CHECKER_EXE);
 const std::string kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\ZTLBScanDetector";
-
-// Where the service will look for the checker: its environment is this process's.
-std::string InstalledCheckerFolder() { return zt_t::Env("PROGRAMFILES") + "\\Corvane\\Zentab Lumbrel"; }
-std::string InstalledChecker() { return InstalledCheckerFolder() + "\\ZTChkScan.exe"; }
 
 bool ReadString(HKEY root, const std::string& key, const char* value, std::string& out) {
   char data[1024] = {};
@@ -57,64 +51,6 @@ bool ValueExists(HKEY root, const std::string& key, const char* value) {
   return RegGetValueA(root, key.c_str(), value, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-class Scm {
- public:
-  Scm() : m_scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
-  ~Scm() {
-    if (m_service) CloseServiceHandle(m_service);
-    if (m_scm) CloseServiceHandle(m_scm);
-  }
-  bool Open() {
-    m_service = OpenServiceA(m_scm, kServiceName, SERVICE_ALL_ACCESS);
-    return m_service != nullptr;
-  }
-  DWORD State() {
-    SERVICE_STATUS s{};
-    return QueryServiceStatus(m_service, &s) ? s.dwCurrentState : 0;
-  }
-  bool WaitState(DWORD state, DWORD timeoutMs) {
-    return zt_t::WaitFor([&] { return State() == state; }, timeoutMs);
-  }
-  SC_HANDLE Service() const { return m_service; }
-
- private:
-  SC_HANDLE m_scm;
-  SC_HANDLE m_service = nullptr;
-};
-
-// The running checker: its process and the file it was started from.
-struct CheckerProcess {
-  app::UniqueHandle process;
-  std::string image;
-};
-
-CheckerProcess FindChecker() {
-  CheckerProcess found;
-  app::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot.Get(), &entry); more;
-       more = Process32Next(snapshot.Get(), &entry)) {
-    if (lstrcmpiA(entry.szExeFile, "ZTChkScan.exe") != 0) continue;
-    found.process.Reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
-                                    FALSE, entry.th32ProcessID));
-    char image[MAX_PATH] = {};
-    DWORD size = sizeof image;
-    if (found.process && QueryFullProcessImageNameA(found.process.Get(), 0, image, &size))
-      found.image = image;
-    break;
-  }
-  return found;
-}
-
-void KillChecker() {
-  const CheckerProcess c = FindChecker();
-  if (!c.process) return;
-  TerminateProcess(c.process.Get(), 0);
-  WaitForSingleObject(c.process.Get(), 5000);
-  zt_t::WaitFor([] { return !zt_t::CheckerMutexExists(); }, 2000);
-}
-
 // Every test starts and ends with nothing registered, so that no later run of the prefix starts
 // the service by itself.
 class Detector : public ::testing::Test {
@@ -122,21 +58,14 @@ class Detector : public ::testing::Test {
   void SetUp() override { CleanUp(); }
   void TearDown() override { CleanUp(); }
   void CleanUp() {
-    Scm scm;
-    if (scm.Open() && scm.State() != SERVICE_STOPPED) {
-      SERVICE_STATUS s;
-      ControlService(scm.Service(), SERVICE_CONTROL_STOP, &s);
-      scm.WaitState(SERVICE_STOPPED, 5000);
+    zt_t::ServiceLook service;
+    if (service.Open() && service.State() != SERVICE_STOPPED) {
+      service.Stop();
+      service.WaitState(SERVICE_STOPPED, 5000);
     }
     zt_t::RunToEnd(kDetector, "-UnregServer");
-    KillChecker();
+    zt_t::KillChecker();
     zt_t::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000);
-  }
-  static void InstallChecker() {
-    const std::string folder = InstalledCheckerFolder();
-    CreateDirectoryA((zt_t::Env("PROGRAMFILES") + "\\Corvane").c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(kChecker.c_str(), InstalledChecker().c_str(), FALSE)) << InstalledChecker();
   }
 };
 
@@ -169,22 +98,6 @@ TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
   EXPECT_EQ(lstrcmpiA(s.c_str(), kDetector.c_str()), 0) << s;
   ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "DependOnService", s));
   EXPECT_EQ(s, "RPCSS");
-  {
-    Scm scm;
-    ASSERT_TRUE(scm.Open());
-    union {
-      QUERY_SERVICE_CONFIGA config;
-      char bytes[8192];
-    } q;
-    DWORD needed = 0;
-    ASSERT_TRUE(QueryServiceConfigA(scm.Service(), &q.config, sizeof q, &needed));
-    // Wine's manager reports no dependencies here; the registry above holds them.
-    EXPECT_EQ(q.config.dwServiceType, 0x10u);
-    EXPECT_EQ(q.config.dwStartType, 2u);
-    EXPECT_STREQ(q.config.lpServiceStartName, "LocalSystem");
-    EXPECT_STREQ(q.config.lpDisplayName, "ZTLBScanDetector");
-    EXPECT_STREQ(q.config.lpLoadOrderGroup, "");
-  }
   ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "ObjectName", s));
   EXPECT_EQ(s, "LocalSystem");
 
@@ -204,50 +117,50 @@ TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
 }
 
 TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
-  InstallChecker();
+  ASSERT_TRUE(zt_t::InstallChecker(kChecker));
   ASSERT_EQ(zt_t::RunToEnd(kDetector, "-Service"), 0u);
-  Scm scm;
-  ASSERT_TRUE(scm.Open());
-  ASSERT_TRUE(StartServiceA(scm.Service(), 0, nullptr));
-  ASSERT_TRUE(scm.WaitState(SERVICE_RUNNING, 10000));
+  zt_t::ServiceLook service;
+  ASSERT_TRUE(service.Open());
+  ASSERT_TRUE(service.Start());
+  ASSERT_TRUE(service.WaitState(SERVICE_RUNNING, 10000));
 
   // The block exists, all zero, and a checker runs from the Program Files folder.
   zt_t::MapLook map;
   ASSERT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 2000));
   ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
   for (std::size_t i = 0; i < dm::kSize; ++i) ASSERT_EQ(map[i], 0) << "byte " << i;
-  EXPECT_EQ(lstrcmpiA(FindChecker().image.c_str(), InstalledChecker().c_str()), 0) << FindChecker().image;
+  EXPECT_EQ(lstrcmpiA(zt_t::FindChecker().image.c_str(), zt_t::InstalledChecker().c_str()), 0)
+      << zt_t::FindChecker().image;
 
   // A restart request while no checker runs: a new one within a tick or two, the byte cleared.
-  KillChecker();
+  zt_t::KillChecker();
   map[dm::kRestartChecker] = dm::kRestartCheckerSet;
   EXPECT_TRUE(zt_t::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
   EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
 
   // Without the checker's file the request stands, retried on every tick, until the file is back.
-  KillChecker();
-  const std::string away = InstalledChecker() + ".away";
-  ASSERT_TRUE(MoveFileExA(InstalledChecker().c_str(), away.c_str(), MOVEFILE_REPLACE_EXISTING));
+  zt_t::KillChecker();
+  const std::string away = zt_t::InstalledChecker() + ".away";
+  ASSERT_TRUE(MoveFileExA(zt_t::InstalledChecker().c_str(), away.c_str(), MOVEFILE_REPLACE_EXISTING));
   map[dm::kRestartChecker] = dm::kRestartCheckerSet;
   Sleep(700);
   EXPECT_EQ(map[dm::kRestartChecker], dm::kRestartCheckerSet);
   EXPECT_FALSE(zt_t::CheckerMutexExists());
-  ASSERT_TRUE(MoveFileExA(away.c_str(), InstalledChecker().c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_TRUE(MoveFileExA(away.c_str(), zt_t::InstalledChecker().c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_TRUE(zt_t::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
   ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
 
   // Stop: the quit byte is written, the checker ended, the service stopped.
-  const CheckerProcess checker = FindChecker();
+  const zt_t::CheckerProcess checker = zt_t::FindChecker();
   ASSERT_TRUE(checker.process);
-  SERVICE_STATUS status;
-  ASSERT_TRUE(ControlService(scm.Service(), SERVICE_CONTROL_STOP, &status));
-  EXPECT_TRUE(scm.WaitState(SERVICE_STOPPED, 5000));
+  ASSERT_TRUE(service.Stop());
+  EXPECT_TRUE(service.WaitState(SERVICE_STOPPED, 5000));
   EXPECT_EQ(WaitForSingleObject(checker.process.Get(), 2000), WAIT_OBJECT_0);
   EXPECT_EQ(map[dm::kTerminateChecker], dm::kTerminateCheckerSet);
 }
 
 TEST_F(Detector, StartedByHandItRunsTheLoopInItsOwnProcess) {
-  InstallChecker();
+  ASSERT_TRUE(zt_t::InstallChecker(kChecker));
   // Registered as a local program, and registered as a service but not started by the manager:
   // either way the loop runs here, logging to standard output.
   for (const char* registration : {"-RegServer", "-Service"}) {
@@ -266,18 +179,9 @@ TEST_F(Detector, StartedByHandItRunsTheLoopInItsOwnProcess) {
     // No stop request exists in this mode: the process is ended from outside.
     TerminateProcess(detector.process.Get(), 0);
     WaitForSingleObject(detector.process.Get(), 5000);
-    KillChecker();
+    zt_t::KillChecker();
     zt_t::RunToEnd(kDetector, "-UnregServer");
   }
-}
-
-TEST_F(Detector, ServiceNameIsStringResource100) {
-  HMODULE exe = LoadLibraryExA(kDetector.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_TRUE(exe);
-  char name[256] = {};
-  EXPECT_GT(LoadStringA(exe, 100, name, sizeof name), 0);
-  EXPECT_STREQ(name, "ZTLBScanDetector");
-  FreeLibrary(exe);
 }
 
 }  // namespace
