@@ -1,0 +1,188 @@
+// The real ZTLBScanDetector.exe under Wine: registration into the prefix's registry, the real
+// service control manager starting and stopping it, the block it creates and the checker it
+// starts from the Program Files folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/drive_letter_map.h"
+#include "detector/registration.h"
+#include "tests/support/detector_look.h"
+
+namespace zt::detector {
+namespace {
+
+namespace dm = drivemap;
+namespace zt_t = zt::testing;
+
+const std::string kDetector = zt_t::DosPath(ZT_DETECTOR_EXE);
+const std::string kChecker = zt_t::DosPath(ZT_CHECKER_EXE);
+const std::string kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\ZTLBScanDetector";
+
+bool ReadString(HKEY root, const std::string& key, const char* value, std::string& out) {
+  char data[1024] = {};
+  DWORD size = sizeof data - 2;
+  if (RegGetValueA(root, key.c_str(), value,
+                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_MULTI_SZ | RRF_NOEXPAND, nullptr, data,
+                   &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  out = data;  // a list's first string
+  return true;
+}
+
+DWORD ReadDword(HKEY root, const std::string& key, const char* value) {
+  DWORD data = 0xFFFFFFFF;
+  DWORD size = sizeof data;
+  RegGetValueA(root, key.c_str(), value, RRF_RT_REG_DWORD, nullptr, &data, &size);
+  return data;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  RegCloseKey(h);
+  return true;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const char* value) {
+  return RegGetValueA(root, key.c_str(), value, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// Every test starts and ends with nothing registered, so that no later run of the prefix starts
+// the service by itself.
+class Detector : public ::testing::Test {
+ protected:
+  void SetUp() override { CleanUp(); }
+  void TearDown() override { CleanUp(); }
+  void CleanUp() {
+    zt_t::ServiceLook service;
+    if (service.Open() && service.State() != SERVICE_STOPPED) {
+      service.Stop();
+      service.WaitState(SERVICE_STOPPED, 5000);
+    }
+    zt_t::RunToEnd(kDetector, "-UnregServer");
+    zt_t::KillChecker();
+    zt_t::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000);
+  }
+};
+
+TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
+  // Nothing installed: Uninstall still reports the service gone; a switch with more behind it is
+  // no switch, so the program starts normally and finds no registration.
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-Uninstall"), 1u);
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-Service x"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServicesKey));
+
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "/regserver"), 0u);
+  std::string s;
+  ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, nullptr, s));
+  EXPECT_EQ(s, "ZTLBScanDetector");
+  ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kExeKey, "AppID", s));
+  EXPECT_EQ(s, "{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}");
+  EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServicesKey));
+
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-Service"), 0u);
+  ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService", s));
+  EXPECT_EQ(s, "ZTLBScanDetector");
+  ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters", s));
+  EXPECT_EQ(s, "-Service");
+  ASSERT_TRUE(zt_t::WaitFor([] { return KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000));
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServicesKey, "Type"), 0x10u);
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServicesKey, "Start"), 2u);
+  EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServicesKey, "ErrorControl"), 1u);
+  ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "ImagePath", s));
+  EXPECT_EQ(lstrcmpiA(s.c_str(), kDetector.c_str()), 0) << s;
+  ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "DependOnService", s));
+  EXPECT_EQ(s, "RPCSS");
+  ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kServicesKey, "ObjectName", s));
+  EXPECT_EQ(s, "LocalSystem");
+
+  // Registering again while installed leaves every entry as it is.
+  RegDeleteKeyValueA(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters");
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-RegServer"), 0u);
+  EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"));
+  EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"));
+
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-UNINSTALL"), 1u);
+  EXPECT_TRUE(zt_t::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-UnregServer"), 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kExeKey));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "AppID"));
+}
+
+TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
+  ASSERT_TRUE(zt_t::InstallChecker(kChecker));
+  ASSERT_EQ(zt_t::RunToEnd(kDetector, "-Service"), 0u);
+  zt_t::ServiceLook service;
+  ASSERT_TRUE(service.Open());
+  ASSERT_TRUE(service.Start());
+  ASSERT_TRUE(service.WaitState(SERVICE_RUNNING, 10000));
+
+  // The block exists, all zero, and a checker runs from the Program Files folder.
+  zt_t::MapLook map;
+  ASSERT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 2000));
+  ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+  for (std::size_t i = 0; i < dm::kSize; ++i) ASSERT_EQ(map[i], 0) << "byte " << i;
+  EXPECT_EQ(lstrcmpiA(zt_t::FindChecker().image.c_str(), zt_t::InstalledChecker().c_str()), 0)
+      << zt_t::FindChecker().image;
+
+  // A restart request while no checker runs: a new one within a tick or two, the byte cleared.
+  zt_t::KillChecker();
+  map[dm::kRestartChecker] = dm::kRestartCheckerSet;
+  EXPECT_TRUE(zt_t::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
+  EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+
+  // Without the checker's file the request stands, retried on every tick, until the file is back.
+  zt_t::KillChecker();
+  const std::string away = zt_t::InstalledChecker() + ".away";
+  ASSERT_TRUE(MoveFileExA(zt_t::InstalledChecker().c_str(), away.c_str(), MOVEFILE_REPLACE_EXISTING));
+  map[dm::kRestartChecker] = dm::kRestartCheckerSet;
+  Sleep(700);
+  EXPECT_EQ(map[dm::kRestartChecker], dm::kRestartCheckerSet);
+  EXPECT_FALSE(zt_t::CheckerMutexExists());
+  ASSERT_TRUE(MoveFileExA(away.c_str(), zt_t::InstalledChecker().c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_TRUE(zt_t::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
+  ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+
+  // Stop: the quit byte is written, the checker ended, the service stopped.
+  const zt_t::CheckerProcess checker = zt_t::FindChecker();
+  ASSERT_TRUE(checker.process);
+  ASSERT_TRUE(service.Stop());
+  EXPECT_TRUE(service.WaitState(SERVICE_STOPPED, 5000));
+  EXPECT_EQ(WaitForSingleObject(checker.process.Get(), 2000), WAIT_OBJECT_0);
+  EXPECT_EQ(map[dm::kTerminateChecker], dm::kTerminateCheckerSet);
+}
+
+TEST_F(Detector, StartedByHandItRunsTheLoopInItsOwnProcess) {
+  ASSERT_TRUE(zt_t::InstallChecker(kChecker));
+  // Registered as a local program, and registered as a service but not started by the manager:
+  // either way the loop runs here, logging to standard output.
+  for (const char* registration : {"-RegServer", "-Service"}) {
+    SCOPED_TRACE(registration);
+    ASSERT_EQ(zt_t::RunToEnd(kDetector, registration), 0u);
+    const zt_t::Program detector = zt_t::Start(kDetector, "", true);
+    ASSERT_TRUE(detector);
+    char text[64] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(detector.output.Get(), text, sizeof text - 1, &got, nullptr));
+    EXPECT_STREQ(text, "Service started\r\n");
+    zt_t::MapLook map;
+    EXPECT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 2000));
+    EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+    EXPECT_EQ(zt_t::WaitExit(detector, 0), STILL_ACTIVE);
+    // No stop request exists in this mode: the process is ended from outside.
+    TerminateProcess(detector.process.Get(), 0);
+    WaitForSingleObject(detector.process.Get(), 5000);
+    zt_t::KillChecker();
+    zt_t::RunToEnd(kDetector, "-UnregServer");
+  }
+}
+
+}  // namespace
+}  // namespace zt::detector
