@@ -8,7 +8,9 @@
 
 namespace zt::chkscan {
 
-// The header as a 32-bit program hands it to the driver; the layout is fixed in every build.
+// The header as a 32-bit program hands it to the driver, which is what ships. The 64-bit test
+// build sends the same bytes; a 64-bit driver expects a longer header and refuses them, which
+// counts as not pressed, so that build is no stand-in for the device side of the poll.
 struct PassThroughRecord {
   std::uint16_t length;
   std::uint8_t scsiStatus;  // filled in by the driver

@@ -22,15 +22,20 @@ CServiceModule* g_pModule = nullptr;
 constexpr UINT UM_STOPSERVICE = WM_APP + 1;
 constexpr UINT kTickMs = 100;
 constexpr std::size_t kLogLineSize = 260;
+constexpr DWORD kServiceDoneWaitMs = 10000;
 
 }  // namespace
 
 CServiceModule::CServiceModule(std::string serviceName) : m_strServiceName(std::move(serviceName)) {
   m_status = SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, SERVICE_ACCEPT_STOP, 0, 0, 0, 0};
+  m_hServiceDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   g_pModule = this;
 }
 
-CServiceModule::~CServiceModule() { g_pModule = nullptr; }
+CServiceModule::~CServiceModule() {
+  g_pModule = nullptr;
+  if (m_hServiceDone) CloseHandle(m_hServiceDone);
+}
 
 int CServiceModule::Start() {
   UniqueKey appIds;
@@ -46,7 +51,13 @@ int CServiceModule::Start() {
     SERVICE_TABLE_ENTRYA table[] = {{&m_strServiceName[0], &CServiceModule::ServiceMainEntry},
                                     {nullptr, nullptr}};
     // Fails when the manager did not start this process: then it runs as an ordinary one.
-    if (!StartServiceCtrlDispatcherA(table)) m_bService = false;
+    if (!StartServiceCtrlDispatcherA(table)) {
+      m_bService = false;
+    } else if (m_hServiceDone) {
+      // The dispatcher returns as soon as the stopped state is reported, while the service thread
+      // still writes its last log line: the module must live until that line is out.
+      WaitForSingleObject(m_hServiceDone, kServiceDoneWaitMs);
+    }
   }
   if (!m_bService) Run();
   return static_cast<int>(m_status.dwWin32ExitCode);
@@ -61,16 +72,21 @@ void WINAPI CServiceModule::HandlerEntry(DWORD control) {
 }
 
 void CServiceModule::ServiceMain() {
+  // The thread and its message queue are known before a stop control can arrive.
+  m_dwThreadId = GetCurrentThreadId();
+  MSG msg;
+  PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   m_status.dwCurrentState = SERVICE_START_PENDING;
   m_hStatus = RegisterServiceCtrlHandlerA(m_strServiceName.c_str(), &CServiceModule::HandlerEntry);
   if (!m_hStatus) {
     Log("Handler not installed");
-    return;
+  } else {
+    ReportStatus(SERVICE_START_PENDING);
+    Run();
+    ReportStatus(SERVICE_STOPPED);
+    Log("Service stopped");
   }
-  ReportStatus(SERVICE_START_PENDING);
-  Run();
-  ReportStatus(SERVICE_STOPPED);
-  Log("Service stopped");
+  if (m_hServiceDone) SetEvent(m_hServiceDone);
 }
 
 void CServiceModule::Handler(DWORD control) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace zt::detector {
@@ -34,7 +35,10 @@ class CServiceModule {
   bool m_bService = false;
   SERVICE_STATUS m_status;
   SERVICE_STATUS_HANDLE m_hStatus = nullptr;
-  DWORD m_dwThreadId = 0;
+  // Written by the service thread before the handler exists, read by the control handler.
+  std::atomic<DWORD> m_dwThreadId{0};
+  // Set when the service main routine has returned: the module outlives its last log line.
+  HANDLE m_hServiceDone = nullptr;
 };
 
 }  // namespace zt::detector

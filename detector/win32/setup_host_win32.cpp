@@ -36,12 +36,16 @@ std::int32_t WinSetupHost::InitializeCom() { return CoInitialize(nullptr); }
 
 void WinSetupHost::UninitializeCom() { CoUninitialize(); }
 
-bool WinSetupHost::ServiceInstalled() {
+// ERROR_SUCCESS when the service is installed, ERROR_SERVICE_DOES_NOT_EXIST when it is not, and
+// any other error when the manager could not tell (unreachable, access denied).
+unsigned long WinSetupHost::LookUpService() const {
   UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-  if (!scm) return false;
+  if (!scm) return GetLastError();
   UniqueServiceHandle service(OpenServiceA(scm.Get(), m_strServiceName.c_str(), SERVICE_QUERY_CONFIG));
-  return static_cast<bool>(service);
+  return service ? ERROR_SUCCESS : GetLastError();
 }
+
+bool WinSetupHost::ServiceInstalled() { return LookUpService() == ERROR_SUCCESS; }
 
 bool WinSetupHost::InstallService(const ServiceConfig& c) {
   if (ServiceInstalled()) return true;
@@ -55,7 +59,10 @@ bool WinSetupHost::InstallService(const ServiceConfig& c) {
 }
 
 bool WinSetupHost::UninstallService() {
-  if (!ServiceInstalled()) return true;
+  // Only a service known to be absent counts as removed; one the manager cannot look up does not.
+  const unsigned long lookup = LookUpService();
+  if (lookup == ERROR_SERVICE_DOES_NOT_EXIST) return true;
+  if (lookup != ERROR_SUCCESS) return false;
   UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return false;
   UniqueServiceHandle service(OpenServiceA(scm.Get(), m_strServiceName.c_str(), SERVICE_STOP | DELETE));

@@ -17,6 +17,7 @@ class WinSetupHost : public SetupHost {
   std::int32_t ApplyRegistry(const std::vector<RegistryEntry>& entries) override;
 
  private:
+  unsigned long LookUpService() const;  // a Win32 error code
   std::string m_strServiceName;
 };
 

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/app/handles.h"
 #include "common/drive_letter_map.h"
 #include "detector/registration.h"
 #include "tests/support/detector_look.h"
@@ -119,12 +120,22 @@ TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
 TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
   ASSERT_TRUE(zt_t::InstallChecker(kChecker));
   ASSERT_EQ(zt_t::RunToEnd(kDetector, "-Service"), 0u);
+  // A block left over and held open, as the tray program holds it across a service restart:
+  // the service reaches the same block and clears it.
+  app::UniqueHandle stale(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, dm::kSize, dm::kName));
+  ASSERT_TRUE(stale);
+  {
+    app::MappedView junk(MapViewOfFile(stale.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    ASSERT_TRUE(junk);
+    FillMemory(junk.Bytes(), dm::kSize, 0x5A);
+  }
   zt_t::ServiceLook service;
   ASSERT_TRUE(service.Open());
   ASSERT_TRUE(service.Start());
   ASSERT_TRUE(service.WaitState(SERVICE_RUNNING, 10000));
 
-  // The block exists, all zero, and a checker runs from the Program Files folder.
+  // The block exists, all zero, and a checker runs from the Program Files folder (the block is
+  // made before the checker is started).
   zt_t::MapLook map;
   ASSERT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 2000));
   ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
