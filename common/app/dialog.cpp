@@ -9,6 +9,10 @@ namespace {
 
 // Open modeless dialogs of this thread, for the message loop's keyboard routing.
 thread_local std::vector<HWND> g_modeless;
+// Modal dialogs of this thread, innermost last, and the message-filter hook that lets the
+// innermost one see its messages inside the system's modal loop.
+thread_local std::vector<Dialog*> g_modal;
+thread_local HHOOK g_messageFilter = nullptr;
 
 }  // namespace
 
@@ -25,8 +29,16 @@ Dialog::~Dialog() { Destroy(); }
 INT_PTR Dialog::DoModal(HWND parent) {
   if (m_hWnd) return -1;
   m_bModal = true;
+  if (g_modal.empty())
+    g_messageFilter = SetWindowsHookExA(WH_MSGFILTER, &Dialog::MessageFilter, nullptr, GetCurrentThreadId());
+  g_modal.push_back(this);
   const INT_PTR code = DialogBoxParamA(m_hResources, MAKEINTRESOURCEA(m_nTemplateId), parent,
                                        &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
+  g_modal.pop_back();
+  if (g_modal.empty() && g_messageFilter) {
+    UnhookWindowsHookEx(g_messageFilter);
+    g_messageFilter = nullptr;
+  }
   m_bModal = false;
   m_nEndCode = code;
   return code;
@@ -36,8 +48,8 @@ bool Dialog::CreateModeless(HWND parent) {
   if (m_hWnd) return true;
   m_bModal = false;
   m_nEndCode = 0;
-  HWND hWnd = CreateDialogParamA(m_hResources, MAKEINTRESOURCEA(m_nTemplateId), parent,
-                                 &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
+  HWND hWnd = CreateDialogParamA(m_hResources, MAKEINTRESOURCEA(m_nTemplateId), parent, &Dialog::StaticProc,
+                                 reinterpret_cast<LPARAM>(this));
   if (!hWnd) return false;
   g_modeless.push_back(hWnd);
   return true;
@@ -89,6 +101,18 @@ bool Dialog::OnCommand(WORD id, WORD) {
 }
 
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+LRESULT CALLBACK Dialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  // Message boxes run the same kind of loop; only messages of the dialog itself or its controls
+  // are offered to it.
+  if (code == MSGF_DIALOGBOX && !g_modal.empty() && lParam) {
+    MSG& msg = *reinterpret_cast<MSG*>(lParam);
+    Dialog* dialog = g_modal.back();
+    const HWND hWnd = dialog->m_hWnd;
+    if (hWnd && (msg.hwnd == hWnd || IsChild(hWnd, msg.hwnd)) && dialog->PreTranslateMessage(msg)) return 1;
+  }
+  return CallNextHookEx(g_messageFilter, code, wParam, lParam);
+}
 
 INT_PTR CALLBACK Dialog::StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Dialog* self = nullptr;

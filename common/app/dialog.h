@@ -43,9 +43,13 @@ class Dialog {
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
   // The window is going away (both kinds); state tied to it is released here.
   virtual void OnDestroy() {}
+  // A modal dialog sees each message for itself or its controls before its loop dispatches it
+  // (keyboard accelerators); true when taken.
+  virtual bool PreTranslateMessage(MSG&) { return false; }
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 
   int m_nTemplateId;
   HINSTANCE m_hResources;

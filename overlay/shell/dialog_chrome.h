@@ -1,0 +1,24 @@
+// What every ZTLumbrel dialog does as it opens: the language file's font on every control and
+// the captions on the title and the controls.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/app/gdi_handles.h"
+#include "overlay/shell/app_settings.h"
+
+namespace zt::shell {
+
+// The font logFont describes, its height counted in tenths of a point, made for the screen.
+app::Font CreatePointFont(const LOGFONTA& logFont);
+// Sends font to every control of dialog, nested ones included.
+void ApplyFont(HWND dialog, HFONT font);
+
+// The text of key in section "Message", read into a buffer of bufferSize bytes.
+std::string MessageCaption(const CAppSettings& settings, const char* key, DWORD bufferSize);
+// Puts that text on control id, or on the dialog's title when id is 0.
+void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* key, DWORD bufferSize);
+
+}  // namespace zt::shell

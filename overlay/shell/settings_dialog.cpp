@@ -1,0 +1,459 @@
+// The settings dialog's opening, its values, the buttons and what the frame calls on it. The
+// preview and the mouse, typing and arrow steps are in settings_dialog_preview.cpp.
+#include "overlay/shell/settings_dialog.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/dialog_chrome.h"
+#include "overlay/shell/offset_typing.h"
+#include "overlay/shell/resource.h"
+
+namespace zt::shell {
+
+namespace {
+
+constexpr int kArrowIds[4] = {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MOVE_LEFT, IDC_MOVE_RIGHT};
+constexpr int kArrowIcons[4] = {IDI_ARROW_UP, IDI_ARROW_DOWN, IDI_ARROW_LEFT, IDI_ARROW_RIGHT};
+constexpr UINT kMaxFolderChars = 255;
+
+// Each control and its caption key; all are read into 256 bytes.
+struct ControlCaption {
+  int id;
+  const char* key;
+};
+constexpr ControlCaption kCaptions[] = {
+    {IDC_FOLDER_LABEL, "ID_CAP_SAVEFOLDER"},
+    {IDC_BROWSE, "ID_CAP_SELECTFOLDER"},
+    {IDC_SAVE_NOW, "ID_CAP_SAVEFILE"},
+    {IDC_AUTO_SAVE, "ID_CAP_AUTOSAVE"},
+    {IDC_SIZE_GROUP, "ID_CAP_SELECTSIZE"},
+    {IDC_SIZE_PC, "ID_CAP_SIZEISPC"},
+    {IDC_SIZE_BOARD, "ID_CAP_SIZEISBOARD"},
+    {IDC_ZOOM_GROUP, "ID_CAP_MAGNIFICATION"},
+    {IDC_WIDTH_LABEL, "ID_CAP_WIDTH"},
+    {IDC_HEIGHT_LABEL, "ID_CAP_HEIGHT"},
+    {IDC_POSITION_GROUP, "ID_CAP_POSITION"},
+    {IDC_X_LABEL, "ID_CAP_HORIZONTALMOVE"},
+    {IDC_Y_LABEL, "ID_CAP_VERTICALMOVE"},
+    {IDC_DEFAULTS, "ID_CAP_DEFAULT"},
+    {IDOK, "ID_CAP_OK"},
+    {IDCANCEL, "ID_CAP_CANCEL"},
+};
+
+// Sets a flag for the length of a modal step (question, folder browser, save).
+class StepFlag {
+ public:
+  explicit StepFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~StepFlag() { m_flag = false; }
+  StepFlag(const StepFlag&) = delete;
+  StepFlag& operator=(const StepFlag&) = delete;
+
+ private:
+  bool& m_flag;
+};
+
+// The caption of the application's message boxes: the program's title string.
+std::string ApplicationTitle() {
+  char title[64] = {};
+  if (LoadStringA(GetModuleHandleA(nullptr), IDS_APP_TITLE, title, sizeof title) > 0) return title;
+  return "Zentab Lumbrel";
+}
+
+// Shell item ids are freed with the shell's allocator.
+struct ItemIdList {
+  LPITEMIDLIST pidl = nullptr;
+  ~ItemIdList() { CoTaskMemFree(pidl); }
+};
+
+ItemIdList FolderItem(const std::string& folder) {
+  ItemIdList item;
+  if (folder.empty() || !PathIsDirectoryA(folder.c_str())) return item;
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return item;
+  wchar_t wide[MAX_PATH] = {};
+  if (MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH) > 0)
+    desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &item.pidl, nullptr);
+  desktop->Release();
+  return item;
+}
+
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM preselect) {
+  if (message == BFFM_INITIALIZED && preselect) SendMessageA(browser, BFFM_SETSELECTIONA, FALSE, preselect);
+  return 0;
+}
+
+}  // namespace
+
+CSettingsDlg::CSettingsDlg(CAppSettings& settings, HWND frame, const DialogImages& images, bool saved)
+    : Dialog(IDD_SETTINGS), m_pSettings(&settings), m_hFrame(frame) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  SetImages(images.scanHalf, images.screenHalf, images.scanMask, images.scanWidth, images.scanHeight,
+            images.screenWidth, images.screenHeight, saved);
+}
+
+CSettingsDlg::~CSettingsDlg() {
+  for (CHoldButton& arrow : m_arrows) arrow.Detach();
+}
+
+bool CSettingsDlg::InModalStep() const {
+  return !m_bEnded && (m_bOkRunning || m_bCancelAsking || m_bBrowsing || m_bSaving);
+}
+
+bool CSettingsDlg::Alive() const { return !m_bEnded && Hwnd() && IsWindow(Hwnd()); }
+
+bool CSettingsDlg::HasImages() { return ImagesPresent(); }
+
+void CSettingsDlg::SetImages(const DibBlock* scanHalf, const DibBlock* screenHalf, const DibBlock* scanMask,
+                             int scanWidth, int scanHeight, int screenWidth, int screenHeight, bool saved) {
+  m_images = {scanHalf, screenHalf, scanMask, scanWidth, scanHeight, screenWidth, screenHeight};
+  m_sizes.screenWidth = screenWidth > 0 ? screenWidth : GetSystemMetrics(SM_CXSCREEN);
+  m_sizes.screenHeight = screenHeight > 0 ? screenHeight : GetSystemMetrics(SM_CYSCREEN);
+  m_sizes.scanWidth = scanWidth > 0 ? scanWidth : m_sizes.screenWidth;
+  m_sizes.scanHeight = scanHeight > 0 ? scanHeight : m_sizes.screenHeight;
+  m_bSaved = saved;
+}
+
+// ---- Opening -------------------------------------------------------------------------------
+
+bool CSettingsDlg::OnInitDialog() {
+  SetUpControls();
+  SetCaptions();
+  if (ImagesPresent() && !RebuildDisplay(false)) {
+    MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, "ID_CAP_MES_LOADFAIL_IMAGE", 256).c_str(),
+                ApplicationTitle().c_str(), kMessageBoxNotice);
+    m_bInitialised = true;
+    Close(IDCANCEL);
+    return true;
+  }
+  LoadValues();
+  m_bInitialised = true;
+  BringToFront();
+  return true;
+}
+
+void CSettingsDlg::SetUpControls() {
+  const HINSTANCE module = GetModuleHandleA(nullptr);
+  const auto icon = [module](int id, int size) {
+    return reinterpret_cast<LPARAM>(
+        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+  };
+  SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, icon(IDI_TRAY, GetSystemMetrics(SM_CXICON)));
+  SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, icon(IDI_TRAY, GetSystemMetrics(SM_CXSMICON)));
+  m_font = CreatePointFont(m_pSettings->DialogFont());
+  ApplyFont(Hwnd(), m_font.Get());
+  for (int i = 0; i < 4; ++i) {
+    m_arrows[i].Attach(Item(kArrowIds[i]));
+    SendDlgItemMessageA(Hwnd(), kArrowIds[i], BM_SETIMAGE, IMAGE_ICON, icon(kArrowIcons[i], 16));
+  }
+  SendDlgItemMessageA(Hwnd(), IDC_SAVE_FOLDER, EM_LIMITTEXT, kMaxFolderChars, 0);
+  m_hAccel = LoadAcceleratorsA(module, MAKEINTRESOURCEA(IDR_SETTINGS_ACCEL));
+}
+
+void CSettingsDlg::SetCaptions() {
+  SetWindowTextA(Hwnd(), m_pSettings->AppName());
+  for (const ControlCaption& caption : kCaptions)
+    SetCaption(Hwnd(), caption.id, *m_pSettings, caption.key, 256);
+}
+
+void CSettingsDlg::LoadValues() {
+  for (int spin : {IDC_WIDTH_SPIN, IDC_HEIGHT_SPIN})
+    SendDlgItemMessageA(Hwnd(), spin, UDM_SETRANGE32, kMinZoom, kMaxZoom);
+  m_pSettings->LoadAllSettings(m_strFolder, m_nAutoSave, m_nSizeChoice, m_nWidthZoom, m_nHeightZoom, m_nX,
+                               m_nY);
+  ShowValues();
+  UpdatePreview();
+}
+
+// ---- Values --------------------------------------------------------------------------------
+
+void CSettingsDlg::TakeOverValues() {
+  if (!Alive()) return;
+  for (int id : {IDC_X_OFFSET, IDC_Y_OFFSET}) {
+    const std::string text = ItemText(id);
+    if (text.empty() || text == "-") {
+      m_bWritingControls = true;
+      SetItemText(id, "0");
+      m_bWritingControls = false;
+    }
+  }
+  m_strFolder = ItemText(IDC_SAVE_FOLDER);
+  m_nAutoSave = IsChecked(IDC_AUTO_SAVE) ? 1 : 0;
+  m_nSizeChoice = IsChecked(IDC_SIZE_BOARD) ? 1 : 0;
+  m_nX = OffsetFromText(ItemText(IDC_X_OFFSET), XOffsetRange(m_sizes));
+  m_nY = OffsetFromText(ItemText(IDC_Y_OFFSET), YOffsetRange(m_sizes));
+  m_nWidthZoom = Zoom(IDC_WIDTH_SPIN);
+  m_nHeightZoom = Zoom(IDC_HEIGHT_SPIN);
+}
+
+void CSettingsDlg::ShowValues() {
+  m_bWritingControls = true;
+  SetItemText(IDC_SAVE_FOLDER, m_strFolder);
+  SetChecked(IDC_AUTO_SAVE, m_nAutoSave != 0);
+  SetChecked(IDC_SIZE_PC, m_nSizeChoice == 0);
+  SetChecked(IDC_SIZE_BOARD, m_nSizeChoice == 1);
+  m_bWritingControls = false;
+  SetZoom(IDC_WIDTH_SPIN, m_nWidthZoom);
+  SetZoom(IDC_HEIGHT_SPIN, m_nHeightZoom);
+  ShowOffsets();
+}
+
+void CSettingsDlg::ShowOffsets() {
+  m_bWritingControls = true;
+  SetItemText(IDC_X_OFFSET, std::to_string(m_nX));
+  SetItemText(IDC_Y_OFFSET, std::to_string(m_nY));
+  m_bWritingControls = false;
+}
+
+int CSettingsDlg::Zoom(int spinId) const {
+  if (!Alive()) return spinId == IDC_WIDTH_SPIN ? m_nWidthZoom : m_nHeightZoom;
+  return static_cast<int>(SendDlgItemMessageA(Hwnd(), spinId, UDM_GETPOS32, 0, 0));
+}
+
+void CSettingsDlg::SetZoom(int spinId, int zoom) {
+  (spinId == IDC_WIDTH_SPIN ? m_nWidthZoom : m_nHeightZoom) = ClampZoom(zoom);
+  m_bWritingControls = true;
+  SendDlgItemMessageA(Hwnd(), spinId, UDM_SETPOS32, 0, ClampZoom(zoom));
+  m_bWritingControls = false;
+}
+
+bool CSettingsDlg::SaveValues() {
+  return m_pSettings->SaveAllSettings(m_strFolder.c_str(), m_nAutoSave, m_nSizeChoice, m_nWidthZoom,
+                                      m_nHeightZoom, m_nX, m_nY);
+}
+
+SettingsValues CSettingsDlg::CurrentValues() {
+  TakeOverValues();
+  SettingsValues values;
+  values.saveFolder = m_strFolder;
+  values.autoSave = m_nAutoSave;
+  values.saveImageSize = m_nSizeChoice;
+  values.widthZoom = m_nWidthZoom;
+  values.heightZoom = m_nHeightZoom;
+  values.x = m_nX;
+  values.y = m_nY;
+  return values;
+}
+
+// ---- What the frame calls ------------------------------------------------------------------
+
+void CSettingsDlg::StoreSettings() {
+  StepFlag saving(m_bSaving);
+  TakeOverValues();
+  SaveValues();
+}
+
+void CSettingsDlg::Close(int code) {
+  m_bitmaps.Clear();
+  if (m_bEnded) return;
+  m_bEnded = true;
+  EndDialog(code);
+}
+
+void CSettingsDlg::OnDestroy() {
+  // However the window goes (ended, or destroyed with its owner), the frame must not see a modal
+  // step still running.
+  m_bEnded = true;
+  m_bitmaps.Clear();
+  if (GetCapture() == Hwnd()) ReleaseCapture();
+}
+
+void CSettingsDlg::BringToFront() {
+  if (!Alive()) return;
+  // The system lets a program take the foreground only from the foreground's own input queue and
+  // after the lock time-out: join the queue and lift the time-out for one call.
+  const HWND foreground = GetForegroundWindow();
+  const DWORD ownThread = GetCurrentThreadId();
+  const DWORD foregroundThread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+  const bool attached = foregroundThread && foregroundThread != ownThread &&
+                        AttachThreadInput(ownThread, foregroundThread, TRUE);
+  DWORD lockTimeout = 0;
+  SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &lockTimeout, 0);
+  SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, 0);
+  SetForegroundWindow(Hwnd());
+  SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                        reinterpret_cast<PVOID>(static_cast<UINT_PTR>(lockTimeout)), 0);
+  if (attached) AttachThreadInput(ownThread, foregroundThread, FALSE);
+  // Topmost for a moment: WM_WINDOWPOSCHANGED takes it back, leaving the dialog on top.
+  SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void CSettingsDlg::OnWindowPosChanged(const WINDOWPOS& pos) {
+  if (GetWindowLongA(Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST)
+    SetWindowPos(Hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (!(pos.flags & SWP_SHOWWINDOW)) return;
+  SetForegroundWindow(Hwnd());
+  SetFocus(Hwnd());
+  SetWindowPos(Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (m_hFrame) PostMessageA(m_hFrame, UM_SHOWCALIBRATION, 0, 0);
+}
+
+// ---- Messages ------------------------------------------------------------------------------
+
+bool CSettingsDlg::PreTranslateMessage(MSG& msg) {
+  return m_hAccel && TranslateAcceleratorA(Hwnd(), m_hAccel, &msg) != 0;
+}
+
+bool CSettingsDlg::OnCommand(WORD id, WORD notifyCode) {
+  switch (id) {
+    case IDC_X_OFFSET:
+    case IDC_Y_OFFSET:
+      if (notifyCode == EN_CHANGE) OnOffsetEdited(id);
+      return true;
+    case IDC_WIDTH_ZOOM:
+    case IDC_HEIGHT_ZOOM:
+      if (notifyCode == EN_CHANGE) OnZoomEdited(id);
+      return true;
+    case IDC_SIZE_PC:
+    case IDC_SIZE_BOARD:
+      if (notifyCode == BN_CLICKED) {
+        TakeOverValues();
+        RepaintPreview();
+      }
+      return true;
+    case IDC_AUTO_SAVE:
+      if (notifyCode == BN_CLICKED) TakeOverValues();
+      return true;
+    case IDC_MOVE_UP:
+    case IDC_MOVE_DOWN:
+    case IDC_MOVE_LEFT:
+    case IDC_MOVE_RIGHT:
+      // Keyboard presses and Alt+arrow keys; mouse presses come as UM_HOLDREPEAT.
+      Step(id);
+      return true;
+    case IDC_BROWSE:
+      OnBrowse();
+      return true;
+    case IDC_DEFAULTS:
+      OnDefaults();
+      return true;
+    case IDC_SAVE_NOW:
+      OnSaveNow();
+      return true;
+    case IDOK:
+      OnOk();
+      return true;
+    case IDCANCEL:
+      OnCancel();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CSettingsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (message) {
+    case WM_PAINT: {
+      app::PaintDc paint(Hwnd());
+      if (PreviewShown()) PaintPreviewBuffered(paint.Get(), m_bitmaps, Picture());
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      if (PreviewShown()) PaintPreview(reinterpret_cast<HDC>(wParam), m_bitmaps, Picture());
+      return true;
+    case UM_HOLDREPEAT:
+      Step(static_cast<int>(wParam));
+      return true;
+    case WM_LBUTTONDOWN:
+      OnButtonDown({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+      return true;
+    case WM_MOUSEMOVE:
+      OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+      return true;
+    case WM_LBUTTONUP:
+      EndDrag();
+      return true;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != Hwnd()) m_drag = {};
+      return false;
+    case WM_SETCURSOR: {
+      if (LOWORD(lParam) != HTCLIENT || reinterpret_cast<HWND>(wParam) != Hwnd()) return false;
+      POINT p{};
+      GetCursorPos(&p);
+      ScreenToClient(Hwnd(), &p);
+      if (!SetPreviewCursor({p.x, p.y})) return false;
+      result = TRUE;
+      return true;
+    }
+    case WM_WINDOWPOSCHANGED:
+      OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
+      return false;
+    case WM_QUERYENDSESSION:
+      // The frame runs the close sequence and decides for the whole program.
+      result = m_hFrame ? SendMessageA(m_hFrame, UM_CLOSEAPP, 0, 0) : TRUE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- Buttons -------------------------------------------------------------------------------
+
+int CSettingsDlg::AskYesNo(const char* key) {
+  return MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, key, 256).c_str(), ApplicationTitle().c_str(),
+                     MB_YESNO | MB_ICONQUESTION);
+}
+
+void CSettingsDlg::OnBrowse() {
+  TakeOverValues();
+  StepFlag browsing(m_bBrowsing);
+  const ItemIdList preselect = FolderItem(m_strFolder);
+  BROWSEINFOA info{};
+  info.hwndOwner = Hwnd();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+  info.lpfn = BrowseCallback;
+  info.lParam = reinterpret_cast<LPARAM>(preselect.pidl);
+  ItemIdList chosen;
+  chosen.pidl = SHBrowseForFolderA(&info);
+  char path[MAX_PATH] = {};
+  if (!chosen.pidl || !Alive() || !SHGetPathFromIDListA(chosen.pidl, path)) return;
+  SetItemText(IDC_SAVE_FOLDER, path);
+  m_strFolder = ItemText(IDC_SAVE_FOLDER);
+}
+
+void CSettingsDlg::OnDefaults() {
+  m_strFolder = m_pSettings->DefaultSaveFolder();
+  m_nAutoSave = 1;
+  m_nSizeChoice = 0;
+  m_nX = m_nY = 0;
+  m_nWidthZoom = m_nHeightZoom = 100;
+  ShowValues();
+  UpdatePreview();
+}
+
+void CSettingsDlg::OnSaveNow() {
+  StepFlag saving(m_bSaving);
+  TakeOverValues();
+  // A failed write has told the user; the outputs then wait for a save that works.
+  if (!SaveValues() || !Alive()) return;
+  if (m_hFrame) SendMessageA(m_hFrame, UM_SAVEOVERLAY, 0, 0);
+}
+
+void CSettingsDlg::OnOk() {
+  StepFlag running(m_bOkRunning);
+  if (ImagesPresent() && !m_bSaved) {
+    const int answer = AskYesNo("ID_CAP_MES_NOTSAVED_OK");
+    if (!Alive() || answer != IDYES) return;
+  }
+  TakeOverValues();
+  SaveValues();
+  if (Alive()) Close(IDOK);
+}
+
+void CSettingsDlg::OnCancel() {
+  TakeOverValues();
+  const bool changed =
+      m_pSettings->ImageSettingsChanged(m_nSizeChoice, m_nWidthZoom, m_nHeightZoom, m_nX, m_nY) ||
+      m_pSettings->FolderSettingsChanged(m_strFolder.c_str(), m_nAutoSave);
+  if (changed && !m_bSaved && ImagesPresent()) {
+    StepFlag asking(m_bCancelAsking);
+    const int answer = AskYesNo("ID_CAP_MES_NOTSAVED_CANCEL");
+    if (!Alive() || answer == IDNO) return;
+  }
+  Close(IDCANCEL);
+}
+
+}  // namespace zt::shell

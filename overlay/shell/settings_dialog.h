@@ -1,0 +1,141 @@
+// CSettingsDlg: the settings dialog, ZTLumbrel's one working window. The user picks the save
+// folder, auto-save and the size of the saved images, and calibrates the overlay (zoom and offset
+// of the scan on the screenshot) on a live preview: by dragging the scan or its edges, with the
+// arrow buttons or Alt+arrow keys, or by typing. The frame runs it modally and talks to it
+// through SettingsDialogLink; the dialog answers only with messages to the frame.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/app/dialog.h"
+#include "common/app/gdi_handles.h"
+#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/settings_values.h"
+#include "overlay/shell/app_settings.h"
+#include "overlay/shell/hold_button.h"
+#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/preview_painter.h"
+
+namespace zt::shell {
+
+struct DialogImages {  // borrowed from the frame, which keeps ownership
+  const DibBlock* scanHalf = nullptr;
+  const DibBlock* screenHalf = nullptr;
+  const DibBlock* scanMask = nullptr;
+  int scanWidth = 0, scanHeight = 0;      // the full scan's size; 0 = the screen size
+  int screenWidth = 0, screenHeight = 0;  // the full screenshot's size; 0 = GetSystemMetrics
+};
+
+class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
+ public:
+  CSettingsDlg(CAppSettings& settings, HWND frame, const DialogImages& images, bool saved);
+  ~CSettingsDlg() override;
+
+  // For the frame's busy test.
+  bool Initialised() const { return m_bInitialised; }
+  // The OK or cancel question, the folder browser or a save is running. Never true once the
+  // dialog has ended, even while one of its message boxes is still unwinding.
+  bool InModalStep() const;
+  // The values as the controls show them (taken over now).
+  SettingsValues CurrentValues();
+
+  bool HasImages() override;
+  bool SavedFlag() override { return m_bSaved; }
+  void SetSavedFlag(bool saved) override { m_bSaved = saved; }
+  void SetImages(const DibBlock* scanHalf, const DibBlock* screenHalf, const DibBlock* scanMask,
+                 int scanWidth, int scanHeight, int screenWidth, int screenHeight, bool saved) override;
+  bool RebuildDisplay(bool redrawNow) override;
+  void StoreSettings() override;
+  void Close(int code) override;
+  void BringToFront() override;
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnCommand(WORD id, WORD notifyCode) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  void OnDestroy() override;
+  bool PreTranslateMessage(MSG& msg) override;
+
+ private:
+  // Opening.
+  void SetUpControls();
+  void SetCaptions();
+  void LoadValues();
+
+  // Values between the members and the controls.
+  void TakeOverValues();
+  void ShowValues();
+  void ShowOffsets();
+  int Zoom(int spinId) const;
+  void SetZoom(int spinId, int zoom);
+  bool SaveValues();
+
+  // Preview.
+  void UpdatePreview();
+  void PlaceScanNow();
+  void RepaintPreview();
+  PreviewPicture Picture() const;
+  bool PreviewShown() const { return ImagesPresent() && m_bitmaps.Ready(); }
+
+  // Input.
+  void OnOffsetEdited(int editId);
+  void OnZoomEdited(int editId);
+  void Step(int buttonId);
+  void OnButtonDown(PixelPoint p);
+  void OnMouseMove(PixelPoint p);
+  void EndDrag();
+  void ApplyDrag(PixelPoint p);
+  bool SetPreviewCursor(PixelPoint p);
+
+  // Buttons.
+  void OnBrowse();
+  void OnDefaults();
+  void OnSaveNow();
+  void OnOk();
+  void OnCancel();
+  void OnWindowPosChanged(const WINDOWPOS& pos);
+  int AskYesNo(const char* key);
+  // False once the dialog has ended or its window is gone: after a nested message loop nothing
+  // of the window may be touched then.
+  bool Alive() const;
+  bool ImagesPresent() const { return m_images.scanHalf && m_images.screenHalf && m_images.scanMask; }
+
+  CAppSettings* m_pSettings;
+  HWND m_hFrame;
+  DialogImages m_images;
+  FullSizes m_sizes;
+
+  // The values the controls stand for (the zooms live in the up-down controls; copies are kept
+  // for when the window is gone).
+  std::string m_strFolder;
+  int m_nAutoSave = 1;
+  int m_nSizeChoice = 0;
+  int m_nX = 0;
+  int m_nY = 0;
+  int m_nWidthZoom = 100;
+  int m_nHeightZoom = 100;
+
+  PreviewBitmaps m_bitmaps;
+  PreviewLayout m_layout;
+  PixelPoint m_previewOffset;
+  ScanPlacement m_scan;
+  DragStart m_drag;
+
+  bool m_bInitialised = false;
+  bool m_bOkRunning = false;
+  bool m_bCancelAsking = false;
+  bool m_bBrowsing = false;
+  bool m_bSaving = false;
+  bool m_bSaved = false;
+  bool m_bEnded = false;
+  bool m_bWritingControls = false;  // our own control updates are no typing
+
+  app::Font m_font;
+  HACCEL m_hAccel = nullptr;  // a resource: freed with the module
+  CHoldButton m_arrows[4];
+};
+
+}  // namespace zt::shell

@@ -1,0 +1,340 @@
+#include "dialog_driver.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/app/gdi_handles.h"
+#include "overlay/engine/frame_messages.h"
+
+namespace zt::shell::test {
+
+namespace {
+
+TestFrame* g_frame = nullptr;
+std::function<void()> g_script;
+std::function<bool()> g_scriptReady;
+int g_scriptWaits = 0;
+
+struct PendingAnswer {
+  HWND owner = nullptr;
+  int button = 0;
+  std::function<void(HWND)> onBox;
+  UINT_PTR timer = 0;
+  int polls = 0;
+};
+PendingAnswer g_answer;
+std::string g_lastBoxText;
+
+void CALLBACK ScriptTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  // A modal loop shows its dialog the first time its queue runs empty: wait for that (about 4 s
+  // at most) so that the script meets the dialog as the user does.
+  if (g_scriptReady && !g_scriptReady() && ++g_scriptWaits < 200) return;
+  KillTimer(nullptr, id);
+  std::function<void()> script = std::move(g_script);
+  g_script = nullptr;
+  if (script) script();
+}
+
+struct BoxSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  char cls[32] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") == 0 && GetWindow(window, GW_OWNER) == search->owner &&
+      IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindMessageBox(HWND owner) {
+  BoxSearch search{owner, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  const HWND box = FindMessageBox(g_answer.owner);
+  if (!box) {
+    if (++g_answer.polls > 200) KillTimer(nullptr, id);  // no box within about 4 s
+    return;
+  }
+  KillTimer(nullptr, id);
+  g_lastBoxText = BoxText(box);
+  PendingAnswer answer = std::move(g_answer);
+  g_answer = {};
+  if (answer.onBox) answer.onBox(box);
+  if (IsWindow(box)) SendMessageA(GetDlgItem(box, answer.button), BM_CLICK, 0, 0);
+}
+
+void Put(std::vector<unsigned char>& out, unsigned value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+void Chunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data) {
+  Put(png, static_cast<unsigned>(data.size()));
+  const size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  Put(png, static_cast<unsigned>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
+}
+
+Capture CaptureDc(HDC source, int width, int height) {
+  Capture capture;
+  if (!source || width <= 0 || height <= 0) return capture;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const app::Bitmap section(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  app::MemoryDc memory(source);
+  if (!section || !memory || !bits) return capture;
+  {
+    app::SelectGuard selected(memory.Get(), section.Get());
+    BitBlt(memory.Get(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+  capture.width = width;
+  capture.height = height;
+  const auto* pixels = static_cast<const unsigned*>(bits);
+  capture.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  for (unsigned& p : capture.pixels) p &= 0xFFFFFF;
+  return capture;
+}
+
+void FillRect24(DibBlock& block, int left, int top, int right, int bottom, unsigned rgb) {
+  for (int y = std::max(0, top); y < std::min(block.Height(), bottom); ++y) {
+    std::uint8_t* row = block.TopDownRow(y);
+    for (int x = std::max(0, left); x < std::min(block.Width(), right); ++x) {
+      row[3 * x] = static_cast<std::uint8_t>(rgb);
+      row[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
+      row[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);
+    }
+  }
+}
+
+void Ring(DibBlock& block, double cx, double cy, double radius, double thickness, unsigned rgb) {
+  for (int y = 0; y < block.Height(); ++y)
+    for (int x = 0; x < block.Width(); ++x)
+      if (std::fabs(std::hypot(x - cx, y - cy) - radius) < thickness / 2)
+        FillRect24(block, x, y, x + 1, y + 1, rgb);
+}
+
+void Stroke(DibBlock& block, double x0, double y0, double x1, double y1, int thickness, unsigned rgb) {
+  const int steps = static_cast<int>(std::hypot(x1 - x0, y1 - y0)) + 1;
+  for (int i = 0; i <= steps; ++i) {
+    const int x = static_cast<int>(x0 + (x1 - x0) * i / steps),
+              y = static_cast<int>(y0 + (y1 - y0) * i / steps);
+    FillRect24(block, x - thickness / 2, y - thickness / 2, x + thickness / 2 + 1, y + thickness / 2 + 1,
+               rgb);
+  }
+}
+
+}  // namespace
+
+// ---- Frame ---------------------------------------------------------------------------------
+
+TestFrame::TestFrame() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &TestFrame::Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "ZtDialogTestFrame";
+  RegisterClassA(&wc);
+  g_frame = this;
+  m_hWnd =
+      CreateWindowA("ZtDialogTestFrame", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+TestFrame::~TestFrame() {
+  if (IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
+  g_frame = nullptr;
+}
+
+int TestFrame::Count(UINT message) const {
+  return static_cast<int>(std::count(m_received.begin(), m_received.end(), message));
+}
+
+LRESULT CALLBACK TestFrame::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_frame && (message == UM_SAVEOVERLAY || message == UM_SHOWCALIBRATION || message == UM_CLOSEAPP)) {
+    g_frame->m_received.push_back(message);
+    if (message == UM_CLOSEAPP) {
+      if (g_frame->onCloseApp) g_frame->onCloseApp();
+      return g_frame->closeAppResult;
+    }
+    if (message == UM_SAVEOVERLAY && g_frame->onSaveOverlay) g_frame->onSaveOverlay();
+    return 0;
+  }
+  return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+// ---- Running and answering -----------------------------------------------------------------
+
+void StartScript(const std::function<void()>& script, const std::function<bool()>& ready) {
+  g_script = script;
+  g_scriptReady = ready;
+  g_scriptWaits = 0;
+  SetTimer(nullptr, 0, 20, ScriptTimer);
+}
+
+void EndIfOpen(HWND dialog) {
+  if (dialog && IsWindow(dialog) && IsWindowVisible(dialog)) EndDialog(dialog, -2);
+}
+
+void Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      // As the modal dialog loop does: the message filter (the dialog's accelerators) first.
+      if (CallMsgFilterA(&msg, MSGF_DIALOGBOX)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(1);
+  } while (GetTickCount() - start < ms);
+}
+
+HWND WaitForMessageBox(HWND owner) {
+  for (int i = 0; i < 100; ++i) {
+    if (HWND box = FindMessageBox(owner)) return box;
+    Pump(20);
+  }
+  return nullptr;
+}
+
+std::string BoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void AnswerNextBox(HWND owner, int button, std::function<void(HWND box)> onBox) {
+  g_lastBoxText.clear();
+  g_answer = {owner, button, std::move(onBox), 0, 0};
+  g_answer.timer = SetTimer(nullptr, 0, 20, AnswerTimer);
+}
+
+std::string LastBoxText() { return g_lastBoxText; }
+
+std::string WindowText(HWND window) {
+  char text[2048] = {};
+  if (window) GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// ---- Pictures ------------------------------------------------------------------------------
+
+DibPtr MakeScreenshot(int width, int height) {
+  DibPtr shot = DibBlock::Allocate(width, height);
+  for (int y = 0; y < height; ++y) {
+    // A blue desktop darkening downwards, with a window holding lines of grey "text".
+    const unsigned blue = 0x2060A0 + static_cast<unsigned>(0x20 * y / height);
+    FillRect24(*shot, 0, y, width, y + 1, blue);
+  }
+  FillRect24(*shot, width / 10, height / 8, width * 7 / 10, height * 3 / 4, 0xF0F0F0);
+  FillRect24(*shot, width / 10, height / 8, width * 7 / 10, height / 8 + height / 20, 0x3050C0);
+  for (int line = 0; line < 8; ++line) {
+    const int y = height / 4 + line * height / 20;
+    FillRect24(*shot, width / 8, y, width / 8 + (line % 3 + 3) * width / 16, y + height / 80 + 1, 0x707070);
+  }
+  FillRect24(*shot, 0, height - height / 18, width, height, 0x202830);  // task bar
+  return shot;
+}
+
+DibPtr MakeScan(int width, int height) {
+  DibPtr scan = DibBlock::Allocate(width, height);
+  FillRect24(*scan, 0, 0, width, height, 0xFAFAF5);
+  const InkSquare ink;
+  FillRect24(*scan, static_cast<int>(ink.left * width), static_cast<int>(ink.top * height),
+             static_cast<int>(ink.right * width), static_cast<int>(ink.bottom * height), 0x101010);
+  Ring(*scan, width * 0.2, height * 0.25, height * 0.12, height * 0.02 + 2, 0xD02020);
+  Stroke(*scan, width * 0.70, height * 0.80, width * 0.92, height * 0.55, height / 60 + 2, 0x1030C0);
+  Stroke(*scan, width * 0.08, height * 0.85, width * 0.30, height * 0.70, height / 60 + 2, 0x108030);
+  return scan;
+}
+
+DibPtr MakeMask(const DibBlock& scan) {
+  DibPtr mask = DibBlock::Allocate(scan.Width(), scan.Height());
+  for (int y = 0; y < scan.Height(); ++y) {
+    const std::uint8_t* in = scan.TopDownRow(y);
+    std::uint8_t* out = mask->TopDownRow(y);
+    for (int x = 0; x < scan.Width(); ++x) {
+      const bool ink = in[3 * x] < 200 || in[3 * x + 1] < 200 || in[3 * x + 2] < 200;
+      out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = ink ? 0xFF : 0x00;
+    }
+  }
+  return mask;
+}
+
+// ---- Reading the screen --------------------------------------------------------------------
+
+Capture CaptureClient(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  app::WindowDc dc(window);
+  return CaptureDc(dc.Get(), client.right, client.bottom);
+}
+
+Capture CaptureWindow(HWND window) {
+  // From the screen, where the window lies on top, so that the frame and title bar come too.
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  app::WindowDc screen(nullptr);
+  const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+  app::MemoryDc memory(screen.Get());
+  const app::Bitmap copy(CreateCompatibleBitmap(screen.Get(), width, height));
+  if (!memory || !copy) return {};
+  {
+    app::SelectGuard selected(memory.Get(), copy.Get());
+    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), bounds.left, bounds.top, SRCCOPY);
+  }
+  app::SelectGuard selected(memory.Get(), copy.Get());
+  return CaptureDc(memory.Get(), width, height);
+}
+
+bool WritePng(const Capture& capture, const std::string& path) {
+  if (capture.width <= 0) return false;
+  std::vector<unsigned char> raw;
+  for (int y = 0; y < capture.height; ++y) {
+    raw.push_back(0);  // no filter
+    for (int x = 0; x < capture.width; ++x) {
+      const unsigned c = capture.At(x, y);
+      raw.push_back(static_cast<unsigned char>(Red(c)));
+      raw.push_back(static_cast<unsigned char>(Green(c)));
+      raw.push_back(static_cast<unsigned char>(Blue(c)));
+    }
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<unsigned char> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK)
+    return false;
+  packed.resize(packedSize);
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<unsigned char> header;
+  Put(header, static_cast<unsigned>(capture.width));
+  Put(header, static_cast<unsigned>(capture.height));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+  Chunk(png, "IHDR", header);
+  Chunk(png, "IDAT", packed);
+  Chunk(png, "IEND", {});
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+  return std::fclose(f) == 0 && written;
+}
+
+bool Near(unsigned a, unsigned b, int tolerance) {
+  return std::abs(Red(a) - Red(b)) <= tolerance && std::abs(Green(a) - Green(b)) <= tolerance &&
+         std::abs(Blue(a) - Blue(b)) <= tolerance;
+}
+
+}  // namespace zt::shell::test

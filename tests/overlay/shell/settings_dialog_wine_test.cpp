@@ -1,0 +1,424 @@
+// The settings dialog as a user meets it, on a virtual X screen: real windows, real messages,
+// a stand-in frame, the shipped English captions and a private settings store.
+#include <gtest/gtest.h>
+
+#include "dialog_driver.h"
+#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/resource.h"
+#include "overlay/shell/settings_dialog.h"
+#include "shell_wine_fixture.h"
+
+namespace zt::shell::test {
+namespace {
+
+constexpr int kScreenW = 1920, kScreenH = 1080, kScanW = 1600, kScanH = 1200;
+
+std::string Caption(const CAppSettings& settings, const char* key) {
+  char text[1024] = {};
+  settings.LoadCaption("Message", key, "", text, sizeof text);
+  return text;
+}
+
+PixelRect ControlRect(HWND dialog, int id) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(dialog, id), &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
+std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Mouse(HWND dialog, UINT message, PixelPoint p) {
+  SendMessageA(dialog, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(p.x, p.y));
+}
+
+void WaitVisible(HWND dialog) {
+  for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) Pump(20);
+  Pump(100);
+}
+
+class SettingsDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetStore();
+    screenHalf = MakeScreenshot(kScreenW / 2, kScreenH / 2);
+    scanHalf = MakeScan(kScanW / 2, kScanH / 2);
+    scanMask = MakeMask(*scanHalf);
+  }
+  void TearDown() override { ResetStore(); }
+
+  DialogImages Images() const {
+    return {scanHalf.get(), screenHalf.get(), scanMask.get(), kScanW, kScanH, kScreenW, kScreenH};
+  }
+  // Where the geometry puts the scan for the values the dialog shows.
+  ScanPlacement ExpectedScan(HWND dialog, CSettingsDlg& dlg, PreviewLayout& layout) const {
+    layout = MakeLayout(ControlRect(dialog, IDC_PREVIEW_BOX), ControlRect(dialog, IDC_PREVIEW_CLIP),
+                        screenHalf->Width(), screenHalf->Height(), kSizes);
+    const SettingsValues v = dlg.CurrentValues();
+    return PlaceScan(layout, PreviewOffset(layout, kSizes, v.x, v.y), v.widthZoom, v.heightZoom,
+                     scanHalf->Width(), scanHalf->Height());
+  }
+
+  const FullSizes kSizes{kScreenW, kScreenH, kScanW, kScanH};
+  Recorder recorder;
+  CAppSettings settings{recorder.Sink(), ExeFolder().c_str()};
+  TestFrame frame;
+  DibPtr screenHalf, scanHalf, scanMask;
+};
+
+TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    EXPECT_TRUE(dlg.Initialised());
+    EXPECT_FALSE(dlg.InModalStep());
+    EXPECT_EQ(WindowText(d), "Zentab Lumbrel");
+    const std::pair<int, const char*> captions[] = {{IDC_FOLDER_LABEL, "ID_CAP_SAVEFOLDER"},
+                                                    {IDC_BROWSE, "ID_CAP_SELECTFOLDER"},
+                                                    {IDC_SAVE_NOW, "ID_CAP_SAVEFILE"},
+                                                    {IDC_AUTO_SAVE, "ID_CAP_AUTOSAVE"},
+                                                    {IDC_SIZE_GROUP, "ID_CAP_SELECTSIZE"},
+                                                    {IDC_SIZE_PC, "ID_CAP_SIZEISPC"},
+                                                    {IDC_SIZE_BOARD, "ID_CAP_SIZEISBOARD"},
+                                                    {IDC_ZOOM_GROUP, "ID_CAP_MAGNIFICATION"},
+                                                    {IDC_WIDTH_LABEL, "ID_CAP_WIDTH"},
+                                                    {IDC_HEIGHT_LABEL, "ID_CAP_HEIGHT"},
+                                                    {IDC_POSITION_GROUP, "ID_CAP_POSITION"},
+                                                    {IDC_X_LABEL, "ID_CAP_HORIZONTALMOVE"},
+                                                    {IDC_Y_LABEL, "ID_CAP_VERTICALMOVE"},
+                                                    {IDC_DEFAULTS, "ID_CAP_DEFAULT"},
+                                                    {IDOK, "ID_CAP_OK"},
+                                                    {IDCANCEL, "ID_CAP_CANCEL"}};
+    for (const auto& [id, key] : captions) {
+      EXPECT_FALSE(Caption(settings, key).empty()) << key;
+      EXPECT_EQ(Text(d, id), Caption(settings, key)) << key;
+    }
+    EXPECT_EQ(Caption(settings, "ID_CAP_SAVEFILE"), "Save now");  // the English file, not a template text
+    // The stored defaults, and Save enabled now that a preview exists.
+    EXPECT_EQ(Text(d, IDC_SAVE_FOLDER), MyPictures());
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "0");
+    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "100");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_SAVE_NOW)));
+    EXPECT_EQ(frame.Count(UM_SHOWCALIBRATION), 1);
+
+    // Move the scan by typing, then read the preview back from the screen.
+    SetText(d, IDC_X_OFFSET, "384");
+    SetText(d, IDC_Y_OFFSET, "108");
+    UpdateWindow(d);
+    Pump(100);
+    PreviewLayout layout;
+    const ScanPlacement scan = ExpectedScan(d, dlg, layout);
+    ASSERT_TRUE(scan.Visible());
+    ASSERT_EQ(scan.source.Width(), scanHalf->Width());  // the whole scan is in view
+    const Capture shot = CaptureClient(d);
+    ASSERT_GT(shot.width, layout.clip.right);
+    const PixelRect& t = scan.target;
+    const unsigned inkCentre = shot.At((t.left + t.right) / 2, (t.top + t.bottom) / 2);
+    EXPECT_LT(Red(inkCentre) + Green(inkCentre) + Blue(inkCentre), 3 * 60) << std::hex << inkCentre;
+    // Where the scan has no ink the screenshot shows through: the desktop right of its window.
+    const PixelPoint clear{t.left + t.Width() * 85 / 100, t.top + t.Height() / 4};
+    const int sx = (clear.x - layout.fitted.left) * screenHalf->Width() / layout.fitted.Width();
+    const int sy = (clear.y - layout.fitted.top) * screenHalf->Height() / layout.fitted.Height();
+    const std::uint8_t* under = screenHalf->TopDownRow(sy) + 3 * sx;
+    const unsigned shown = shot.At(clear.x, clear.y);
+    EXPECT_TRUE(Near(shown, (under[2] << 16) | (under[1] << 8) | under[0], 30)) << std::hex << shown;
+    // Left of the scan, the blue desktop; the scan's edge has its black outline.
+    const unsigned desktop = shot.At(layout.fitted.left + 8, t.top + t.Height() / 2);
+    EXPECT_GT(Blue(desktop), Red(desktop) + 40) << std::hex << desktop;
+    EXPECT_TRUE(Near(shot.At(t.left, t.top + t.Height() / 3), 0x000000, 40));
+    // The dotted yellow outline marks the screenshot the saved overlay will cover.
+    int yellow = 0;
+    for (int x = layout.fitted.left; x < layout.fitted.right; ++x) {
+      const unsigned c = shot.At(x, layout.fitted.top);
+      if (Red(c) > 200 && Green(c) > 200 && Blue(c) < 90) ++yellow;
+    }
+    EXPECT_GT(yellow, layout.fitted.Width() / 4);
+    EXPECT_TRUE(WritePng(CaptureClient(d), ZT_ARTIFACT_DIR "/settings_dialog.png"));
+    // The changes are unsaved and so is the overlay: the question comes first.
+    AnswerNextBox(d, IDYES);
+    Click(d, IDCANCEL);
+    EXPECT_EQ(LastBoxText(), Caption(settings, "ID_CAP_MES_NOTSAVED_CANCEL"));
+  });
+  EXPECT_EQ(code, IDCANCEL);
+}
+
+TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    const HWND x = GetDlgItem(d, IDC_X_OFFSET);
+    // A lone minus waits for the number; a minus and a zero go back to the minus.
+    SetText(d, IDC_X_OFFSET, "-");
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "-");
+    SetText(d, IDC_X_OFFSET, "-0");
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "-");
+    SetText(d, IDC_X_OFFSET, "");
+    for (char c : std::string("12a3")) SendMessageA(x, WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "123");
+    EXPECT_EQ(dlg.CurrentValues().x, 123);
+    SetText(d, IDC_X_OFFSET, "99999");  // beyond the screenshot's width
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "1920");
+    SetText(d, IDC_X_OFFSET, "-12");
+    EXPECT_EQ(dlg.CurrentValues().x, -12);
+    // Zooms: the up-down control takes 1 to 500; another text gives way to its position.
+    SetText(d, IDC_WIDTH_ZOOM, "150");
+    EXPECT_EQ(dlg.CurrentValues().widthZoom, 150);
+    SetText(d, IDC_WIDTH_ZOOM, "600");
+    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "150");
+    SetText(d, IDC_WIDTH_ZOOM, "100");
+
+    // One BM_CLICK on an arrow is one step.
+    SetText(d, IDC_X_OFFSET, "100");
+    SetText(d, IDC_Y_OFFSET, "50");
+    Click(d, IDC_MOVE_RIGHT);
+    Click(d, IDC_MOVE_DOWN);
+    Pump(150);
+    EXPECT_EQ(dlg.CurrentValues().x, 101);
+    EXPECT_EQ(dlg.CurrentValues().y, 51);
+    Click(d, IDC_MOVE_LEFT);
+    Click(d, IDC_MOVE_UP);
+    Pump(150);
+    EXPECT_EQ(dlg.CurrentValues().x, 100);
+    EXPECT_EQ(dlg.CurrentValues().y, 50);
+
+    // Alt+arrow keys step through the accelerators, from whichever control has the focus.
+    SetForegroundWindow(d);
+    SetFocus(x);
+    const WORD keys[][2] = {{VK_MENU, 0},
+                            {VK_RIGHT, 0},
+                            {VK_RIGHT, KEYEVENTF_KEYUP},
+                            {VK_DOWN, 0},
+                            {VK_DOWN, KEYEVENTF_KEYUP},
+                            {VK_MENU, KEYEVENTF_KEYUP}};
+    for (const auto& key : keys) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = key[0];
+      input.ki.dwFlags = key[1] | (key[0] == VK_MENU ? 0 : KEYEVENTF_EXTENDEDKEY);
+      SendInput(1, &input, sizeof input);
+    }
+    Pump(200);
+    EXPECT_EQ(dlg.CurrentValues().x, 101);
+    EXPECT_EQ(dlg.CurrentValues().y, 51);
+    SetText(d, IDC_X_OFFSET, "100");
+    SetText(d, IDC_Y_OFFSET, "50");
+
+    // Holding the up button: a step at 300 ms, then every 100 ms, and one at release.
+    const HWND up = GetDlgItem(d, IDC_MOVE_UP);
+    const DWORD pressed = GetTickCount();
+    SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    Pump(650);
+    const DWORD held = GetTickCount() - pressed;
+    SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    Pump(150);
+    const int expected = 1 + (held >= 300 ? 1 + static_cast<int>(held - 300) / 100 : 0);
+    const int steps = 50 - dlg.CurrentValues().y;
+    EXPECT_NEAR(steps, expected, 1) << "held " << held << " ms";
+    EXPECT_GE(steps, 3);
+
+    // Drag the scan: the offsets follow the mouse as the geometry converts it.
+    SetText(d, IDC_X_OFFSET, "300");
+    SetText(d, IDC_Y_OFFSET, "100");
+    PreviewLayout layout;
+    ScanPlacement scan = ExpectedScan(d, dlg, layout);
+    const PixelPoint centre{(scan.target.left + scan.target.right) / 2,
+                            (scan.target.top + scan.target.bottom) / 2};
+    ASSERT_EQ(HitTest(layout, scan, centre), kDragMove);
+    const PixelPoint offset = PreviewOffset(layout, kSizes, 300, 100);
+    DragStart start = BeginDrag(layout, kDragMove, centre, offset, 100, 100);
+    const PixelPoint to{centre.x + 40, centre.y - 20};
+    const ScreenOffsets moved =
+        ScreenOffsetsFromPreview(layout, kSizes, DragTo(layout, start, to, offset, 100, 100).previewOffset);
+    Mouse(d, WM_LBUTTONDOWN, centre);
+    EXPECT_EQ(GetCapture(), d);
+    Mouse(d, WM_MOUSEMOVE, {centre.x + 20, centre.y - 10});
+    Mouse(d, WM_MOUSEMOVE, to);
+    Mouse(d, WM_LBUTTONUP, to);
+    EXPECT_NE(GetCapture(), d);
+    EXPECT_EQ(dlg.CurrentValues().x, moved.x);
+    EXPECT_EQ(dlg.CurrentValues().y, moved.y);
+    EXPECT_NE(moved.x, 300);
+
+    // Pull the right edge: the width zoom follows, the offset stays.
+    SetText(d, IDC_X_OFFSET, "300");
+    SetText(d, IDC_Y_OFFSET, "100");
+    scan = ExpectedScan(d, dlg, layout);
+    const PixelPoint rightEdge{scan.target.right - 1, centre.y};
+    ASSERT_EQ(HitTest(layout, scan, rightEdge), kDragRight);
+    start = BeginDrag(layout, kDragRight, rightEdge, offset, 100, 100);
+    const int widened = DragTo(layout, start, {rightEdge.x + 30, rightEdge.y}, offset, 100, 100).widthZoom;
+    Mouse(d, WM_LBUTTONDOWN, rightEdge);
+    Mouse(d, WM_MOUSEMOVE, {rightEdge.x + 30, rightEdge.y});
+    Mouse(d, WM_LBUTTONUP, {rightEdge.x + 30, rightEdge.y});
+    EXPECT_GT(widened, 100);
+    EXPECT_EQ(dlg.CurrentValues().widthZoom, widened);
+    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), std::to_string(widened));
+    EXPECT_EQ(dlg.CurrentValues().x, 300);
+
+    // Pull the top edge up: the height zoom grows and the bottom edge stays.
+    scan = ExpectedScan(d, dlg, layout);
+    const PixelPoint topEdge{(scan.target.left + scan.target.right) / 2, scan.target.top};
+    ASSERT_EQ(HitTest(layout, scan, topEdge), kDragTop);
+    start = BeginDrag(layout, kDragTop, topEdge, offset, widened, 100);
+    const DragOutcome taller = DragTo(layout, start, {topEdge.x, topEdge.y - 15}, offset, widened, 100);
+    Mouse(d, WM_LBUTTONDOWN, topEdge);
+    Mouse(d, WM_MOUSEMOVE, {topEdge.x, topEdge.y - 15});
+    Mouse(d, WM_LBUTTONUP, {topEdge.x, topEdge.y - 15});
+    EXPECT_EQ(dlg.CurrentValues().heightZoom, taller.heightZoom);
+    EXPECT_EQ(dlg.CurrentValues().y, ScreenOffsetsFromPreview(layout, kSizes, taller.previewOffset).y);
+    EXPECT_LT(dlg.CurrentValues().y, 100);
+
+    // Defaults: nothing saved, every control back.
+    SetText(d, IDC_SAVE_FOLDER, "C:\\elsewhere");
+    Click(d, IDC_SIZE_BOARD);
+    Click(d, IDC_DEFAULTS);
+    const SettingsValues v = dlg.CurrentValues();
+    EXPECT_EQ(v.saveFolder, MyPictures());
+    EXPECT_EQ(v.autoSave, 1);
+    EXPECT_EQ(v.saveImageSize, 0);
+    EXPECT_EQ(v.x, 0);
+    EXPECT_EQ(v.y, 0);
+    EXPECT_EQ(v.widthZoom, 100);
+    EXPECT_EQ(v.heightZoom, 100);
+    EXPECT_EQ(GetFileAttributesA(settings.SettingsFilePath()), INVALID_FILE_ATTRIBUTES);
+    // The overlay counts as saved: Cancel asks nothing.
+    Click(d, IDCANCEL);
+  });
+  EXPECT_EQ(code, IDCANCEL);
+}
+
+TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
+  frame.onSaveOverlay = [&] { dlg.SetSavedFlag(true); };  // as the frame does after writing the files
+  const std::string folder = LocalAppData();
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    SetText(d, IDC_SAVE_FOLDER, folder.c_str());
+    Click(d, IDC_AUTO_SAVE);  // off
+    Click(d, IDC_SIZE_BOARD);
+    SetText(d, IDC_X_OFFSET, "50");
+    SetText(d, IDC_Y_OFFSET, "-20");
+    SetText(d, IDC_HEIGHT_ZOOM, "120");
+    Click(d, IDC_SAVE_NOW);
+    EXPECT_EQ(frame.Count(UM_SAVEOVERLAY), 1);
+    EXPECT_TRUE(recorder.messages.empty());
+    // Saved now: OK asks nothing and closes.
+    Click(d, IDOK);
+  });
+  EXPECT_EQ(code, IDOK);
+  std::string storedFolder;
+  int autoSave = -1, size = -1, wz = -1, hz = -1, x = 0, y = 0;
+  settings.ReadIniSettings(storedFolder, autoSave);
+  EXPECT_EQ(storedFolder, folder);
+  EXPECT_EQ(autoSave, 0);
+  ASSERT_TRUE(settings.ReadRegistrySettings(size, wz, hz, x, y));
+  EXPECT_EQ(size, 1);
+  EXPECT_EQ(wz, 100);
+  EXPECT_EQ(hz, 120);
+  EXPECT_EQ(x, 50);
+  EXPECT_EQ(y, -20);
+}
+
+TEST_F(SettingsDialogTest, OkAndCancelAskAboutAnUnsavedOverlay) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    SetText(d, IDC_X_OFFSET, "77");
+    // Cancel with a change and an unsaved overlay: No keeps the dialog.
+    AnswerNextBox(d, IDNO);
+    Click(d, IDCANCEL);
+    EXPECT_EQ(LastBoxText(), Caption(settings, "ID_CAP_MES_NOTSAVED_CANCEL"));
+    EXPECT_TRUE(IsWindowVisible(d));
+    // OK: No keeps it too, and nothing was stored.
+    AnswerNextBox(d, IDNO, [&](HWND) { EXPECT_TRUE(dlg.InModalStep()); });
+    Click(d, IDOK);
+    EXPECT_EQ(LastBoxText(), Caption(settings, "ID_CAP_MES_NOTSAVED_OK"));
+    EXPECT_FALSE(dlg.InModalStep());
+    EXPECT_EQ(GetFileAttributesA(settings.SettingsFilePath()), INVALID_FILE_ATTRIBUTES);
+    // Yes: the settings are stored (not the outputs) and the dialog ends.
+    AnswerNextBox(d, IDYES);
+    Click(d, IDOK);
+  });
+  EXPECT_EQ(code, IDOK);
+  EXPECT_EQ(frame.Count(UM_SAVEOVERLAY), 0);
+  int size, wz, hz, x = 0, y;
+  ASSERT_TRUE(settings.ReadRegistrySettings(size, wz, hz, x, y));
+  EXPECT_EQ(x, 77);
+}
+
+TEST_F(SettingsDialogTest, WithoutImagesTheValuesCanStillBeEditedAndStored) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), DialogImages{}, false);
+  EXPECT_FALSE(dlg.HasImages());
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_SAVE_NOW)));
+    // No preview: a press in it starts no drag.
+    const PixelRect clip = ControlRect(d, IDC_PREVIEW_CLIP);
+    Mouse(d, WM_LBUTTONDOWN, {(clip.left + clip.right) / 2, (clip.top + clip.bottom) / 2});
+    EXPECT_NE(GetCapture(), d);
+    Mouse(d, WM_LBUTTONUP, {0, 0});
+    SetText(d, IDC_Y_OFFSET, "-33");
+    SetText(d, IDC_WIDTH_ZOOM, "250");
+    Click(d, IDOK);  // no overlay to lose: no question
+  });
+  EXPECT_EQ(code, IDOK);
+  int size, wz = 0, hz, x, y = 0;
+  ASSERT_TRUE(settings.ReadRegistrySettings(size, wz, hz, x, y));
+  EXPECT_EQ(y, -33);
+  EXPECT_EQ(wz, 250);
+}
+
+TEST_F(SettingsDialogTest, SessionEndGoesToTheFrame) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    frame.closeAppResult = 0;  // the user cancelled the close prompt
+    EXPECT_EQ(SendMessageA(d, WM_QUERYENDSESSION, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(d));
+    frame.closeAppResult = 1;
+    frame.onCloseApp = [&] { dlg.Close(IDCANCEL); };
+    EXPECT_EQ(SendMessageA(d, WM_QUERYENDSESSION, 0, 0), 1);
+  });
+  EXPECT_EQ(code, IDCANCEL);
+  EXPECT_EQ(frame.Count(UM_CLOSEAPP), 2);
+}
+
+TEST_F(SettingsDialogTest, EndingDuringItsOwnQuestionLeavesNoModalStepAndStoresNothing) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
+  frame.onCloseApp = [&] { dlg.Close(IDCANCEL); };
+  bool stepWhileOpen = false, stepAfterClose = true;
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    SetText(d, IDC_X_OFFSET, "5");
+    // The session ends while the OK question is open; the box is answered Yes afterwards.
+    AnswerNextBox(d, IDYES, [&](HWND) {
+      stepWhileOpen = dlg.InModalStep();
+      SendMessageA(d, WM_QUERYENDSESSION, 0, 0);
+      stepAfterClose = dlg.InModalStep();
+    });
+    Click(d, IDOK);
+  });
+  EXPECT_TRUE(stepWhileOpen);
+  EXPECT_FALSE(stepAfterClose);
+  EXPECT_FALSE(dlg.InModalStep());
+  EXPECT_EQ(code, IDCANCEL);
+  EXPECT_EQ(GetFileAttributesA(settings.SettingsFilePath()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SettingsDialogTest, AWindowDestroyedUnderItsQuestionIsNotTouchedAgain) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
+  RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    SetText(d, IDC_Y_OFFSET, "9");
+    AnswerNextBox(d, IDYES, [&](HWND) { DestroyWindow(d); });  // as when its owner goes
+    Click(d, IDCANCEL);
+  });
+  EXPECT_FALSE(dlg.InModalStep());
+  EXPECT_EQ(dlg.Hwnd(), nullptr);
+  EXPECT_EQ(GetFileAttributesA(settings.SettingsFilePath()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace zt::shell::test
