@@ -53,23 +53,27 @@ class Script {
 };
 
 // A dialog-class window of this thread that is a message box (it has no save-folder edit).
+BOOL CALLBACK FindMessageBoxProc(HWND w, LPARAM found) {
+  char cls[16] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && IsWindowVisible(w) && !GetDlgItem(w, IDC_SAVE_FOLDER)) {
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindMessageBox() {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM p) -> BOOL {
-        char cls[16] = {};
-        GetClassNameA(w, cls, sizeof cls);
-        if (std::string(cls) == "#32770" && IsWindowVisible(w) && !GetDlgItem(w, IDC_SAVE_FOLDER)) {
-          reinterpret_cast<Search*>(p)->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &FindMessageBoxProc, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+BOOL CALLBACK CountFramesProc(HWND w, LPARAM count) {
+  char cls[64] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::string(cls) == kFrameClassName) ++*reinterpret_cast<int*>(count);
+  return TRUE;
 }
 
 std::string MessageBoxText(HWND box) {
@@ -284,14 +288,7 @@ TEST(ZTLumbrelProgram, RunsOnceAndEndsByItsExitCommand) {
   };
   auto frames = [] {
     int count = 0;
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          char cls[64] = {};
-          GetClassNameA(w, cls, sizeof cls);
-          if (std::string(cls) == kFrameClassName) ++*reinterpret_cast<int*>(p);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumWindows(&CountFramesProc, reinterpret_cast<LPARAM>(&count));
     return count;
   };
   PROCESS_INFORMATION first{}, second{};
