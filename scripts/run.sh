@@ -20,15 +20,19 @@ find build/mingw-i686 "build/mingw-$wine_build" -maxdepth 3 \( -name '*.exe' -o 
 
 echo "== running under Wine: the $wine_build build ($reason)"
 cat <<'TXT'
-ZTLumbrel's frame, tray and device watch are not built yet. What exists runs here end to end as
-Windows code under Wine:
+ZTLumbrel's device watch and its links with the board and the SD checker are not built yet. What
+exists runs here end to end as Windows code under Wine:
   1. the overlay engine on real JPEG, TIFF and PDF scans through CvImgFileIO.dll: load, turn,
      halve, mask, compose, and the overlay, screenshot and scan copy written without overwriting;
   2. ZTChkSDWiFi.exe against a simulated wireless SD card on 127.0.0.1: it polls the listings,
      downloads each new scan once and delivers it to a registered client through the message channel;
   3. ZTLBScanDetector.exe registered as a service in the prefix and started by its service control
      manager: it creates the shared drive-letter block and starts ZTChkScan.exe from Program Files;
-     stopping it asks the checker to quit and ends it.
+     stopping it asks the checker to quit and ends it;
+  4. ZTLumbrel.exe: one copy per machine, its hidden frame and tray menu in the language file's words,
+     a scan handed to it saved as three files, the settings dialog with the overlay preview, calibrated
+     with typing, arrow buttons and mouse drags, About and the calibration hint, and the question
+     before the program closes with an unsaved overlay.
 TXT
 ctest --test-dir "build/mingw-$wine_build" -R "^(cvimgfileio_samples|overlay_imgfile_test|sdwifi_e2e)$" \
   --output-on-failure
@@ -36,3 +40,7 @@ ctest --test-dir "build/mingw-$wine_build" -R "^(cvimgfileio_samples|overlay_img
 echo "== the detector service and the scan checker"
 WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" bash scripts/wine-run.sh --plain --timeout 60 \
   "build/mingw-$wine_build/tests/detector/detector_service_demo.exe"
+
+echo "== ZTLumbrel"
+ctest --test-dir "build/mingw-$wine_build" -R "^(shell_frame_wine_test|shell_dialogs_wine_test)$" --output-on-failure
+echo "The settings dialog as the user sees it: build/mingw-$wine_build/artifacts/settings_dialog.png"

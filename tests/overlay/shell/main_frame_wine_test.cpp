@@ -16,6 +16,8 @@
 #include "overlay/engine/frame_messages.h"
 #include "overlay/shell/main_frame.h"
 #include "overlay/shell/resource.h"
+#include "overlay/shell/about_dialog.h"
+#include "overlay/shell/calibration_dialog.h"
 #include "overlay/shell/settings_dialog.h"
 #include "shell_wine_fixture.h"
 
@@ -218,6 +220,27 @@ TEST_F(MainFrame, AnAutoSavedScanBecomesThreeFilesWithoutAWindow) {
   EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
   EXPECT_EQ(FindMessageBox(), nullptr);
   EXPECT_EQ(frame.Pipeline().m_bSaved, 1);
+}
+
+TEST_F(MainFrame, AboutIsOneWindowShownAgainAndTheCalibrationHintComesOncePerRun) {
+  SendMessageA(frame.Hwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
+  ASSERT_NE(frame.AboutDialog(), nullptr);
+  HWND about = frame.AboutDialog()->Hwnd();
+  ASSERT_TRUE(IsWindowVisible(about));
+  SendMessageA(about, WM_COMMAND, IDOK, 0);  // hides it, keeps it
+  EXPECT_FALSE(IsWindowVisible(about));
+  SendMessageA(frame.Hwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
+  EXPECT_EQ(frame.AboutDialog()->Hwnd(), about);
+  EXPECT_TRUE(IsWindowVisible(about));
+
+  SendMessageA(frame.Hwnd(), UM_SHOWCALIBRATION, 0, 0);
+  ASSERT_NE(frame.CalibrationDialog(), nullptr);
+  HWND hint = frame.CalibrationDialog()->Hwnd();
+  EXPECT_TRUE(IsWindowVisible(hint));
+  SendMessageA(hint, WM_COMMAND, IDOK, 0);
+  SendMessageA(frame.Hwnd(), UM_SHOWCALIBRATION, 0, 0);  // a later opening of the settings dialog
+  EXPECT_EQ(frame.CalibrationDialog()->Hwnd(), hint);
+  EXPECT_FALSE(IsWindowVisible(hint));
 }
 
 // Answers the next message box of this thread with one button and keeps its text.
