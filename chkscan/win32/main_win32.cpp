@@ -11,6 +11,7 @@
 #include "common/app/application.h"
 #include "common/app/frame_window.h"
 #include "common/app/handles.h"
+#include "common/app/single_instance.h"
 #include "common/drive_letter_map.h"
 
 namespace zt::chkscan {
@@ -77,8 +78,7 @@ class CChkScanApp : public app::Application {
  protected:
   bool InitInstance() override {
     // First of all: a second copy must end before it touches anything.
-    m_mutex.Reset(CreateMutexA(nullptr, FALSE, drivemap::kCheckerMutex));
-    if (!m_mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    if (!app::ClaimSingleInstance(m_mutex, drivemap::kCheckerMutex)) return false;
     m_pFrame = std::make_unique<CMainFrame>();
     return m_pFrame->Start();
   }

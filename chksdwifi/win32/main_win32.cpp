@@ -11,6 +11,7 @@
 #include "common/app/application.h"
 #include "common/app/frame_window.h"
 #include "common/app/handles.h"
+#include "common/app/single_instance.h"
 #include "common/sd_channel.h"
 
 namespace zt::sdwifi {
@@ -45,7 +46,8 @@ class CMainFrame : public app::FrameWindow {
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The blank child pane; destroyed with the frame.
     CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Hwnd(),
-                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPaneId)), GetModuleHandleA(nullptr), nullptr);
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPaneId)), GetModuleHandleA(nullptr),
+                    nullptr);
     return SetTimer(POLL_TIMER_ID, kPollPeriodMs);
   }
 
@@ -91,8 +93,7 @@ class CMainFrame : public app::FrameWindow {
 class CCheckerApp : public app::Application {
  protected:
   bool InitInstance() override {
-    m_mutex.Reset(CreateMutexA(nullptr, FALSE, sc::kCheckerMutex));
-    if (!m_mutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    if (!app::ClaimSingleInstance(m_mutex, sc::kCheckerMutex)) return false;
     SetProcessShutdownParameters(0x200, 0);
     m_pFrame = std::make_unique<CMainFrame>();
     return m_pFrame->Start();

@@ -2,12 +2,13 @@
 
 #include <commctrl.h>
 
+#include "common/app/single_instance.h"
+
 namespace zt::shell {
 
 bool CImageMergeApp::InitInstance() {
   // A second copy, also one in another user's session, ends without a word and touches nothing.
-  m_hMutex.Reset(CreateMutexA(nullptr, FALSE, kInstanceMutex));
-  if (!m_hMutex || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+  if (!app::ClaimSingleInstance(m_hMutex, kInstanceMutex)) return false;
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
