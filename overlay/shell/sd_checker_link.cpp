@@ -16,8 +16,9 @@ bool CSDCheckerLink::Connect(CheckerWindow frameWindow, const std::string& desti
   if (m_pProcess) return true;
   m_frameWindow = frameWindow;
   m_strFolder = destinationFolder;
-  // The folder travels with its NUL in a 260-byte field; a longer one is refused, never cut.
-  if (destinationFolder.size() >= sc::kPathSize) return false;
+  // The folder travels with its NUL in a 260-byte field: a longer one is refused, never cut, and
+  // without one the checker would copy scans wherever it happens to run.
+  if (destinationFolder.empty() || destinationFolder.size() >= sc::kPathSize) return false;
 
   const CheckerWindow checker = FindOrStartChecker();
   if (!checker) return false;

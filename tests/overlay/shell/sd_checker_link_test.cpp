@@ -213,10 +213,11 @@ TEST_F(LinkTest, EveryFailedConnectStepGivesBackWhatItTook) {
   EXPECT_THAT(link.OutstandingBlocks(), IsEmpty());
   EXPECT_THAT(frame.timersSet, IsEmpty());
 
-  // A folder that would not fit its field with the NUL is refused before anything starts.
+  // A folder that would not fit its field with the NUL, or none, is refused before anything starts.
   checker.postWorks = true;
   checker.events.clear();
   EXPECT_FALSE(link.Connect(kFrame, std::string(260, 'x')));
+  EXPECT_FALSE(link.Connect(kFrame, ""));
   EXPECT_THAT(checker.events, IsEmpty());
   EXPECT_TRUE(link.Connect(kFrame, std::string(259, 'x')));
   EXPECT_EQ(std::string(WrittenBlock(0x7000).destinationFolder, 259), std::string(259, 'x'));
