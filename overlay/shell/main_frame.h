@@ -15,6 +15,8 @@
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/imgfile/image_files.h"
 #include "overlay/shell/app_settings.h"
+#include "overlay/shell/checker_channel_win32.h"
+#include "overlay/shell/sd_checker_link.h"
 #include "overlay/shell/tray_icon.h"
 
 namespace zt::shell {
@@ -103,6 +105,8 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   std::unique_ptr<FileSystem> m_pFileSystem;
   CScanPipeline m_pipeline;
   CTrayIcon m_trayIcon;
+  WinCheckerChannel m_sdChannel;
+  CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline};
   UINT m_nSdCheckerMsg = 0;
   HDEVNOTIFY m_hDevNotify = nullptr;
   std::string m_strBoardId;

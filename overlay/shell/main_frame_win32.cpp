@@ -55,7 +55,8 @@ void CMainFrame::BindMessages() {
   OnMessage(UM_NEWSCAN, [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.OnNewScan()); });
   OnMessage(UM_OPENSETTINGS, [this](WPARAM, LPARAM) { return OnOpenSettings(); });
   OnMessage(UM_SHOWCALIBRATION, [this](WPARAM, LPARAM) { return OnShowCalibration(); });
-  OnMessage(UM_SAVEOVERLAY, [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.SaveOverlay()); });
+  OnMessage(UM_SAVEOVERLAY,
+            [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.SaveOverlay()); });
   OnMessage(UM_CHECKDRIVE, [this](WPARAM, LPARAM) { return OnCheckDrive(); });
   OnMessage(UM_POLLSCANFLAG, [this](WPARAM, LPARAM) { return OnPollScanFlag(); });
 
@@ -73,8 +74,8 @@ void CMainFrame::BindMessages() {
   OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return OnCloseRequest(); });
   OnMessage(UM_CLOSEAPP, [this](WPARAM, LPARAM) { return OnCloseRequest(); });
   OnMessage(UM_TRAYNOTIFY, [this](WPARAM, LPARAM l) { return OnTrayNotify(l); });
-  m_nSdCheckerMsg =
-      OnRegisteredMessage(sdchannel::kMessageName, [this](WPARAM w, LPARAM l) { return OnSdCheckerMessage(w, l); });
+  m_nSdCheckerMsg = OnRegisteredMessage(sdchannel::kMessageName,
+                                        [this](WPARAM w, LPARAM l) { return OnSdCheckerMessage(w, l); });
   // Explorer restarted: the taskbar lost its icons and asks for them again.
   OnRegisteredMessage("TaskbarCreated", [this](WPARAM, LPARAM) {
     m_trayIcon.Add();
@@ -105,6 +106,8 @@ LRESULT CMainFrame::OnDestroy() {
   WaitForWatchThread();
   m_pipeline.ReleaseImages();
   m_trayIcon.Remove();
+  // Unregistered, the checker ends by itself once it has no other client.
+  m_sdLink.Disconnect(reinterpret_cast<CheckerWindow>(Hwnd()));
   DeleteSdDownloads();
   return 0;
 }
@@ -209,7 +212,8 @@ bool CMainFrame::AskAboutUnsavedSettings() {
   OpenDialogState state;
   state.saved = m_pSettingsDlg->SavedFlag();
   state.hasImages = m_pSettingsDlg->HasImages();
-  state.imageSettingsChanged = m_settings.ImageSettingsChanged(v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
+  state.imageSettingsChanged =
+      m_settings.ImageSettingsChanged(v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
   state.folderSettingsChanged = m_settings.FolderSettingsChanged(v.saveFolder.c_str(), v.autoSave);
   const ClosePrompt prompt = ChooseClosePrompt(state);
   if (!prompt.captionKey) return true;
@@ -258,18 +262,36 @@ void CMainFrame::DeleteSdDownloads() {
   for (const std::string& file : files) DeleteFileA(file.c_str());
 }
 
-// ---- The board road and the wireless road (not yet built) ----------------------------------
+// ---- The board road (not yet built) -------------------------------------------------------
 
 LRESULT CMainFrame::OnStartWatch() { return 0; }
 LRESULT CMainFrame::OnCheckDrive() { return 0; }
 LRESULT CMainFrame::OnPollScanFlag() { return 0; }
 LRESULT CMainFrame::OnDeviceChange(WPARAM, LPARAM) { return TRUE; }
-void CMainFrame::OnSdConnectTimer() {}
-void CMainFrame::OnSdWatchdogTimer() {}
 
-// Codes 2 and 3 (registration taken, file delivered) belong to the link with the SD checker;
-// until it exists no registration is outstanding, so every code goes to the default procedure.
+// ---- The wireless road ---------------------------------------------------------------------
+
+// Timer 103: try the checker again. It runs while no board drive is published; until the board
+// search exists none ever is.
+void CMainFrame::OnSdConnectTimer() {
+  if (!m_sdLink.Connect(reinterpret_cast<CheckerWindow>(Hwnd()), m_settings.SdDownloadFolder()))
+    SetTimer(kTimerSdConnect, kRetryIntervalMs);
+}
+
+void CMainFrame::OnSdWatchdogTimer() { m_sdLink.Watchdog(); }
+
+// Codes 2 and 3 only; codes with a high word (the checker's delivery failures) and anything else
+// go to the default procedure.
 LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
+  const auto address = static_cast<RemoteAddress>(block);
+  if (code == sdchannel::kRegistrationTaken) {
+    m_sdLink.ReleaseRegistrationBlock(address);
+    return 0;
+  }
+  if (code == sdchannel::kFileDelivered) {
+    m_sdLink.TakeDeliveredPath(address);
+    return 0;
+  }
   return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
 }
 
@@ -291,7 +313,8 @@ std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) 
 }
 
 bool CMainFrame::LoadAllSettings(SettingsValues& v) {
-  return m_settings.LoadAllSettings(v.saveFolder, v.autoSave, v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
+  return m_settings.LoadAllSettings(v.saveFolder, v.autoSave, v.saveImageSize, v.widthZoom, v.heightZoom, v.x,
+                                    v.y);
 }
 
 DibPtr CMainFrame::CaptureScreenImage() { return CapturePrimaryScreen(); }

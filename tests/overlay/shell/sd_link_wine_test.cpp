@@ -1,0 +1,208 @@
+// The link with the real ZTChkSDWiFi under Wine: the checker is installed below this process's
+// %PROGRAMFILES%, the card is simulated on 127.0.0.1 (run_e2e.py starts it, this program steers
+// it over HTTP), and a hidden window plays the frame around the link.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "chksdwifi/win32/fetch_win32.h"
+#include "common/app/application.h"
+#include "common/app/frame_window.h"
+#include "common/app/handles.h"
+#include "common/sd_channel.h"
+#include "overlay/engine/frame_messages.h"
+#include "overlay/engine/screen_capture.h"
+#include "overlay/shell/checker_channel_win32.h"
+#include "overlay/shell/sd_checker_link.h"
+#include "test_files.h"
+
+namespace zt::shell {
+namespace {
+
+namespace sc = sdchannel;
+
+std::string Env(const char* name) {
+  char value[1024] = {};
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The simulator's content of a scan file (card_simulator.py, file_bytes).
+std::string CardFileBytes(const std::string& name, std::size_t size) {
+  unsigned seed = 0;
+  for (unsigned char c : name) seed += c;
+  std::string s(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + seed) % 251);
+  return s;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void CardControl(const std::string& what) {
+  sdwifi::WinInetFetcher fetcher;
+  std::string reply;
+  EXPECT_EQ(fetcher.FetchUrl(Env("ZT_CARD_URL") + "ctl/" + what, nullptr, &reply), sdwifi::FETCH_OK) << what;
+}
+
+// Installs the checker and its configuration where this process will look for it, as the
+// installer lays them out, and removes them again.
+class InstalledChecker {
+ public:
+  InstalledChecker() {
+    const std::string built = Env("ZT_CHECKER_EXE");  // beside it: the test's sdwifi.ini
+    const std::string builtFolder = built.substr(0, built.find_last_of('\\') + 1);
+    m_folder = Env("PROGRAMFILES") + "\\Corvane";
+    CreateDirectoryA(m_folder.c_str(), nullptr);
+    m_folder += "\\Zentab SD WiFi\\";
+    CreateDirectoryA(m_folder.c_str(), nullptr);
+    ok = CopyFileA(built.c_str(), (m_folder + "ZTChkSDWiFi.exe").c_str(), FALSE) &&
+         CopyFileA((builtFolder + "sdwifi.ini").c_str(), (m_folder + "sdwifi.ini").c_str(), FALSE);
+  }
+  ~InstalledChecker() {
+    DeleteFileA((m_folder + "ZTChkSDWiFi.exe").c_str());
+    DeleteFileA((m_folder + "sdwifi.ini").c_str());
+    RemoveDirectoryA(m_folder.c_str());
+  }
+  bool ok = false;
+
+ private:
+  std::string m_folder;
+};
+
+// The frame around the link: the channel's message, timer 105 and what the link asks of it.
+class LinkFrame final : public app::FrameWindow, public PipelineHost {
+ public:
+  LinkFrame() : FrameWindow("ZtSdLinkTestFrame") {
+    OnRegisteredMessage(sc::kMessageName, [this](WPARAM code, LPARAM block) -> LRESULT {
+      if (code == sc::kRegistrationTaken) link.ReleaseRegistrationBlock(static_cast<RemoteAddress>(block));
+      if (code == sc::kFileDelivered) link.TakeDeliveredPath(static_cast<RemoteAddress>(block));
+      return 0;
+    });
+    OnTimer(kTimerSdWatchdog, [this] { link.Watchdog(); });
+  }
+
+  void PostFrameMessage(unsigned message) override {
+    posted.push_back(message);
+    arrivals.push_back(GetTickCount64());
+  }
+  void SendFrameMessage(unsigned) override {}
+  void SetFrameTimer(unsigned id, unsigned ms) override { SetTimer(id, ms); }
+  void KillFrameTimer(unsigned id) override { KillTimer(id); }
+  int ShowMessage(const std::string&, unsigned) override { return IDOK; }
+  std::string MessageCaption(const char*, std::size_t) override { return {}; }
+  bool LoadAllSettings(SettingsValues&) override { return false; }
+  DibPtr CaptureScreenImage() override { return CapturePrimaryScreen(); }
+  SettingsDialogLink* SettingsDialog() override { return nullptr; }
+  void HideCalibrationHint() override {}
+  void RearmScanPoll() override {}
+  void ForgetKnownFile(const std::string&) override {}
+  BusyInputs FrameBusyState() override { return {}; }
+
+  CheckerWindow Window() const { return reinterpret_cast<CheckerWindow>(Hwnd()); }
+
+  test::FakeImageFiles images;
+  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
+  CScanPipeline pipeline{*this, images, *fs};
+  WinCheckerChannel channel;
+  CSDCheckerLink link{channel, *this, pipeline};
+  std::vector<unsigned> posted;
+  std::vector<ULONGLONG> arrivals;
+};
+
+DWORD CheckerProcessId() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(FindWindowA(sc::kCheckerWindowClass, nullptr), &pid);
+  return pid;
+}
+
+TEST(SdLinkWithTheRealChecker, StartsRegistersDeliversSurvivesAKillAndUnregisters) {
+  ASSERT_FALSE(Env("ZT_CARD_URL").empty()) << "run through run_e2e.py";
+  InstalledChecker installed;
+  ASSERT_TRUE(installed.ok);
+  ASSERT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
+  test::TempDir downloads;
+  const std::string folder = downloads.Win() + "\\";
+
+  LinkFrame frame;
+  ASSERT_TRUE(frame.Create());
+  // No checker runs: Connect starts the installed one and registers.
+  ASSERT_TRUE(frame.link.Connect(frame.Window(), folder));
+  const DWORD first = CheckerProcessId();
+  ASSERT_NE(first, 0u);
+  ASSERT_TRUE(app::PumpUntil([&] { return frame.link.OutstandingBlocks().empty(); }, 5000)) << "no code 2";
+
+  // The card answers from now on; its first pass only learns the file already there.
+  CardControl("root?mode=normal");
+  app::PumpUntil([] { return false; }, 2500);
+  EXPECT_TRUE(frame.posted.empty());
+  const ULONGLONG signal = GetTickCount64();
+  CardControl("add?folder=DCIM&name=05011100.JPG&size=4000&minute=1&mode=normal");
+  ASSERT_TRUE(app::PumpUntil([&] { return !frame.posted.empty(); }, 15000)) << "no code 3";
+  std::printf("signal to path: %llu ms\n", frame.arrivals[0] - signal);
+  EXPECT_EQ(frame.posted[0], UM_NEWSCAN);
+  EXPECT_EQ(frame.pipeline.m_strScanPath, folder + "05011100.JPG");
+  EXPECT_EQ(frame.pipeline.m_nScanSource, kScanFromSdCard);
+  EXPECT_NE(frame.pipeline.m_pPendingScreen, nullptr);
+  EXPECT_EQ(ReadFileBytes(folder + "05011100.JPG"), CardFileBytes("05011100.JPG", 4000));
+  EXPECT_FALSE(Exists(folder + "05011000.JPG"));
+
+  // Unregistering the only client ends the checker.
+  app::UniqueHandle firstProcess(OpenProcess(SYNCHRONIZE, FALSE, first));
+  frame.link.Disconnect(frame.Window());
+  EXPECT_EQ(WaitForSingleObject(firstProcess.Get(), 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(frame.link.Connected());
+
+  // A checker that dies before it has answered code 1: its thread is held so that it cannot
+  // answer, then it is killed; the watchdog starts a new one and registers there.
+  ASSERT_TRUE(frame.link.Connect(frame.Window(), folder));
+  ASSERT_TRUE(app::PumpUntil([&] { return frame.link.OutstandingBlocks().empty(); }, 5000));
+  frame.link.Disconnect(frame.Window());
+  ASSERT_TRUE(app::PumpUntil([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) == nullptr; }, 10000));
+
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const std::string exe = Env("PROGRAMFILES") + sc::kCheckerRelativePath;
+  ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  app::UniqueHandle doomed(pi.hProcess), doomedThread(pi.hThread);
+  ASSERT_TRUE(app::PumpUntil([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) != nullptr; }, 10000));
+  const DWORD windowThread = GetWindowThreadProcessId(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
+  app::UniqueHandle held(OpenThread(THREAD_SUSPEND_RESUME, FALSE, windowThread));
+  ASSERT_NE(SuspendThread(held.Get()), static_cast<DWORD>(-1));
+  ASSERT_TRUE(frame.link.Connect(frame.Window(), folder));
+  ASSERT_EQ(frame.link.OutstandingBlocks().size(), 1u);
+  ASSERT_TRUE(TerminateProcess(doomed.Get(), 9));
+  ASSERT_EQ(WaitForSingleObject(doomed.Get(), 10000), WAIT_OBJECT_0);
+
+  ASSERT_TRUE(
+      app::PumpUntil([&] { return CheckerProcessId() != 0 && CheckerProcessId() != pi.dwProcessId; }, 5000))
+      << "no new checker";
+  EXPECT_TRUE(app::PumpUntil([&] { return frame.link.OutstandingBlocks().empty(); }, 5000)) << "no code 2";
+  EXPECT_TRUE(frame.link.Connected());
+
+  // The new checker delivers too, once its first pass has learnt what is on the card already.
+  app::PumpUntil([] { return false; }, 2500);
+  frame.posted.clear();
+  CardControl("add?folder=DCIM&name=05011101.JPG&size=3000&minute=2&mode=normal");
+  ASSERT_TRUE(app::PumpUntil([&] { return !frame.posted.empty(); }, 15000));
+  EXPECT_EQ(frame.pipeline.m_strScanPath, folder + "05011101.JPG");
+
+  const DWORD last = CheckerProcessId();
+  app::UniqueHandle lastProcess(OpenProcess(SYNCHRONIZE, FALSE, last));
+  frame.link.Disconnect(frame.Window());
+  EXPECT_EQ(WaitForSingleObject(lastProcess.Get(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
+}
+
+}  // namespace
+}  // namespace zt::shell
