@@ -10,12 +10,17 @@
 
 #include "common/app/frame_window.h"
 #include "common/app/handles.h"
+#include "overlay/engine/drive_watch_pass.h"
 #include "overlay/engine/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/imgfile/image_files.h"
 #include "overlay/shell/app_settings.h"
+#include "overlay/shell/board_drive_finder.h"
 #include "overlay/shell/checker_channel_win32.h"
+#include "overlay/shell/device_notification.h"
+#include "overlay/shell/device_tree_win32.h"
+#include "overlay/shell/drive_map_client.h"
 #include "overlay/shell/sd_checker_link.h"
 #include "overlay/shell/tray_icon.h"
 
@@ -28,6 +33,9 @@ class CCalibrationDlg;
 inline constexpr char kFrameClassName[] = "ZTLumbrelMainFrame";
 // WS_POPUP | WS_VISIBLE | WS_SYSMENU: a popup that is moved to 0,0 at 1 x 1 and hidden at once.
 inline constexpr DWORD kFrameStyle = 0x90080000;
+// Posted by the drive watch thread when its pass found no new scan: the frame, not the thread,
+// re-arms the scan poll (timers belong to the frame's own thread).
+inline constexpr UINT UM_WATCHFOUNDNOTHING = 0x050C;
 
 class CMainFrame final : public app::FrameWindow, public PipelineHost {
  public:
@@ -89,13 +97,22 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   void WaitForWatchThread();
   void DeleteSdDownloads();
 
-  // Filled by the board road (the device watch, the drive watch) and the wireless road (the link
-  // with the SD checker); until they land no board drive is ever published and no checker is
-  // linked, so these have nothing to act on.
-  LRESULT OnStartWatch();
+  // The board road: the search for the board's drive and the device broadcasts that start it.
   LRESULT OnCheckDrive();
-  LRESULT OnPollScanFlag();
+  void OnBoardFound(const BoardDrive& board);
+  void OnNoBoard();
+  // Empties the drive watch's memory of the board's files, once no pass walks it.
+  void ClearDriveHistory();
+  void LeaveStartupPassForSettings();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  LRESULT OnPollScanFlag();
+  // The drive watch: one pass at a time on a thread of its own, which reports by posted message.
+  LRESULT OnStartWatch();
+  static unsigned __stdcall DriveWatchThread(void* frame);
+  void RunWatchPass();
+  LRESULT OnWatchFoundNothing();
+
+  // The wireless road.
   LRESULT OnSdCheckerMessage(WPARAM code, LPARAM block);
   void OnSdConnectTimer();
   void OnSdWatchdogTimer();
@@ -108,8 +125,12 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   WinCheckerChannel m_sdChannel;
   CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline};
   UINT m_nSdCheckerMsg = 0;
-  HDEVNOTIFY m_hDevNotify = nullptr;
+  CDriveMapClient m_driveMap;
+  WinDeviceTree m_deviceTree;
+  CBoardDriveFinder m_boardFinder{m_deviceTree};
+  DeviceNotification m_hDevNotify;
   std::string m_strBoardId;
+  DriveWatchMemory m_driveWatch;           // the board's files seen by the last pass, the latest scan's time
   CSettingsDlg* m_pSettingsDlg = nullptr;  // only while its modal loop runs
   std::unique_ptr<CAboutDlg> m_pAboutDlg;
   std::unique_ptr<CCalibrationDlg> m_pCalibrationDlg;

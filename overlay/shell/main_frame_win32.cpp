@@ -1,16 +1,21 @@
 #include "overlay/shell/main_frame.h"
 
+#include <dbt.h>
+#include <process.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/sd_channel.h"
+#include "overlay/engine/drive_listing.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
 #include "overlay/shell/about_dialog.h"
 #include "overlay/shell/calibration_dialog.h"
 #include "overlay/shell/caption_keys.h"
 #include "overlay/shell/close_prompt.h"
+#include "overlay/shell/device_change.h"
 #include "overlay/shell/help_path.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings_dialog.h"
@@ -21,6 +26,8 @@ namespace {
 
 constexpr DWORD kCloseQuestionBuffer = 1024;
 constexpr UINT kCloseQuestionStyle = MB_ICONWARNING | MB_YESNOCANCEL;
+constexpr std::size_t kMessageCaptionBuffer = 1024;
+constexpr UINT kScanPollIntervalMs = 100;
 
 // The application title (string 57344), the caption of the program's message boxes.
 std::string ApplicationTitle() {
@@ -59,6 +66,7 @@ void CMainFrame::BindMessages() {
             [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.SaveOverlay()); });
   OnMessage(UM_CHECKDRIVE, [this](WPARAM, LPARAM) { return OnCheckDrive(); });
   OnMessage(UM_POLLSCANFLAG, [this](WPARAM, LPARAM) { return OnPollScanFlag(); });
+  OnMessage(UM_WATCHFOUNDNOTHING, [this](WPARAM, LPARAM) { return OnWatchFoundNothing(); });
 
   OnTimer(kTimerWatchRetry, [this] { m_pipeline.OnWatchRetryTimer(); });
   OnTimer(kTimerScanPoll, [this] { Post(UM_POLLSCANFLAG); });
@@ -97,6 +105,7 @@ LRESULT CMainFrame::OnCreate() {
   m_trayIcon.Attach(Hwnd(), UM_TRAYNOTIFY);
   m_trayIcon.Add();  // fire and forget: a missing taskbar is no reason not to run
   m_pipeline.m_bSaved = 0;
+  m_hDevNotify.Register(Hwnd());  // fire and forget: without it, only volume broadcasts arrive
   Post(UM_CHECKDRIVE);
   return 0;
 }
@@ -106,6 +115,8 @@ LRESULT CMainFrame::OnDestroy() {
   WaitForWatchThread();
   m_pipeline.ReleaseImages();
   m_trayIcon.Remove();
+  m_driveMap.Close();  // clears the published letter and flags for the scan checker
+  m_hDevNotify.Reset();
   // Unregistered, the checker ends by itself once it has no other client.
   m_sdLink.Disconnect(reinterpret_cast<CheckerWindow>(Hwnd()));
   DeleteSdDownloads();
@@ -262,18 +273,139 @@ void CMainFrame::DeleteSdDownloads() {
   for (const std::string& file : files) DeleteFileA(file.c_str());
 }
 
-// ---- The board road (not yet built) -------------------------------------------------------
+// ---- The board road ------------------------------------------------------------------------
 
-LRESULT CMainFrame::OnStartWatch() { return 0; }
-LRESULT CMainFrame::OnCheckDrive() { return 0; }
-LRESULT CMainFrame::OnPollScanFlag() { return 0; }
-LRESULT CMainFrame::OnDeviceChange(WPARAM, LPARAM) { return TRUE; }
+LRESULT CMainFrame::OnCheckDrive() {
+  const BoardDrive board = m_boardFinder.Find();
+  if (board.found)
+    OnBoardFound(board);
+  else
+    OnNoBoard();
+  return 0;
+}
+
+void CMainFrame::OnBoardFound(const BoardDrive& board) {
+  if (board.boardId != m_strBoardId) {
+    m_strBoardId = board.boardId;
+    ClearDriveHistory();  // a different board starts afresh
+  }
+  if (m_driveMap.PublishedLetter()) return;
+  if (m_driveMap.Publish(board.letter)) {
+    KillTimer(kTimerSdConnect);
+    m_sdLink.Disconnect(reinterpret_cast<CheckerWindow>(Hwnd()));
+    Post(UM_POLLSCANFLAG);
+    return;
+  }
+  // The detector service's map is missing; a later device event tries again.
+  ShowMessage(MessageCaption(caption::kMesFailedToAccessSetting, kMessageCaptionBuffer), kMessageBoxNotice);
+  // The box ran a loop of its own, in which the program may have been closed.
+  if (IsWindow(Hwnd())) LeaveStartupPassForSettings();
+}
+
+// Without a board the scans come from the wireless card.
+void CMainFrame::OnNoBoard() {
+  ClearDriveHistory();
+  LeaveStartupPassForSettings();
+  if (!m_sdLink.Connect(reinterpret_cast<CheckerWindow>(Hwnd()), m_settings.SdDownloadFolder()))
+    SetTimer(kTimerSdConnect, kRetryIntervalMs);
+}
+
+// The first look after start-up that finds nothing to show opens the settings dialog once.
+void CMainFrame::LeaveStartupPassForSettings() {
+  if (!m_pipeline.m_bStartupPass) return;
+  m_pipeline.m_bStartupPass = 0;
+  Post(UM_OPENSETTINGS);
+}
+
+void CMainFrame::ClearDriveHistory() {
+  WaitForWatchThread();  // a pass is short; its list must not change under it
+  m_driveWatch = DriveWatchMemory{};
+}
+
+LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM data) {
+  if (event == kDeviceArrival) {
+    if (!m_driveMap.PublishedLetter()) Post(UM_CHECKDRIVE);
+    return TRUE;
+  }
+  if (event == kDeviceRemoveComplete) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    const DWORD unitMask = header && header->dbch_devicetype == kDeviceTypeVolume
+                               ? reinterpret_cast<const DEV_BROADCAST_VOLUME*>(data)->dbcv_unitmask
+                               : 0;
+    if (header && RemovalTakesDrive(m_driveMap.PublishedLetter(), header->dbch_devicetype, unitMask)) {
+      KillTimer(kTimerScanPoll);
+      m_driveMap.Forget();
+      Post(UM_CHECKDRIVE);
+    }
+    return TRUE;
+  }
+  return DefWindowProcA(Hwnd(), WM_DEVICECHANGE, event, data);
+}
+
+// ---- The drive watch ------------------------------------------------------------------------
+
+LRESULT CMainFrame::OnStartWatch() {
+  if (m_hWatchThread) {
+    DWORD code = 0;
+    if (!GetExitCodeThread(m_hWatchThread.Get(), &code) || code == STILL_ACTIVE) return 0;  // a pass runs
+    m_hWatchThread.Reset();
+  }
+  // The busy test is made here rather than on the thread: the thread must not look at a settings
+  // dialog that this thread may be destroying.
+  if (IsBusy()) {
+    SetTimer(kTimerWatchRetry, kRetryIntervalMs);
+    return 0;
+  }
+  unsigned id = 0;
+  m_hWatchThread.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DriveWatchThread, this, 0, &id)));
+  if (!m_hWatchThread) SetTimer(kTimerWatchRetry, kRetryIntervalMs);
+  return 0;
+}
+
+unsigned __stdcall CMainFrame::DriveWatchThread(void* frame) {
+  static_cast<CMainFrame*>(frame)->RunWatchPass();
+  return 0;
+}
+
+// On the watch thread. The frame starts no second pass and clears the memory only after waiting
+// for this one, and the post comes after the last write to shared members.
+void CMainFrame::RunWatchPass() {
+  const char letter = m_driveMap.PublishedLetter();
+  const std::vector<ListedEntry> listing =
+      letter ? ListScanFiles(std::string(1, letter) + ":\\") : std::vector<ListedEntry>{};
+  const std::optional<std::string> scan = RunDriveWatchPass(letter, listing, m_driveWatch);
+  if (!scan) {
+    Post(UM_WATCHFOUNDNOTHING);
+    return;
+  }
+  m_pipeline.m_strScanPath = *scan;
+  m_pipeline.m_nScanSource = kScanFromBoard;
+  Post(UM_NEWSCAN);
+}
+
+LRESULT CMainFrame::OnWatchFoundNothing() {
+  RearmScanPoll();
+  LeaveStartupPassForSettings();
+  return 0;
+}
+
+LRESULT CMainFrame::OnPollScanFlag() {
+  if (!m_driveMap.PublishedLetter()) return 0;  // polling ends until a letter is published again
+  if (m_driveMap.ScanPressed() || m_pipeline.m_bStartupPass) {
+    // The screenshot belongs to the press of the button; the file is looked for afterwards.
+    m_pipeline.CaptureScreen();
+    Post(UM_STARTWATCH);
+    return 0;
+  }
+  SetTimer(kTimerScanPoll, kScanPollIntervalMs);
+  return 0;
+}
 
 // ---- The wireless road ---------------------------------------------------------------------
 
-// Timer 103: try the checker again. It runs while no board drive is published; until the board
-// search exists none ever is.
+// Timer 103: try the checker again, as long as no board drive is published.
 void CMainFrame::OnSdConnectTimer() {
+  if (m_driveMap.PublishedLetter()) return;
   if (!m_sdLink.Connect(reinterpret_cast<CheckerWindow>(Hwnd()), m_settings.SdDownloadFolder()))
     SetTimer(kTimerSdConnect, kRetryIntervalMs);
 }
@@ -325,11 +457,17 @@ void CMainFrame::HideCalibrationHint() {
   if (m_pCalibrationDlg && m_pCalibrationDlg->Hwnd()) m_pCalibrationDlg->Show(false);
 }
 
-// No board drive is published before the device watch exists: there is no scan flag to clear.
-void CMainFrame::RearmScanPoll() {}
+void CMainFrame::RearmScanPoll() {
+  if (!m_driveMap.PublishedLetter()) return;
+  m_driveMap.ScanTaken();
+  SetTimer(kTimerScanPoll, kScanPollIntervalMs);
+}
 
-// The drive watch keeps the known files; before it exists there are none to forget.
-void CMainFrame::ForgetKnownFile(const std::string&) {}
+// Only called on the user-interface thread while no pass runs.
+void CMainFrame::ForgetKnownFile(const std::string& path) {
+  std::vector<std::string>& known = m_driveWatch.knownFiles;
+  known.erase(std::remove(known.begin(), known.end(), path), known.end());
+}
 
 BusyInputs CMainFrame::FrameBusyState() {
   BusyInputs in;

@@ -2,6 +2,7 @@
 CSV folder listings (the card type 0 format) and files, and that a test steers over HTTP:
 
   /ctl/add?folder=DCIM&name=01021530.JPG&size=5000&minute=3&mode=normal
+  /ctl/add?folder=DCIM&name=01021531.JPG&file=/tmp/scan.jpg  serves that file's bytes
   /ctl/mode?name=01021530.JPG&mode=slow     modes: normal, slow, drop, notfound
   /ctl/hits?name=01021530.JPG               how often the file was requested
   /ctl/root?mode=notfound                   the root listing answers not found (or normal)
@@ -41,11 +42,13 @@ class CardState:
         self.hits = {}
         self.root_mode = "normal"
 
-    def add(self, folder, name, size, minute, mode):
+    def add(self, folder, name, size, minute, mode, content=None):
         with self.lock:
             files = self.folders.setdefault(folder, [])
             files[:] = [f for f in files if f["name"] != name]
-            files.append({"name": name, "size": size, "minute": minute, "mode": mode})
+            if content is not None:
+                size = len(content)
+            files.append({"name": name, "size": size, "minute": minute, "mode": mode, "content": content})
 
     def find(self, name):
         for files in self.folders.values():
@@ -94,7 +97,8 @@ class CardHandler(http.server.BaseHTTPRequestHandler):
             if record is None:
                 return self.reply(NOT_FOUND_PAGE, 404)
             state.hits[record["name"]] = state.hits.get(record["name"], 0) + 1
-            mode, body = record["mode"], file_bytes(record["name"], record["size"])
+            mode = record["mode"]
+            body = record["content"] if record["content"] is not None else file_bytes(record["name"], record["size"])
         if mode == "notfound":
             return self.reply(NOT_FOUND_PAGE, 404)
         self.send_response(200)
@@ -125,8 +129,12 @@ class CardHandler(http.server.BaseHTTPRequestHandler):
     def control(self, what, query):
         state = self.server.card
         if what == "add":
+            content = None
+            if "file" in query:
+                with open(query["file"], "rb") as f:
+                    content = f.read()
             state.add(query.get("folder", "DCIM"), query["name"], int(query.get("size", "1000")),
-                      int(query.get("minute", "0")), query.get("mode", "normal"))
+                      int(query.get("minute", "0")), query.get("mode", "normal"), content)
         elif what == "mode":
             with state.lock:
                 record = state.find(query["name"])

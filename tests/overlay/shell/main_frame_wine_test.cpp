@@ -121,6 +121,9 @@ class MainFrame : public ::testing::Test {
     WriteScan(scan);
     ASSERT_TRUE(frame.CreateFrame());
     ShowWindow(frame.Hwnd(), SW_HIDE);
+    // No board here: the look for it, already posted, would open the settings dialog of the
+    // start-up pass. The cases below begin after it; the start-up case sets the flag again.
+    frame.Pipeline().m_bStartupPass = 0;
   }
   void TearDown() override {
     frame.Destroy();
@@ -220,6 +223,29 @@ TEST_F(MainFrame, AnAutoSavedScanBecomesThreeFilesWithoutAWindow) {
   EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
   EXPECT_EQ(FindMessageBox(), nullptr);
   EXPECT_EQ(frame.Pipeline().m_bSaved, 1);
+}
+
+TEST_F(MainFrame, WithoutABoardTheStartOpensTheSettingsDialogOnce) {
+  frame.Pipeline().m_bStartupPass = 1;  // as constructed; the look for the board is still to come
+  int openings = 0;
+  HWND seen = nullptr;
+  Script script({[&] {
+    CSettingsDlg* dialog = frame.OpenSettingsDialog();
+    if (!dialog || !dialog->Initialised() || dialog->Hwnd() == seen) return false;
+    seen = dialog->Hwnd();
+    ++openings;
+    EXPECT_FALSE(dialog->HasImages());
+    PostMessageA(dialog->Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    return true;
+  }});
+  ASSERT_TRUE(RunScript(script, 10000)) << "no settings dialog at start";
+  EXPECT_EQ(frame.Pipeline().m_bStartupPass, 0);
+  ASSERT_TRUE(app::PumpUntil([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
+  // Another look finds no board either; the dialog does not come again.
+  PostMessageA(frame.Hwnd(), UM_CHECKDRIVE, 0, 0);
+  app::PumpUntil([&] { return frame.OpenSettingsDialog() != nullptr; }, 1500);
+  EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
+  EXPECT_EQ(openings, 1);
 }
 
 TEST_F(MainFrame, AboutIsOneWindowShownAgainAndTheCalibrationHintComesOncePerRun) {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "chksdwifi/win32/fetch_win32.h"
 #include "common/app/application.h"
 #include "common/app/frame_window.h"
 #include "common/app/handles.h"
 #include "common/sd_channel.h"
+#include "installed_checker.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
 #include "overlay/shell/checker_channel_win32.h"
@@ -25,12 +25,9 @@ namespace zt::shell {
 namespace {
 
 namespace sc = sdchannel;
-
-std::string Env(const char* name) {
-  char value[1024] = {};
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
+using e2e::CardControl;
+using e2e::Env;
+using e2e::InstalledChecker;
 
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -47,37 +44,6 @@ std::string CardFileBytes(const std::string& name, std::size_t size) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void CardControl(const std::string& what) {
-  sdwifi::WinInetFetcher fetcher;
-  std::string reply;
-  EXPECT_EQ(fetcher.FetchUrl(Env("ZT_CARD_URL") + "ctl/" + what, nullptr, &reply), sdwifi::FETCH_OK) << what;
-}
-
-// Installs the checker and its configuration where this process will look for it, as the
-// installer lays them out, and removes them again.
-class InstalledChecker {
- public:
-  InstalledChecker() {
-    const std::string built = Env("ZT_CHECKER_EXE");  // beside it: the test's sdwifi.ini
-    const std::string builtFolder = built.substr(0, built.find_last_of('\\') + 1);
-    m_folder = Env("PROGRAMFILES") + "\\Corvane";
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    m_folder += "\\Zentab SD WiFi\\";
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    ok = CopyFileA(built.c_str(), (m_folder + "ZTChkSDWiFi.exe").c_str(), FALSE) &&
-         CopyFileA((builtFolder + "sdwifi.ini").c_str(), (m_folder + "sdwifi.ini").c_str(), FALSE);
-  }
-  ~InstalledChecker() {
-    DeleteFileA((m_folder + "ZTChkSDWiFi.exe").c_str());
-    DeleteFileA((m_folder + "sdwifi.ini").c_str());
-    RemoveDirectoryA(m_folder.c_str());
-  }
-  bool ok = false;
-
- private:
-  std::string m_folder;
-};
 
 // The frame around the link: the channel's message, timer 105 and what the link asks of it.
 class LinkFrame final : public app::FrameWindow, public PipelineHost {

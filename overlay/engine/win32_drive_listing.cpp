@@ -1,0 +1,53 @@
+#include <windows.h>
+
+#include "common/app/handles.h"
+#include "overlay/engine/drive_listing.h"
+
+namespace zt {
+
+namespace {
+
+// The entry's last-write time as the file itself reports it, once opened for reading.
+std::optional<std::uint64_t> LastWriteTime(const std::string& path) {
+  app::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  FILETIME written{};
+  if (!GetFileTime(file.Get(), nullptr, nullptr, &written)) return std::nullopt;
+  return (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
+}
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE h) : m_h(h) {}
+  ~FindHandle() {
+    if (m_h != INVALID_HANDLE_VALUE) FindClose(m_h);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE Get() const { return m_h; }
+  explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE m_h;
+};
+
+}  // namespace
+
+std::vector<ListedEntry> ListScanFiles(const std::string& folder) {
+  std::vector<ListedEntry> listing;
+  WIN32_FIND_DATAA found;
+  FindHandle find(FindFirstFileA((folder + "*.???").c_str(), &found));
+  if (!find) return listing;
+  do {
+    ListedEntry entry;
+    entry.name = found.cFileName;
+    // A folder is never a scan; files are opened as the board is asked for them.
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      entry.lastWrite = LastWriteTime(folder + entry.name);
+    listing.push_back(std::move(entry));
+  } while (FindNextFileA(find.Get(), &found));
+  return listing;
+}
+
+}  // namespace zt

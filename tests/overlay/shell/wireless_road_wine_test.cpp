@@ -1,0 +1,267 @@
+// The wireless road with the real programs under Wine: ZTLumbrel.exe from its build folder (with
+// its language files, help and image-file library), ZTChkSDWiFi.exe installed below
+// %PROGRAMFILES%, a simulated card on 127.0.0.1 (run_e2e.py starts it and writes sdwifi.ini), and
+// a coloured window on the virtual screen. A whiteboard scan put on the card must come out as the
+// three files in the save folder; at exit the checker ends and the download folder is empty.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/app/application.h"
+#include "common/app/handles.h"
+#include "common/sd_channel.h"
+#include "cvimgfileio/cvimgfileio.h"
+#include "installed_checker.h"
+#include "overlay/shell/app_settings.h"
+#include "overlay/shell/main_frame.h"
+#include "overlay/shell/resource.h"
+#include "shell_wine_fixture.h"
+
+namespace zt::shell {
+namespace {
+
+using e2e::CardControl;
+using e2e::Env;
+
+// The window drawn on the screen before the scans arrive: its colour must be in the screenshots.
+constexpr COLORREF kDrawnColour = RGB(30, 120, 200);
+constexpr RECT kDrawnRect{40, 40, 440, 340};
+
+// Waits for pred while pumping, looking every 20 ms: the things waited for happen in other
+// processes and send this thread no message, and the times printed must not be those of the pump.
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!pred()) {
+    if (GetTickCount64() >= end) return pred();
+    app::PumpUntil([] { return false; }, 20);
+  }
+  return true;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder of a "Z:\..." path as the card simulator (a Linux process) names it.
+std::string UnixPath(const std::string& winePath) {
+  std::string p = winePath.substr(2);
+  std::replace(p.begin(), p.end(), '\\', '/');
+  return p;
+}
+
+// A portrait whiteboard scan: white with two dark strokes, written as a JPEG.
+void WriteWhiteboardScan(const std::string& path) {
+  const int w = 600, h = 800, row = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> dib(40 + row * h, 0xF4);
+  BITMAPINFOHEADER header{};
+  header.biSize = 40;
+  header.biWidth = w;
+  header.biHeight = h;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  std::memcpy(dib.data(), &header, 40);
+  for (int y = 100; y < 700; ++y)
+    for (int x = 280; x < 292; ++x) std::memset(&dib[40 + y * row + x * 3], 0x20, 3);
+  for (int y = 390; y < 402; ++y)
+    for (int x = 100; x < 500; ++x) std::memset(&dib[40 + y * row + x * 3], 0x20, 3);
+  DeleteFileA(path.c_str());
+  ASSERT_EQ(IMGFILE_WriteDib2File(dib.data(), 96, 96, 0, 0, 0, 0, IMGFILE_FORMAT_JPEG, path.c_str(), 0),
+            IMGFILE_OK);
+}
+
+// A topmost window of one colour, painted by its class brush.
+class DrawnWindow {
+ public:
+  DrawnWindow() : m_brush(CreateSolidBrush(kDrawnColour)) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = m_brush;
+    wc.lpszClassName = "ZtDrawnOnTheScreen";
+    RegisterClassA(&wc);
+    m_hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
+                             kDrawnRect.left, kDrawnRect.top, kDrawnRect.right - kDrawnRect.left,
+                             kDrawnRect.bottom - kDrawnRect.top, nullptr, nullptr, wc.hInstance, nullptr);
+    UpdateWindow(m_hwnd);
+  }
+  ~DrawnWindow() {
+    DestroyWindow(m_hwnd);
+    DeleteObject(m_brush);
+  }
+  DrawnWindow(const DrawnWindow&) = delete;
+  DrawnWindow& operator=(const DrawnWindow&) = delete;
+  bool Shown() const { return m_hwnd && IsWindowVisible(m_hwnd); }
+
+ private:
+  HBRUSH m_brush;
+  HWND m_hwnd = nullptr;
+};
+
+struct WindowSearch {
+  DWORD process = 0;
+  HWND found = nullptr;
+};
+
+// ZTLumbrel's settings dialog: a dialog of its process with the save-folder edit.
+BOOL CALLBACK FindSettingsDialogProc(HWND w, LPARAM search) {
+  auto* s = reinterpret_cast<WindowSearch*>(search);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  char cls[16] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (pid == s->process && std::string(cls) == "#32770" && IsWindowVisible(w) &&
+      GetDlgItem(w, IDC_SAVE_FOLDER)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND SettingsDialogOf(DWORD process) {
+  WindowSearch search{process, nullptr};
+  EnumWindows(&FindSettingsDialogProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+DWORD CheckerProcessId() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), &pid);
+  return pid;
+}
+
+bool FolderIsEmpty(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return true;
+  bool empty = true;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") empty = false;
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return empty;
+}
+
+// The colour of a screenshot file at a point of the screen, the file scaled to the screen.
+COLORREF ScreenshotColourAt(const std::string& path, int screenX, int screenY) {
+  void* dib = nullptr;
+  unsigned short rx = 0, ry = 0;
+  int ox = 0, oy = 0;
+  char info[IMGFILE_INFO_SIZE] = {};
+  if (IMGFILE_LoadDibFromFile(path.c_str(), 1, &dib, &rx, &ry, &ox, &oy, info) < 0 || !dib)
+    return CLR_INVALID;
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(dib);
+  COLORREF colour = CLR_INVALID;
+  if (header->biBitCount == 24) {
+    const int w = header->biWidth, h = header->biHeight, row = (w * 3 + 3) & ~3;
+    const int x = screenX * w / GetSystemMetrics(SM_CXSCREEN);
+    const int y = screenY * h / GetSystemMetrics(SM_CYSCREEN);
+    const auto* px = reinterpret_cast<const unsigned char*>(header + 1) + (h - 1 - y) * row + x * 3;
+    colour = RGB(px[2], px[1], px[0]);
+  }
+  HGLOBAL block = GlobalHandle(dib);
+  GlobalUnlock(block);
+  GlobalFree(block);
+  return colour;
+}
+
+bool Near(COLORREF a, COLORREF b) {
+  auto close = [](int x, int y) { return x - y < 16 && y - x < 16; };
+  return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) &&
+         close(GetBValue(a), GetBValue(b));
+}
+
+TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram) {
+  ASSERT_FALSE(Env("ZT_CARD_URL").empty()) << "run through run_e2e.py";
+  const std::string exe = Env("ZT_LUMBREL_EXE");
+  ASSERT_FALSE(exe.empty()) << "ZT_LUMBREL_EXE names the program";
+  const std::string checkerExe = Env("ZT_CHECKER_EXE");
+  const std::string work = checkerExe.substr(0, checkerExe.find_last_of('\\') + 1);
+
+  // Auto-save on, into a folder of the work area.
+  test::ResetStore();
+  const std::string saves = work + "saves";
+  CreateDirectoryA(saves.c_str(), nullptr);
+  std::string downloads;
+  {
+    CAppSettings settings;
+    ASSERT_TRUE(settings.SaveAllSettings(saves.c_str(), 1, 0, 100, 100, 0, 0));
+    downloads = settings.SdDownloadFolder();
+  }
+  e2e::InstalledChecker installed;
+  ASSERT_TRUE(installed.ok);
+  ASSERT_EQ(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), nullptr);
+  DrawnWindow drawn;
+  ASSERT_TRUE(drawn.Shown());
+  app::PumpUntil([] { return false; }, 300);
+
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string command = "\"" + exe + "\"";
+  ASSERT_TRUE(
+      CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  app::UniqueHandle program(pi.hProcess), programThread(pi.hThread);
+
+  // Without a board the start opens the settings dialog once; the user closes it.
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = SettingsDialogOf(pi.dwProcessId)) != nullptr; }, 20000))
+      << "the start-up pass opens no settings dialog";
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+
+  // The frame has started the installed checker and registered with it.
+  ASSERT_TRUE(WaitFor([] { return CheckerProcessId() != 0; }, 10000)) << "no checker started";
+  app::UniqueHandle checker(OpenProcess(SYNCHRONIZE, FALSE, CheckerProcessId()));
+  ASSERT_TRUE(checker);
+  // The card answers from now on; the checker's first pass learns the file already there.
+  CardControl("root?mode=normal");
+  app::PumpUntil([] { return false; }, 2500);
+
+  std::vector<ULONGLONG> times;
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = "0501110" + std::to_string(i) + ".JPG";
+    const std::string stem = name.substr(0, 8);
+    const std::string scan = work + name;
+    WriteWhiteboardScan(scan);
+    const std::string outputs[] = {saves + "\\" + stem + "_Overlaid.JPG",
+                                   saves + "\\Original\\" + stem + "_Screenshot.JPG",
+                                   saves + "\\Original\\" + name};
+    const ULONGLONG arrival = GetTickCount64();
+    CardControl("add?folder=DCIM&name=" + name + "&minute=" + std::to_string(10 + i) +
+                "&file=" + UnixPath(scan));
+    const bool all = WaitFor(
+        [&] {
+          return std::all_of(std::begin(outputs), std::end(outputs),
+                             [](const std::string& p) { return Exists(p); });
+        },
+        30000);
+    ASSERT_TRUE(all) << name << " did not become three files";
+    times.push_back(GetTickCount64() - arrival);
+    std::printf("%s: on the card to the last of the three files: %llu ms\n", name.c_str(), times.back());
+    EXPECT_EQ(SettingsDialogOf(pi.dwProcessId), nullptr) << "auto-save shows no dialog";
+    app::PumpUntil([] { return false; }, 500);  // the files are complete
+    EXPECT_TRUE(Near(ScreenshotColourAt(outputs[1], 240, 190), kDrawnColour))
+        << "the screenshot lacks the window";
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("median, on the card to the last file: %llu ms\n", times[times.size() / 2]);
+
+  // Exit from the tray menu: the program unregisters, the checker ends, the downloads are gone.
+  HWND frame = FindWindowA(kFrameClassName, nullptr);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(Exists(downloads + "05011102.JPG"));
+  PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+  EXPECT_EQ(WaitForSingleObject(program.Get(), 15000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(checker.Get(), 10000), WAIT_OBJECT_0);
+  EXPECT_TRUE(FolderIsEmpty(downloads)) << downloads;
+  test::ResetStore();
+}
+
+}  // namespace
+}  // namespace zt::shell
