@@ -13,11 +13,12 @@
 
 #include "common/app/application.h"
 #include "cvimgfileio/cvimgfileio.h"
+#include "jpeg_scan.h"
 #include "overlay/engine/frame_messages.h"
-#include "overlay/shell/main_frame.h"
-#include "overlay/shell/resource.h"
 #include "overlay/shell/about_dialog.h"
 #include "overlay/shell/calibration_dialog.h"
+#include "overlay/shell/main_frame.h"
+#include "overlay/shell/resource.h"
 #include "overlay/shell/settings_dialog.h"
 #include "shell_wine_fixture.h"
 
@@ -93,23 +94,6 @@ std::string Caption(const CAppSettings& settings, const char* key) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A portrait scan as the board stores it, written by the image-file library as a JPEG.
-void WriteScan(const std::string& path) {
-  const int w = 120, h = 160, row = (w * 3 + 3) & ~3;
-  std::vector<unsigned char> dib(40 + row * h, 0xFF);
-  BITMAPINFOHEADER header{};
-  header.biSize = 40;
-  header.biWidth = w;
-  header.biHeight = h;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  std::memcpy(dib.data(), &header, 40);
-  for (int y = 20; y < 140; ++y)
-    for (int x = 50; x < 56; ++x) std::memset(&dib[40 + y * row + x * 3], 0x10, 3);
-  DeleteFileA(path.c_str());
-  ASSERT_EQ(IMGFILE_WriteDib2File(dib.data(), 96, 96, 0, 0, 0, 0, IMGFILE_FORMAT_JPEG, path.c_str(), 0), IMGFILE_OK);
-}
-
 class MainFrame : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -118,7 +102,7 @@ class MainFrame : public ::testing::Test {
     test::RemoveTree(saves);
     CreateDirectoryA(saves.c_str(), nullptr);
     scan = test::ExeFolder() + "SCAN0001.JPG";
-    WriteScan(scan);
+    ASSERT_EQ(test::WriteJpegScan(scan, 120, 160, 0xFF, {{50, 20, 56, 140}}), IMGFILE_OK);
     ASSERT_TRUE(frame.CreateFrame());
     ShowWindow(frame.Hwnd(), SW_HIDE);
     // No board here: the look for it, already posted, would open the settings dialog of the
@@ -193,8 +177,10 @@ TEST_F(MainFrame, TrayClickShowsTheMenuInTheLanguageFilesWords) {
   PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
   ASSERT_TRUE(RunScript(script, 10000));
   ASSERT_TRUE(menuSeen);
-  EXPECT_EQ(texts, (std::vector<std::string>{Caption(frame.Settings(), "ID_CAP_SETTINGS"), "", Caption(frame.Settings(), "ID_CAP_HELP"),
-                                             Caption(frame.Settings(), "ID_CAP_ABOUT"), "", Caption(frame.Settings(), "ID_CAP_EXIT")}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{
+                Caption(frame.Settings(), "ID_CAP_SETTINGS"), "", Caption(frame.Settings(), "ID_CAP_HELP"),
+                Caption(frame.Settings(), "ID_CAP_ABOUT"), "", Caption(frame.Settings(), "ID_CAP_EXIT")}));
   EXPECT_EQ(ids, (std::vector<UINT>{32775, 0, 32776, 57664, 0, 32774}));
 }
 
@@ -333,7 +319,8 @@ TEST(ZTLumbrelProgram, RunsOnceAndEndsByItsExitCommand) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string command = std::string("\"") + exe + "\"";
-    return CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+    return CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) !=
+           FALSE;
   };
   auto frames = [] {
     int count = 0;

@@ -18,6 +18,7 @@
 #include "common/sd_channel.h"
 #include "cvimgfileio/cvimgfileio.h"
 #include "installed_checker.h"
+#include "jpeg_scan.h"
 #include "overlay/shell/app_settings.h"
 #include "overlay/shell/main_frame.h"
 #include "overlay/shell/resource.h"
@@ -52,26 +53,6 @@ std::string UnixPath(const std::string& winePath) {
   std::string p = winePath.substr(2);
   std::replace(p.begin(), p.end(), '\\', '/');
   return p;
-}
-
-// A portrait whiteboard scan: white with two dark strokes, written as a JPEG.
-void WriteWhiteboardScan(const std::string& path) {
-  const int w = 600, h = 800, row = (w * 3 + 3) & ~3;
-  std::vector<unsigned char> dib(40 + row * h, 0xF4);
-  BITMAPINFOHEADER header{};
-  header.biSize = 40;
-  header.biWidth = w;
-  header.biHeight = h;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  std::memcpy(dib.data(), &header, 40);
-  for (int y = 100; y < 700; ++y)
-    for (int x = 280; x < 292; ++x) std::memset(&dib[40 + y * row + x * 3], 0x20, 3);
-  for (int y = 390; y < 402; ++y)
-    for (int x = 100; x < 500; ++x) std::memset(&dib[40 + y * row + x * 3], 0x20, 3);
-  DeleteFileA(path.c_str());
-  ASSERT_EQ(IMGFILE_WriteDib2File(dib.data(), 96, 96, 0, 0, 0, 0, IMGFILE_FORMAT_JPEG, path.c_str(), 0),
-            IMGFILE_OK);
 }
 
 // A topmost window of one colour, painted by its class brush.
@@ -228,7 +209,9 @@ TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram
     const std::string name = "0501110" + std::to_string(i) + ".JPG";
     const std::string stem = name.substr(0, 8);
     const std::string scan = work + name;
-    WriteWhiteboardScan(scan);
+    // A portrait whiteboard scan: near-white with two dark strokes.
+    ASSERT_EQ(test::WriteJpegScan(scan, 600, 800, 0xF4, {{280, 100, 292, 700}, {100, 390, 500, 402}}),
+              IMGFILE_OK);
     const std::string outputs[] = {saves + "\\" + stem + "_Overlaid.JPG",
                                    saves + "\\Original\\" + stem + "_Screenshot.JPG",
                                    saves + "\\Original\\" + name};
