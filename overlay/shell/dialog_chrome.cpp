@@ -1,5 +1,7 @@
 #include "overlay/shell/dialog_chrome.h"
 
+#include "overlay/shell/resource.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -25,6 +27,12 @@ BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
 
 void ApplyFont(HWND dialog, HFONT font) {
   EnumChildWindows(dialog, SetChildFont, reinterpret_cast<LPARAM>(font));
+}
+
+std::string ApplicationTitle() {
+  char title[64] = {};
+  if (LoadStringA(GetModuleHandleA(nullptr), IDS_APP_TITLE, title, sizeof title) > 0) return title;
+  return "Zentab Lumbrel";
 }
 
 std::string MessageCaption(const CAppSettings& settings, const char* key, DWORD bufferSize) {

@@ -18,6 +18,8 @@ void ApplyFont(HWND dialog, HFONT font);
 
 // The text of key in section "Message", read into a buffer of bufferSize bytes.
 std::string MessageCaption(const CAppSettings& settings, const char* key, DWORD bufferSize);
+// The application title (string 57344), the caption of the program's message boxes.
+std::string ApplicationTitle();
 // Puts that text on control id, or on the dialog's title when id is 0.
 void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* key, DWORD bufferSize);
 

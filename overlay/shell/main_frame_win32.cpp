@@ -16,6 +16,7 @@
 #include "overlay/shell/caption_keys.h"
 #include "overlay/shell/close_prompt.h"
 #include "overlay/shell/device_change.h"
+#include "overlay/shell/dialog_chrome.h"
 #include "overlay/shell/help_path.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings_dialog.h"
@@ -28,14 +29,6 @@ constexpr DWORD kCloseQuestionBuffer = 1024;
 constexpr UINT kCloseQuestionStyle = MB_ICONWARNING | MB_YESNOCANCEL;
 constexpr std::size_t kMessageCaptionBuffer = 1024;
 constexpr UINT kScanPollIntervalMs = 100;
-
-// The application title (string 57344), the caption of the program's message boxes.
-std::string ApplicationTitle() {
-  char title[64] = {};
-  if (LoadStringA(GetModuleHandleA(nullptr), IDS_APP_TITLE, title, sizeof title) <= 0)
-    return "Zentab Lumbrel";
-  return title;
-}
 
 }  // namespace
 
@@ -229,9 +222,9 @@ bool CMainFrame::AskAboutUnsavedSettings() {
   const ClosePrompt prompt = ChooseClosePrompt(state);
   if (!prompt.captionKey) return true;
 
-  char text[kCloseQuestionBuffer] = {};
-  m_settings.LoadCaption(kSectionMessage, prompt.captionKey, "", text, sizeof text);
-  const int answer = MessageBoxA(m_pSettingsDlg->Hwnd(), text, m_settings.AppName(), kCloseQuestionStyle);
+  const std::string text = shell::MessageCaption(m_settings, prompt.captionKey, kCloseQuestionBuffer);
+  const int answer =
+      MessageBoxA(m_pSettingsDlg->Hwnd(), text.c_str(), m_settings.AppName(), kCloseQuestionStyle);
   if (answer == IDCANCEL) return false;
   if (answer != IDYES) return true;
   // The box ran a message loop of its own: the dialog may have gone meanwhile.
@@ -439,9 +432,7 @@ int CMainFrame::ShowMessage(const std::string& text, unsigned style) {
 }
 
 std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) {
-  std::vector<char> text(bufferSize ? bufferSize : 1, '\0');
-  m_settings.LoadCaption(kSectionMessage, key, "", text.data(), static_cast<DWORD>(text.size()));
-  return text.data();
+  return shell::MessageCaption(m_settings, key, static_cast<DWORD>(bufferSize ? bufferSize : 1));
 }
 
 bool CMainFrame::LoadAllSettings(SettingsValues& v) {

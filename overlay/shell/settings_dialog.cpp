@@ -55,13 +55,6 @@ class StepFlag {
   bool& m_flag;
 };
 
-// The caption of the application's message boxes: the program's title string.
-std::string ApplicationTitle() {
-  char title[64] = {};
-  if (LoadStringA(GetModuleHandleA(nullptr), IDS_APP_TITLE, title, sizeof title) > 0) return title;
-  return "Zentab Lumbrel";
-}
-
 // Shell item ids are freed with the shell's allocator.
 struct ItemIdList {
   LPITEMIDLIST pidl = nullptr;
