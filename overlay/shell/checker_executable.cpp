@@ -1,14 +1,12 @@
 #include "overlay/shell/checker_executable.h"
 
+#include "common/program_files_path.h"
 #include "common/sd_channel.h"
 
 namespace zt::shell {
 
 std::optional<std::string> CheckerExecutablePath(const char* programFiles) {
-  if (!programFiles || !*programFiles) return std::nullopt;
-  std::string path = std::string(programFiles) + sdchannel::kCheckerRelativePath;
-  if (path.size() >= sdchannel::kPathSize) return std::nullopt;
-  return path;
+  return ProgramFilesPath(programFiles, sdchannel::kCheckerRelativePath);
 }
 
 }  // namespace zt::shell
