@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "overlay/shell/app_settings.h"
 #include "overlay/shell/main_frame.h"
 #include "overlay/shell/resource.h"
+#include "road_support.h"
 #include "shell_wine_fixture.h"
 
 namespace zt::shell {
@@ -30,132 +30,11 @@ namespace {
 using e2e::CardControl;
 using e2e::Env;
 
+using road::WaitFor;
+
 // The window drawn on the screen before the scans arrive: its colour must be in the screenshots.
 constexpr COLORREF kDrawnColour = RGB(30, 120, 200);
 constexpr RECT kDrawnRect{40, 40, 440, 340};
-
-// Waits for pred while pumping, looking every 20 ms: the things waited for happen in other
-// processes and send this thread no message, and the times printed must not be those of the pump.
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() >= end) return pred();
-    app::PumpUntil([] { return false; }, 20);
-  }
-  return true;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The folder of a "Z:\..." path as the card simulator (a Linux process) names it.
-std::string UnixPath(const std::string& winePath) {
-  std::string p = winePath.substr(2);
-  std::replace(p.begin(), p.end(), '\\', '/');
-  return p;
-}
-
-// A topmost window of one colour, painted by its class brush.
-class DrawnWindow {
- public:
-  DrawnWindow() : m_brush(CreateSolidBrush(kDrawnColour)) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = m_brush;
-    wc.lpszClassName = "ZtDrawnOnTheScreen";
-    RegisterClassA(&wc);
-    m_hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
-                             kDrawnRect.left, kDrawnRect.top, kDrawnRect.right - kDrawnRect.left,
-                             kDrawnRect.bottom - kDrawnRect.top, nullptr, nullptr, wc.hInstance, nullptr);
-    UpdateWindow(m_hwnd);
-  }
-  ~DrawnWindow() {
-    DestroyWindow(m_hwnd);
-    DeleteObject(m_brush);
-  }
-  DrawnWindow(const DrawnWindow&) = delete;
-  DrawnWindow& operator=(const DrawnWindow&) = delete;
-  bool Shown() const { return m_hwnd && IsWindowVisible(m_hwnd); }
-
- private:
-  HBRUSH m_brush;
-  HWND m_hwnd = nullptr;
-};
-
-struct WindowSearch {
-  DWORD process = 0;
-  HWND found = nullptr;
-};
-
-// ZTLumbrel's settings dialog: a dialog of its process with the save-folder edit.
-BOOL CALLBACK FindSettingsDialogProc(HWND w, LPARAM search) {
-  auto* s = reinterpret_cast<WindowSearch*>(search);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  char cls[16] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  if (pid == s->process && std::string(cls) == "#32770" && IsWindowVisible(w) &&
-      GetDlgItem(w, IDC_SAVE_FOLDER)) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND SettingsDialogOf(DWORD process) {
-  WindowSearch search{process, nullptr};
-  EnumWindows(&FindSettingsDialogProc, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-DWORD CheckerProcessId() {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), &pid);
-  return pid;
-}
-
-bool FolderIsEmpty(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return true;
-  bool empty = true;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") empty = false;
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-  return empty;
-}
-
-// The colour of a screenshot file at a point of the screen, the file scaled to the screen.
-COLORREF ScreenshotColourAt(const std::string& path, int screenX, int screenY) {
-  void* dib = nullptr;
-  unsigned short rx = 0, ry = 0;
-  int ox = 0, oy = 0;
-  char info[IMGFILE_INFO_SIZE] = {};
-  if (IMGFILE_LoadDibFromFile(path.c_str(), 1, &dib, &rx, &ry, &ox, &oy, info) < 0 || !dib)
-    return CLR_INVALID;
-  const auto* header = static_cast<const BITMAPINFOHEADER*>(dib);
-  COLORREF colour = CLR_INVALID;
-  if (header->biBitCount == 24) {
-    const int w = header->biWidth, h = header->biHeight, row = (w * 3 + 3) & ~3;
-    const int x = screenX * w / GetSystemMetrics(SM_CXSCREEN);
-    const int y = screenY * h / GetSystemMetrics(SM_CYSCREEN);
-    const auto* px = reinterpret_cast<const unsigned char*>(header + 1) + (h - 1 - y) * row + x * 3;
-    colour = RGB(px[2], px[1], px[0]);
-  }
-  HGLOBAL block = GlobalHandle(dib);
-  GlobalUnlock(block);
-  GlobalFree(block);
-  return colour;
-}
-
-bool Near(COLORREF a, COLORREF b) {
-  auto close = [](int x, int y) { return x - y < 16 && y - x < 16; };
-  return close(GetRValue(a), GetRValue(b)) && close(GetGValue(a), GetGValue(b)) &&
-         close(GetBValue(a), GetBValue(b));
-}
 
 TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram) {
   ASSERT_FALSE(Env("ZT_CARD_URL").empty()) << "run through run_e2e.py";
@@ -177,7 +56,7 @@ TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram
   e2e::InstalledChecker installed;
   ASSERT_TRUE(installed.ok);
   ASSERT_EQ(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), nullptr);
-  DrawnWindow drawn;
+  road::DrawnWindow drawn(kDrawnColour, kDrawnRect);
   ASSERT_TRUE(drawn.Shown());
   app::PumpUntil([] { return false; }, 300);
 
@@ -191,14 +70,14 @@ TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram
 
   // Without a board the start opens the settings dialog once; the user closes it.
   HWND dialog = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (dialog = SettingsDialogOf(pi.dwProcessId)) != nullptr; }, 20000))
+  ASSERT_TRUE(WaitFor([&] { return (dialog = road::SettingsDialogOf(pi.dwProcessId)) != nullptr; }, 20000))
       << "the start-up pass opens no settings dialog";
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
 
   // The frame has started the installed checker and registered with it.
-  ASSERT_TRUE(WaitFor([] { return CheckerProcessId() != 0; }, 10000)) << "no checker started";
-  app::UniqueHandle checker(OpenProcess(SYNCHRONIZE, FALSE, CheckerProcessId()));
+  ASSERT_TRUE(WaitFor([] { return road::CheckerProcessId() != 0; }, 10000)) << "no checker started";
+  app::UniqueHandle checker(OpenProcess(SYNCHRONIZE, FALSE, road::CheckerProcessId()));
   ASSERT_TRUE(checker);
   // The card answers from now on; the checker's first pass learns the file already there.
   CardControl("root?mode=normal");
@@ -217,19 +96,19 @@ TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram
                                    saves + "\\Original\\" + name};
     const ULONGLONG arrival = GetTickCount64();
     CardControl("add?folder=DCIM&name=" + name + "&minute=" + std::to_string(10 + i) +
-                "&file=" + UnixPath(scan));
+                "&file=" + road::UnixPath(scan));
     const bool all = WaitFor(
         [&] {
           return std::all_of(std::begin(outputs), std::end(outputs),
-                             [](const std::string& p) { return Exists(p); });
+                             [](const std::string& p) { return road::Exists(p); });
         },
         30000);
     ASSERT_TRUE(all) << name << " did not become three files";
     times.push_back(GetTickCount64() - arrival);
     std::printf("%s: on the card to the last of the three files: %llu ms\n", name.c_str(), times.back());
-    EXPECT_EQ(SettingsDialogOf(pi.dwProcessId), nullptr) << "auto-save shows no dialog";
+    EXPECT_EQ(road::SettingsDialogOf(pi.dwProcessId), nullptr) << "auto-save shows no dialog";
     app::PumpUntil([] { return false; }, 500);  // the files are complete
-    EXPECT_TRUE(Near(ScreenshotColourAt(outputs[1], 240, 190), kDrawnColour))
+    EXPECT_TRUE(road::Near(road::FileColourAt(outputs[1], 240, 190), kDrawnColour))
         << "the screenshot lacks the window";
   }
   std::sort(times.begin(), times.end());
@@ -238,11 +117,11 @@ TEST(WirelessRoad, ScansOnTheCardBecomeThreeFilesAndTheCheckerEndsWithTheProgram
   // Exit from the tray menu: the program unregisters, the checker ends, the downloads are gone.
   HWND frame = FindWindowA(kFrameClassName, nullptr);
   ASSERT_NE(frame, nullptr);
-  EXPECT_TRUE(Exists(downloads + "05011102.JPG"));
+  EXPECT_TRUE(road::Exists(downloads + "05011102.JPG"));
   PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
   EXPECT_EQ(WaitForSingleObject(program.Get(), 15000), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(checker.Get(), 10000), WAIT_OBJECT_0);
-  EXPECT_TRUE(FolderIsEmpty(downloads)) << downloads;
+  EXPECT_TRUE(road::FolderIsEmpty(downloads)) << downloads;
   test::ResetStore();
 }
 
