@@ -14,6 +14,9 @@ inline constexpr char kInstanceMutex[] = "Global\\ZentabLumbrel";
 
 class CImageMergeApp final : public app::Application {
  public:
+  // The frame searches the board in this device tree (the system's unless a test build says else).
+  explicit CImageMergeApp(std::unique_ptr<DeviceTree> deviceTree = std::make_unique<WinDeviceTree>())
+      : m_pDeviceTree(std::move(deviceTree)) {}
   CMainFrame* Frame() const { return m_pFrame.get(); }
 
  protected:
@@ -22,6 +25,7 @@ class CImageMergeApp final : public app::Application {
  private:
   // Held for the life of the process; the system releases it at exit.
   app::UniqueHandle m_hMutex;
+  std::unique_ptr<DeviceTree> m_pDeviceTree;  // handed to the frame when it is made
   std::unique_ptr<CMainFrame> m_pFrame;
 };
 

@@ -13,7 +13,7 @@ bool CImageMergeApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
 
-  m_pFrame = std::make_unique<CMainFrame>();
+  m_pFrame = std::make_unique<CMainFrame>(std::move(m_pDeviceTree));
   m_pFrame->QuitOnDestroy(true);
   if (!m_pFrame->CreateFrame()) return false;
   ShowWindow(m_pFrame->Hwnd(), SW_HIDE);

@@ -39,7 +39,8 @@ inline constexpr UINT UM_WATCHFOUNDNOTHING = 0x050C;
 
 class CMainFrame final : public app::FrameWindow, public PipelineHost {
  public:
-  CMainFrame();
+  // The device tree is the system's; a test build of the program hands in a stand-in board.
+  explicit CMainFrame(std::unique_ptr<DeviceTree> deviceTree = std::make_unique<WinDeviceTree>());
   ~CMainFrame() override;
 
   // Creates the window; WM_CREATE adds the tray icon and starts the search for the board.
@@ -126,8 +127,8 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline};
   UINT m_nSdCheckerMsg = 0;
   CDriveMapClient m_driveMap;
-  WinDeviceTree m_deviceTree;
-  CBoardDriveFinder m_boardFinder{m_deviceTree};
+  std::unique_ptr<DeviceTree> m_pDeviceTree;
+  CBoardDriveFinder m_boardFinder{*m_pDeviceTree};
   DeviceNotification m_hDevNotify;
   std::string m_strBoardId;
   DriveWatchMemory m_driveWatch;           // the board's files seen by the last pass, the latest scan's time

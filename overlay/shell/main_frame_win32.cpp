@@ -32,12 +32,13 @@ constexpr UINT kScanPollIntervalMs = 100;
 
 }  // namespace
 
-CMainFrame::CMainFrame()
+CMainFrame::CMainFrame(std::unique_ptr<DeviceTree> deviceTree)
     : FrameWindow(kFrameClassName),
       m_pImageFiles(MakeLibraryImageFiles()),
       m_pFileSystem(MakeSystemFileSystem()),
       m_pipeline(*this, *m_pImageFiles, *m_pFileSystem),
-      m_trayIcon(m_settings) {
+      m_trayIcon(m_settings),
+      m_pDeviceTree(std::move(deviceTree)) {
   BindMessages();
 }
 
