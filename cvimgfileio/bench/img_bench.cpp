@@ -14,6 +14,7 @@
 
 #include "common/dib.h"
 #include "cvimgfileio/cvimgfileio.h"
+#include "cvimgfileio/dib_output.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
     int ox, oy;
     char info[IMGFILE_INFO_SIZE];
     if (IMGFILE_LoadDibFromFile(scan.c_str(), 1, &dib, &rx, &ry, &ox, &oy, info) != IMGFILE_OK) std::abort();
-    IMGFILE_FreeDib(dib);
+    zt::img::FreeDibBlock(dib);
   });
 
   // Writes: 1920 x 1080, the screenshot size.
