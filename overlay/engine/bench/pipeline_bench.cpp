@@ -2,10 +2,7 @@
 // the same run: decoding the scan and encoding the two written images with the image-file
 // library alone. Also times 1x, 2x and 4x the pixel count and reports the peak of the engine's
 // heap against the bytes of the image set.
-//   overlay_engine_bench [scratch folder, default /tmp]
-#include <sys/stat.h>
-#include <unistd.h>
-
+//   overlay_engine_bench [scratch folder, default /tmp]  (also built for Windows; run under Wine)
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -229,7 +226,8 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
 int main(int argc, char** argv) {
   using namespace zt;
   const std::string root =
-      std::string(argc > 1 ? argv[1] : "/tmp") + "/zt_engine_bench_" + std::to_string(getpid());
+      std::string(argc > 1 ? argv[1] : "/tmp") + "/zt_engine_bench_" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
   std::unique_ptr<ImageFiles> images = MakeLibraryImageFiles();
   const int runs = 7;
 
