@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine if needed, builds the Windows programs and runs the most complete part of the
-# system that exists so far under Wine. It grows as the programs land.
+# Sets up the machine if needed, builds the Windows programs and runs the system under Wine: the
+# parts one by one, then the wireless road as a user meets it, from a scan on the card to the
+# three files.
 # The i686 build is what users get. Where this machine runs no 32-bit processes, the same sources
 # built for x86_64 run in its place.
 set -euo pipefail
@@ -20,8 +21,7 @@ find build/mingw-i686 "build/mingw-$wine_build" -maxdepth 3 \( -name '*.exe' -o 
 
 echo "== running under Wine: the $wine_build build ($reason)"
 cat <<'TXT'
-ZTLumbrel's device watch and its links with the board and the SD checker are not built yet. What
-exists runs here end to end as Windows code under Wine:
+The programs run here as Windows code under Wine, first part by part:
   1. the overlay engine on real JPEG, TIFF and PDF scans through CvImgFileIO.dll: load, turn,
      halve, mask, compose, and the overlay, screenshot and scan copy written without overwriting;
   2. ZTChkSDWiFi.exe against a simulated wireless SD card on 127.0.0.1: it polls the listings,
@@ -32,7 +32,12 @@ exists runs here end to end as Windows code under Wine:
   4. ZTLumbrel.exe: one copy per machine, its hidden frame and tray menu in the language file's words,
      a scan handed to it saved as three files, the settings dialog with the overlay preview, calibrated
      with typing, arrow buttons and mouse drags, About and the calibration hint, and the question
-     before the program closes with an unsaved overlay.
+     before the program closes with an unsaved overlay;
+then the whole wireless road (the board's road needs its USB device, which Wine lacks):
+  5. ZTLumbrel and ZTChkSDWiFi installed under Program Files, a slide on the screen, auto-save on;
+     ZTLumbrel starts the checker, a whiteboard scan with marker ink lands on the simulated card
+     and comes out as the overlay, the screenshot and the scan copy; a PNG of the overlay is kept;
+     the tray menu's exit ends both programs.
 TXT
 ctest --test-dir "build/mingw-$wine_build" -R "^(cvimgfileio_samples|overlay_imgfile_test|sdwifi_e2e)$" \
   --output-on-failure
@@ -44,3 +49,11 @@ WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" bash scripts/wine-run.sh -
 echo "== ZTLumbrel"
 ctest --test-dir "build/mingw-$wine_build" -R "^(shell_frame_wine_test|shell_dialogs_wine_test)$" --output-on-failure
 echo "The settings dialog as the user sees it: build/mingw-$wine_build/artifacts/settings_dialog.png"
+
+echo "== the wireless road: from a scan on the card to the three files"
+WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" python3 tests/chksdwifi/run_e2e.py \
+  --wine-run scripts/wine-run.sh --timeout 150 \
+  --client "build/mingw-$wine_build/tests/overlay/shell/wireless_road_demo.exe" \
+  --checker "build/mingw-$wine_build/chksdwifi/ZTChkSDWiFi.exe" \
+  --lumbrel "build/mingw-$wine_build/overlay/shell/ZTLumbrel.exe" \
+  --work "build/mingw-$wine_build/wireless_demo"

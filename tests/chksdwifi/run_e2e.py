@@ -1,5 +1,6 @@
-"""Runs the wireless SD checker end to end under Wine: a simulated card on 127.0.0.1 and a test
-client program that starts the checker, registers with it and checks what it delivers."""
+"""Runs the wireless SD checker end to end under Wine: a simulated card on 127.0.0.1 and a client
+program that starts the checker, registers with it and checks what it delivers. The client is a
+test, or the wireless road demonstration (--lumbrel names the ZTLumbrel.exe it installs)."""
 
 import argparse
 import os
@@ -18,7 +19,9 @@ def main():
     ap.add_argument("--checker", required=True)
     ap.add_argument("--work", required=True)
     ap.add_argument("--timeout", type=int, default=100)
+    ap.add_argument("--lumbrel", help="ZTLumbrel.exe in its build folder, passed as ZT_LUMBREL_EXE")
     args = ap.parse_args()
+    args.work = os.path.abspath(args.work)  # Wine sees it as Z:\<absolute path>
 
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(os.path.join(args.work, "dest"))
@@ -42,6 +45,8 @@ def main():
         env["ZT_CARD_URL"] = base
         env["ZT_CHECKER_EXE"] = "Z:" + checker.replace("/", "\\")
         env["ZT_DEST_FOLDER"] = "Z:" + os.path.join(args.work, "dest").replace("/", "\\") + "\\"
+        if args.lumbrel:
+            env["ZT_LUMBREL_EXE"] = "Z:" + os.path.abspath(args.lumbrel).replace("/", "\\")
         result = subprocess.run([args.wine_run, "--plain", "--timeout", str(args.timeout), args.client], env=env)
         return result.returncode
     finally:

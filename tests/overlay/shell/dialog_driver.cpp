@@ -1,7 +1,5 @@
 #include "dialog_driver.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +8,7 @@
 
 #include "common/app/gdi_handles.h"
 #include "overlay/engine/frame_messages.h"
+#include "png_file.h"
 
 namespace zt::shell::test {
 
@@ -75,18 +74,6 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
   g_answer = {};
   if (answer.onBox) answer.onBox(box);
   if (IsWindow(box)) SendMessageA(GetDlgItem(box, answer.button), BM_CLICK, 0, 0);
-}
-
-void Put(std::vector<unsigned char>& out, unsigned value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
-}
-
-void Chunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data) {
-  Put(png, static_cast<unsigned>(data.size()));
-  const size_t start = png.size();
-  png.insert(png.end(), type, type + 4);
-  png.insert(png.end(), data.begin(), data.end());
-  Put(png, static_cast<unsigned>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
 }
 
 Capture CaptureDc(HDC source, int width, int height) {
@@ -302,34 +289,7 @@ Capture CaptureWindow(HWND window) {
 }
 
 bool WritePng(const Capture& capture, const std::string& path) {
-  if (capture.width <= 0) return false;
-  std::vector<unsigned char> raw;
-  for (int y = 0; y < capture.height; ++y) {
-    raw.push_back(0);  // no filter
-    for (int x = 0; x < capture.width; ++x) {
-      const unsigned c = capture.At(x, y);
-      raw.push_back(static_cast<unsigned char>(Red(c)));
-      raw.push_back(static_cast<unsigned char>(Green(c)));
-      raw.push_back(static_cast<unsigned char>(Blue(c)));
-    }
-  }
-  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<unsigned char> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK)
-    return false;
-  packed.resize(packedSize);
-  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<unsigned char> header;
-  Put(header, static_cast<unsigned>(capture.width));
-  Put(header, static_cast<unsigned>(capture.height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  Chunk(png, "IHDR", header);
-  Chunk(png, "IDAT", packed);
-  Chunk(png, "IEND", {});
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-  return std::fclose(f) == 0 && written;
+  return WritePng(capture.width, capture.height, capture.pixels, path);
 }
 
 bool Near(unsigned a, unsigned b, int tolerance) {

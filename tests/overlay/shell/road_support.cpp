@@ -76,6 +76,7 @@ namespace {
 struct WindowSearch {
   DWORD process = 0;
   int control = 0;
+  HWND owner = nullptr;
   HWND found = nullptr;
 };
 
@@ -86,7 +87,7 @@ BOOL CALLBACK FindDialogProc(HWND w, LPARAM search) {
   char cls[16] = {};
   GetClassNameA(w, cls, sizeof cls);
   if (pid == s->process && std::string(cls) == "#32770" && IsWindowVisible(w) &&
-      (!s->control || GetDlgItem(w, s->control))) {
+      (!s->control || GetDlgItem(w, s->control)) && (!s->owner || GetWindow(w, GW_OWNER) == s->owner)) {
     s->found = w;
     return FALSE;
   }
@@ -96,7 +97,14 @@ BOOL CALLBACK FindDialogProc(HWND w, LPARAM search) {
 }  // namespace
 
 HWND DialogOf(DWORD process, int control) {
-  WindowSearch search{process, control, nullptr};
+  WindowSearch search{process, control, nullptr, nullptr};
+  EnumWindows(&FindDialogProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND DialogOwnedBy(DWORD process, HWND owner) {
+  if (!owner) return nullptr;
+  WindowSearch search{process, 0, owner, nullptr};
   EnumWindows(&FindDialogProc, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -109,26 +117,44 @@ DWORD CheckerProcessId() {
   return pid;
 }
 
-COLORREF FileColourAt(const std::string& path, int screenX, int screenY) {
+Picture LoadPicture(const std::string& path) {
   void* dib = nullptr;
   unsigned short rx = 0, ry = 0;
   int ox = 0, oy = 0;
   char info[IMGFILE_INFO_SIZE] = {};
-  if (IMGFILE_LoadDibFromFile(path.c_str(), 1, &dib, &rx, &ry, &ox, &oy, info) < 0 || !dib)
-    return CLR_INVALID;
+  Picture picture;
+  if (IMGFILE_LoadDibFromFile(path.c_str(), 1, &dib, &rx, &ry, &ox, &oy, info) < 0 || !dib) return picture;
   const auto* header = static_cast<const BITMAPINFOHEADER*>(dib);
-  COLORREF colour = CLR_INVALID;
-  if (header->biBitCount == 24) {
+  if (header->biBitCount == 24 && header->biWidth > 0 && header->biHeight > 0) {
     const int w = header->biWidth, h = header->biHeight, row = (w * 3 + 3) & ~3;
-    const int x = screenX * w / GetSystemMetrics(SM_CXSCREEN);
-    const int y = screenY * h / GetSystemMetrics(SM_CYSCREEN);
-    const auto* px = reinterpret_cast<const unsigned char*>(header + 1) + (h - 1 - y) * row + x * 3;
-    colour = RGB(px[2], px[1], px[0]);
+    const auto* bits = reinterpret_cast<const unsigned char*>(header + 1);
+    picture.pixels.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+      const unsigned char* px = bits + static_cast<size_t>(h - 1 - y) * row;  // rows are stored bottom-up
+      for (int x = 0; x < w; ++x, px += 3)
+        picture.pixels[static_cast<size_t>(y) * w + x] =
+            (unsigned{px[2]} << 16) | (unsigned{px[1]} << 8) | px[0];
+    }
+    picture.width = w;
+    picture.height = h;
   }
   HGLOBAL block = GlobalHandle(dib);
   GlobalUnlock(block);
   GlobalFree(block);
-  return colour;
+  return picture;
+}
+
+COLORREF Picture::AtScreen(int screenX, int screenY) const {
+  if (!Loaded()) return CLR_INVALID;
+  const int x = screenX * width / GetSystemMetrics(SM_CXSCREEN);
+  const int y = screenY * height / GetSystemMetrics(SM_CYSCREEN);
+  if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+  const unsigned c = pixels[static_cast<size_t>(y) * width + x];
+  return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+
+COLORREF FileColourAt(const std::string& path, int screenX, int screenY) {
+  return LoadPicture(path).AtScreen(screenX, screenY);
 }
 
 bool Near(COLORREF a, COLORREF b, int tolerance) {
@@ -137,11 +163,11 @@ bool Near(COLORREF a, COLORREF b, int tolerance) {
          close(GetBValue(a), GetBValue(b));
 }
 
-Started StartProgram(const std::string& exe) {
+Started StartProgram(const std::string& exe, const std::string& arguments) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::string command = "\"" + exe + "\"";
+  std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
   if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return {};
   CloseHandle(pi.hThread);

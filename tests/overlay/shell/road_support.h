@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/app/application.h"
 
@@ -47,10 +48,22 @@ class DrawnWindow {
 
 // A visible dialog of the process; with control, only one that has that control.
 HWND DialogOf(DWORD process, int control = 0);
+// A visible dialog of the process owned by owner, such as the folder browser of a dialog.
+HWND DialogOwnedBy(DWORD process, HWND owner);
 // ZTLumbrel's settings dialog: a dialog of its process with the save-folder edit.
 HWND SettingsDialogOf(DWORD process);
 // The process of the SD checker's window, 0 when there is none.
 DWORD CheckerProcessId();
+
+// An image file decoded by the image-file library: top-down 0x00RRGGBB pixels (24-bit files only).
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned> pixels;
+  bool Loaded() const { return width > 0; }
+  // The colour at a point given in screen pixels, the picture scaled to the screen.
+  COLORREF AtScreen(int screenX, int screenY) const;
+};
+Picture LoadPicture(const std::string& path);  // not Loaded() when the file cannot be read
 
 // The colour of an image file at a point given in screen pixels, the file scaled to the screen;
 // CLR_INVALID when it cannot be read.
@@ -62,6 +75,6 @@ struct Started {
   HANDLE process = nullptr;
   DWORD id = 0;
 };
-Started StartProgram(const std::string& exe);
+Started StartProgram(const std::string& exe, const std::string& arguments = "");
 
 }  // namespace zt::shell::road
