@@ -74,32 +74,63 @@ bool BoardPage(std::int32_t scanWidth, std::uint16_t resX, std::int32_t pageOffs
   return true;
 }
 
-bool WriteOutputs(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const OutputSources& sources) {
-  if (!sources.screen || !sources.scan) return false;
-  std::int32_t pageWidth = 0, pageHeight = 0;
-  if (!ScreenPoints(sources.screen->Width(), pageWidth) ||
-      !ScreenPoints(sources.screen->Height(), pageHeight))
+OutputWriter::OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan,
+                           const OutputSources& sources)
+    : m_images(images), m_fs(fs), m_plan(plan), m_sources(sources) {}
+
+bool OutputWriter::Start() {
+  if (!m_sources.screen || !m_sources.scan) return false;
+  if (!ScreenPoints(m_sources.screen->Width(), m_pageWidth) ||
+      !ScreenPoints(m_sources.screen->Height(), m_pageHeight))
     return false;
   // Board size needs a page from the scan's resolution; find out before anything is written.
-  std::int32_t boardWidth = 0, boardHeight = 0;
-  const bool boardSize = plan.saveImageSize == kSaveImageBoardSize;
-  if (boardSize &&
-      !BoardPage(sources.scan->Width(), sources.resX, sources.pageOffsetX, boardWidth, boardHeight))
+  if (m_plan.saveImageSize == kSaveImageBoardSize &&
+      !BoardPage(m_sources.scan->Width(), m_sources.resX, m_sources.pageOffsetX, m_boardWidth, m_boardHeight))
     return false;
+  m_state = State::kStarted;
+  m_screenshot = EngineWorkers().Start([this] {
+    m_screenshotWritten = WriteImage(m_images, m_fs, *m_sources.screen, 96, 96, m_pageWidth, m_pageHeight, 0, 0,
+                                     m_plan.format, m_plan.paths.screenshot);
+  });
+  return true;
+}
 
-  if (!WriteImage(images, fs, *sources.screen, 96, 96, pageWidth, pageHeight, 0, 0, plan.format,
-                  plan.paths.screenshot))
+bool OutputWriter::Finish(const DibBlock* overlay) {
+  if (m_state != State::kStarted) return false;
+  m_state = State::kFinished;
+  const OutputSources& s = m_sources;
+  const OutputPaths& paths = m_plan.paths;
+  // An overlay image is written now, beside the screenshot; the scan file standing in for a
+  // board-size overlay is copied after the original, as it is the same bytes.
+  const bool boardSize = m_plan.saveImageSize == kSaveImageBoardSize;
+  const DibBlock* image = boardSize ? overlay : (overlay ? overlay : s.screen);
+  bool overlayWritten = false;
+  if (image && boardSize)
+    overlayWritten = WriteImage(m_images, m_fs, *image, s.resX, s.resY, m_boardWidth, m_boardHeight, s.pageOffsetX,
+                                s.pageOffsetY, m_plan.format, paths.overlaid);
+  else if (image)
+    overlayWritten = WriteImage(m_images, m_fs, *image, 96, 96, m_pageWidth, m_pageHeight, 0, 0, m_plan.format,
+                                paths.overlaid);
+  m_screenshot.Wait();
+  const bool earlierSteps = m_screenshotWritten && CopyNew(m_fs, s.workingCopy, paths.original);
+  if (!earlierSteps) {
+    if (overlayWritten) m_fs.RemoveFile(paths.overlaid);
     return false;
-  if (!CopyNew(fs, sources.workingCopy, plan.paths.original)) return false;
-  if (!boardSize) {
-    const DibBlock& overlay = sources.overlay ? *sources.overlay : *sources.screen;
-    return WriteImage(images, fs, overlay, 96, 96, pageWidth, pageHeight, 0, 0, plan.format,
-                      plan.paths.overlaid);
   }
-  if (sources.overlay)
-    return WriteImage(images, fs, *sources.overlay, sources.resX, sources.resY, boardWidth, boardHeight,
-                      sources.pageOffsetX, sources.pageOffsetY, plan.format, plan.paths.overlaid);
-  return CopyNew(fs, sources.workingCopy, plan.paths.overlaid);
+  return image ? overlayWritten : CopyNew(m_fs, s.workingCopy, paths.overlaid);
+}
+
+void OutputWriter::Abandon() {
+  if (m_state != State::kStarted) return;
+  m_state = State::kFinished;
+  m_screenshot.Wait();
+  if (m_screenshotWritten) m_fs.RemoveFile(m_plan.paths.screenshot);
+}
+
+bool WriteOutputs(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const OutputSources& sources) {
+  OutputWriter writer(images, fs, plan, sources);
+  if (!writer.Start()) return false;
+  return writer.Finish(sources.overlay);
 }
 
 }  // namespace zt

@@ -11,6 +11,7 @@
 #include "overlay/engine/output_names.h"
 #include "overlay/engine/region.h"
 #include "overlay/engine/settings_values.h"
+#include "overlay/engine/worker_pool.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {
@@ -46,9 +47,40 @@ struct OutputSources {
   std::int32_t pageOffsetY = 0;
 };
 
-// Writes the screenshot, copies the working copy as the original and writes the overlay (or its
-// substitute). Nothing existing is replaced; a file that this call began and could not finish is
-// removed, files finished before a failure stay.
+// The three outputs of a save, written so that the screenshot's encoding runs on the engine's
+// workers beside the caller's work: Start begins it, and the caller composes the overlay
+// meanwhile and hands it to Finish, which writes it beside the screenshot (images must take
+// calls from two threads at once). The files that remain are those of the screenshot, the
+// original and the overlay written in that order and stopped at the first failure: nothing
+// existing is replaced, a file begun and not finished is removed, files finished before the
+// failing step stay, and one finished beside a failing step it would have followed is removed.
+class OutputWriter {
+ public:
+  OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const OutputSources& sources);
+  ~OutputWriter() { Abandon(); }
+  OutputWriter(const OutputWriter&) = delete;
+  OutputWriter& operator=(const OutputWriter&) = delete;
+
+  // Starts the screenshot; false when the pages cannot be worked out, and nothing is written.
+  bool Start();
+  // The overlay (null: the placed scan does not reach the screen) and the original; true when
+  // all three are written.
+  bool Finish(const DibBlock* overlay);
+  // No overlay comes (after Start, before Finish): waits for the screenshot and removes it.
+  void Abandon();
+
+ private:
+  ImageFiles& m_images;
+  FileSystem& m_fs;
+  const OutputPlan& m_plan;
+  OutputSources m_sources;
+  std::int32_t m_pageWidth = 0, m_pageHeight = 0, m_boardWidth = 0, m_boardHeight = 0;
+  enum class State { kNew, kStarted, kFinished } m_state = State::kNew;
+  bool m_screenshotWritten = false;
+  WorkerPool::Task m_screenshot;  // last: waited for before the rest goes
+};
+
+// Start and Finish at once: the screenshot, the original and the overlay (or its substitute).
 bool WriteOutputs(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const OutputSources& sources);
 
 }  // namespace zt

@@ -1,26 +1,88 @@
 #include "overlay/engine/resample.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <vector>
 
 #include "overlay/engine/resample_kernels.h"
+#include "overlay/engine/worker_pool.h"
 
 namespace zt {
 
 namespace {
 
+// Target rows go in bands of this many, spread over the engine's workers. Each band has its own
+// buffers, and the rows of a band are made in order.
+constexpr std::int32_t kBandRows = 32;
+
 // Exactly half in both directions: each target pixel is the rounded mean of a 2 x 2 block, which
 // is what the general weights give too (128 each way), only faster.
-void HalveExactly(const DibView& source, const Region& region, std::int32_t targetWidth,
-                  std::int32_t targetHeight, ResampledRows& rows) {
+void HalveExactly(const DibView& source, const Region& region, std::int32_t targetWidth, std::int32_t ty0,
+                  std::int32_t ty1, ResampledRows& rows) {
   const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
   const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
-  for (std::int32_t ty = 0; ty < targetHeight; ++ty) {
+  for (std::int32_t ty = ty0; ty < ty1; ++ty) {
     const std::uint8_t* a =
         source.TopDownRow(region.top + 2 * ty) + 3 * static_cast<std::size_t>(region.left);
     const std::uint8_t* b = a + down;
     HalvePairs(a, b, n, rows.Row(ty));
+    rows.RowDone(ty);
+  }
+}
+
+// Fewer target rows than source rows: weigh the rows down first, then resample the one combined
+// row across. The sums are exact, so the order does not change the result.
+void ShrinkRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, std::int32_t regionWidth,
+                const AxisTaps& xs, const AxisTaps& ys, std::int32_t targetWidth, std::int32_t ty0,
+                std::int32_t ty1, ResampledRows& rows) {
+  const std::size_t m = 3 * static_cast<std::size_t>(regionWidth);
+  std::vector<RowSum> column(m);
+  for (std::int32_t ty = ty0; ty < ty1; ++ty) {
+    WeighDown(regionLeft, down, ys, ty, m, column.data());
+    Across(column.data(), 0, xs, 0, targetWidth, rows.Row(ty));
+    rows.RowDone(ty);
+  }
+}
+
+// As many target rows as source rows or more: resample each source row across once;
+// neighbouring target rows share at most two of them, so two are kept. Each target row is then
+// at most two of them weighted down.
+void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTaps& xs, const AxisTaps& ys,
+              std::int32_t targetWidth, std::int32_t ty0, std::int32_t ty1, ResampledRows& rows) {
+  const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
+  std::vector<RowSum> cache[2] = {std::vector<RowSum>(n), std::vector<RowSum>(n)};
+  std::int32_t cached[2] = {-1, -1};
+  int nextSlot = 0;
+  for (std::int32_t ty = ty0; ty < ty1; ++ty) {
+    const Weight* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
+    const RowSum* taken[2] = {nullptr, nullptr};
+    Weight weights[2] = {0, 0};
+    int count = 0;
+    for (std::int32_t k = 0; k < ys.taps && count < 2; ++k) {
+      if (wy[k] == 0) continue;
+      const std::int32_t sy = ys.first[ty] + k;
+      int slot = cached[0] == sy ? 0 : (cached[1] == sy ? 1 : -1);
+      if (slot < 0) {
+        slot = nextSlot;
+        nextSlot ^= 1;
+        Across(regionLeft + down * sy, 0, xs, 0, targetWidth, cache[slot].data());
+        cached[slot] = sy;
+      }
+      taken[count] = cache[slot].data();
+      weights[count] = wy[k];
+      ++count;
+    }
+    std::uint8_t* dst = rows.Row(ty);
+    if (count == 1) {
+      const RowSum* a = taken[0];
+      const Weight wa = weights[0];
+      for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa));
+    } else {
+      const RowSum *a = taken[0], *b = taken[1];
+      const Weight wa = weights[0], wb = weights[1];
+      for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa + b[i] * wb));
+    }
     rows.RowDone(ty);
   }
 }
@@ -47,73 +109,43 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
   if (targetWidth <= 0 || targetHeight <= 0 || region.Empty() || region.left < 0 || region.top < 0 ||
       region.right > source.width || region.bottom > source.height)
     return false;
+  const int bands = static_cast<int>((targetHeight + kBandRows - 1) / kBandRows);
+  auto band = [targetHeight](int b, std::int32_t& ty0, std::int32_t& ty1) {
+    ty0 = b * kBandRows;
+    ty1 = std::min(targetHeight, ty0 + kBandRows);
+  };
   if (region.Width() == 2 * targetWidth && region.Height() == 2 * targetHeight) {
-    HalveExactly(source, region, targetWidth, targetHeight, rows);
+    EngineWorkers().ForEach(bands, [&](int b) {
+      std::int32_t ty0, ty1;
+      band(b, ty0, ty1);
+      HalveExactly(source, region, targetWidth, ty0, ty1, rows);
+    });
     return true;
   }
   try {
     const AxisTaps xs = BuildAxis(region.Width(), targetWidth);
     const AxisTaps ys = BuildAxis(region.Height(), targetHeight);
-    const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
     const std::uint8_t* regionLeft =
         source.TopDownRow(region.top) + 3 * static_cast<std::size_t>(region.left);
     const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
-
-    if (targetHeight < region.Height()) {
-      // Fewer target rows than source rows: weigh the rows down first, then resample the one
-      // combined row across. The sums are exact, so the order does not change the result.
-      const std::size_t m = 3 * static_cast<std::size_t>(region.Width());
-      std::vector<RowSum> column(m);
-      for (std::int32_t ty = 0; ty < targetHeight; ++ty) {
-        WeighDown(regionLeft, down, ys, ty, m, column.data());
-        Across(column.data(), 0, xs, 0, targetWidth, rows.Row(ty));
-        rows.RowDone(ty);
+    const bool shrink = targetHeight < region.Height();
+    std::atomic<bool> outOfMemory{false};
+    EngineWorkers().ForEach(bands, [&](int b) {
+      std::int32_t ty0, ty1;
+      band(b, ty0, ty1);
+      try {
+        if (shrink)
+          ShrinkRows(regionLeft, down, region.Width(), xs, ys, targetWidth, ty0, ty1, rows);
+        else
+          GrowRows(regionLeft, down, xs, ys, targetWidth, ty0, ty1, rows);
+      } catch (const std::bad_alloc&) {
+        outOfMemory = true;
       }
-      return true;
-    }
-
-    // As many target rows as source rows or more: resample each source row across once;
-    // neighbouring target rows share at most two of them, so two are kept. Each target row is
-    // then at most two of them weighted down.
-    std::vector<RowSum> cache[2] = {std::vector<RowSum>(n), std::vector<RowSum>(n)};
-    std::int32_t cached[2] = {-1, -1};
-    int nextSlot = 0;
-    for (std::int32_t ty = 0; ty < targetHeight; ++ty) {
-      const Weight* wy = ys.weights.data() + static_cast<std::size_t>(ty) * ys.taps;
-      const RowSum* taken[2] = {nullptr, nullptr};
-      Weight weights[2] = {0, 0};
-      int count = 0;
-      for (std::int32_t k = 0; k < ys.taps && count < 2; ++k) {
-        if (wy[k] == 0) continue;
-        const std::int32_t sy = ys.first[ty] + k;
-        int slot = cached[0] == sy ? 0 : (cached[1] == sy ? 1 : -1);
-        if (slot < 0) {
-          slot = nextSlot;
-          nextSlot ^= 1;
-          Across(regionLeft + down * sy, 0, xs, 0, targetWidth, cache[slot].data());
-          cached[slot] = sy;
-        }
-        taken[count] = cache[slot].data();
-        weights[count] = wy[k];
-        ++count;
-      }
-      std::uint8_t* dst = rows.Row(ty);
-      if (count == 1) {
-        const RowSum* a = taken[0];
-        const Weight wa = weights[0];
-        for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa));
-      } else {
-        const RowSum *a = taken[0], *b = taken[1];
-        const Weight wa = weights[0], wb = weights[1];
-        for (std::size_t i = 0; i < n; ++i)
-          dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa + b[i] * wb));
-      }
-      rows.RowDone(ty);
-    }
+    });
+    return !outOfMemory;
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return true;
 }
 
 DibPtr ResampleRegion(const DibView& source, const Region& region, std::int32_t targetWidth,

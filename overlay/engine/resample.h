@@ -16,8 +16,10 @@ namespace zt {
 DibPtr ResampleRegion(const DibView& source, const Region& region, std::int32_t targetWidth,
                       std::int32_t targetHeight);
 
-// Where the rows of a resampled region go, one at a time from the top, so that a caller can
-// use each row at once instead of holding the whole resampled image.
+// Where the rows of a resampled region go, so that a caller can use each row at once instead of
+// holding the whole resampled image. The rows come in bands, each band's from the top; bands
+// are made at the same time on the engine's workers, so Row and RowDone must be safe to call
+// for different rows from different threads (writing only what belongs to that row does it).
 class ResampledRows {
  public:
   // Room for 3 * targetWidth bytes of target row ty; it must stay valid until RowDone(ty).

@@ -6,6 +6,7 @@
 
 #include "overlay/engine/resample.h"
 #include "overlay/engine/resample_kernels.h"
+#include "overlay/engine/worker_pool.h"
 
 namespace zt {
 
@@ -289,9 +290,14 @@ bool TurnScan(const DibView& source, TurnedScan& out) {
   // halving is averaging each 2 x 2 block, so each band is halved, masked and searched for ink in
   // one pass (bands have an even number of rows: no averaged pair of rows is split between two);
   // otherwise the halving spreads the whole image over the smaller size and waits for the turn.
+  // Bands touch disjoint rows of every image and disjoint bands of ink cells (kBandRows is a
+  // multiple of InkCells::kRows), so they are spread over the engine's workers.
   constexpr std::int32_t kBandRows = 64;
+  static_assert(kBandRows % InkCells::kRows == 0 && kBandRows % 2 == 0, "bands own whole cells and pairs");
   const bool pairs = h % 2 == 0 && w % 2 == 0;
-  for (std::int32_t r0 = 0; r0 < w; r0 += kBandRows) {
+  const int bands = static_cast<int>((w + kBandRows - 1) / kBandRows);
+  EngineWorkers().ForEach(bands, [&](int band) {
+    const std::int32_t r0 = band * kBandRows;
     const std::int32_t r1 = std::min(w, r0 + kBandRows);
     TurnRows(source, *made.scan, r0, r1);
     if (pairs) {
@@ -299,7 +305,7 @@ bool TurnScan(const DibView& source, TurnedScan& out) {
     } else {
       MarkInkRows(*made.scan, r0, r1, made.ink);
     }
-  }
+  });
   if (!pairs) {
     HalfAndMaskRows rows(*made.half, *made.mask);
     if (!ResampleRegionInto(ViewOf(*made.scan), Region{0, 0, h, w}, halfWidth, halfHeight, rows))

@@ -5,6 +5,7 @@
 #include "overlay/engine/outputs.h"
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
+#include "overlay/engine/worker_pool.h"
 #include "overlay/engine/working_copy.h"
 
 namespace zt {
@@ -138,7 +139,7 @@ bool CScanPipeline::TakeScreenshot(NewImageSet& set) {
   if (!m_pPendingScreen) CaptureScreen();
   if (!m_pPendingScreen) return false;
   set.screen = std::move(m_pPendingScreen);
-  return ScaleByPercent(set.screen->Width(), set.screen->Height(), *set.screen, 50, set.screenHalf);
+  return true;
 }
 
 bool CScanPipeline::LoadScanImage(NewImageSet& set) {
@@ -166,8 +167,18 @@ bool CScanPipeline::PrepareImageSet() {
   // The new set is built aside; the members (image set, scan path, load values, working copy)
   // change only once all of it exists.
   NewImageSet set;
-  if (!TakeScreenshot(set) || !LoadScanImage(set) ||
-      !MakeWorkingCopy(m_fs, m_strScanPath, m_strWorkingCopy, m_isLead)) {
+  bool loaded = false;
+  if (TakeScreenshot(set)) {
+    // The screenshot's half is made on a worker while the scan is loaded and turned here.
+    bool halved = false;
+    WorkerPool::Task half = EngineWorkers().Start([&] {
+      halved = ScaleByPercent(set.screen->Width(), set.screen->Height(), *set.screen, 50, set.screenHalf);
+    });
+    loaded = LoadScanImage(set);
+    half.Wait();
+    loaded = loaded && halved;
+  }
+  if (!loaded || !MakeWorkingCopy(m_fs, m_strScanPath, m_strWorkingCopy, m_isLead)) {
     Notify(kLoadFailed, kMessageBuffer);
     return false;
   }
@@ -199,21 +210,24 @@ long CScanPipeline::SaveOverlay() {
   OutputPlan plan;
   if (!PlanOutputs(m_fs, settings, m_strLastScanPath, *m_pScreen, *m_pScan, plan, m_isLead)) return fail();
 
-  DibPtr overlay;
-  if (!ComposeOverlay(*m_pScreen, *m_pScan, m_scanInk, plan.saveImageSize, plan.screenRegion, plan.scanRegion,
-                      overlay))
-    return fail();
-
   OutputSources sources;
   sources.screen = m_pScreen.get();
   sources.scan = m_pScan.get();
-  sources.overlay = overlay.get();
   sources.workingCopy = m_strWorkingCopy;
   sources.resX = m_wResX;
   sources.resY = m_wResY;
   sources.pageOffsetX = m_nPageOffsetX;
   sources.pageOffsetY = m_nPageOffsetY;
-  const bool written = WriteOutputs(m_images, m_fs, plan, sources);
+  // The screenshot is encoded on a worker while the overlay is composed here.
+  OutputWriter writer(m_images, m_fs, plan, sources);
+  if (!writer.Start()) return fail();
+  DibPtr overlay;
+  if (!ComposeOverlay(*m_pScreen, *m_pScan, m_scanInk, plan.saveImageSize, plan.screenRegion, plan.scanRegion,
+                      overlay)) {
+    writer.Abandon();
+    return fail();
+  }
+  const bool written = writer.Finish(overlay.get());
   overlay.reset();
   if (!written) return fail();
   if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);

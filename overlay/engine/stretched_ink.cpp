@@ -1,14 +1,119 @@
 #include "overlay/engine/stretched_ink.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "overlay/engine/resample_kernels.h"
 #include "overlay/engine/scan_image.h"
+#include "overlay/engine/worker_pool.h"
 
 namespace zt {
+
+namespace {
+
+// What every row of the stretch shares: the taps of both axes, and for each cell under the
+// region's columns the run of target columns whose taps reach into it.
+struct InkStretch {
+  const InkCells& ink;
+  Region region, at;
+  AxisTaps xs, ys;
+  const std::uint8_t* regionLeft = nullptr;
+  std::ptrdiff_t down = 0;
+  std::int32_t firstCell = 0, cells = 0;
+  std::vector<std::int32_t> reachBegin, reachEnd;
+
+  InkStretch(const DibView& source, const InkCells& cellsOfSource, const Region& from, const Region& to)
+      : ink(cellsOfSource),
+        region(from),
+        at(to),
+        xs(BuildAxis(from.Width(), to.Width())),
+        ys(BuildAxis(from.Height(), to.Height())),
+        regionLeft(source.TopDownRow(from.top) + 3 * static_cast<std::size_t>(from.left)),
+        down(-static_cast<std::ptrdiff_t>(source.rowBytes)) {
+    // first[] grows with t, so each cell is reached by one run of targets.
+    constexpr std::int32_t kCell = InkCells::kColumns;
+    const std::int32_t tw = to.Width();
+    firstCell = from.left / kCell;
+    cells = (from.right - 1) / kCell - firstCell + 1;
+    reachBegin.assign(static_cast<std::size_t>(cells), tw);
+    reachEnd.assign(static_cast<std::size_t>(cells), 0);
+    for (std::int32_t t = 0; t < tw; ++t) {
+      const std::int32_t lastCell = (from.left + xs.first[t] + xs.taps - 1) / kCell - firstCell;
+      for (std::int32_t c = (from.left + xs.first[t]) / kCell - firstCell; c <= lastCell; ++c) {
+        reachBegin[c] = std::min(reachBegin[c], t);
+        reachEnd[c] = std::max(reachEnd[c], t + 1);
+      }
+    }
+  }
+};
+
+// Target rows [ty0, ty1) of the stretch laid over the target, with buffers of their own.
+class InkRows {
+ public:
+  InkRows(const InkStretch& plan, DibBlock& target)
+      : m_plan(plan),
+        m_target(target),
+        m_rowCells(static_cast<std::size_t>(plan.cells)),
+        m_column(3 * static_cast<std::size_t>(plan.region.Width())),
+        m_stretched(3 * static_cast<std::size_t>(plan.at.Width())) {}
+
+  void Lay(std::int32_t ty0, std::int32_t ty1) {
+    for (std::int32_t ty = ty0; ty < ty1; ++ty) LayRow(ty);
+  }
+
+ private:
+  // The cells with ink under the source rows of target row ty.
+  void GatherCells(std::int32_t ty) {
+    const InkStretch& p = m_plan;
+    std::fill(m_rowCells.begin(), m_rowCells.end(), std::uint8_t{0});
+    const std::int32_t topRow = p.region.top + p.ys.first[ty];
+    for (std::int32_t row = topRow - topRow % InkCells::kRows; row < topRow + p.ys.taps; row += InkCells::kRows) {
+      const std::uint8_t* flags = p.ink.Band(row) + p.firstCell;
+      for (std::int32_t c = 0; c < p.cells; ++c) m_rowCells[c] |= flags[c];
+    }
+  }
+
+  void LayRow(std::int32_t ty) {
+    GatherCells(ty);
+    const InkStretch& p = m_plan;
+    std::int32_t runBegin = 0, runEnd = 0;  // targets still to lay; empty while runEnd is 0
+    for (std::int32_t c = 0; c < p.cells; ++c) {
+      if (!m_rowCells[c] || p.reachEnd[c] == 0) continue;
+      if (runEnd > 0 && p.reachBegin[c] > runEnd) {
+        LayRun(ty, runBegin, runEnd);
+        runEnd = 0;
+      }
+      if (runEnd == 0) runBegin = p.reachBegin[c];
+      runEnd = std::max(runEnd, p.reachEnd[c]);
+    }
+    if (runEnd > 0) LayRun(ty, runBegin, runEnd);
+  }
+
+  // Resamples one run of targets and lays what turns out ink.
+  void LayRun(std::int32_t ty, std::int32_t ta, std::int32_t tb) {
+    const InkStretch& p = m_plan;
+    const std::int32_t s0 = p.xs.first[ta];
+    const std::int32_t s1 = p.xs.first[tb - 1] + p.xs.taps;
+    WeighDown(p.regionLeft + 3 * static_cast<std::size_t>(s0), p.down, p.ys, ty,
+              3 * static_cast<std::size_t>(s1 - s0), m_column.data());
+    Across(m_column.data(), s0, p.xs, ta, tb, m_stretched.data());
+    std::uint8_t* targetRow = m_target.TopDownRow(p.at.top + ty) + 3 * static_cast<std::size_t>(p.at.left);
+    const std::uint8_t* px = m_stretched.data();
+    for (std::int32_t t = ta; t < tb; ++t, px += 3)
+      if (IsInk(px)) std::memcpy(targetRow + 3 * static_cast<std::size_t>(t), px, 3);
+  }
+
+  const InkStretch& m_plan;
+  DibBlock& m_target;
+  std::vector<std::uint8_t> m_rowCells;
+  std::vector<RowSum> m_column;
+  std::vector<std::uint8_t> m_stretched;
+};
+
+}  // namespace
 
 bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& region, DibBlock& target,
                      const Region& at) {
@@ -17,68 +122,24 @@ bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& r
       at.bottom > target.Height() || !ink.Fit(source.width, source.height))
     return false;
   try {
-    const std::int32_t sw = region.Width(), sh = region.Height();
-    const std::int32_t tw = at.Width(), th = at.Height();
-    const AxisTaps xs = BuildAxis(sw, tw);
-    const AxisTaps ys = BuildAxis(sh, th);
-    const std::uint8_t* regionLeft =
-        source.TopDownRow(region.top) + 3 * static_cast<std::size_t>(region.left);
-    const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
-
-    // The cells under the region's columns, and the target columns whose taps reach into each;
-    // first[] grows with t, so each cell is reached by one run of targets.
-    constexpr std::int32_t kCell = InkCells::kColumns;
-    const std::int32_t firstCell = region.left / kCell;
-    const std::int32_t cells = (region.right - 1) / kCell - firstCell + 1;
-    std::vector<std::int32_t> reachBegin(static_cast<std::size_t>(cells), tw);
-    std::vector<std::int32_t> reachEnd(static_cast<std::size_t>(cells), 0);
-    for (std::int32_t t = 0; t < tw; ++t) {
-      const std::int32_t lastCell = (region.left + xs.first[t] + xs.taps - 1) / kCell - firstCell;
-      for (std::int32_t c = (region.left + xs.first[t]) / kCell - firstCell; c <= lastCell; ++c) {
-        reachBegin[c] = std::min(reachBegin[c], t);
-        reachEnd[c] = std::max(reachEnd[c], t + 1);
+    const InkStretch plan(source, ink, region, at);
+    // Rows go in bands over the engine's workers; a band writes only its own target rows.
+    constexpr std::int32_t kBandRows = 32;
+    const std::int32_t th = at.Height();
+    const int bands = static_cast<int>((th + kBandRows - 1) / kBandRows);
+    std::atomic<bool> outOfMemory{false};
+    EngineWorkers().ForEach(bands, [&](int band) {
+      try {
+        const std::int32_t ty0 = band * kBandRows;
+        InkRows(plan, target).Lay(ty0, std::min(th, ty0 + kBandRows));
+      } catch (const std::bad_alloc&) {
+        outOfMemory = true;
       }
-    }
-
-    std::vector<std::uint8_t> rowCells(static_cast<std::size_t>(cells));
-    std::vector<RowSum> column(3 * static_cast<std::size_t>(sw));
-    std::vector<std::uint8_t> stretched(3 * static_cast<std::size_t>(tw));
-    for (std::int32_t ty = 0; ty < th; ++ty) {
-      std::fill(rowCells.begin(), rowCells.end(), std::uint8_t{0});
-      const std::int32_t topRow = region.top + ys.first[ty];
-      for (std::int32_t row = topRow - topRow % InkCells::kRows; row < topRow + ys.taps;
-           row += InkCells::kRows) {
-        const std::uint8_t* flags = ink.Band(row) + firstCell;
-        for (std::int32_t c = 0; c < cells; ++c) rowCells[c] |= flags[c];
-      }
-      std::uint8_t* targetRow = target.TopDownRow(at.top + ty) + 3 * static_cast<std::size_t>(at.left);
-      // Resample one run of targets and lay what turns out ink.
-      auto lay = [&](std::int32_t ta, std::int32_t tb) {
-        const std::int32_t s0 = xs.first[ta];
-        const std::int32_t s1 = xs.first[tb - 1] + xs.taps;
-        WeighDown(regionLeft + 3 * static_cast<std::size_t>(s0), down, ys, ty,
-                  3 * static_cast<std::size_t>(s1 - s0), column.data());
-        Across(column.data(), s0, xs, ta, tb, stretched.data());
-        const std::uint8_t* p = stretched.data();
-        for (std::int32_t t = ta; t < tb; ++t, p += 3)
-          if (IsInk(p)) std::memcpy(targetRow + 3 * static_cast<std::size_t>(t), p, 3);
-      };
-      std::int32_t runBegin = 0, runEnd = 0;  // targets still to lay; empty while runEnd is 0
-      for (std::int32_t c = 0; c < cells; ++c) {
-        if (!rowCells[c] || reachEnd[c] == 0) continue;
-        if (runEnd > 0 && reachBegin[c] > runEnd) {
-          lay(runBegin, runEnd);
-          runEnd = 0;
-        }
-        if (runEnd == 0) runBegin = reachBegin[c];
-        runEnd = std::max(runEnd, reachEnd[c]);
-      }
-      if (runEnd > 0) lay(runBegin, runEnd);
-    }
+    });
+    return !outOfMemory;
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return true;
 }
 
 }  // namespace zt

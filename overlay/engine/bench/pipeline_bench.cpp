@@ -2,7 +2,8 @@
 // the same run: decoding the scan and encoding the two written images with the image-file
 // library alone. Also times 1x, 2x and 4x the pixel count and reports the peak of the engine's
 // heap against the bytes of the image set.
-//   overlay_engine_bench [scratch folder, default /tmp]  (also built for Windows; run under Wine)
+//   overlay_engine_bench [scratch folder, default /tmp] [threads, default the engine's]
+//   (also built for Windows; run under Wine)
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -18,6 +19,7 @@
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
+#include "overlay/engine/worker_pool.h"
 #include "overlay/imgfile/image_files.h"
 
 // Heap accounting for everything allocated with operator new (the engine's images and
@@ -132,7 +134,8 @@ class BenchHost final : public PipelineHost {
 };
 
 struct Result {
-  double pipelineMs = 0;
+  double pipelineMs = 0;  // one thread
+  double threadedMs = 0;  // the engine's workers
   double floorMs = 0;
   double copyMs = 0;
   double peakRatio = 0;
@@ -144,7 +147,7 @@ void Clear(const std::string& folder) {
 }
 
 Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH, int screenW, int screenH,
-               const char* extension, int format, int saveImageSize, int runs) {
+               const char* extension, int format, int saveImageSize, int runs, int threads) {
   const std::string boardDir = root + "/board", saveDir = root + "/save", appData = root + "/appdata";
   Clear(boardDir);
   Clear(appData);
@@ -167,22 +170,26 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
   host.settings.y = 20;
   pipeline.m_bStartupPass = 0;
 
-  Result result{1e30, 1e30, 0};
-  for (int i = 0; i < runs; ++i) {
-    Clear(saveDir);
-    pipeline.m_strScanPath = scanPath;
-    // The screen is captured when the scan signal arrives, before the scan is handled.
-    pipeline.m_pPendingScreen = Copy(*screen);
-    // The old set stays until the new one is complete: the second run onwards holds both.
-    const std::size_t before = g_live;
-    g_peak = before;
-    const auto t0 = Clock::now();
-    pipeline.OnNewScan();
-    result.pipelineMs = std::min(result.pipelineMs, Ms(t0));
-    const std::size_t set = pipeline.m_pScan->PixelBytes() + pipeline.m_pScanHalf->PixelBytes() +
-                            pipeline.m_pScanMask->PixelBytes() + pipeline.m_pScreen->PixelBytes() +
-                            pipeline.m_pScreenHalf->PixelBytes() + 5 * 40;
-    if (i > 0) result.peakRatio = std::max(result.peakRatio, static_cast<double>(g_peak.load()) / set);
+  Result result{1e30, 1e30, 1e30, 0};
+  for (const int count : {1, threads}) {
+    SetEngineThreads(count);
+    double& best = count == 1 ? result.pipelineMs : result.threadedMs;
+    for (int i = 0; i < runs; ++i) {
+      Clear(saveDir);
+      pipeline.m_strScanPath = scanPath;
+      // The screen is captured when the scan signal arrives, before the scan is handled.
+      pipeline.m_pPendingScreen = Copy(*screen);
+      // The old set stays until the new one is complete: the second run onwards holds both.
+      const std::size_t before = g_live;
+      g_peak = before;
+      const auto t0 = Clock::now();
+      pipeline.OnNewScan();
+      best = std::min(best, Ms(t0));
+      const std::size_t set = pipeline.m_pScan->PixelBytes() + pipeline.m_pScanHalf->PixelBytes() +
+                              pipeline.m_pScanMask->PixelBytes() + pipeline.m_pScreen->PixelBytes() +
+                              pipeline.m_pScreenHalf->PixelBytes() + 5 * 40;
+      if (i > 0) result.peakRatio = std::max(result.peakRatio, static_cast<double>(g_peak.load()) / set);
+    }
   }
   if (host.failures) std::abort();
 
@@ -228,11 +235,13 @@ int main(int argc, char** argv) {
   const std::string root =
       std::string(argc > 1 ? argv[1] : "/tmp") + "/zt_engine_bench_" +
       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  const int threads = argc > 2 ? std::atoi(argv[2]) : DefaultEngineThreads();
   std::unique_ptr<ImageFiles> images = MakeLibraryImageFiles();
   const int runs = 7;
 
-  std::printf("%-28s %10s %10s %7s %10s %10s %10s\n", "case (best of 7)", "engine ms", "floor ms", "ratio",
-              "peak/set", "copies ms", "bound");
+  std::printf("a whole scan against its codec floor, best of %d; 1 thread and %d threads\n", runs, threads);
+  std::printf("%-18s %9s %9s %7s %9s %7s %9s %9s %7s\n", "case", "floor ms", "1 thr ms", "ratio", "N thr ms",
+              "ratio", "peak/set", "copies ms", "bound");
   struct Case {
     const char* name;
     const char* extension;
@@ -241,24 +250,29 @@ int main(int argc, char** argv) {
   };
   for (const Case c : {Case{"JPEG, PC size", ".jpg", 13, 0}, Case{"JPEG, board size", ".jpg", 13, 1},
                        Case{"PDF, PC size", ".pdf", 59, 0}, Case{"PDF, board size", ".pdf", 59, 1}}) {
-    const Result r = Measure(*images, root, 2400, 1700, 1920, 1080, c.extension, c.format, c.size, runs);
-    std::printf("%-28s %10.1f %10.1f %7.2f %10.2f %10.1f %10.2f\n", c.name, r.pipelineMs, r.floorMs,
-                r.pipelineMs / r.floorMs, r.peakRatio, r.copyMs, (r.floorMs + r.copyMs) / r.floorMs);
+    const Result r = Measure(*images, root, 2400, 1700, 1920, 1080, c.extension, c.format, c.size, runs, threads);
+    std::printf("%-18s %9.1f %9.1f %7.2f %9.1f %7.2f %9.2f %9.1f %7.2f\n", c.name, r.floorMs, r.pipelineMs,
+                r.pipelineMs / r.floorMs, r.threadedMs, r.threadedMs / r.floorMs, r.peakRatio, r.copyMs,
+                (r.floorMs + r.copyMs) / r.floorMs);
   }
   std::printf(
-      "(copies: the bytes of the image set and the overlay that no codec makes, only copied; bound:\n"
+      "(ratios against the one-thread floor; peak/set: the engine's peak heap against the image set;\n"
+      " copies: the bytes of the image set and the overlay that no codec makes, only copied; bound:\n"
       " the ratio that the floor plus those copies would give)\n");
 
-  std::printf("\nJPEG, PC size, by pixel count (scan and screen scaled alike)\n");
+  std::printf("\nJPEG, PC size, by pixel count (scan and screen scaled alike), 1 thread\n");
   std::printf("%-8s %10s %14s %14s %7s\n", "pixels", "engine ms", "ms per Mpixel", "floor per Mpx", "ratio");
+  double firstPerMpix = 0;
   for (const double factor : {1.0, 2.0, 4.0}) {
     const double side = std::sqrt(factor);
     const int sw = static_cast<int>(2400 * side), sh = static_cast<int>(1700 * side);
     const int cw = static_cast<int>(1920 * side), ch = static_cast<int>(1080 * side);
-    const Result r = Measure(*images, root, sw, sh, cw, ch, ".jpg", 13, 0, runs);
+    const Result r = Measure(*images, root, sw, sh, cw, ch, ".jpg", 13, 0, runs, 1);
     const double mpix = (static_cast<double>(sw) * sh + static_cast<double>(cw) * ch) / 1e6;
-    std::printf("%-7.0fx %10.1f %14.2f %14.2f %7.2f\n", factor, r.pipelineMs, r.pipelineMs / mpix,
-                r.floorMs / mpix, r.pipelineMs / r.floorMs);
+    const double perMpix = r.pipelineMs / mpix;
+    if (firstPerMpix == 0) firstPerMpix = perMpix;
+    std::printf("%-7.0fx %10.1f %14.2f %14.2f %7.2f  (%+.0f %% per Mpixel against 1x)\n", factor, r.pipelineMs,
+                perMpix, r.floorMs / mpix, r.pipelineMs / r.floorMs, 100 * (perMpix / firstPerMpix - 1));
   }
   std::printf("(linear growth: ms per Mpixel stays level, as the floor's does)\n");
   std::filesystem::remove_all(root);

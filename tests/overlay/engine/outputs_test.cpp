@@ -114,8 +114,8 @@ TEST_F(WriteOutputsTest, PcSizeWritesAtScreenResolution) {
     EXPECT_EQ(call.format, 59);
     EXPECT_EQ(call.width, 1366);
   }
-  EXPECT_EQ(images.writes[0].path, plan.paths.screenshot);
-  EXPECT_EQ(images.writes[1].path, plan.paths.overlaid);
+  EXPECT_EQ(images.WriteTo(plan.paths.screenshot).width, 1366);
+  EXPECT_EQ(images.WriteTo(plan.paths.overlaid).width, 1366);
   EXPECT_EQ(ReadAll(plan.paths.original), (std::vector<std::uint8_t>{9, 9, 9}));
 }
 
@@ -124,7 +124,7 @@ TEST_F(WriteOutputsTest, BoardSizeUsesTheScanPage) {
   sources.overlay = overlay.get();
   ASSERT_TRUE(WriteOutputs(images, *fs, plan, sources));
   ASSERT_EQ(images.writes.size(), 2u);
-  const test::WriteCall& call = images.writes[1];
+  const test::WriteCall& call = images.WriteTo(plan.paths.overlaid);
   EXPECT_EQ(call.width, 2400);
   EXPECT_EQ(call.resX, 200);
   EXPECT_EQ(call.resY, 300);
@@ -158,12 +158,44 @@ TEST_F(WriteOutputsTest, NeverReplacesAnExistingFile) {
 }
 
 TEST_F(WriteOutputsTest, AFailedWriteLeavesNoPartialFile) {
-  images.failWritesFrom = 1;
+  images.failWritesTo = plan.paths.overlaid;
   images.leavePartial = true;
   EXPECT_FALSE(WriteOutputs(images, *fs, plan, sources));
   EXPECT_TRUE(FileExists(plan.paths.screenshot));
   EXPECT_TRUE(FileExists(plan.paths.original));
   EXPECT_FALSE(FileExists(plan.paths.overlaid));
+}
+
+// The overlay is written beside the screenshot; when the screenshot or the original then fails,
+// the files are those the steps in order would have left: the overlay goes too.
+TEST_F(WriteOutputsTest, AnOverlayWrittenBesideAFailingScreenshotIsRemoved) {
+  sources.overlay = overlay.get();
+  plan.saveImageSize = kSaveImageBoardSize;
+  images.failWritesTo = plan.paths.screenshot;
+  images.leavePartial = true;
+  EXPECT_FALSE(WriteOutputs(images, *fs, plan, sources));
+  EXPECT_FALSE(FileExists(plan.paths.screenshot));
+  EXPECT_FALSE(FileExists(plan.paths.original));
+  EXPECT_FALSE(FileExists(plan.paths.overlaid));
+
+  OutputPlan other = plan;
+  ASSERT_TRUE(ChooseOutputNames(*fs, folder.Win(), "SCAN", ".pdf", other.paths, NoLeadBytes));
+  images.failWritesTo.clear();
+  sources.workingCopy = folder.Win("vanished.pdf");  // the original cannot be copied
+  EXPECT_FALSE(WriteOutputs(images, *fs, other, sources));
+  EXPECT_TRUE(FileExists(other.paths.screenshot));
+  EXPECT_FALSE(FileExists(other.paths.original));
+  EXPECT_FALSE(FileExists(other.paths.overlaid));
+}
+
+TEST_F(WriteOutputsTest, AWriterAbandonedBeforeItsOverlayLeavesNothing) {
+  OutputWriter writer(images, *fs, plan, sources);
+  ASSERT_TRUE(writer.Start());
+  writer.Abandon();
+  EXPECT_FALSE(FileExists(plan.paths.screenshot));
+  EXPECT_FALSE(writer.Finish(overlay.get())) << "an abandoned writer writes nothing more";
+  EXPECT_FALSE(FileExists(plan.paths.overlaid));
+  EXPECT_FALSE(FileExists(plan.paths.original));
 }
 
 TEST_F(WriteOutputsTest, ZeroResolutionFailsBeforeWritingAnything) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -116,9 +117,13 @@ class FakeImageFiles final : public ImageFiles {
                  int offsetX, int offsetY, int format, const std::string& path) override {
     BitmapInfoHeader h;
     std::memcpy(&h, dib, 40);
+    // The engine writes the screenshot on a worker beside the overlay.
+    std::lock_guard<std::mutex> lock(m_mutex);
     writes.push_back(
         {resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path, h.biWidth, h.biHeight});
-    if (failWritesFrom >= 0 && static_cast<int>(writes.size()) > failWritesFrom) {
+    const bool fails = (failWritesFrom >= 0 && static_cast<int>(writes.size()) > failWritesFrom) ||
+                       (!failWritesTo.empty() && path == failWritesTo);
+    if (fails) {
       // A write that broke off half-way leaves a partial file for the caller to remove.
       if (leavePartial) WriteAll(path, {1, 2, 3});
       return -8;
@@ -129,10 +134,23 @@ class FakeImageFiles final : public ImageFiles {
     return 0;
   }
 
+  // The write to path; fails the test when there is none.
+  const WriteCall& WriteTo(const std::string& path) const {
+    for (const WriteCall& call : writes)
+      if (call.path == path) return call;
+    ADD_FAILURE() << "nothing written to " << path;
+    static const WriteCall none{};
+    return none;
+  }
+
   int loads = 0;
-  std::vector<WriteCall> writes;
-  int failWritesFrom = -1;  // writes after this many fail
+  std::vector<WriteCall> writes;  // in the order the calls came
+  int failWritesFrom = -1;        // writes after this many fail
+  std::string failWritesTo;       // writes to this path fail
   bool leavePartial = false;
+
+ private:
+  std::mutex m_mutex;
 };
 
 }  // namespace zt::test
