@@ -2,18 +2,21 @@
 
 #include <new>
 
+#include "overlay/engine/block_reserve.h"
+
 namespace zt {
 
 void DibBlockDelete::operator()(DibBlock* block) const {
+  const std::size_t bytes = kBitmapInfoHeaderSize + block->PixelBytes();
   block->~DibBlock();
-  ::operator delete(static_cast<void*>(block));
+  block_reserve::Give(static_cast<void*>(block), bytes);
 }
 
 DibPtr DibBlock::AllocateLike(const BitmapInfoHeader& like, std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
   const std::uint64_t pixelBytes = DibImageBytes24(width, height);
   if (pixelBytes == 0 || pixelBytes > kMaxDibPixelBytes) return nullptr;
-  void* memory = ::operator new(static_cast<std::size_t>(kBitmapInfoHeaderSize + pixelBytes), std::nothrow);
+  void* memory = block_reserve::Take(static_cast<std::size_t>(kBitmapInfoHeaderSize + pixelBytes));
   if (!memory) return nullptr;
   BitmapInfoHeader header = like;
   header.biSize = kBitmapInfoHeaderSize;

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample_kernels.h"
 #include "overlay/engine/worker_pool.h"
 
@@ -22,11 +23,12 @@ void HalveExactly(const DibView& source, const Region& region, std::int32_t targ
                   std::int32_t ty1, ResampledRows& rows) {
   const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
   const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
+  const PixelKernels& kernels = Kernels();
   for (std::int32_t ty = ty0; ty < ty1; ++ty) {
     const std::uint8_t* a =
         source.TopDownRow(region.top + 2 * ty) + 3 * static_cast<std::size_t>(region.left);
     const std::uint8_t* b = a + down;
-    HalvePairs(a, b, n, rows.Row(ty));
+    kernels.halvePairs(a, b, n, rows.Row(ty));
     rows.RowDone(ty);
   }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample.h"
 #include "overlay/engine/resample_kernels.h"
 #include "overlay/engine/worker_pool.h"
@@ -75,41 +76,6 @@ DibPtr ExpandMonochrome(const LoadedDibLayout& dib) {
 
 namespace {
 
-inline std::uint64_t Load64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-inline std::uint32_t Load32(const std::uint8_t* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
-// Four source rows of four pixels each (12 bytes apart by step) become four target rows of four
-// pixels: target row k takes pixel 3 - k of each source row. The pixels travel in registers, so
-// each target row gets two stores instead of four three-byte ones.
-inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t srcStep, std::uint8_t* dst,
-                       std::ptrdiff_t dstStep) {
-  std::uint32_t px[4][4];
-  for (int i = 0; i < 4; ++i, src += srcStep) {
-    const std::uint64_t a = Load64(src);
-    const std::uint32_t b = Load32(src + 8);
-    px[i][0] = static_cast<std::uint32_t>(a) & 0xFFFFFFu;
-    px[i][1] = static_cast<std::uint32_t>(a >> 24) & 0xFFFFFFu;
-    px[i][2] = static_cast<std::uint32_t>(a >> 48) | (b & 0xFFu) << 16;
-    px[i][3] = b >> 8;
-  }
-  for (int k = 0; k < 4; ++k, dst += dstStep) {
-    const int j = 3 - k;
-    const std::uint64_t low =
-        px[0][j] | static_cast<std::uint64_t>(px[1][j]) << 24 | static_cast<std::uint64_t>(px[2][j]) << 48;
-    const std::uint32_t high = px[2][j] >> 16 | px[3][j] << 8;
-    std::memcpy(dst, &low, 8);
-    std::memcpy(dst + 8, &high, 4);
-  }
-}
-
 // The memory of the next tile of a turn, asked for a few cache lines at a time while the current
 // tile is worked on. The turn walks both images across their rows, which the processor does not
 // foresee; fetched this way, the waits for memory overlap the work instead of stalling it.
@@ -164,7 +130,8 @@ class NextTileFetch {
 // from the top row downwards. The rows go in tiles of 32 target columns, which keeps both the
 // source rows and the target rows of a tile inside the cache and the address translation
 // buffers; inside a tile, blocks of 4 x 4 pixels move at a time.
-void TurnRows(const DibView& source, DibBlock& out, std::int32_t r0, std::int32_t r1) {
+void TurnRows(const PixelKernels& kernels, const DibView& source, DibBlock& out, std::int32_t r0,
+              std::int32_t r1) {
   constexpr int kTileColumns = 32;
   const int w = source.width;
   const int h = source.height;
@@ -181,9 +148,11 @@ void TurnRows(const DibView& source, DibBlock& out, std::int32_t r0, std::int32_
       next.Some();
       std::uint8_t* dst = out.TopDownRow(r) + 3 * static_cast<std::size_t>(c0);
       const std::uint8_t* src = source.TopDownRow(c0) + 3 * static_cast<std::size_t>(w - 4 - r);
-      int c = c0;
-      for (; c + 4 <= c1; c += 4, src += 4 * down, dst += 12) TurnBlock4(src, down, dst, nextRow);
-      for (; c < c1; ++c, src += down, dst += 3)
+      const int blocks = (c1 - c0) / 4;
+      kernels.turnBlocks(src, down, dst, nextRow, blocks);
+      src += 4 * blocks * down;
+      dst += 12 * blocks;
+      for (int c = c0 + 4 * blocks; c < c1; ++c, src += down, dst += 3)
         for (int k = 0; k < 4; ++k) std::memcpy(dst + nextRow * k, src + 3 * (3 - k), 3);
     }
     for (; r < r1; ++r) {
@@ -234,8 +203,8 @@ class HalfAndMaskRows final : public ResampledRows {
 // from r0 / 2 on, with their mask and the ink cells of the rows, in one pass of 16 columns at a
 // time. A cell of two rows without ink halves to background (an average of bytes of 200 or more
 // is 200 or more), so its part of the mask is black without a test.
-void HalveBand(const DibBlock& scan, std::int32_t r0, std::int32_t r1, DibBlock& half, DibBlock& mask,
-               InkCells& ink) {
+void HalveBand(const PixelKernels& kernels, const DibBlock& scan, std::int32_t r0, std::int32_t r1,
+               DibBlock& half, DibBlock& mask, InkCells& ink) {
   constexpr std::size_t kCellBytes = 3 * InkCells::kColumns;
   const std::size_t used = 3 * static_cast<std::size_t>(scan.Width());
   const std::size_t halfUsed = used / 2;
@@ -253,7 +222,7 @@ void HalveBand(const DibBlock& scan, std::int32_t r0, std::int32_t r1, DibBlock&
         lowest = low < lowest ? low : lowest;
       }
       std::uint8_t* dst = halfRow + from / 2;
-      HalvePairs(a + from, b + from, count / 2, dst);
+      kernels.halvePairs(a + from, b + from, count / 2, dst);
       std::uint8_t* maskCell = maskRow + from / 2;
       if (lowest >= 200) {
         std::memset(maskCell, 0, count / 2);
@@ -296,12 +265,13 @@ bool TurnScan(const DibView& source, TurnedScan& out) {
   static_assert(kBandRows % InkCells::kRows == 0 && kBandRows % 2 == 0, "bands own whole cells and pairs");
   const bool pairs = h % 2 == 0 && w % 2 == 0;
   const int bands = static_cast<int>((w + kBandRows - 1) / kBandRows);
+  const PixelKernels& kernels = Kernels();
   EngineWorkers().ForEach(bands, [&](int band) {
     const std::int32_t r0 = band * kBandRows;
     const std::int32_t r1 = std::min(w, r0 + kBandRows);
-    TurnRows(source, *made.scan, r0, r1);
+    TurnRows(kernels, source, *made.scan, r0, r1);
     if (pairs) {
-      HalveBand(*made.scan, r0, r1, *made.half, *made.mask, made.ink);
+      HalveBand(kernels, *made.scan, r0, r1, *made.half, *made.mask, made.ink);
     } else {
       MarkInkRows(*made.scan, r0, r1, made.ink);
     }

@@ -2,7 +2,8 @@
 // the same run: decoding the scan and encoding the two written images with the image-file
 // library alone. Also times 1x, 2x and 4x the pixel count and reports the peak of the engine's
 // heap against the bytes of the image set.
-//   overlay_engine_bench [scratch folder, default /tmp] [threads, default the engine's]
+//   overlay_engine_bench [scratch folder, default /tmp] [threads, default the engine's] [plain]
+//   ("plain": without the vector loops)
 //   (also built for Windows; run under Wine)
 #include <algorithm>
 #include <atomic>
@@ -16,9 +17,14 @@
 #include <new>
 #include <string>
 
+#include "overlay/engine/compose.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/region.h"
+#include "overlay/engine/resample.h"
+#include "overlay/engine/scan_image.h"
 #include "overlay/engine/scan_pipeline.h"
+#include "overlay/engine/vector_level.h"
 #include "overlay/engine/worker_pool.h"
 #include "overlay/imgfile/image_files.h"
 
@@ -227,6 +233,51 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
   return result;
 }
 
+// Where a scan's time goes, one thread: the engine's own steps on the images of the PC-size JPEG
+// case, each the best of runs.
+void PrintSteps(int runs) {
+  DibPtr portrait = MakeScan(1700, 2400);
+  DibPtr screen = MakeScreen(1920, 1080);
+  auto best = [runs](const std::function<void()>& step) {
+    double ms = 1e30;
+    for (int i = 0; i < runs; ++i) {
+      const auto t0 = Clock::now();
+      step();
+      ms = std::min(ms, Ms(t0));
+    }
+    return ms;
+  };
+  TurnedScan turned;
+  const double turn = best([&] {
+    turned = TurnedScan{};
+    if (!TurnScan(ViewOf(*portrait), turned)) std::abort();
+  });
+  DibPtr half;
+  const double screenHalf = best([&] {
+    half.reset();
+    if (!ScaleByPercent(screen->Width(), screen->Height(), *screen, 50, half)) std::abort();
+  });
+  Placement placement;
+  placement.screenWidth = screen->Width();
+  placement.screenHeight = screen->Height();
+  placement.scanWidth = turned.scan->Width();
+  placement.scanHeight = turned.scan->Height();
+  placement.x = 40;
+  placement.y = 20;
+  Region screenRegion, scanRegion;
+  if (!ComputeRegions(placement, screenRegion, scanRegion)) std::abort();
+  double compose[2];
+  for (const int size : {0, 1}) {
+    compose[size] = best([&] {
+      DibPtr overlay;
+      if (!ComposeOverlay(*screen, *turned.scan, turned.ink, size, screenRegion, scanRegion, overlay)) std::abort();
+    });
+  }
+  std::printf("\nthe engine's steps, 1 thread: turn, halve, mask and ink cells %.1f ms; screenshot's half %.1f ms;\n"
+              "overlay composed at PC size %.1f ms, at board size %.1f ms\n",
+              turn, screenHalf, compose[0], compose[1]);
+}
+
 }  // namespace
 }  // namespace zt
 
@@ -236,10 +287,12 @@ int main(int argc, char** argv) {
       std::string(argc > 1 ? argv[1] : "/tmp") + "/zt_engine_bench_" +
       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
   const int threads = argc > 2 ? std::atoi(argv[2]) : DefaultEngineThreads();
+  if (argc > 3 && std::strcmp(argv[3], "plain") == 0) SetVectorLevel(VectorLevel::kPlain);
   std::unique_ptr<ImageFiles> images = MakeLibraryImageFiles();
   const int runs = 7;
 
-  std::printf("a whole scan against its codec floor, best of %d; 1 thread and %d threads\n", runs, threads);
+  std::printf("a whole scan against its codec floor, best of %d; 1 thread and %d threads; vector loops: %s\n",
+              runs, threads, VectorLevelName(ActiveLevel()));
   std::printf("%-18s %9s %9s %7s %9s %7s %9s %9s %7s\n", "case", "floor ms", "1 thr ms", "ratio", "N thr ms",
               "ratio", "peak/set", "copies ms", "bound");
   struct Case {
@@ -259,6 +312,9 @@ int main(int argc, char** argv) {
       "(ratios against the one-thread floor; peak/set: the engine's peak heap against the image set;\n"
       " copies: the bytes of the image set and the overlay that no codec makes, only copied; bound:\n"
       " the ratio that the floor plus those copies would give)\n");
+
+  SetEngineThreads(1);
+  PrintSteps(runs);
 
   std::printf("\nJPEG, PC size, by pixel count (scan and screen scaled alike), 1 thread\n");
   std::printf("%-8s %10s %14s %14s %7s\n", "pixels", "engine ms", "ms per Mpixel", "floor per Mpx", "ratio");

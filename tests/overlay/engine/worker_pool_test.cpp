@@ -130,6 +130,7 @@ TEST(EngineThreads, EveryBandedStepGivesTheSameBytesOnOneThreadAsOnSeveral) {
       images.push_back(std::move(turned.half));
       images.push_back(std::move(turned.mask));
       DibPtr cells = DibBlock::Allocate(turned.ink.across, turned.ink.bands);
+      std::memset(cells->Pixels(), 0, cells->PixelBytes());
       for (int band = 0; band < turned.ink.bands; ++band)
         for (int c = 0; c < turned.ink.across; ++c)
           cells->TopDownRow(band)[3 * c] = turned.ink.flags[static_cast<std::size_t>(band) * turned.ink.across + c];

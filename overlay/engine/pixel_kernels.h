@@ -1,0 +1,38 @@
+// The pixel loops that have vector versions, as one table per vector level. The plain table is
+// the reference: every other table gives the same bytes for the same input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "overlay/engine/vector_level.h"
+
+namespace zt {
+
+struct PixelKernels {
+  // A run of 4 x 4 pixel blocks of the quarter turn. Block i reads four source rows of four
+  // pixels (12 bytes each, down bytes apart) from src + 4 * i * down, and writes four target rows
+  // (nextRow bytes apart) from dst + 12 * i: target row k takes pixel 3 - k of each source row.
+  void (*turnBlocks)(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow,
+                     int blocks);
+  // n bytes (whole pixels) of rounded 2 x 2 means of rows a and b, as HalvePairs makes them.
+  void (*halvePairs)(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
+};
+
+// The table of the active level.
+const PixelKernels& Kernels();
+// The table of a level; the plain table for a level the processor lacks.
+const PixelKernels& KernelsAt(VectorLevel level);
+
+// The plain loops, for the tables of the vector levels to finish odd ends with.
+void TurnBlocksPlain(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow,
+                     int blocks);
+void HalvePairsPlain(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
+
+#if defined(__i386__) || defined(__x86_64__)
+void TurnBlocksSsse3(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow,
+                     int blocks);
+void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
+#endif
+
+}  // namespace zt

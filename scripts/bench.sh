@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The speed of a whole scan, in one command: builds the engine bench natively (Release) and in the
+# Windows build this machine runs under Wine (i686 where 32-bit processes run, x86_64 otherwise),
+# runs both, and prints each against its own codec floor, with one thread and with the engine's
+# workers, then the Windows codec floor against the native one.
+#   bash scripts/bench.sh [threads]     (default: the engine's own count)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+. scripts/windows-builds.sh
+threads=${1:-}
+scratch=$(mktemp -d /tmp/zt-bench.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+
+bash scripts/setup.sh
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release \
+  -DZT_COMPONENTS="cvimgfileio;overlay/imgfile;overlay/engine" >/dev/null
+cmake --build build/bench -j"${ZT_JOBS:-2}" --target overlay_engine_bench
+wine_build=$(zt_wine_build 2>/dev/null)
+zt_build_windows "$wine_build" OFF >/dev/null
+
+echo "== native Linux, x86_64"
+build/bench/overlay/engine/overlay_engine_bench "$scratch" $threads | tee "$scratch/native.txt"
+echo
+echo "== Windows, $wine_build build under Wine"
+WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" bash scripts/wine-run.sh --timeout 900 \
+  "build/mingw-$wine_build/overlay/engine/overlay_engine_bench.exe" "Z:${scratch//\//\\}" $threads |
+  tr -d '\r' | tee "$scratch/windows.txt"
+
+# The floor column of each case, Windows against native.
+echo
+echo "== the Windows build's codec floor against the native one"
+floor() { awk -v c="$2" 'index($0, c) == 1 { print $(NF - 7) }' "$1" | head -n 1; }
+for c in "JPEG, PC size" "JPEG, board size" "PDF, PC size" "PDF, board size"; do
+  n=$(floor "$scratch/native.txt" "$c"); w=$(floor "$scratch/windows.txt" "$c")
+  awk -v c="$c" -v n="$n" -v w="$w" 'BEGIN { printf "%-18s native %7.1f ms  Windows %7.1f ms  %5.2fx\n", c, n, w, w / n }'
+done

@@ -1,0 +1,116 @@
+// Every vector level's pixel loops against the plain ones, byte for byte, on the levels this
+// processor has: odd lengths, the extremes of the byte range, and data that ends exactly where
+// its memory ends (AddressSanitizer reports any read or write beyond it).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "overlay/engine/pixel_kernels.h"
+#include "overlay/engine/scan_image.h"
+#include "overlay/engine/vector_level.h"
+#include "test_images.h"
+
+namespace zt {
+namespace {
+
+std::vector<VectorLevel> LevelsHere() {
+  std::vector<VectorLevel> levels = {VectorLevel::kPlain};
+  if (ProcessorLevel() >= VectorLevel::kSsse3) levels.push_back(VectorLevel::kSsse3);
+  return levels;
+}
+
+std::vector<std::uint8_t> Bytes(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> bytes(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned r = random();
+    // A third of the bytes at the ends of the range, where sums and rounding overflow first.
+    bytes[i] = static_cast<std::uint8_t>(r % 3 == 0 ? (r & 8 ? 255 : 0) : r >> 8);
+  }
+  return bytes;
+}
+
+TEST(PixelKernels, EveryLevelHalvesLikeThePlainLoop) {
+  for (const VectorLevel level : LevelsHere()) {
+    const PixelKernels& kernels = KernelsAt(level);
+    for (std::size_t pixels = 0; pixels <= 41; ++pixels) {
+      const std::size_t n = 3 * pixels;
+      // Each row and the target in a block of its own that ends where the data ends.
+      const std::vector<std::uint8_t> a = Bytes(2 * n, static_cast<unsigned>(pixels));
+      const std::vector<std::uint8_t> b = Bytes(2 * n, static_cast<unsigned>(pixels + 100));
+      std::vector<std::uint8_t> expected(n), got(n);
+      HalvePairsPlain(a.data(), b.data(), n, expected.data());
+      kernels.halvePairs(a.data(), b.data(), n, got.data());
+      ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << pixels << " pixels";
+    }
+    // The plain loop itself is the rounded mean of each 2 x 2 block.
+    const std::uint8_t a[6] = {255, 0, 1, 255, 0, 2}, b[6] = {255, 0, 2, 254, 1, 2};
+    std::uint8_t mean[3];
+    kernels.halvePairs(a, b, 3, mean);
+    EXPECT_EQ(mean[0], 255);  // (255 + 255 + 255 + 254 + 2) / 4
+    EXPECT_EQ(mean[1], 0);    // (0 + 0 + 0 + 1 + 2) / 4
+    EXPECT_EQ(mean[2], 2);    // (1 + 2 + 2 + 2 + 2) / 4
+  }
+}
+
+TEST(PixelKernels, EveryLevelTurnsBlocksLikeThePlainLoop) {
+  for (const VectorLevel level : LevelsHere()) {
+    const PixelKernels& kernels = KernelsAt(level);
+    for (const int blocks : {1, 2, 7}) {
+      // Source rows of 12 bytes a block, stored upwards (down is negative) so that the first
+      // block's first row ends the memory; target rows likewise, padded to 40 bytes.
+      const std::ptrdiff_t sourceRow = 12, targetRow = 12 * blocks + 4;
+      const std::vector<std::uint8_t> source = Bytes(static_cast<std::size_t>(4 * blocks * sourceRow), 7u + blocks);
+      const std::size_t targetBytes = static_cast<std::size_t>(4 * targetRow);
+      std::vector<std::uint8_t> expected(targetBytes, 0xAA), got(targetBytes, 0xAA);
+      const std::uint8_t* top = source.data() + source.size() - sourceRow;
+      TurnBlocksPlain(top, -sourceRow, expected.data() + targetBytes - targetRow, -targetRow, blocks);
+      kernels.turnBlocks(top, -sourceRow, got.data() + targetBytes - targetRow, -targetRow, blocks);
+      ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << blocks << " blocks";
+      // Target row k holds pixel 3 - k of each source row; the padding is untouched.
+      const std::uint8_t* firstTargetRow = expected.data() + targetBytes - targetRow;
+      for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < 4; ++i)
+          ASSERT_EQ(0, std::memcmp(firstTargetRow - k * targetRow + 3 * i, top - i * sourceRow + 3 * (3 - k), 3));
+      EXPECT_EQ(expected[targetBytes - 1], 0xAA);
+    }
+  }
+}
+
+TEST(PixelKernels, TheLevelInUseIsTheProcessorsUnlessLoweredAndNeverAboveIt) {
+  EXPECT_EQ(ActiveLevel(), ProcessorLevel());
+  SetVectorLevel(VectorLevel::kPlain);
+  EXPECT_EQ(ActiveLevel(), VectorLevel::kPlain);
+  EXPECT_EQ(&Kernels(), &KernelsAt(VectorLevel::kPlain));
+  SetVectorLevel(VectorLevel::kSsse3);
+  EXPECT_EQ(ActiveLevel(), ProcessorLevel());
+}
+
+TEST(PixelKernels, TheTurnedScanIsTheSameAtEveryLevel) {
+  // Odd and even sides, rows whose ends fall inside and outside whole blocks and cells.
+  for (const auto& [w, h] : {std::pair{97, 67}, std::pair{64, 130}, std::pair{35, 9}, std::pair{258, 66}}) {
+    const DibPtr image = test::MakeImage(w, h, [](int x, int y) {
+      return test::Bgr{static_cast<std::uint8_t>(x * 13 + y), static_cast<std::uint8_t>(190 + (x ^ y) % 66),
+                       static_cast<std::uint8_t>(y * 7)};
+    });
+    SetVectorLevel(VectorLevel::kPlain);
+    TurnedScan plain;
+    ASSERT_TRUE(TurnScan(ViewOf(*image), plain));
+    for (const VectorLevel level : LevelsHere()) {
+      SetVectorLevel(level);
+      TurnedScan turned;
+      ASSERT_TRUE(TurnScan(ViewOf(*image), turned));
+      EXPECT_EQ(0, std::memcmp(turned.scan->Pixels(), plain.scan->Pixels(), plain.scan->PixelBytes()))
+          << VectorLevelName(level) << " " << w << "x" << h;
+      EXPECT_EQ(0, std::memcmp(turned.half->Pixels(), plain.half->Pixels(), plain.half->PixelBytes()));
+      EXPECT_EQ(0, std::memcmp(turned.mask->Pixels(), plain.mask->Pixels(), plain.mask->PixelBytes()));
+      EXPECT_EQ(turned.ink.flags, plain.ink.flags);
+    }
+    SetVectorLevel(ProcessorLevel());
+  }
+}
+
+}  // namespace
+}  // namespace zt
