@@ -24,6 +24,7 @@
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
 #include "overlay/engine/scan_pipeline.h"
+#include "overlay/engine/working_copy.h"
 #include "overlay/engine/vector_level.h"
 #include "overlay/engine/worker_pool.h"
 #include "overlay/imgfile/image_files.h"
@@ -235,7 +236,7 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
 
 // Where a scan's time goes, one thread: the engine's own steps on the images of the PC-size JPEG
 // case, each the best of runs.
-void PrintSteps(int runs) {
+void PrintSteps(ImageFiles& images, const std::string& root, int runs) {
   DibPtr portrait = MakeScan(1700, 2400);
   DibPtr screen = MakeScreen(1920, 1080);
   auto best = [runs](const std::function<void()>& step) {
@@ -273,9 +274,22 @@ void PrintSteps(int runs) {
       if (!ComposeOverlay(*screen, *turned.scan, turned.ink, size, screenRegion, scanRegion, overlay)) std::abort();
     });
   }
+  // The two byte copies of the scan file: the working copy, and the original from it.
+  const std::string folder = root + "/steps", appData = folder + "/appdata", scanPath = folder + "/SCAN0001.jpg";
+  Clear(folder);
+  Clear(appData);
+  if (images.WriteImage(portrait->Packed(), 200, 200, 612, 792, 0, 0, 13, scanPath) < 0) std::abort();
+  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem(appData);
+  std::string working;
+  int copies = 0;
+  const double copy = best([&] {
+    if (!MakeWorkingCopy(*fs, scanPath, working)) std::abort();
+    if (fs->CopyToNew(working, folder + "/original" + std::to_string(copies++) + ".jpg") != CopyResult::kCopied)
+      std::abort();
+  });
   std::printf("\nthe engine's steps, 1 thread: turn, halve, mask and ink cells %.1f ms; screenshot's half %.1f ms;\n"
-              "overlay composed at PC size %.1f ms, at board size %.1f ms\n",
-              turn, screenHalf, compose[0], compose[1]);
+              "overlay composed at PC size %.1f ms, at board size %.1f ms; the scan file's two copies %.1f ms\n",
+              turn, screenHalf, compose[0], compose[1], copy);
 }
 
 }  // namespace
@@ -314,7 +328,7 @@ int main(int argc, char** argv) {
       " the ratio that the floor plus those copies would give)\n");
 
   SetEngineThreads(1);
-  PrintSteps(runs);
+  PrintSteps(*images, root, runs);
 
   std::printf("\nJPEG, PC size, by pixel count (scan and screen scaled alike), 1 thread\n");
   std::printf("%-8s %10s %14s %14s %7s\n", "pixels", "engine ms", "ms per Mpixel", "floor per Mpx", "ratio");
