@@ -13,9 +13,10 @@ struct Kept {
   std::size_t bytes;
 };
 
-// Blocks come and go on the engine's workers too (the screenshot's half is made on one).
-std::mutex g_mutex;
-std::vector<Kept> g_kept;  // oldest first
+// Blocks come and go on the engine's workers too (the screenshot's half is made on one). The
+// list is never destroyed: an image freed while the program ends still finds it.
+std::mutex& g_mutex = *new std::mutex;
+std::vector<Kept>& g_kept = *new std::vector<Kept>;  // oldest first
 std::size_t g_bytes = 0;
 
 }  // namespace

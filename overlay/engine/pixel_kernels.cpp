@@ -41,9 +41,9 @@ inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_
   }
 }
 
-const PixelKernels kPlain{&TurnBlocksPlain, &HalvePairsPlain};
+const PixelKernels kPlain{&TurnBlocksPlain, &HalvePairsPlain, &AcrossGroupsPlain};
 #if defined(__i386__) || defined(__x86_64__)
-const PixelKernels kSsse3{&TurnBlocksSsse3, &HalvePairsSsse3};
+const PixelKernels kSsse3{&TurnBlocksSsse3, &HalvePairsSsse3, &AcrossGroupsSsse3};
 #endif
 
 }  // namespace
@@ -55,6 +55,10 @@ void TurnBlocksPlain(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t*
 
 void HalvePairsPlain(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst) {
   HalvePairs(a, b, n, dst);
+}
+
+void AcrossGroupsPlain(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out) {
+  Across(row, 0, xs, 0, plan.groups * AcrossGroups::kTargets, out);
 }
 
 const PixelKernels& KernelsAt(VectorLevel level) {

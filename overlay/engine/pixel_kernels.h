@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "overlay/engine/across_groups.h"
+#include "overlay/engine/resample_kernels.h"
 #include "overlay/engine/vector_level.h"
 
 namespace zt {
@@ -17,6 +19,9 @@ struct PixelKernels {
                      int blocks);
   // n bytes (whole pixels) of rounded 2 x 2 means of rows a and b, as HalvePairs makes them.
   void (*halvePairs)(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
+  // The row sums of the targets of plan's groups (from target 0) of a source row of bytes, as
+  // Across makes them.
+  void (*acrossGroups)(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out);
 };
 
 // The table of the active level.
@@ -28,11 +33,13 @@ const PixelKernels& KernelsAt(VectorLevel level);
 void TurnBlocksPlain(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow,
                      int blocks);
 void HalvePairsPlain(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
+void AcrossGroupsPlain(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out);
 
 #if defined(__i386__) || defined(__x86_64__)
 void TurnBlocksSsse3(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow,
                      int blocks);
 void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
+void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out);
 #endif
 
 }  // namespace zt

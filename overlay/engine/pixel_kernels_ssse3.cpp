@@ -87,4 +87,24 @@ ZT_SSSE3 void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std:
   HalvePairs(a, b, n - i, dst + i);
 }
 
+// Four targets at a time: one load holds their eight taps, three shuffles pair each channel's
+// two samples as 16-bit lanes, and multiply-adds with the paired weights give the sums.
+ZT_SSSE3 void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps&, const AcrossGroups& plan, RowSum* out) {
+  // The sums lie in [0, 65280]: moved down by 32768 they pack to signed 16 bits unclipped, and
+  // flipping the top bit moves them back.
+  const __m128i down = _mm_set1_epi32(32768);
+  const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+  const auto* shuffles = reinterpret_cast<const __m128i*>(plan.shuffles.data());
+  const auto* weights = reinterpret_cast<const __m128i*>(plan.weights.data());
+  for (std::int32_t g = 0; g < plan.groups; ++g, shuffles += 3, weights += 3, out += 12) {
+    const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 3 * static_cast<std::size_t>(plan.first[g])));
+    __m128i sums[3];
+    for (int r = 0; r < 3; ++r)
+      sums[r] = _mm_sub_epi32(
+          _mm_madd_epi16(_mm_shuffle_epi8(src, _mm_loadu_si128(shuffles + r)), _mm_loadu_si128(weights + r)), down);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_xor_si128(_mm_packs_epi32(sums[0], sums[1]), flip));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 8), _mm_xor_si128(_mm_packs_epi32(sums[2], sums[2]), flip));
+  }
+}
+
 }  // namespace zt

@@ -50,9 +50,11 @@ void ShrinkRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, std::int32_
 // As many target rows as source rows or more: resample each source row across once;
 // neighbouring target rows share at most two of them, so two are kept. Each target row is then
 // at most two of them weighted down.
-void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTaps& xs, const AxisTaps& ys,
-              std::int32_t targetWidth, std::int32_t ty0, std::int32_t ty1, ResampledRows& rows) {
+void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTaps& xs, const AcrossGroups& groups,
+              const AxisTaps& ys, std::int32_t targetWidth, std::int32_t ty0, std::int32_t ty1, ResampledRows& rows) {
   const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
+  const PixelKernels& kernels = Kernels();
+  const std::int32_t grouped = groups.groups * AcrossGroups::kTargets;
   std::vector<RowSum> cache[2] = {std::vector<RowSum>(n), std::vector<RowSum>(n)};
   std::int32_t cached[2] = {-1, -1};
   int nextSlot = 0;
@@ -68,7 +70,10 @@ void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTap
       if (slot < 0) {
         slot = nextSlot;
         nextSlot ^= 1;
-        Across(regionLeft + down * sy, 0, xs, 0, targetWidth, cache[slot].data());
+        // The grouped targets by the vector loop where there is one, the rest one by one.
+        const std::uint8_t* row = regionLeft + down * sy;
+        kernels.acrossGroups(row, xs, groups, cache[slot].data());
+        Across(row, 0, xs, grouped, targetWidth, cache[slot].data() + 3 * static_cast<std::size_t>(grouped));
         cached[slot] = sy;
       }
       taken[count] = cache[slot].data();
@@ -131,6 +136,7 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
         source.TopDownRow(region.top) + 3 * static_cast<std::size_t>(region.left);
     const std::ptrdiff_t down = -static_cast<std::ptrdiff_t>(source.rowBytes);
     const bool shrink = targetHeight < region.Height();
+    const AcrossGroups groups = shrink ? AcrossGroups{} : PlanAcrossGroups(xs, region.Width());
     std::atomic<bool> outOfMemory{false};
     EngineWorkers().ForEach(bands, [&](int b) {
       std::int32_t ty0, ty1;
@@ -139,7 +145,7 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
         if (shrink)
           ShrinkRows(regionLeft, down, region.Width(), xs, ys, targetWidth, ty0, ty1, rows);
         else
-          GrowRows(regionLeft, down, xs, ys, targetWidth, ty0, ty1, rows);
+          GrowRows(regionLeft, down, xs, groups, ys, targetWidth, ty0, ty1, rows);
       } catch (const std::bad_alloc&) {
         outOfMemory = true;
       }

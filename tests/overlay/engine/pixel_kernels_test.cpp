@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "overlay/engine/pixel_kernels.h"
+#include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
 #include "overlay/engine/vector_level.h"
 #include "test_images.h"
@@ -76,6 +77,53 @@ TEST(PixelKernels, EveryLevelTurnsBlocksLikeThePlainLoop) {
           ASSERT_EQ(0, std::memcmp(firstTargetRow - k * targetRow + 3 * i, top - i * sourceRow + 3 * (3 - k), 3));
       EXPECT_EQ(expected[targetBytes - 1], 0xAA);
     }
+  }
+}
+
+TEST(PixelKernels, EveryLevelResamplesGroupsOfTargetsLikeThePlainLoop) {
+  // Enlarging by little and by much, an axis whose last groups would read past the row, and a
+  // slight shrink that still has two taps (its groups end where their taps spread too far).
+  for (const auto& [from, to] : {std::pair{5, 7}, std::pair{17, 40}, std::pair{1920, 2400}, std::pair{100, 101},
+                                 std::pair{6, 31}, std::pair{10, 9}, std::pair{3, 3}}) {
+    const AxisTaps xs = BuildAxis(from, to);
+    const AcrossGroups plan = PlanAcrossGroups(xs, from);
+    if (xs.taps != 2) {
+      EXPECT_EQ(plan.groups, 0) << from << " to " << to;
+      continue;
+    }
+    // A row shorter than one load has no group.
+    EXPECT_EQ(plan.groups > 0, from >= 6) << from << " to " << to;
+    for (std::int32_t g = 0; g < plan.groups; ++g)
+      ASSERT_LE(3 * plan.first[g] + 16, 3 * from) << "a group's load leaves the row";
+    // The row ends where its memory ends.
+    const std::vector<std::uint8_t> row = Bytes(3 * static_cast<std::size_t>(from), static_cast<unsigned>(to));
+    std::vector<RowSum> expected(3 * static_cast<std::size_t>(to));
+    Across(row.data(), 0, xs, 0, to, expected.data());
+    expected.resize(3 * static_cast<std::size_t>(plan.groups) * AcrossGroups::kTargets);
+    for (const VectorLevel level : LevelsHere()) {
+      std::vector<RowSum> got(expected.size());
+      KernelsAt(level).acrossGroups(row.data(), xs, plan, got.data());
+      ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << from << " to " << to;
+    }
+  }
+}
+
+TEST(PixelKernels, EnlargedImagesAreTheSameAtEveryLevel) {
+  const DibPtr image = test::MakeImage(61, 37, [](int x, int y) {
+    return test::Bgr{static_cast<std::uint8_t>(x * 29 + y), static_cast<std::uint8_t>(255 - x * y),
+                     static_cast<std::uint8_t>(y * 5 + (x & 1) * 250)};
+  });
+  for (const auto& [tw, th] : {std::pair{77, 50}, std::pair{240, 37}, std::pair{60, 90}}) {
+    SetVectorLevel(VectorLevel::kPlain);
+    const DibPtr plain = ResampleRegion(ViewOf(*image), Region{1, 0, 61, 37}, tw, th);
+    for (const VectorLevel level : LevelsHere()) {
+      SetVectorLevel(level);
+      const DibPtr got = ResampleRegion(ViewOf(*image), Region{1, 0, 61, 37}, tw, th);
+      ASSERT_TRUE(plain && got);
+      EXPECT_EQ(0, std::memcmp(got->Pixels(), plain->Pixels(), plain->PixelBytes()))
+          << VectorLevelName(level) << " " << tw << "x" << th;
+    }
+    SetVectorLevel(ProcessorLevel());
   }
 }
 
