@@ -35,9 +35,7 @@ bool CopyNew(FileSystem& fs, const std::string& from, const std::string& to) {
 
 }  // namespace
 
-bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::string& lastScanPath,
-                 const DibBlock& screen, const DibBlock& scan, OutputPlan& plan, LeadByteTest isLead) {
-  if (settings.saveFolder.empty() || !fs.IsDirectory(settings.saveFolder)) return false;
+bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const DibBlock& scan, OutputPlan& plan) {
   Placement placement;
   placement.screenWidth = screen.Width();
   placement.screenHeight = screen.Height();
@@ -47,13 +45,28 @@ bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::stri
   placement.heightZoom = settings.heightZoom;
   placement.x = settings.x;
   placement.y = settings.y;
-  OutputPlan result;
-  if (!ComputeRegions(placement, result.screenRegion, result.scanRegion)) return false;
+  return ComputeRegions(placement, plan.screenRegion, plan.scanRegion);
+}
+
+bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::string& scanPath, OutputPlan& plan,
+                     LeadByteTest isLead) {
+  if (settings.saveFolder.empty() || !fs.IsDirectory(settings.saveFolder)) return false;
   OutputFormat format;
-  FormatFromExtension(format, lastScanPath, isLead);
-  result.format = format.format;
-  result.saveImageSize = settings.saveImageSize;
-  if (!ChooseOutputNames(fs, settings.saveFolder, format.name, format.extension, result.paths, isLead))
+  FormatFromExtension(format, scanPath, isLead);
+  OutputPaths paths;
+  if (!ChooseOutputNames(fs, settings.saveFolder, format.name, format.extension, paths, isLead)) return false;
+  plan.format = format.format;
+  plan.saveImageSize = settings.saveImageSize;
+  plan.paths = std::move(paths);
+  return true;
+}
+
+bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::string& lastScanPath,
+                 const DibBlock& screen, const DibBlock& scan, OutputPlan& plan, LeadByteTest isLead) {
+  if (settings.saveFolder.empty() || !fs.IsDirectory(settings.saveFolder)) return false;
+  OutputPlan result;
+  if (!PlanRegions(settings, screen, scan, result) ||
+      !PlanOutputNames(fs, settings, lastScanPath, result, isLead))
     return false;
   plan = std::move(result);
   return true;
@@ -74,39 +87,36 @@ bool BoardPage(std::int32_t scanWidth, std::uint16_t resX, std::int32_t pageOffs
   return true;
 }
 
-OutputWriter::OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan,
-                           const OutputSources& sources)
-    : m_images(images), m_fs(fs), m_plan(plan), m_sources(sources) {}
+OutputWriter::OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const DibBlock& screen)
+    : m_images(images), m_fs(fs), m_plan(plan), m_screen(screen) {}
 
 bool OutputWriter::Start() {
-  if (!m_sources.screen || !m_sources.scan) return false;
-  if (!ScreenPoints(m_sources.screen->Width(), m_pageWidth) ||
-      !ScreenPoints(m_sources.screen->Height(), m_pageHeight))
-    return false;
-  // Board size needs a page from the scan's resolution; find out before anything is written.
-  if (m_plan.saveImageSize == kSaveImageBoardSize &&
-      !BoardPage(m_sources.scan->Width(), m_sources.resX, m_sources.pageOffsetX, m_boardWidth, m_boardHeight))
-    return false;
+  if (!ScreenPoints(m_screen.Width(), m_pageWidth) || !ScreenPoints(m_screen.Height(), m_pageHeight)) return false;
   m_state = State::kStarted;
   m_screenshot = EngineWorkers().Start([this] {
-    m_screenshotWritten = WriteImage(m_images, m_fs, *m_sources.screen, 96, 96, m_pageWidth, m_pageHeight, 0, 0,
+    m_screenshotWritten = WriteImage(m_images, m_fs, m_screen, 96, 96, m_pageWidth, m_pageHeight, 0, 0,
                                      m_plan.format, m_plan.paths.screenshot);
   });
   return true;
 }
 
-bool OutputWriter::Finish(const DibBlock* overlay) {
+bool OutputWriter::Finish(const OutputSources& s) {
   if (m_state != State::kStarted) return false;
-  m_state = State::kFinished;
-  const OutputSources& s = m_sources;
   const OutputPaths& paths = m_plan.paths;
+  // A board-size overlay needs a page from the scan's resolution.
+  const bool boardSize = m_plan.saveImageSize == kSaveImageBoardSize;
+  std::int32_t boardWidth = 0, boardHeight = 0;
+  if (boardSize && (!s.scan || !BoardPage(s.scan->Width(), s.resX, s.pageOffsetX, boardWidth, boardHeight))) {
+    Abandon();
+    return false;
+  }
+  m_state = State::kFinished;
   // An overlay image is written now, beside the screenshot; the scan file standing in for a
   // board-size overlay is copied after the original, as it is the same bytes.
-  const bool boardSize = m_plan.saveImageSize == kSaveImageBoardSize;
-  const DibBlock* image = boardSize ? overlay : (overlay ? overlay : s.screen);
+  const DibBlock* image = boardSize ? s.overlay : (s.overlay ? s.overlay : &m_screen);
   bool overlayWritten = false;
   if (image && boardSize)
-    overlayWritten = WriteImage(m_images, m_fs, *image, s.resX, s.resY, m_boardWidth, m_boardHeight, s.pageOffsetX,
+    overlayWritten = WriteImage(m_images, m_fs, *image, s.resX, s.resY, boardWidth, boardHeight, s.pageOffsetX,
                                 s.pageOffsetY, m_plan.format, paths.overlaid);
   else if (image)
     overlayWritten = WriteImage(m_images, m_fs, *image, 96, 96, m_pageWidth, m_pageHeight, 0, 0, m_plan.format,
@@ -128,9 +138,14 @@ void OutputWriter::Abandon() {
 }
 
 bool WriteOutputs(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const OutputSources& sources) {
-  OutputWriter writer(images, fs, plan, sources);
-  if (!writer.Start()) return false;
-  return writer.Finish(sources.overlay);
+  if (!sources.screen || !sources.scan) return false;
+  // Everything that can fail without a file is found out before the first one is begun.
+  std::int32_t width = 0, height = 0;
+  if (plan.saveImageSize == kSaveImageBoardSize &&
+      !BoardPage(sources.scan->Width(), sources.resX, sources.pageOffsetX, width, height))
+    return false;
+  OutputWriter writer(images, fs, plan, *sources.screen);
+  return writer.Start() && writer.Finish(sources);
 }
 
 }  // namespace zt

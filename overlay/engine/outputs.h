@@ -29,6 +29,11 @@ struct OutputPlan {
 bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::string& lastScanPath,
                  const DibBlock& screen, const DibBlock& scan, OutputPlan& plan,
                  LeadByteTest isLead = SystemLeadByte);
+// The two halves of it: what needs only the settings and the scan's path (format, size, names),
+// and the regions, which need the images.
+bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::string& scanPath, OutputPlan& plan,
+                     LeadByteTest isLead = SystemLeadByte);
+bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const DibBlock& scan, OutputPlan& plan);
 
 // Page of a board-size overlay: A4 landscape (842 x 595 points) when the scan with its side
 // offsets is 817 points wide or more, US Letter landscape (792 x 612) otherwise. Worked out in 64
@@ -56,16 +61,17 @@ struct OutputSources {
 // failing step stay, and one finished beside a failing step it would have followed is removed.
 class OutputWriter {
  public:
-  OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const OutputSources& sources);
+  OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const DibBlock& screen);
   ~OutputWriter() { Abandon(); }
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
-  // Starts the screenshot; false when the pages cannot be worked out, and nothing is written.
+  // Starts the screenshot; false when its page cannot be worked out, and nothing is written.
   bool Start();
-  // The overlay (null: the placed scan does not reach the screen) and the original; true when
-  // all three are written.
-  bool Finish(const DibBlock* overlay);
+  // The rest, from sources (whose screen is the one given above): the overlay (null: the placed
+  // scan does not reach the screen) and the original; true when all three are written. A
+  // board-size page that cannot be worked out fails it as a first step.
+  bool Finish(const OutputSources& sources);
   // No overlay comes (after Start, before Finish): waits for the screenshot and removes it.
   void Abandon();
 
@@ -73,8 +79,8 @@ class OutputWriter {
   ImageFiles& m_images;
   FileSystem& m_fs;
   const OutputPlan& m_plan;
-  OutputSources m_sources;
-  std::int32_t m_pageWidth = 0, m_pageHeight = 0, m_boardWidth = 0, m_boardHeight = 0;
+  const DibBlock& m_screen;
+  std::int32_t m_pageWidth = 0, m_pageHeight = 0;
   enum class State { kNew, kStarted, kFinished } m_state = State::kNew;
   bool m_screenshotWritten = false;
   WorkerPool::Task m_screenshot;  // last: waited for before the rest goes

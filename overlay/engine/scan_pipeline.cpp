@@ -20,6 +20,13 @@ constexpr std::size_t kShortMessageBuffer = 256;
 
 }  // namespace
 
+// The plan and the writer of an auto-save whose screenshot was begun before the scan was loaded.
+struct CScanPipeline::EarlyScreenshot {
+  SettingsValues settings;
+  OutputPlan plan;
+  std::unique_ptr<OutputWriter> writer;
+};
+
 struct CScanPipeline::NewImageSet {
   TurnedScan turned;  // scan, its half and mask, its ink cells
   DibPtr screen, screenHalf;
@@ -29,6 +36,8 @@ struct CScanPipeline::NewImageSet {
 
 CScanPipeline::CScanPipeline(PipelineHost& host, ImageFiles& images, FileSystem& fs, LeadByteTest isLead)
     : m_host(host), m_images(images), m_fs(fs), m_isLead(isLead) {}
+
+CScanPipeline::~CScanPipeline() = default;
 
 bool CScanPipeline::IsBusy() {
   BusyInputs state = m_host.FrameBusyState();
@@ -77,21 +86,47 @@ long CScanPipeline::OnNewScan() {
         AskAboutUnsavedOverlay();
       else
         RefreshSettingsDialog();
-    } else if (PrepareImageSet()) {
-      SettingsValues settings;
-      // Auto-save comes from the INI file, which always reads; a registry failure has been shown
-      // to the user and leaves the geometry at its defaults, so the choice stands either way.
-      m_host.LoadAllSettings(settings);
-      if (settings.autoSave == 1)
-        m_host.SendFrameMessage(UM_SAVEOVERLAY);
-      else
-        m_host.PostFrameMessage(UM_OPENSETTINGS);
+    } else {
+      PrepareAndAutoSave();
     }
   }
 
   m_bProcessing = 0;
   m_host.RearmScanPoll();
   return 0;
+}
+
+void CScanPipeline::PrepareAndAutoSave() {
+  // Auto-save comes from the INI file, which always reads; a registry failure has been shown to
+  // the user and leaves the geometry at its defaults, so the choice stands either way. Read
+  // before the load, the settings let an auto-save begin its screenshot beside it.
+  SettingsValues settings;
+  const bool readable = m_host.LoadAllSettings(settings);
+  if (readable && settings.autoSave == 1) StartEarlyScreenshot(settings);
+  if (PrepareImageSet()) {
+    if (settings.autoSave == 1)
+      m_host.SendFrameMessage(UM_SAVEOVERLAY);
+    else
+      m_host.PostFrameMessage(UM_OPENSETTINGS);
+  }
+  AbandonEarlyScreenshot();  // one that the save did not take
+}
+
+void CScanPipeline::StartEarlyScreenshot(const SettingsValues& settings) {
+  // Only the screenshot taken at the scan's signal: a capture now is the load's to make.
+  if (!m_pPendingScreen) return;
+  auto early = std::make_unique<EarlyScreenshot>();
+  early->settings = settings;
+  if (!PlanOutputNames(m_fs, settings, m_strScanPath, early->plan, m_isLead)) return;  // the save reports it
+  // The screen block keeps its address when the image set takes it over.
+  early->writer = std::make_unique<OutputWriter>(m_images, m_fs, early->plan, *m_pPendingScreen);
+  if (!early->writer->Start()) return;
+  m_pEarly = std::move(early);
+}
+
+void CScanPipeline::AbandonEarlyScreenshot() {
+  // Before the screen it writes can go: the writer waits for its worker and removes its file.
+  m_pEarly.reset();
 }
 
 void CScanPipeline::AskAboutUnsavedOverlay() {
@@ -179,6 +214,7 @@ bool CScanPipeline::PrepareImageSet() {
     loaded = loaded && halved;
   }
   if (!loaded || !MakeWorkingCopy(m_fs, m_strScanPath, m_strWorkingCopy, m_isLead)) {
+    AbandonEarlyScreenshot();
     Notify(kLoadFailed, kMessageBuffer);
     return false;
   }
@@ -198,17 +234,28 @@ bool CScanPipeline::PrepareImageSet() {
 }
 
 long CScanPipeline::SaveOverlay() {
+  // An auto-save of this UM_NEWSCAN has its settings, names and screenshot from before the load.
+  std::unique_ptr<EarlyScreenshot> early = std::move(m_pEarly);
   const std::string text = m_host.MessageCaption(kSaveFailed, kMessageBuffer);
   auto fail = [&] {
+    early.reset();  // a begun screenshot goes before the box is up
     m_host.ShowMessage(text, kMessageBoxNotice);
     return 0;
   };
   if (!HasImageSet()) return fail();
 
-  SettingsValues settings;
-  if (!m_host.LoadAllSettings(settings)) return fail();
-  OutputPlan plan;
-  if (!PlanOutputs(m_fs, settings, m_strLastScanPath, *m_pScreen, *m_pScan, plan, m_isLead)) return fail();
+  if (!early) {
+    early = std::make_unique<EarlyScreenshot>();
+    if (!m_host.LoadAllSettings(early->settings) ||
+        !PlanOutputNames(m_fs, early->settings, m_strLastScanPath, early->plan, m_isLead))
+      return fail();
+  }
+  OutputPlan& plan = early->plan;
+  if (!PlanRegions(early->settings, *m_pScreen, *m_pScan, plan)) return fail();
+  if (!early->writer) {
+    early->writer = std::make_unique<OutputWriter>(m_images, m_fs, plan, *m_pScreen);
+    if (!early->writer->Start()) return fail();
+  }
 
   OutputSources sources;
   sources.screen = m_pScreen.get();
@@ -219,15 +266,12 @@ long CScanPipeline::SaveOverlay() {
   sources.pageOffsetX = m_nPageOffsetX;
   sources.pageOffsetY = m_nPageOffsetY;
   // The screenshot is encoded on a worker while the overlay is composed here.
-  OutputWriter writer(m_images, m_fs, plan, sources);
-  if (!writer.Start()) return fail();
   DibPtr overlay;
   if (!ComposeOverlay(*m_pScreen, *m_pScan, m_scanInk, plan.saveImageSize, plan.screenRegion, plan.scanRegion,
-                      overlay)) {
-    writer.Abandon();
+                      overlay))
     return fail();
-  }
-  const bool written = writer.Finish(overlay.get());
+  sources.overlay = overlay.get();
+  const bool written = early->writer->Finish(sources);
   overlay.reset();
   if (!written) return fail();
   if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/mbcs_path.h"
@@ -12,6 +13,7 @@
 #include "overlay/engine/file_system.h"
 #include "overlay/engine/ink_cells.h"
 #include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/settings_values.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {
@@ -19,6 +21,7 @@ namespace zt {
 class CScanPipeline {
  public:
   CScanPipeline(PipelineHost& host, ImageFiles& images, FileSystem& fs, LeadByteTest isLead = SystemLeadByte);
+  ~CScanPipeline();
   CScanPipeline(const CScanPipeline&) = delete;
   CScanPipeline& operator=(const CScanPipeline&) = delete;
 
@@ -70,7 +73,12 @@ class CScanPipeline {
 
  private:
   struct NewImageSet;
+  struct EarlyScreenshot;
 
+  // Auto-saving a scan without a dialog: the screenshot's file is begun beside the scan's load.
+  void PrepareAndAutoSave();
+  void StartEarlyScreenshot(const SettingsValues& settings);
+  void AbandonEarlyScreenshot();
   void AskAboutUnsavedOverlay();
   bool TakeScreenshot(NewImageSet& set);
   bool LoadScanImage(NewImageSet& set);
@@ -80,6 +88,8 @@ class CScanPipeline {
   ImageFiles& m_images;
   FileSystem& m_fs;
   LeadByteTest m_isLead;
+  // Within one UM_NEWSCAN only: the screenshot being written for the auto-save to come.
+  std::unique_ptr<EarlyScreenshot> m_pEarly;
 };
 
 // The scan sources.

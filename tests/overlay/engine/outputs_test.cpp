@@ -189,11 +189,24 @@ TEST_F(WriteOutputsTest, AnOverlayWrittenBesideAFailingScreenshotIsRemoved) {
 }
 
 TEST_F(WriteOutputsTest, AWriterAbandonedBeforeItsOverlayLeavesNothing) {
-  OutputWriter writer(images, *fs, plan, sources);
+  sources.overlay = overlay.get();
+  {
+    OutputWriter writer(images, *fs, plan, *screen);
+    ASSERT_TRUE(writer.Start());
+    writer.Abandon();
+    EXPECT_FALSE(FileExists(plan.paths.screenshot));
+    EXPECT_FALSE(writer.Finish(sources)) << "an abandoned writer writes nothing more";
+    EXPECT_FALSE(FileExists(plan.paths.overlaid));
+    EXPECT_FALSE(FileExists(plan.paths.original));
+  }
+  // Started before the scan's page is known: a page that cannot be worked out takes the
+  // screenshot away again.
+  plan.saveImageSize = kSaveImageBoardSize;
+  sources.resX = 0;
+  OutputWriter writer(images, *fs, plan, *screen);
   ASSERT_TRUE(writer.Start());
-  writer.Abandon();
+  EXPECT_FALSE(writer.Finish(sources));
   EXPECT_FALSE(FileExists(plan.paths.screenshot));
-  EXPECT_FALSE(writer.Finish(overlay.get())) << "an abandoned writer writes nothing more";
   EXPECT_FALSE(FileExists(plan.paths.overlaid));
   EXPECT_FALSE(FileExists(plan.paths.original));
 }

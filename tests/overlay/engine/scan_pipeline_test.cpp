@@ -140,7 +140,9 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
   };
   for (const auto& bytes : bad) {
     host.boxes.clear();
-    // Same name as the working copy, so a lost copy would show.
+    // Same name as the working copy, so a lost copy would show. The screenshot of the signal
+    // lets the auto-save begin writing it beside the load.
+    pipeline.m_pPendingScreen = test::Filled(40, 30, test::kBlack);
     Signal(PutScan("SCAN0001.JPG", bytes));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].first, kLoadFail);
@@ -152,6 +154,9 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
     EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
     EXPECT_EQ(pipeline.m_bSaved, 1);
     EXPECT_EQ(pipeline.m_bProcessing, 0);
+    // The auto-save's screenshot, begun beside the load, went with the failure.
+    EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
+                                     "SCAN0001_Overlaid.JPG"));
   }
   EXPECT_TRUE(host.sent.empty());
   EXPECT_EQ(host.rearms, 4);  // every pass ends with the poll re-armed
@@ -170,6 +175,30 @@ TEST_F(PipelineTest, AFailedWorkingCopyRestoresTheOldOne) {
   EXPECT_EQ(pipeline.m_pScan.get(), before);
   EXPECT_EQ(pipeline.m_strWorkingCopy, working);
   EXPECT_NE(pipeline.m_strLastScanPath, board.Win("SCAN0002.JPG"));
+}
+
+TEST_F(PipelineTest, AnAutoSaveThatFailsAfterItsScreenshotWasBegunLeavesNoFile) {
+  // The screenshot's file is begun before the scan is loaded; a placement without valid values
+  // fails the save once the scan's size is known.
+  host.settings.widthZoom = 0;
+  pipeline.m_pPendingScreen = test::Filled(40, 30, test::kBlack);
+  host.duringBox = [&] { EXPECT_TRUE(Saved().empty()) << "the begun screenshot is gone before the box is up"; };
+  Signal(PutGoodScan("SCAN0001.JPG"));
+  host.duringBox = nullptr;
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
+  EXPECT_TRUE(Saved().empty());
+  EXPECT_EQ(pipeline.m_bSaved, 0);
+
+  // Mended, the same kind of signal saves, the screenshot from the moment of the signal.
+  host.settings.widthZoom = 100;
+  host.boxes.clear();
+  pipeline.m_pPendingScreen = test::Filled(40, 30, test::kInk);
+  Signal(PutGoodScan("SCAN0002.JPG"));
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0002.JPG", "Original/SCAN0002_Screenshot.JPG",
+                                   "SCAN0002_Overlaid.JPG"));
+  EXPECT_EQ(test::ReadAll(saves.Win("Original\\SCAN0002_Screenshot.JPG")),
+            test::PackedBytes(*test::Filled(40, 30, test::kInk)));
 }
 
 TEST_F(PipelineTest, TheWaitingScreenshotIsUsedOnceAndAFailedCaptureIsALoadFailure) {
