@@ -19,6 +19,7 @@ packages=(
   wine wine64 xvfb xauth
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
   python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
+  clang libclang-rt-14-dev
 )
 
 # The 32-bit Wine loader is only worth installing where the kernel runs 32-bit processes.

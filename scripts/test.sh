@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine if needed, builds all three configurations (native, and the i686
 # and x86_64 Windows builds, warnings as errors) and runs every test: native unit tests under
-# AddressSanitizer/UBSan, and the Windows tests under Wine on the i686 build where this machine
-# runs 32-bit processes, on the x86_64 build otherwise.
+# AddressSanitizer/UBSan, a short pass of every fuzz target, and the Windows tests under Wine on
+# the i686 build where this machine runs 32-bit processes, on the x86_64 build otherwise.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,6 +22,8 @@ reason=$(cat build/wine-build-reason.txt)
 status=0
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure -j"$jobs" 2>&1 | tee build/native-ctest.log || status=1
+echo "== fuzzing, a short pass"
+bash scripts/fuzz.sh --seconds 5 2>&1 | tee build/fuzz.log || status=1
 echo "== Windows tests under Wine, $wine_build build ($reason)"
 ctest --test-dir "build/mingw-$wine_build" --output-on-failure 2>&1 | tee build/wine-ctest.log || status=1
 
@@ -31,5 +33,6 @@ read -r nf _ _ _ _ nt < <(summary build/native-ctest.log || echo "0 x x x x 0")
 read -r wf _ _ _ _ wt < <(summary build/wine-ctest.log || echo "0 x x x x 0")
 failed=$((nf + wf)); total=$((nt + wt))
 [ "$nt" -gt 0 ] && [ "$wt" -gt 0 ] || status=1
-echo "tests: $((total - failed)) passed, $failed failed; Wine tests ran on the $wine_build build ($reason)"
+fuzz=$(grep -c ' 0 crashes (exit 0)' build/fuzz.log || true)
+echo "tests: $((total - failed)) passed, $failed failed; fuzz targets clean: $fuzz; Wine tests ran on the $wine_build build ($reason)"
 exit $status

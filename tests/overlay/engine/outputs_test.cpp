@@ -99,6 +99,12 @@ class WriteOutputsTest : public ::testing::Test {
   DibPtr overlay = test::Filled(2400, 1700, test::kInk);
   OutputSources sources;
   OutputPlan plan;
+
+  // Which of a plan's three files exist: screenshot, original, overlay.
+  static std::vector<bool> Present(const OutputPlan& p) {
+    return {FileExists(p.paths.screenshot), FileExists(p.paths.original), FileExists(p.paths.overlaid)};
+  }
+  const std::vector<bool> kNone{false, false, false};
 };
 
 TEST_F(WriteOutputsTest, PcSizeWritesAtScreenResolution) {
@@ -161,9 +167,7 @@ TEST_F(WriteOutputsTest, AFailedWriteLeavesNoPartialFile) {
   images.failWritesTo = plan.paths.overlaid;
   images.leavePartial = true;
   EXPECT_FALSE(WriteOutputs(images, *fs, plan, sources));
-  EXPECT_TRUE(FileExists(plan.paths.screenshot));
-  EXPECT_TRUE(FileExists(plan.paths.original));
-  EXPECT_FALSE(FileExists(plan.paths.overlaid));
+  EXPECT_EQ(Present(plan), (std::vector<bool>{true, true, false}));
 }
 
 // The overlay is written beside the screenshot; when the screenshot or the original then fails,
@@ -174,18 +178,14 @@ TEST_F(WriteOutputsTest, AnOverlayWrittenBesideAFailingScreenshotIsRemoved) {
   images.failWritesTo = plan.paths.screenshot;
   images.leavePartial = true;
   EXPECT_FALSE(WriteOutputs(images, *fs, plan, sources));
-  EXPECT_FALSE(FileExists(plan.paths.screenshot));
-  EXPECT_FALSE(FileExists(plan.paths.original));
-  EXPECT_FALSE(FileExists(plan.paths.overlaid));
+  EXPECT_EQ(Present(plan), kNone);
 
   OutputPlan other = plan;
   ASSERT_TRUE(ChooseOutputNames(*fs, folder.Win(), "SCAN", ".pdf", other.paths, NoLeadBytes));
   images.failWritesTo.clear();
   sources.workingCopy = folder.Win("vanished.pdf");  // the original cannot be copied
   EXPECT_FALSE(WriteOutputs(images, *fs, other, sources));
-  EXPECT_TRUE(FileExists(other.paths.screenshot));
-  EXPECT_FALSE(FileExists(other.paths.original));
-  EXPECT_FALSE(FileExists(other.paths.overlaid));
+  EXPECT_EQ(Present(other), (std::vector<bool>{true, false, false}));
 }
 
 TEST_F(WriteOutputsTest, AWriterAbandonedBeforeItsOverlayLeavesNothing) {
@@ -194,10 +194,8 @@ TEST_F(WriteOutputsTest, AWriterAbandonedBeforeItsOverlayLeavesNothing) {
     OutputWriter writer(images, *fs, plan, *screen);
     ASSERT_TRUE(writer.Start());
     writer.Abandon();
-    EXPECT_FALSE(FileExists(plan.paths.screenshot));
     EXPECT_FALSE(writer.Finish(sources)) << "an abandoned writer writes nothing more";
-    EXPECT_FALSE(FileExists(plan.paths.overlaid));
-    EXPECT_FALSE(FileExists(plan.paths.original));
+    EXPECT_EQ(Present(plan), kNone);
   }
   // Started before the scan's page is known: a page that cannot be worked out takes the
   // screenshot away again.
@@ -206,9 +204,7 @@ TEST_F(WriteOutputsTest, AWriterAbandonedBeforeItsOverlayLeavesNothing) {
   OutputWriter writer(images, *fs, plan, *screen);
   ASSERT_TRUE(writer.Start());
   EXPECT_FALSE(writer.Finish(sources));
-  EXPECT_FALSE(FileExists(plan.paths.screenshot));
-  EXPECT_FALSE(FileExists(plan.paths.overlaid));
-  EXPECT_FALSE(FileExists(plan.paths.original));
+  EXPECT_EQ(Present(plan), kNone);
 }
 
 TEST_F(WriteOutputsTest, ZeroResolutionFailsBeforeWritingAnything) {

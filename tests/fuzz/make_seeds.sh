@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Seed corpora for the fuzz targets, made from real files: small scans written by ImageMagick and
+# img2pdf in the variants a board or a card produces, listings in each card type's format, the
+# shipped sdwifi.ini's values and the shipped language files.
+#   make_seeds.sh OUT     (OUT/<corpus>/ for each target; existing seeds are kept)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=${1:?usage: make_seeds.sh OUT}
+mkdir -p "$out"/{jpeg,tiff,pdf,bmp,card_listing,card_config,captions}
+[ -f "$out/.done" ] && exit 0
+
+scan() {  # a small whiteboard-like picture: near-white with a dark stroke
+  convert -size 24x32 xc:'#f4f4f0' -fill '#202878' -draw 'rectangle 4,6 8,26' -density 200 "$@"
+}
+scan "$out/jpeg/baseline.jpg"
+scan -interlace Plane "$out/jpeg/progressive.jpg"
+scan -colorspace Gray "$out/jpeg/grey.jpg"
+scan -colorspace CMYK "$out/jpeg/cmyk.jpg"
+scan -compress None "$out/tiff/plain.tif"
+scan -compress LZW "$out/tiff/lzw.tif"
+scan -compress RLE "$out/tiff/packbits.tif"
+scan -monochrome -compress Group4 "$out/tiff/g4.tif"
+scan BMP3:"$out/bmp/true-colour.bmp"
+scan -type Palette BMP3:"$out/bmp/palette.bmp"
+scan -monochrome BMP3:"$out/bmp/two-colour.bmp"
+img2pdf --pagesize A4^T -o "$out/pdf/jpeg-page.pdf" "$out/jpeg/baseline.jpg" 2>/dev/null
+img2pdf -o "$out/pdf/g4-page.pdf" "$out/tiff/g4.tif" 2>/dev/null
+qpdf --qdf --object-streams=disable "$out/pdf/jpeg-page.pdf" "$out/pdf/qdf-page.pdf"
+
+# Listings: the first byte picks the card type (0: CSV with FAT date words, 1 and 2: text).
+printf '\000cardFiles.push({"/,DCIM,0,16,22689,0"});\ncardFiles.push({"/DCIM,05011100.JPG,4096,32,22689,26624"});\ncardFiles.push({"/DCIM,05011101.PDF,77,32,22689,26656"});\n' \
+  >"$out/card_listing/csv"
+printf '\001<a href="05011100.PDF">05011100.PDF</a> size=4096; time=2026-05-01 11:00:00;\n<a href="05011101.JPG">05011101.JPG</a> size=12; time=2026/05/01 11:01:07;\n' \
+  >"$out/card_listing/text1"
+printf '\202<a href="05011100.TIF">05011100.TIF</a> size=9; time=2026-05-01T11:00:00;\n' >"$out/card_listing/text2-dbcs"
+
+# The shipped configuration's values, one a line in the order the checker reads them.
+grep -E '^[A-Za-z_0-9]+=' "$root/chksdwifi/sdwifi.ini" | cut -d= -f2- >"$out/card_config/shipped" || true
+printf '1\nhttp://192.168.0.1/\nsize=\n;\ntime=\n\\"\\t\\\\\nhttp://192.168.0.1/\n.JPG\n.PDF\n\nDCIM\n' \
+  >"$out/card_config/escapes"
+
+cp "$root"/lang/*.ini "$out/captions/"
+touch "$out/.done"
