@@ -11,7 +11,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-seconds=10 runs=0 parallel=1
+seconds=10 runs=-1 parallel=1
 case "${1:-}" in
   --seconds) seconds=${2:?}; ;;
   --minutes) seconds=$(( ${2:?} * 60 )); runs=10000000; parallel=2 ;;
@@ -42,10 +42,9 @@ run_one() {
   mkdir -p "$corpus" "$crashes"
   local dict=() status=0
   [ -f "tests/fuzz/$t.dict" ] && dict=(-dict="tests/fuzz/$t.dict")
-  local seeds=$out/seeds/${t#fuzz_}
-  [ -d "$seeds" ] || seeds=$out/seeds/${t#fuzz_scan_}
-  TMPDIR=$out "$out/tests/fuzz/$t" -max_total_time="$seconds" -runs="${runs:--1}" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$crashes/" "${dict[@]}" "$corpus" "$seeds" >"$out/$t.log" 2>&1 || status=$?
+  TMPDIR=$out "$out/tests/fuzz/$t" -max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$crashes/" "${dict[@]}" "$corpus" "$out/seeds/${t#fuzz_}" \
+    >"$out/$t.log" 2>&1 || status=$?
   local execs
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/$t.log" | grep -o '[0-9]*$' || echo 0)
   local found
@@ -55,8 +54,6 @@ run_one() {
 }
 export -f run_one
 export out seconds runs
-[ "$runs" = 0 ] && runs=-1
-export runs
 
 echo "== running, $seconds seconds a target, $parallel at a time"
 rm -rf "$out/crashes"

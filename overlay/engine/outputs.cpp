@@ -63,7 +63,6 @@ bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::
 
 bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::string& lastScanPath,
                  const DibBlock& screen, const DibBlock& scan, OutputPlan& plan, LeadByteTest isLead) {
-  if (settings.saveFolder.empty() || !fs.IsDirectory(settings.saveFolder)) return false;
   OutputPlan result;
   if (!PlanRegions(settings, screen, scan, result) ||
       !PlanOutputNames(fs, settings, lastScanPath, result, isLead))

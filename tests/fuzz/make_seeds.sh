@@ -2,30 +2,30 @@
 # Seed corpora for the fuzz targets, made from real files: small scans written by ImageMagick and
 # img2pdf in the variants a board or a card produces, listings in each card type's format, the
 # shipped sdwifi.ini's values and the shipped language files.
-#   make_seeds.sh OUT     (OUT/<corpus>/ for each target; existing seeds are kept)
+#   make_seeds.sh OUT     (OUT/<target without "fuzz_">/ for each target; existing seeds are kept)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:?usage: make_seeds.sh OUT}
-mkdir -p "$out"/{jpeg,tiff,pdf,bmp,card_listing,card_config,captions}
+mkdir -p "$out"/{scan_jpeg,scan_tiff,scan_pdf,scan_bmp,card_listing,card_config,captions}
 [ -f "$out/.done" ] && exit 0
 
 scan() {  # a small whiteboard-like picture: near-white with a dark stroke
   convert -size 24x32 xc:'#f4f4f0' -fill '#202878' -draw 'rectangle 4,6 8,26' -density 200 "$@"
 }
-scan "$out/jpeg/baseline.jpg"
-scan -interlace Plane "$out/jpeg/progressive.jpg"
-scan -colorspace Gray "$out/jpeg/grey.jpg"
-scan -colorspace CMYK "$out/jpeg/cmyk.jpg"
-scan -compress None "$out/tiff/plain.tif"
-scan -compress LZW "$out/tiff/lzw.tif"
-scan -compress RLE "$out/tiff/packbits.tif"
-scan -monochrome -compress Group4 "$out/tiff/g4.tif"
-scan BMP3:"$out/bmp/true-colour.bmp"
-scan -type Palette BMP3:"$out/bmp/palette.bmp"
-scan -monochrome BMP3:"$out/bmp/two-colour.bmp"
-img2pdf --pagesize A4^T -o "$out/pdf/jpeg-page.pdf" "$out/jpeg/baseline.jpg" 2>/dev/null
-img2pdf -o "$out/pdf/g4-page.pdf" "$out/tiff/g4.tif" 2>/dev/null
-qpdf --qdf --object-streams=disable "$out/pdf/jpeg-page.pdf" "$out/pdf/qdf-page.pdf"
+scan "$out/scan_jpeg/baseline.jpg"
+scan -interlace Plane "$out/scan_jpeg/progressive.jpg"
+scan -colorspace Gray "$out/scan_jpeg/grey.jpg"
+scan -colorspace CMYK "$out/scan_jpeg/cmyk.jpg"
+scan -compress None "$out/scan_tiff/plain.tif"
+scan -compress LZW "$out/scan_tiff/lzw.tif"
+scan -compress RLE "$out/scan_tiff/packbits.tif"
+scan -monochrome -compress Group4 "$out/scan_tiff/g4.tif"
+scan BMP3:"$out/scan_bmp/true-colour.bmp"
+scan -type Palette BMP3:"$out/scan_bmp/palette.bmp"
+scan -monochrome BMP3:"$out/scan_bmp/two-colour.bmp"
+img2pdf --pagesize A4^T -o "$out/scan_pdf/jpeg-page.pdf" "$out/scan_jpeg/baseline.jpg" 2>/dev/null
+img2pdf -o "$out/scan_pdf/g4-page.pdf" "$out/scan_tiff/g4.tif" 2>/dev/null
+qpdf --qdf --object-streams=disable "$out/scan_pdf/jpeg-page.pdf" "$out/scan_pdf/qdf-page.pdf"
 
 # Listings: the first byte picks the card type (0: CSV with FAT date words, 1 and 2: text).
 printf '\000cardFiles.push({"/,DCIM,0,16,22689,0"});\ncardFiles.push({"/DCIM,05011100.JPG,4096,32,22689,26624"});\ncardFiles.push({"/DCIM,05011101.PDF,77,32,22689,26656"});\n' \

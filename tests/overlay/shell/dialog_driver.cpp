@@ -8,6 +8,7 @@
 
 #include "common/app/gdi_handles.h"
 #include "overlay/engine/frame_messages.h"
+#include "dib_section.h"
 #include "png_file.h"
 
 namespace zt::shell::test {
@@ -79,14 +80,8 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
 Capture CaptureDc(HDC source, int width, int height) {
   Capture capture;
   if (!source || width <= 0 || height <= 0) return capture;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  const app::Bitmap section(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const app::Bitmap section = TopDownSection(source, width, height, 32, &bits);
   app::MemoryDc memory(source);
   if (!section || !memory || !bits) return capture;
   {

@@ -22,6 +22,7 @@
 #include "overlay/shell/app_settings.h"
 #include "overlay/shell/main_frame.h"
 #include "overlay/shell/resource.h"
+#include "dib_section.h"
 #include "png_file.h"
 #include "road_support.h"
 #include "shell_wine_fixture.h"
@@ -221,14 +222,8 @@ void DrawInk(HDC dc) {
 
 // Draws the board, turns it to the stored portrait page and writes it as the board's JPEG.
 void WriteBoardScan(const std::string& path) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kBoardWidth;
-  info.bmiHeader.biHeight = -kBoardHeight;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  app::Bitmap section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const app::Bitmap section = test::TopDownSection(nullptr, kBoardWidth, kBoardHeight, 24, &bits);
   app::MemoryDc dc(nullptr);
   Require(section && bits && dc, "cannot draw the board");
   {
