@@ -116,15 +116,8 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
   if (targetWidth <= 0 || targetHeight <= 0 || region.Empty() || region.left < 0 || region.top < 0 ||
       region.right > source.width || region.bottom > source.height)
     return false;
-  const int bands = static_cast<int>((targetHeight + kBandRows - 1) / kBandRows);
-  auto band = [targetHeight](int b, std::int32_t& ty0, std::int32_t& ty1) {
-    ty0 = b * kBandRows;
-    ty1 = std::min(targetHeight, ty0 + kBandRows);
-  };
   if (region.Width() == 2 * targetWidth && region.Height() == 2 * targetHeight) {
-    EngineWorkers().ForEach(bands, [&](int b) {
-      std::int32_t ty0, ty1;
-      band(b, ty0, ty1);
+    EngineWorkers().ForEachBand(targetHeight, kBandRows, [&](int ty0, int ty1) {
       HalveExactly(source, region, targetWidth, ty0, ty1, rows);
     });
     return true;
@@ -138,9 +131,7 @@ bool ResampleRegionInto(const DibView& source, const Region& region, std::int32_
     const bool shrink = targetHeight < region.Height();
     const AcrossGroups groups = shrink ? AcrossGroups{} : PlanAcrossGroups(xs, region.Width());
     std::atomic<bool> outOfMemory{false};
-    EngineWorkers().ForEach(bands, [&](int b) {
-      std::int32_t ty0, ty1;
-      band(b, ty0, ty1);
+    EngineWorkers().ForEachBand(targetHeight, kBandRows, [&](int ty0, int ty1) {
       try {
         if (shrink)
           ShrinkRows(regionLeft, down, region.Width(), xs, ys, targetWidth, ty0, ty1, rows);

@@ -264,11 +264,8 @@ bool TurnScan(const DibView& source, TurnedScan& out) {
   constexpr std::int32_t kBandRows = 64;
   static_assert(kBandRows % InkCells::kRows == 0 && kBandRows % 2 == 0, "bands own whole cells and pairs");
   const bool pairs = h % 2 == 0 && w % 2 == 0;
-  const int bands = static_cast<int>((w + kBandRows - 1) / kBandRows);
   const PixelKernels& kernels = Kernels();
-  EngineWorkers().ForEach(bands, [&](int band) {
-    const std::int32_t r0 = band * kBandRows;
-    const std::int32_t r1 = std::min(w, r0 + kBandRows);
+  EngineWorkers().ForEachBand(w, kBandRows, [&](int r0, int r1) {
     TurnRows(kernels, source, *made.scan, r0, r1);
     if (pairs) {
       HalveBand(kernels, *made.scan, r0, r1, *made.half, *made.mask, made.ink);

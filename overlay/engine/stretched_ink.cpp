@@ -126,12 +126,10 @@ bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& r
     // Rows go in bands over the engine's workers; a band writes only its own target rows.
     constexpr std::int32_t kBandRows = 32;
     const std::int32_t th = at.Height();
-    const int bands = static_cast<int>((th + kBandRows - 1) / kBandRows);
     std::atomic<bool> outOfMemory{false};
-    EngineWorkers().ForEach(bands, [&](int band) {
+    EngineWorkers().ForEachBand(th, kBandRows, [&](int ty0, int ty1) {
       try {
-        const std::int32_t ty0 = band * kBandRows;
-        InkRows(plan, target).Lay(ty0, std::min(th, ty0 + kBandRows));
+        InkRows(plan, target).Lay(ty0, ty1);
       } catch (const std::bad_alloc&) {
         outOfMemory = true;
       }

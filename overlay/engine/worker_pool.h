@@ -46,6 +46,15 @@ class WorkerPool {
   };
   Task Start(std::function<void()> work);
 
+  // Rows [0, rows) in bands of bandRows, spread as ForEach spreads parts: work(first, end) for
+  // each band.
+  void ForEachBand(int rows, int bandRows, const std::function<void(int first, int end)>& work) {
+    ForEach((rows + bandRows - 1) / bandRows, [&](int band) {
+      const int first = band * bandRows;
+      work(first, rows - first < bandRows ? rows : first + bandRows);
+    });
+  }
+
  private:
   std::shared_ptr<Job> Queue(std::function<void(int)> work, int parts);
   bool RunOnePart(Job& job);
