@@ -22,6 +22,12 @@ std::vector<RegistryEntry> UnregistrationEntries() {
   return {{Op::kDeleteKey, kAppIdKey, "", ""}, {Op::kDeleteKey, kExeKey, "", ""}};
 }
 
+std::string ServiceCommandLine(const std::string& imagePath) {
+  const bool quoted = !imagePath.empty() && imagePath.front() == '"';
+  if (quoted || imagePath.find(' ') == std::string::npos) return imagePath;
+  return '"' + imagePath + '"';
+}
+
 ServiceConfig MakeServiceConfig(const std::string& serviceName, const std::string& imagePath) {
   ServiceConfig c;
   c.name = serviceName;
@@ -29,7 +35,7 @@ ServiceConfig MakeServiceConfig(const std::string& serviceName, const std::strin
   c.type = kServiceWin32OwnProcess;
   c.startType = kServiceAutoStart;
   c.errorControl = kServiceErrorNormal;
-  c.imagePath = imagePath;
+  c.imagePath = ServiceCommandLine(imagePath);
   c.dependencies = std::string("RPCSS") + '\0' + '\0';
   return c;
 }

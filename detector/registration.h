@@ -56,6 +56,11 @@ inline constexpr std::uint32_t kServiceWin32OwnProcess = 0x10;
 inline constexpr std::uint32_t kServiceAutoStart = 2;
 inline constexpr std::uint32_t kServiceErrorNormal = 1;
 
+// The command line the service control manager starts the program with: its file name, in quotes
+// when it holds a blank. Unquoted, "C:\Program Files\..." would make the manager try
+// "C:\Program.exe" first, under the local system account (and Wine's manager starts nothing).
+std::string ServiceCommandLine(const std::string& imagePath);
+
 ServiceConfig MakeServiceConfig(const std::string& serviceName, const std::string& imagePath);
 
 }  // namespace zt::detector

@@ -20,6 +20,7 @@ packages=(
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
   python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
   clang libclang-rt-14-dev
+  wixl msitools
 )
 
 # The 32-bit Wine loader is only worth installing where the kernel runs 32-bit processes.

@@ -8,6 +8,10 @@ namespace zt::detector {
 
 namespace dm = drivemap;
 
+// How long the stop waits for a terminated checker to be gone; a process always ends soon after
+// its termination, so this only bounds a stuck system.
+constexpr DWORD kCheckerEndWaitMs = 5000;
+
 drivemap::DriveMapView WinDriveMapOwner::Create() {
   Close();
   // A present but null DACL: every account reaches the block, the user's session included. The
@@ -64,6 +68,10 @@ void WinCheckerLauncher::End() {
   // is ended now.
   Sleep(100);
   TerminateProcess(m_process.Get(), 0);
+  // Termination completes asynchronously. The service reports itself stopped only once the
+  // checker is gone, so that whoever stopped it (an installer replacing or removing
+  // ZTChkScan.exe) does not find the program file still in use.
+  WaitForSingleObject(m_process.Get(), kCheckerEndWaitMs);
   m_process.Reset();
   m_thread.Reset();
   m_dwProcessId = 0;

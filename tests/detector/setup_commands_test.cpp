@@ -61,6 +61,10 @@ TEST(Registration, ServiceWritesTheAppIdEntriesThenInstalls) {
   EXPECT_EQ(host.calls, (Calls{"com", "registry", "install", "uncom"}));
   EXPECT_EQ(host.config.imagePath, "C:\\P\\ZTLBScanDetector.exe");
   EXPECT_EQ(host.config.dependencies, std::string("RPCSS\0\0", 7));
+  // Installed below Program Files, the path is quoted so that no "C:\Program.exe" can stand in.
+  const std::string installed = "C:\\Program Files (x86)\\Corvane\\Zentab Lumbrel\\ZTLBScanDetector.exe";
+  EXPECT_EQ(MakeServiceConfig("ZTLBScanDetector", installed).imagePath, '"' + installed + '"');
+  EXPECT_EQ(ServiceCommandLine('"' + installed + '"'), '"' + installed + '"');
 
   // As a plain local program: the old service value goes, nothing is installed.
   FakeHost local;

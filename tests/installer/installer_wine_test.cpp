@@ -1,0 +1,320 @@
+// The Windows Installer package in a fresh Wine prefix, as an administrator meets it: a silent
+// install, ZTLumbrel started from its log-on entry, a silent upgrade and repair while it runs, and
+// a silent removal that leaves the user's files alone.
+#include <windows.h>
+
+#include <msi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/app/handles.h"
+#include "tests/support/detector_look.h"
+
+namespace {
+
+namespace zt_t = zt::testing;
+using zt::app::UniqueHandle;
+
+const std::string kPackage = zt_t::DosPath(ZT_MSI);
+const std::string kNewerPackage = zt_t::DosPath(ZT_MSI_NEWER);
+constexpr char kUpgradeCode[] = "{6E0B1A53-2F0C-4C1B-9A57-3E6C2D8B7F41}";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kAppIdKey[] = "AppID\\{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}";
+constexpr char kExeKey[] = "AppID\\ZTLBScanDetector.EXE";
+constexpr char kGeometryKey[] = "Software\\Corvane\\Zentab Lumbrel";
+
+std::string Lumbrel() { return zt_t::Env("PROGRAMFILES") + "\\Corvane\\Zentab Lumbrel"; }
+std::string SdWifi() { return zt_t::Env("PROGRAMFILES") + "\\Corvane\\Zentab SD WiFi"; }
+
+// Every file below folder, as paths relative to it.
+void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ListFiles(folder + "\\" + name, prefix + name + "\\", out);
+    } else {
+      out.insert(prefix + name);
+    }
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+}
+
+std::set<std::string> FilesBelow(const std::string& folder) {
+  std::set<std::string> files;
+  ListFiles(folder, "", files);
+  return files;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadString(HKEY root, const char* key, const char* value) {
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;
+  if (RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return "<none>";
+  return data;
+}
+
+bool KeyExists(HKEY root, const char* key) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  RegCloseKey(h);
+  return true;
+}
+
+std::string ReadFileText(const std::string& path) {
+  UniqueHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) return "<missing>";
+  std::string text(GetFileSize(f.Get(), nullptr), '\0');
+  DWORD got = 0;
+  if (!text.empty()) ReadFile(f.Get(), &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+  text.resize(got);
+  return text;
+}
+
+bool WriteFileText(const std::string& path, const std::string& text, DWORD disposition = CREATE_ALWAYS) {
+  UniqueHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr));
+  if (!f) return false;
+  SetFilePointer(f.Get(), 0, nullptr, FILE_END);
+  DWORD put = 0;
+  return WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) && put == text.size();
+}
+
+DWORD Msiexec(const std::string& args) {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  return zt_t::RunToEnd(std::string(system) + "\\msiexec.exe", args, 180000);
+}
+
+// The one product installed from our upgrade code, with its version; empty when none or several.
+std::string InstalledVersion(std::string* productCode = nullptr) {
+  char product[39] = {};
+  std::vector<std::string> found;
+  for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) found.push_back(product);
+  if (found.size() != 1) return found.empty() ? "" : std::to_string(found.size()) + " products";
+  if (productCode) *productCode = found[0];
+  char version[64] = {};
+  DWORD size = sizeof version;
+  MsiGetProductInfoA(found[0].c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &size);
+  return version;
+}
+
+// The running ZTLumbrel: its frame's process and the file it was started from.
+struct Running {
+  UniqueHandle process;
+  DWORD id = 0;
+  std::string image;
+};
+
+Running FindLumbrel(DWORD timeoutMs) {
+  Running r;
+  HWND frame = nullptr;
+  zt_t::WaitFor([&] { return (frame = FindWindowA("ZTLumbrelMainFrame", nullptr)) != nullptr; }, timeoutMs);
+  if (!frame) return r;
+  GetWindowThreadProcessId(frame, &r.id);
+  r.process.Reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, r.id));
+  char image[MAX_PATH] = {};
+  DWORD size = sizeof image;
+  if (r.process && QueryFullProcessImageNameA(r.process.Get(), 0, image, &size)) r.image = image;
+  return r;
+}
+
+std::string FileVersion(const std::string& path) {
+  DWORD ignored = 0;
+  std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT size = 0;
+  if (block.empty() || !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+      !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &size)) {
+    return "<none>";
+  }
+  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(info->dwFileVersionLS));
+}
+
+// The Start-menu entry. Windows Installer puts it in the programs folder of all users for a
+// per-machine package; Wine's puts it in the installing user's.
+bool StartMenuEntryExists() {
+  for (int folder : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+    char programs[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, folder, nullptr, 0, programs) == S_OK &&
+        Exists(std::string(programs) + "\\Zentab Lumbrel.lnk")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+const std::set<std::string> kLumbrelFiles = {
+    "ZTLumbrel.exe", "ZTChkScan.exe", "ZTLBScanDetector.exe", "CvImgFileIO.dll", "ThirdPartyNotices.txt",
+    "Lang\\English.ini", "Lang\\Japanese.ini", "Help\\ZTLB_help.htm", "Help\\ZTLB_help_ja.htm"};
+const std::set<std::string> kSdWifiFiles = {"ZTChkSDWiFi.exe", "sdwifi.ini"};
+
+// Everything the package sets up, checked as a running system.
+void ExpectInstalled() {
+  EXPECT_EQ(FilesBelow(Lumbrel()), kLumbrelFiles);
+  EXPECT_EQ(FilesBelow(SdWifi()), kSdWifiFiles);
+  for (const char* program : {"ZTLumbrel.exe", "ZTChkScan.exe", "ZTLBScanDetector.exe", "CvImgFileIO.dll"})
+    EXPECT_EQ(FileVersion(Lumbrel() + "\\" + program), ZT_VERSION) << program;
+  EXPECT_NE(ReadFileText(Lumbrel() + "\\ThirdPartyNotices.txt").find("libjpeg-turbo"), std::string::npos);
+
+  // The service as "-Service" installs it, with its command line in quotes (its folder has blanks).
+  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service = scm ? OpenServiceA(scm, "ZTLBScanDetector", SERVICE_QUERY_CONFIG) : nullptr;
+  ASSERT_TRUE(service);
+  std::vector<char> buffer(8192);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  DWORD needed = 0;
+  ASSERT_TRUE(QueryServiceConfigA(service, config, static_cast<DWORD>(buffer.size()), &needed));
+  EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+  EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
+  EXPECT_EQ(config->dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+  EXPECT_EQ(lstrcmpiA(config->lpBinaryPathName, ("\"" + Lumbrel() + "\\ZTLBScanDetector.exe\"").c_str()), 0)
+      << config->lpBinaryPathName;
+  EXPECT_STREQ(config->lpDisplayName, "ZTLBScanDetector");
+  // Wine's manager does not report dependencies; its registry holds them as Windows' does.
+  const std::string serviceKey = "SYSTEM\\CurrentControlSet\\Services\\ZTLBScanDetector";
+  char dependencies[64] = {};
+  DWORD size = sizeof dependencies;
+  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, serviceKey.c_str(), "DependOnService", RRF_RT_REG_MULTI_SZ, nullptr,
+                         dependencies, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(dependencies, 7), std::string("RPCSS\0\0", 7));
+  EXPECT_STREQ(config->lpServiceStartName, "LocalSystem");
+  EXPECT_STREQ(config->lpLoadOrderGroup, "");
+  CloseServiceHandle(service);
+  CloseServiceHandle(scm);
+
+  // Running: the block exists and the checker runs from the program folder.
+  zt_t::ServiceLook look;
+  ASSERT_TRUE(look.Open());
+  EXPECT_TRUE(look.WaitState(SERVICE_RUNNING, 10000));
+  zt_t::MapLook map;
+  EXPECT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 5000));
+  EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+  EXPECT_EQ(lstrcmpiA(zt_t::FindChecker().image.c_str(), zt_t::InstalledChecker().c_str()), 0);
+
+  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, nullptr), "ZTLBScanDetector");
+  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"), "ZTLBScanDetector");
+  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"), "-Service");
+  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kExeKey, "AppID"), "{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}");
+
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
+  EXPECT_TRUE(StartMenuEntryExists());
+}
+
+TEST(Installer, InstallUpgradeRepairAndRemove) {
+  // A fresh prefix: nothing of ours yet.
+  ASSERT_FALSE(Exists(Lumbrel()));
+  ASSERT_EQ(Msiexec("/i \"" + kPackage + "\" /qn"), 0u);
+  EXPECT_EQ(InstalledVersion(), ZT_VERSION);
+  {
+    SCOPED_TRACE("installed");
+    ExpectInstalled();
+  }
+
+  // ZTLumbrel as Windows starts it at log-on: the entry's command line.
+  const std::string logOn = ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
+  std::string command = logOn;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) << logOn;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  Running first = FindLumbrel(20000);
+  ASSERT_TRUE(first.process);
+  EXPECT_EQ(lstrcmpiA(first.image.c_str(), (Lumbrel() + "\\ZTLumbrel.exe").c_str()), 0) << first.image;
+
+  // The user points the checker at their card; an upgrade while ZTLumbrel runs keeps that, ends
+  // ZTLumbrel by its own exit and starts it again from the new files.
+  const std::string ini = SdWifi() + "\\sdwifi.ini";
+  ASSERT_TRUE(WriteFileText(ini, "; the user's own card\r\n", OPEN_EXISTING));
+  const std::string usersIni = ReadFileText(ini);
+  ASSERT_EQ(Msiexec("/i \"" + kNewerPackage + "\" /qn"), 0u);
+  EXPECT_EQ(WaitForSingleObject(first.process.Get(), 0), WAIT_OBJECT_0);
+  Running second = FindLumbrel(20000);
+  ASSERT_TRUE(second.process);
+  EXPECT_NE(second.id, first.id);
+  EXPECT_EQ(InstalledVersion(), ZT_VERSION_NEWER);
+  EXPECT_EQ(ReadFileText(ini), usersIni);
+  {
+    SCOPED_TRACE("upgraded");
+    ExpectInstalled();
+  }
+
+  // A repair, as an administrator scripts it, puts back what is missing and still keeps the
+  // user's sdwifi.ini; ZTLumbrel is ended and started again around it.
+  std::string productCode;
+  ASSERT_EQ(InstalledVersion(&productCode), ZT_VERSION_NEWER);
+  ASSERT_TRUE(DeleteFileA((Lumbrel() + "\\Help\\ZTLB_help.htm").c_str()));
+  ASSERT_EQ(Msiexec("/i \"" + kNewerPackage + "\" REINSTALL=ALL REINSTALLMODE=omus /qn"), 0u);
+  EXPECT_TRUE(Exists(Lumbrel() + "\\Help\\ZTLB_help.htm"));
+  EXPECT_EQ(ReadFileText(ini), usersIni);
+  EXPECT_EQ(WaitForSingleObject(second.process.Get(), 0), WAIT_OBJECT_0);
+  Running third = FindLumbrel(20000);
+  ASSERT_TRUE(third.process);
+  EXPECT_NE(third.id, second.id);
+
+  // What the user made: a saved overlay, Settings.ini and the image geometry.
+  char pictures[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_MYPICTURES, nullptr, 0, pictures), S_OK);
+  const std::string saved = std::string(pictures) + "\\ZTLB_20261209_101500_0.jpg";
+  ASSERT_TRUE(WriteFileText(saved, "an overlay"));
+  char local[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local), S_OK);
+  const std::string settings = std::string(local) + "\\Corvane\\Zentab Lumbrel\\Settings.ini";
+  if (!Exists(settings)) {
+    ASSERT_TRUE(WriteFileText(settings, "[Settings]\r\n"));
+  }
+  const std::string settingsText = ReadFileText(settings);
+  HKEY geometry = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGeometryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &geometry, nullptr),
+            ERROR_SUCCESS);
+  const DWORD zoom = 95;
+  RegSetValueExA(geometry, "WidthZoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom), sizeof zoom);
+  RegCloseKey(geometry);
+
+  // Removal: ZTLumbrel ends, the service, the programs and the entries go; the user's files stay.
+  ASSERT_EQ(Msiexec("/x " + productCode + " /qn"), 0u);
+  EXPECT_EQ(WaitForSingleObject(third.process.Get(), 0), WAIT_OBJECT_0);
+  EXPECT_EQ(FindWindowA("ZTLumbrelMainFrame", nullptr), nullptr);
+  EXPECT_EQ(InstalledVersion(), "");
+  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  EXPECT_TRUE(zt_t::WaitFor(
+      [&] {
+        SC_HANDLE s = OpenServiceA(scm, "ZTLBScanDetector", SERVICE_QUERY_STATUS);
+        if (s) CloseServiceHandle(s);
+        return !s && GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+      },
+      10000));
+  CloseServiceHandle(scm);
+  EXPECT_TRUE(zt_t::WaitFor([] { return !zt_t::CheckerMutexExists(); }, 5000));
+  EXPECT_EQ(FilesBelow(Lumbrel()), std::set<std::string>{});
+  // The user's card settings outlive the programs, as Settings.ini does.
+  EXPECT_EQ(FilesBelow(SdWifi()), std::set<std::string>{"sdwifi.ini"});
+  EXPECT_EQ(ReadFileText(ini), usersIni);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kExeKey));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "AppID"));
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "<none>");
+  EXPECT_FALSE(StartMenuEntryExists());
+
+  EXPECT_EQ(ReadFileText(saved), "an overlay");
+  EXPECT_EQ(ReadFileText(settings), settingsText);
+  DWORD kept = 0;
+  DWORD size = sizeof kept;
+  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, kGeometryKey, "WidthZoom", RRF_RT_REG_DWORD, nullptr, &kept, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(kept, zoom);
+}
+
+}  // namespace
