@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <msi.h>
+#include <msiquery.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -209,6 +210,42 @@ void ExpectInstalled() {
 
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
   EXPECT_TRUE(StartMenuEntryExists());
+}
+
+// The first column of every row a query of the package's own database gives.
+std::vector<std::string> PackageQuery(const std::string& package, const char* sql) {
+  std::vector<std::string> rows;
+  MSIHANDLE db = 0;
+  if (MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &db) != ERROR_SUCCESS) return rows;
+  MSIHANDLE view = 0;
+  if (MsiDatabaseOpenViewA(db, sql, &view) == ERROR_SUCCESS && MsiViewExecute(view, 0) == ERROR_SUCCESS) {
+    MSIHANDLE record = 0;
+    while (MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+      char text[512] = {};
+      DWORD size = sizeof text;
+      MsiRecordGetStringA(record, 1, text, &size);
+      rows.push_back(text);
+      MsiCloseHandle(record);
+    }
+  }
+  if (view) MsiCloseHandle(view);
+  MsiCloseHandle(db);
+  return rows;
+}
+
+// Wine runs every installation as an administrator, so the refusal itself cannot be seen here:
+// the package's conditions are read instead.
+TEST(Installer, PackageIsForEveryUserAndNeedsAnAdministrator) {
+  EXPECT_EQ(PackageQuery(kPackage, "SELECT `Value` FROM `Property` WHERE `Property` = 'ALLUSERS'"),
+            std::vector<std::string>{"1"});
+  EXPECT_EQ(PackageQuery(kPackage, "SELECT `Condition` FROM `LaunchCondition` WHERE `Condition` = 'Privileged'"),
+            std::vector<std::string>{"Privileged"});
+  const auto message =
+      PackageQuery(kPackage, "SELECT `Description` FROM `LaunchCondition` WHERE `Condition` = 'Privileged'");
+  ASSERT_EQ(message.size(), 1u);
+  EXPECT_NE(message[0].find("administrator"), std::string::npos) << message[0];
+  EXPECT_EQ(PackageQuery(kPackage, "SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'"),
+            std::vector<std::string>{ZT_VERSION});
 }
 
 TEST(Installer, InstallUpgradeRepairAndRemove) {
