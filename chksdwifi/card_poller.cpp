@@ -7,7 +7,7 @@
 namespace zt::sdwifi {
 
 CCardPoller::CCardPoller(const CardSettings& settings, std::string downloadFolder, CardFetcher& fetcher,
-                         DownloadFiles& files, ClientMessenger& messenger, PathBlockAllocator& blocks)
+                         DownloadFiles& files, ClientMessenger& messenger, BlockMemory& blocks)
     : m_settings(settings),
       m_strDownloadFolder(std::move(downloadFolder)),
       m_fetcher(fetcher),
@@ -54,10 +54,13 @@ void CCardPoller::PollCard() {
     ParseFolderListing(m_format, m_folderUrls[i], listing, sink);
   }
 
-  if (DownloadCandidates() == DOWNLOADS_RESET)
+  if (DownloadCandidates() == DOWNLOADS_RESET) {
     ResetKnownFiles();
-  else
+  } else {
     m_bFirstPass = false;
+    // The card was read whole: every file that broke off was offered again, or is gone.
+    for (SDClient& c : m_clients.Clients()) c.brokenOff.Clear();
+  }
 }
 
 int CCardPoller::ReadRootListing() {
@@ -83,7 +86,8 @@ void CCardPoller::OfferToClients(const CardFileEntry& entry, bool isNew) {
   const std::uint32_t bit = 1u << (static_cast<std::uint32_t>(m_nFolderIndex) % 32u);
   for (SDClient& c : m_clients.Clients()) {
     if ((c.folderMask & bit) == 0) continue;
-    const bool takesPart = m_bFirstPass ? c.firstPass == 1 : isNew;
+    const bool retried = !c.brokenOff.IsEmpty() && c.brokenOff.fileUrl == entry.fileUrl;
+    const bool takesPart = retried || (m_bFirstPass ? c.firstPass == 1 : isNew);
     if (!takesPart) continue;
     // On equal times the file found first stays.
     if (c.candidate.IsEmpty() || c.candidate.time < entry.time) c.candidate = entry;
@@ -109,6 +113,10 @@ int CCardPoller::DownloadCandidates() {
         break;
       case FETCH_READ_FAILED:
       case FETCH_CONNECT_FAILED:
+        // The card went away mid-download (or sent less than it announced): this candidate and
+        // those of the later clients, none of them delivered, are offered again once it answers.
+        for (std::size_t j = 0; j < clients.size(); ++j)
+          clients[j].brokenOff = j >= i ? clients[j].candidate : CardFileEntry{};
         return DOWNLOADS_RESET;
       default:
         break;

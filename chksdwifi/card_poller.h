@@ -23,7 +23,7 @@ class CCardPoller {
   // downloadFolder ends with "\" or is empty when it could not be set up (no download then
   // touches the disk).
   CCardPoller(const CardSettings& settings, std::string downloadFolder, CardFetcher& fetcher,
-              DownloadFiles& files, ClientMessenger& messenger, PathBlockAllocator& blocks);
+              DownloadFiles& files, ClientMessenger& messenger, BlockMemory& blocks);
 
   void PollCard();
   int ReadRootListing();

@@ -34,12 +34,17 @@ class ClientMessenger {
   virtual bool Post(ClientWindow window, std::uint32_t code, BlockAddress lParam) = 0;
 };
 
-class PathBlockAllocator {
+// The checker's own memory where the channel's blocks live: the path blocks it hands out and
+// the registration blocks that clients write into it.
+class BlockMemory {
  public:
-  virtual ~PathBlockAllocator() = default;
+  virtual ~BlockMemory() = default;
   // A fresh, committed 260-byte block holding block's bytes; 0 when none can be had.
   virtual BlockAddress Allocate(const sdchannel::PathBlock& block) = 0;
   virtual void Free(BlockAddress address) = 0;
+  // Copies the 272-byte registration block at address. The address arrives in a window message
+  // that any local process may post: false, and nothing read, when it is not readable memory.
+  virtual bool ReadRegistration(BlockAddress address, sdchannel::RegistrationBlock& out) = 0;
 };
 
 }  // namespace zt::sdwifi

@@ -7,20 +7,22 @@ namespace zt::sdwifi {
 
 namespace sc = sdchannel;
 
-ClientRegistry::ClientRegistry(DownloadFiles& files, ClientMessenger& messenger, PathBlockAllocator& blocks)
+ClientRegistry::ClientRegistry(DownloadFiles& files, ClientMessenger& messenger, BlockMemory& blocks)
     : m_files(files), m_messenger(messenger), m_blocks(blocks) {}
 
 void ClientRegistry::RegisterClient(BlockAddress address) {
   if (address == 0) return;
-  const auto* block = reinterpret_cast<const sc::RegistrationBlock*>(address);
+  // Read through a checked copy: an address that is not a readable block is ignored.
+  sc::RegistrationBlock block{};
+  if (!m_blocks.ReadRegistration(address, block)) return;
   SDClient client;
-  client.window = block->clientWindow;
-  client.folderMask = block->folderMask;
-  client.firstPass = static_cast<std::int32_t>(block->firstPass);
+  client.window = block.clientWindow;
+  client.folderMask = block.folderMask;
+  client.firstPass = static_cast<std::int32_t>(block.firstPass);
   // A folder without a NUL in its 260 bytes is kept whole (never read beyond); such a folder
   // cannot take a file name within the path limit, so every delivery to it is refused.
-  client.destinationFolder.assign(block->destinationFolder,
-                                  sc::BoundedLength(block->destinationFolder, sc::kPathSize));
+  client.destinationFolder.assign(block.destinationFolder,
+                                  sc::BoundedLength(block.destinationFolder, sc::kPathSize));
   if (m_messenger.WindowExists(client.window))
     m_messenger.Post(client.window, sc::kRegistrationTaken, address);
   m_clients.push_back(std::move(client));

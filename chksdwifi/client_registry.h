@@ -18,11 +18,14 @@ struct SDClient {
   std::int32_t firstPass = 0;
   std::string destinationFolder;  // ends with a path separator; the file name is appended
   CardFileEntry candidate;        // the file chosen in the current poll
+  // A candidate whose download broke off with the card: offered again, as new, by the next poll
+  // that reads the card whole, even a first pass (the client would otherwise never get it).
+  CardFileEntry brokenOff;
 };
 
 class ClientRegistry {
  public:
-  ClientRegistry(DownloadFiles& files, ClientMessenger& messenger, PathBlockAllocator& blocks);
+  ClientRegistry(DownloadFiles& files, ClientMessenger& messenger, BlockMemory& blocks);
   ~ClientRegistry() = default;
   ClientRegistry(const ClientRegistry&) = delete;
   ClientRegistry& operator=(const ClientRegistry&) = delete;
@@ -51,7 +54,7 @@ class ClientRegistry {
  private:
   DownloadFiles& m_files;
   ClientMessenger& m_messenger;
-  PathBlockAllocator& m_blocks;
+  BlockMemory& m_blocks;
   std::vector<SDClient> m_clients;
   std::vector<BlockAddress> m_pathBlocks;
 };

@@ -43,14 +43,42 @@ bool WinClientMessenger::Post(ClientWindow window, std::uint32_t code, BlockAddr
          FALSE;
 }
 
-BlockAddress WinPathBlocks::Allocate(const sdchannel::PathBlock& block) {
+BlockAddress WinBlockMemory::Allocate(const sdchannel::PathBlock& block) {
   void* p = VirtualAlloc(nullptr, sdchannel::kPathBlockSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (!p) return 0;
   std::memcpy(p, block.path, sdchannel::kPathBlockSize);
   return reinterpret_cast<BlockAddress>(p);
 }
 
-void WinPathBlocks::Free(BlockAddress address) {
+namespace {
+
+// True when every byte of [address, address + size) lies in committed memory that may be read.
+bool ReadableRange(BlockAddress address, std::size_t size) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const BlockAddress end = address + size;
+  if (end < address) return false;
+  while (address < end) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region) == 0) return false;
+    if (region.State != MEM_COMMIT || (region.Protect & PAGE_GUARD) || !(region.Protect & kReadable)) return false;
+    address = reinterpret_cast<BlockAddress>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WinBlockMemory::ReadRegistration(BlockAddress address, sdchannel::RegistrationBlock& out) {
+  // The range is looked up first (Wine's copy below reads freed or reserved memory as zeros);
+  // the system's copy then reports memory freed meanwhile as a failure instead of a fault.
+  if (!ReadableRange(address, sizeof out)) return false;
+  SIZE_T got = 0;
+  return ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(address), &out, sizeof out, &got) &&
+         got == sizeof out;
+}
+
+void WinBlockMemory::Free(BlockAddress address) {
   void* p = reinterpret_cast<void*>(address);
   VirtualFree(p, sdchannel::kPathBlockSize, MEM_DECOMMIT);
   VirtualFree(p, 0, MEM_RELEASE);

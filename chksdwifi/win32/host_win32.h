@@ -26,10 +26,11 @@ class WinClientMessenger : public ClientMessenger {
 };
 
 // Each block its own committed allocation, so a client can read it from its process.
-class WinPathBlocks : public PathBlockAllocator {
+class WinBlockMemory : public BlockMemory {
  public:
   BlockAddress Allocate(const sdchannel::PathBlock& block) override;
   void Free(BlockAddress address) override;
+  bool ReadRegistration(BlockAddress address, sdchannel::RegistrationBlock& out) override;
 };
 
 // Local application data + "\Corvane\Zentab SD WiFi\", created when missing; "" when it cannot

@@ -86,7 +86,7 @@ class CMainFrame : public app::FrameWindow {
   WinInetFetcher m_fetcher;
   WinDownloadFiles m_files;
   WinClientMessenger m_messenger;
-  WinPathBlocks m_blocks;
+  WinBlockMemory m_blocks;
   std::unique_ptr<CCardPoller> m_pPoller;
 };
 

@@ -69,6 +69,12 @@ TEST_F(Registry, RegistrationCopiesTheBlockAndAnswersLiveWindows) {
   Register(8, "C:\\a\\", false);
   EXPECT_EQ(registry.Clients().size(), 2u);
   EXPECT_EQ(windows.posts.size(), 1u);
+
+  // An address that is no readable block registers nothing and is answered by nothing.
+  blocks.unreadable.insert(0x10);
+  registry.RegisterClient(0x10);
+  EXPECT_EQ(registry.Clients().size(), 2u);
+  EXPECT_EQ(windows.posts.size(), 1u);
 }
 
 TEST_F(Registry, UnregisterRemovesEveryRegistrationOfTheWindow) {

@@ -149,12 +149,14 @@ class Client : public app::FrameWindow {
   std::vector<void*> pending;      // registration blocks not yet taken
   std::vector<std::string> paths;  // delivered paths, in order
   int failures = 0;
+  int taken = 0;  // code 2 answers, for any address
   HWND checker = nullptr;
 
  private:
   LRESULT OnChannel(WPARAM wParam, LPARAM lParam) {
     void* address = reinterpret_cast<void*>(lParam);
     if (wParam == sc::kRegistrationTaken) {
+      ++taken;
       auto it = std::find(pending.begin(), pending.end(), address);
       if (it != pending.end()) {
         VirtualFreeEx(m_process, address, 0, MEM_RELEASE);
@@ -232,6 +234,30 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
   Client client;
   ASSERT_TRUE(client.Create());
   client.checker = window;
+
+  // Any local process may post the channel's message: addresses that are no readable 272-byte
+  // block in the checker are ignored, and the checker lives on.
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const SIZE_T page = system.dwPageSize;
+  auto* freed = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, page, MEM_COMMIT, PAGE_READWRITE));
+  auto* reserved = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_TRUE(reserved && VirtualAllocEx(process.Get(), reserved, page, MEM_COMMIT, PAGE_READWRITE));
+  auto* guarded = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, page, MEM_COMMIT, PAGE_NOACCESS));
+  ASSERT_TRUE(guarded);
+  // Freed last, so that none of the blocks above takes its place.
+  ASSERT_TRUE(freed && VirtualFreeEx(process.Get(), freed, 0, MEM_RELEASE));
+  const std::uintptr_t bogus[] = {1, 0x1000, reinterpret_cast<std::uintptr_t>(freed),
+                                  reinterpret_cast<std::uintptr_t>(reserved + page),
+                                  reinterpret_cast<std::uintptr_t>(reserved + page - 100),  // runs off its page
+                                  reinterpret_cast<std::uintptr_t>(guarded), ~std::uintptr_t{0} - 64};
+  for (std::uintptr_t address : bogus)
+    ASSERT_TRUE(PostMessageA(window, client.Message(), sc::kRegister, static_cast<LPARAM>(address)));
+  WaitFor([] { return false; }, 1000);
+  ASSERT_EQ(WaitForSingleObject(checker.process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the checker died";
+  EXPECT_EQ(client.taken, 0);
+  VirtualFreeEx(process.Get(), reserved, 0, MEM_RELEASE);
+  VirtualFreeEx(process.Get(), guarded, 0, MEM_RELEASE);
   // First-pass word 1: the newest file already on the card is delivered too.
   ASSERT_TRUE(client.Register(process.Get(), window, 1, dest));
   ASSERT_TRUE(WaitFor([&] { return client.pending.empty(); }, 5000)) << "no code 2";

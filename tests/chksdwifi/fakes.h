@@ -93,7 +93,7 @@ struct FakeWindows : ClientMessenger {
   }
 };
 
-struct FakeBlocks : PathBlockAllocator {
+struct FakeBlocks : BlockMemory {
   std::map<BlockAddress, std::string> live;
   BlockAddress next = 0x1000;
   bool fail = false;
@@ -108,6 +108,14 @@ struct FakeBlocks : PathBlockAllocator {
   void Free(BlockAddress a) override {
     EXPECT_EQ(live.erase(a), 1u) << "freed twice or never allocated";
     ++freed;
+  }
+  // Registration blocks are the test's own objects; addresses listed as unreadable stand for
+  // what a stray message might carry.
+  std::set<BlockAddress> unreadable;
+  bool ReadRegistration(BlockAddress a, sdchannel::RegistrationBlock& out) override {
+    if (unreadable.count(a)) return false;
+    std::memcpy(&out, reinterpret_cast<const void*>(a), sizeof out);
+    return true;
   }
 };
 

@@ -42,9 +42,10 @@ struct NoWindows : ClientMessenger {
   bool Post(ClientWindow, std::uint32_t, BlockAddress) override { return true; }
 };
 
-struct NoBlocks : PathBlockAllocator {
+struct NoBlocks : BlockMemory {
   BlockAddress Allocate(const sdchannel::PathBlock&) override { return 1; }
   void Free(BlockAddress) override {}
+  bool ReadRegistration(BlockAddress, sdchannel::RegistrationBlock&) override { return false; }
 };
 
 // CPU milliseconds per call of f, measured for at least the given seconds.
