@@ -18,7 +18,7 @@ case "${1:-}" in
   "") ;;
   *) echo "usage: fuzz.sh [--seconds N | --minutes N]" >&2; exit 2 ;;
 esac
-targets=(fuzz_scan_jpeg fuzz_scan_tiff fuzz_scan_pdf fuzz_scan_bmp fuzz_card_listing fuzz_card_config fuzz_captions)
+targets=(fuzz_scan_jpeg fuzz_scan_tiff fuzz_scan_pdf fuzz_scan_bmp fuzz_card_listing fuzz_card_config fuzz_captions fuzz_channel_blocks)
 out=build/fuzz
 
 echo "== fuzz build (clang, libFuzzer, AddressSanitizer, UBSan)"

@@ -6,7 +6,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:?usage: make_seeds.sh OUT}
-mkdir -p "$out"/{scan_jpeg,scan_tiff,scan_pdf,scan_bmp,card_listing,card_config,captions}
+mkdir -p "$out"/{scan_jpeg,scan_tiff,scan_pdf,scan_bmp,card_listing,card_config,captions,channel_blocks}
+
+# Channel blocks: a registration as the tray application writes it, then a scan's file name; and
+# one whose folder fills its 260 bytes without a NUL.
+python3 - "$out/channel_blocks" <<'PY'
+import struct, sys
+def block(folder, name, first_pass=0):
+    return struct.pack('<III', 0x20044, 0x3F, first_pass) + folder.ljust(260, b'\0')[:260] + name
+folder = b'C:\\Users\\me\\AppData\\Local\\Corvane\\Zentab Lumbrel\\ZTLB_SDWiFi\\'
+open(sys.argv[1] + '/tray', 'wb').write(block(folder, b'05011100.JPG'))
+open(sys.argv[1] + '/full-folder', 'wb').write(block(b'D:\\' + b'x' * 258, b'05011100.PDF', 1))
+PY
 [ -f "$out/.done" ] && exit 0
 
 scan() {  # a small whiteboard-like picture: near-white with a dark stroke
