@@ -1,55 +1,92 @@
-// Custom actions of the installer package. ZTLumbrel keeps its program file open while it runs,
-// so before the package replaces or removes it ZTLumbrel is asked to exit the way a user does it
-// from the tray menu: it closes its dialogs, removes its icon, lets go of the board and the SD
-// checker and empties its download folder. When it did run, the package starts it again once an
-// install or upgrade is complete (the LUMBRELSTOPPED property set here).
+// Custom actions of the installer package.
+//
+// ZTLumbrel keeps its program file open while it runs. Before the package replaces or removes it,
+// a copy running on the installing user's desktop is asked to exit the way a user does it from
+// the tray menu: it closes its dialogs, removes its icon, lets go of the board, unregisters from
+// the SD checker (which then ends) and empties its download folder. A copy in another session is
+// out of reach of window messages; there Windows Installer's own handling of files in use
+// applies (its Restart Manager ends the session of the program, which ZTLumbrel answers with the
+// same close). ZTLumbrel is not started again by the package: an installer may run elevated or as
+// another account, and ZTLumbrel must run as the user. It starts at the next log-on, or from the
+// Start menu.
+//
 // The service's command line is put in quotes where the installer left it bare (as Wine's does):
-// its folder holds blanks. And once the service was asked to stop, the package waits for its
-// process to be gone, as Windows Installer does and Wine's does not: until then the service and
-// the checker it ends hold their program files open.
+// its folder holds blanks. And after the service was asked to stop, the package waits until the
+// service's and the checker's processes are gone, so that their program files are free.
 #include <windows.h>
 
 #include <msi.h>
 #include <msiquery.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
 
+#include "common/sd_channel.h"
 #include "detector/registration.h"
+#include "overlay/shell/frame_class.h"
+#include "overlay/shell/resource.h"
 
 namespace {
 
 constexpr char kServiceName[] = "ZTLBScanDetector";
-constexpr char kFrameClass[] = "ZTLumbrelMainFrame";
-constexpr WPARAM kExitCommand = 32774;  // the tray menu's "Exit"
 // Long enough for a scan being saved to finish; the close sequence itself takes milliseconds.
 constexpr DWORD kExitWaitMs = 20000;
+// The SD checker ends once its current poll of the card is over: at most the card's time-outs.
+constexpr DWORD kSdCheckerWaitMs = 20000;
 // Windows Installer's own wait for a service to stop.
 constexpr DWORD kServiceStopWaitMs = 30000;
 
-// Asks the running copy to exit and waits for its process to end. False when it did not end in
-// time (a question of its own may be open on the user's screen): the installer then treats its
-// file as in use, as for any other running program.
-bool AskToExit(HWND frame) {
+bool MutexExists(const char* name) {
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+  if (!mutex) return false;
+  CloseHandle(mutex);
+  return true;
+}
+
+// Waits until pred() no longer holds, looking every 50 ms, at most timeoutMs.
+template <typename Pred>
+void WaitWhile(Pred pred, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (pred() && GetTickCount64() < end) Sleep(50);
+}
+
+// Asks the running copy to exit and waits for its process to end. A copy that does not end in
+// time (a question of its own may be open on the user's screen) is left to the installer's
+// handling of files in use.
+void AskToExit(HWND frame) {
   DWORD processId = 0;
   GetWindowThreadProcessId(frame, &processId);
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  if (!PostMessageA(frame, WM_COMMAND, MAKEWPARAM(kExitCommand, 0), 0)) {
-    if (process) CloseHandle(process);
-    return false;
+  const bool asked = PostMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, 0), 0) != FALSE;
+  if (process) {
+    if (asked) WaitForSingleObject(process, kExitWaitMs);
+    CloseHandle(process);
   }
-  if (!process) return true;  // cannot wait for it: the exit was asked for
-  const bool ended = WaitForSingleObject(process, kExitWaitMs) == WAIT_OBJECT_0;
-  CloseHandle(process);
-  return ended;
+}
+
+// The processes started from one of the given file names.
+std::vector<DWORD> ProcessesNamed(const std::vector<const char*>& names) {
+  std::vector<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (const char* name : names)
+      if (lstrcmpiA(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return ids;
 }
 
 }  // namespace
 
-extern "C" __declspec(dllexport) UINT __stdcall StopLumbrel(MSIHANDLE install) {
-  HWND frame = FindWindowA(kFrameClass, nullptr);
-  if (!frame) return ERROR_SUCCESS;
-  if (AskToExit(frame)) MsiSetPropertyA(install, "LUMBRELSTOPPED", "1");
+// Immediate, before the installation is validated: every install, repair, upgrade and removal.
+extern "C" __declspec(dllexport) UINT __stdcall StopLumbrel(MSIHANDLE) {
+  if (HWND frame = FindWindowA(zt::shell::kFrameClassName, nullptr)) AskToExit(frame);
+  // Its SD checker ends by itself once ZTLumbrel has unregistered.
+  WaitWhile([] { return MutexExists(zt::sdchannel::kCheckerMutex); }, kSdCheckerWaitMs);
   return ERROR_SUCCESS;
 }
 
@@ -82,23 +119,14 @@ extern "C" __declspec(dllexport) UINT __stdcall QuoteServicePath(MSIHANDLE) {
 }
 
 // Deferred, right after the installer asked the service to stop (every install, repair and
-// removal of the package does).
+// removal of the package does). Windows Installer waits until the service reports itself stopped,
+// Wine's does not; neither waits for the processes to end.
 extern "C" __declspec(dllexport) UINT __stdcall WaitForServiceStop(MSIHANDLE) {
-  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!scm) return ERROR_SUCCESS;
-  SC_HANDLE service = OpenServiceA(scm, kServiceName, SERVICE_QUERY_STATUS);
-  SERVICE_STATUS_PROCESS status{};
-  DWORD needed = 0;
-  if (service && QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                      sizeof status, &needed) &&
-      status.dwProcessId != 0) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId);
-    if (process) {
-      WaitForSingleObject(process, kServiceStopWaitMs);
-      CloseHandle(process);
-    }
+  for (DWORD id : ProcessesNamed({"ZTLBScanDetector.exe", "ZTChkScan.exe"})) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) continue;
+    WaitForSingleObject(process, kServiceStopWaitMs);
+    CloseHandle(process);
   }
-  if (service) CloseServiceHandle(service);
-  CloseServiceHandle(scm);
   return ERROR_SUCCESS;
 }

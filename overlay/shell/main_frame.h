@@ -21,6 +21,7 @@
 #include "overlay/shell/device_notification.h"
 #include "overlay/shell/device_tree_win32.h"
 #include "overlay/shell/drive_map_client.h"
+#include "overlay/shell/frame_class.h"
 #include "overlay/shell/sd_checker_link.h"
 #include "overlay/shell/tray_icon.h"
 
@@ -30,7 +31,6 @@ class CSettingsDlg;
 class CAboutDlg;
 class CCalibrationDlg;
 
-inline constexpr char kFrameClassName[] = "ZTLumbrelMainFrame";
 // WS_POPUP | WS_VISIBLE | WS_SYSMENU: a popup that is moved to 0,0 at 1 x 1 and hidden at once.
 inline constexpr DWORD kFrameStyle = 0x90080000;
 // Posted by the drive watch thread when its pass found no new scan: the frame, not the thread,

@@ -3,13 +3,14 @@ CSV folder listings (the card type 0 format) and files, and that a test steers o
 
   /ctl/add?folder=DCIM&name=01021530.JPG&size=5000&minute=3&mode=normal
   /ctl/add?folder=DCIM&name=01021531.JPG&file=/tmp/scan.jpg  serves that file's bytes
-  /ctl/mode?name=01021530.JPG&mode=slow     modes: normal, slow, drop, notfound
+  /ctl/mode?name=01021530.JPG&mode=slow     modes: normal, slow, trickle, drop, stall, notfound
   /ctl/hits?name=01021530.JPG               how often the file was requested
   /ctl/root?mode=notfound                   the root listing answers not found (or normal)
   /ctl/stop
 
-slow sends the file in small delayed chunks, drop sends half of it, stalls and closes the
-connection, notfound answers the card's not-found page. The server stops by itself after its
+slow sends the file in small delayed chunks, trickle in pieces of 7 bytes with its length
+announced, drop sends half of it, stalls a second and closes the connection, stall sends half and
+then nothing for longer than a client waits, notfound answers the card's not-found page. The server stops by itself after its
 lifetime. Standard library only.
 """
 
@@ -18,6 +19,7 @@ import threading
 import time
 import urllib.parse
 
+STALL_SECONDS = 14
 NOT_FOUND_PAGE = b"<html><head><title>404 Not Found</title></head><body>404 Not Found</body></html>"
 
 
@@ -118,10 +120,19 @@ class CardHandler(http.server.BaseHTTPRequestHandler):
                 self.wfile.flush()
                 time.sleep(0.004)
             self.wfile.write(b"0\r\n\r\n")
+        elif mode == "trickle":
+            for i in range(0, len(body), 7):
+                self.wfile.write(body[i:i + 7])
+                self.wfile.flush()
+                time.sleep(0.001)
         elif mode == "drop":
             self.wfile.write(body[:len(body) // 2])
             self.wfile.flush()
             time.sleep(1.0)  # stall, then drop the connection mid-file
+        elif mode == "stall":
+            self.wfile.write(body[:len(body) // 2])
+            self.wfile.flush()
+            time.sleep(STALL_SECONDS)  # beyond the checker's 10-second receive time-out
         else:
             self.wfile.write(body)
         self.close_connection = True

@@ -288,12 +288,27 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
   ASSERT_TRUE(waitForPaths(4));
   EXPECT_EQ(client.paths[3], dest + "05011003.JPG");
 
+  // Tiny pieces with the length announced: read to the end.
+  card.Add("05011004.JPG", 3000, 4, "trickle");
+  ASSERT_TRUE(waitForPaths(5));
+  EXPECT_EQ(client.paths[4], dest + "05011004.JPG");
+
+  // A card that stops answering mid-file: after the receive time-out nothing is delivered, and
+  // the file arrives whole once the card serves it again.
+  card.Add("05011005.JPG", 20000, 5, "stall");
+  ASSERT_TRUE(WaitFor([&] { return card.Hits("05011005.JPG") >= 1; }, 15000));
+  card.Mode("05011005.JPG", "normal");
+  ASSERT_TRUE(WaitFor([&] { return client.paths.size() >= 6; }, 30000));
+  EXPECT_EQ(client.paths[5], dest + "05011005.JPG");
+  EXPECT_EQ(card.Hits("05011005.JPG"), 2);
+
   // A few quiet polls: nothing arrives twice.
   WaitFor([] { return false; }, 2500);
-  EXPECT_EQ(client.paths.size(), 4u);
+  EXPECT_EQ(client.paths.size(), 6u);
   EXPECT_EQ(client.failures, 0);
-  const std::pair<const char*, int> expected[] = {
-      {"05011000.JPG", 3000}, {"05011001.JPG", 40000}, {"05011002.JPG", 30000}, {"05011003.JPG", 2000}};
+  const std::pair<const char*, int> expected[] = {{"05011000.JPG", 3000}, {"05011001.JPG", 40000},
+                                                  {"05011002.JPG", 30000}, {"05011003.JPG", 2000},
+                                                  {"05011004.JPG", 3000},  {"05011005.JPG", 20000}};
   for (const auto& [name, size] : expected)
     EXPECT_EQ(ReadFileBytes(dest + name), FileBytes(name, size)) << name;
 

@@ -128,6 +128,18 @@ Running FindLumbrel(DWORD timeoutMs) {
   return r;
 }
 
+// ZTLumbrel started as Windows starts it at log-on, with the entry's command line.
+Running StartFromLogOnEntry() {
+  std::string command = ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return FindLumbrel(20000);
+}
+
 std::string FileVersion(const std::string& path) {
   DWORD ignored = 0;
   std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
@@ -259,47 +271,44 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
   }
 
   // ZTLumbrel as Windows starts it at log-on: the entry's command line.
-  const std::string logOn = ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
-  std::string command = logOn;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) << logOn;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  Running first = FindLumbrel(20000);
+  const Running first = StartFromLogOnEntry();
   ASSERT_TRUE(first.process);
   EXPECT_EQ(lstrcmpiA(first.image.c_str(), (Lumbrel() + "\\ZTLumbrel.exe").c_str()), 0) << first.image;
 
-  // The user points the checker at their card; an upgrade while ZTLumbrel runs keeps that, ends
-  // ZTLumbrel by its own exit and starts it again from the new files.
+  // The user points the checker at their card; an upgrade while ZTLumbrel runs keeps that and
+  // ends ZTLumbrel by its own exit (it starts again at the next log-on).
   const std::string ini = SdWifi() + "\\sdwifi.ini";
   ASSERT_TRUE(WriteFileText(ini, "; the user's own card\r\n", OPEN_EXISTING));
   const std::string usersIni = ReadFileText(ini);
   ASSERT_EQ(Msiexec("/i \"" + kNewerPackage + "\" /qn"), 0u);
   EXPECT_EQ(WaitForSingleObject(first.process.Get(), 0), WAIT_OBJECT_0);
-  Running second = FindLumbrel(20000);
-  ASSERT_TRUE(second.process);
-  EXPECT_NE(second.id, first.id);
   EXPECT_EQ(InstalledVersion(), ZT_VERSION_NEWER);
   EXPECT_EQ(ReadFileText(ini), usersIni);
   {
     SCOPED_TRACE("upgraded");
     ExpectInstalled();
   }
+  // The older package does not go back over the newer one.
+  EXPECT_EQ(Msiexec("/i \"" + kPackage + "\" /qn"), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_EQ(InstalledVersion(), ZT_VERSION_NEWER);
 
-  // A repair, as an administrator scripts it, puts back what is missing and still keeps the
-  // user's sdwifi.ini; ZTLumbrel is ended and started again around it.
+  // A repair, as an administrator scripts it, puts back what is missing, even with every file
+  // forced, and still keeps the user's sdwifi.ini; it ends ZTLumbrel too.
+  const Running second = StartFromLogOnEntry();
+  ASSERT_TRUE(second.process);
   std::string productCode;
   ASSERT_EQ(InstalledVersion(&productCode), ZT_VERSION_NEWER);
   ASSERT_TRUE(DeleteFileA((Lumbrel() + "\\Help\\ZTLB_help.htm").c_str()));
-  ASSERT_EQ(Msiexec("/i \"" + kNewerPackage + "\" REINSTALL=ALL REINSTALLMODE=omus /qn"), 0u);
+  ASSERT_EQ(Msiexec("/i \"" + kNewerPackage + "\" REINSTALL=ALL REINSTALLMODE=amus /qn"), 0u);
   EXPECT_TRUE(Exists(Lumbrel() + "\\Help\\ZTLB_help.htm"));
   EXPECT_EQ(ReadFileText(ini), usersIni);
   EXPECT_EQ(WaitForSingleObject(second.process.Get(), 0), WAIT_OBJECT_0);
-  Running third = FindLumbrel(20000);
+  {
+    SCOPED_TRACE("repaired");
+    ExpectInstalled();
+  }
+  const Running third = StartFromLogOnEntry();
   ASSERT_TRUE(third.process);
-  EXPECT_NE(third.id, second.id);
 
   // What the user made: a saved overlay, Settings.ini and the image geometry.
   char pictures[MAX_PATH] = {};
@@ -335,7 +344,7 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
       10000));
   CloseServiceHandle(scm);
   EXPECT_TRUE(zt_t::WaitFor([] { return !zt_t::CheckerMutexExists(); }, 5000));
-  EXPECT_EQ(FilesBelow(Lumbrel()), std::set<std::string>{});
+  EXPECT_FALSE(Exists(Lumbrel()));
   // The user's card settings outlive the programs, as Settings.ini does.
   EXPECT_EQ(FilesBelow(SdWifi()), std::set<std::string>{"sdwifi.ini"});
   EXPECT_EQ(ReadFileText(ini), usersIni);
