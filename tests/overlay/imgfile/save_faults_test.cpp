@@ -2,7 +2,8 @@
 // system: a folder on a full filesystem, one on a read-only filesystem (both made by
 // with_faulty_folders.sh) and one that vanishes in the middle of the save. Each save ends in the
 // failure box with no partial file and nothing that was there lost or changed, the scan stays for
-// the next try, and that try onto a sound folder writes all three files.
+// the next try, and that try onto a sound folder writes all three files. And a scan file cut short
+// as it is being loaded.
 #include <gtest/gtest.h>
 
 #include <sys/statvfs.h>
@@ -24,6 +25,7 @@ namespace zt {
 namespace {
 
 constexpr char kSaveFail[] = "ID_CAP_MES_FAILEDTOSAVE";
+constexpr char kLoadFail[] = "ID_CAP_MES_LOADFAIL_IMAGE";
 
 std::string WinPath(std::string native) {
   std::replace(native.begin(), native.end(), '/', '\\');
@@ -33,13 +35,17 @@ std::string WinPath(std::string native) {
 // The library, with a hook before each write.
 class HookedImageFiles final : public ImageFiles {
  public:
-  int LoadScan(const std::string& path, ScanLoad& out) override { return m_library->LoadScan(path, out); }
+  int LoadScan(const std::string& path, ScanLoad& out) override {
+    if (beforeLoad) beforeLoad(path);
+    return m_library->LoadScan(path, out);
+  }
   int WriteImage(const void* dib, unsigned short resX, unsigned short resY, int pageWidth, int pageHeight,
                  int offsetX, int offsetY, int format, const std::string& path) override {
     if (beforeWrite) beforeWrite();
     return m_library->WriteImage(dib, resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path);
   }
   std::function<void()> beforeWrite;
+  std::function<void(const std::string&)> beforeLoad;
 
  private:
   std::unique_ptr<ImageFiles> m_library = MakeLibraryImageFiles();
@@ -131,6 +137,32 @@ TEST_F(SaveFaults, FolderVanishesDuringTheSave) {
   images.beforeWrite = [folder] { std::filesystem::remove_all(folder); };
   ExpectFailureThenRecovery(folder);
   EXPECT_FALSE(std::filesystem::exists(folder)) << "a missing save folder is not made";
+}
+
+// The board rewrites a scan as it is being loaded: the load fails as a user sees it, the scan
+// before it stays shown and saveable, and nothing is saved from the cut file.
+TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
+  const std::string shown = pipeline.m_strLastScanPath;
+  const std::string workingCopy = pipeline.m_strWorkingCopy;
+  const auto workingBytes = test::ReadAll(workingCopy);
+  std::filesystem::copy_file(test::NativePath(board.Win("SCAN0001.JPG")), test::NativePath(board.Win("SCAN0002.JPG")));
+  images.beforeLoad = [](const std::string& path) {
+    std::filesystem::resize_file(test::NativePath(path), std::filesystem::file_size(test::NativePath(path)) / 2);
+  };
+  host.settings.autoSave = 1;
+  host.boxes.clear();
+  pipeline.m_strScanPath = board.Win("SCAN0002.JPG");
+  pipeline.OnNewScan();
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_EQ(pipeline.m_strLastScanPath, shown);
+  EXPECT_EQ(test::ReadAll(workingCopy), workingBytes);
+  EXPECT_TRUE(Contents(test::NativePath(sound.Win())).empty());
+
+  images.beforeLoad = nullptr;
+  host.boxes.clear();
+  pipeline.SaveOverlay();
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(Contents(test::NativePath(sound.Win())).size(), 3u);
 }
 
 }  // namespace
