@@ -31,7 +31,7 @@ class ClientRegistry {
   ClientRegistry& operator=(const ClientRegistry&) = delete;
 
   // Copies the registration block at address (in this process) into a new client, answers
-  // code 2 when its window exists. Address 0 is ignored.
+  // code 2 when its window exists. Address 0, or one that is no readable block, is ignored.
   void RegisterClient(BlockAddress address);
   // Removes every registration of window (0 removes nothing). True when no client is left:
   // the program must then clean up and end.
