@@ -166,6 +166,19 @@ bool StartMenuEntryExists() {
   return false;
 }
 
+// The manifest inside a program, as text.
+std::string ManifestOf(const std::string& program) {
+  HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return "";
+  std::string text;
+  if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    if (bytes) text.assign(bytes, SizeofResource(module, found));
+  }
+  FreeLibrary(module);
+  return text;
+}
+
 const std::set<std::string> kLumbrelFiles = {
     "ZTLumbrel.exe", "ZTChkScan.exe", "ZTLBScanDetector.exe", "CvImgFileIO.dll", "ThirdPartyNotices.txt",
     "Lang\\English.ini", "Lang\\Japanese.ini", "Help\\ZTLB_help.htm", "Help\\ZTLB_help_ja.htm"};
@@ -177,6 +190,8 @@ void ExpectInstalled() {
   EXPECT_EQ(FilesBelow(SdWifi()), kSdWifiFiles);
   for (const char* program : {"ZTLumbrel.exe", "ZTChkScan.exe", "ZTLBScanDetector.exe", "CvImgFileIO.dll"})
     EXPECT_EQ(FileVersion(Lumbrel() + "\\" + program), ZT_VERSION) << program;
+  EXPECT_NE(ManifestOf(Lumbrel() + "\\ZTLumbrel.exe").find("ZTLumbrel\" version=\"" ZT_VERSION ".0\""),
+            std::string::npos);
   EXPECT_NE(ReadFileText(Lumbrel() + "\\ThirdPartyNotices.txt").find("libjpeg-turbo"), std::string::npos);
 
   // The service as "-Service" installs it, with its command line in quotes (its folder has blanks).
