@@ -10,6 +10,21 @@ namespace {
 
 HWND ToHwnd(ClientWindow w) { return reinterpret_cast<HWND>(sdchannel::FieldToWindow(w)); }
 
+// True when every byte of [address, address + size) lies in committed memory that may be read.
+bool ReadableRange(BlockAddress address, std::size_t size) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const BlockAddress end = address + size;
+  if (end < address) return false;
+  while (address < end) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region) == 0) return false;
+    if (region.State != MEM_COMMIT || (region.Protect & PAGE_GUARD) || !(region.Protect & kReadable)) return false;
+    address = reinterpret_cast<BlockAddress>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool WinDownloadFiles::Copy(const std::string& from, const std::string& to) {
@@ -49,25 +64,6 @@ BlockAddress WinBlockMemory::Allocate(const sdchannel::PathBlock& block) {
   std::memcpy(p, block.path, sdchannel::kPathBlockSize);
   return reinterpret_cast<BlockAddress>(p);
 }
-
-namespace {
-
-// True when every byte of [address, address + size) lies in committed memory that may be read.
-bool ReadableRange(BlockAddress address, std::size_t size) {
-  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-  const BlockAddress end = address + size;
-  if (end < address) return false;
-  while (address < end) {
-    MEMORY_BASIC_INFORMATION region;
-    if (VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region) == 0) return false;
-    if (region.State != MEM_COMMIT || (region.Protect & PAGE_GUARD) || !(region.Protect & kReadable)) return false;
-    address = reinterpret_cast<BlockAddress>(region.BaseAddress) + region.RegionSize;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool WinBlockMemory::ReadRegistration(BlockAddress address, sdchannel::RegistrationBlock& out) {
   // The range is looked up first (Wine's copy below reads freed or reserved memory as zeros);

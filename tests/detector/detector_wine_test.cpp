@@ -11,46 +11,21 @@
 #include "common/drive_letter_map.h"
 #include "detector/registration.h"
 #include "tests/support/detector_look.h"
+#include "tests/support/registry_look.h"
 
 namespace zt::detector {
 namespace {
 
 namespace dm = drivemap;
 namespace zt_t = zt::testing;
+using zt_t::KeyExists;
+using zt_t::ReadDword;
+using zt_t::ReadString;
+using zt_t::ValueExists;
 
 const std::string kDetector = zt_t::DosPath(ZT_DETECTOR_EXE);
 const std::string kChecker = zt_t::DosPath(ZT_CHECKER_EXE);
 const std::string kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\ZTLBScanDetector";
-
-bool ReadString(HKEY root, const std::string& key, const char* value, std::string& out) {
-  char data[1024] = {};
-  DWORD size = sizeof data - 2;
-  if (RegGetValueA(root, key.c_str(), value,
-                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_MULTI_SZ | RRF_NOEXPAND, nullptr, data,
-                   &size) != ERROR_SUCCESS) {
-    return false;
-  }
-  out = data;  // a list's first string
-  return true;
-}
-
-DWORD ReadDword(HKEY root, const std::string& key, const char* value) {
-  DWORD data = 0xFFFFFFFF;
-  DWORD size = sizeof data;
-  RegGetValueA(root, key.c_str(), value, RRF_RT_REG_DWORD, nullptr, &data, &size);
-  return data;
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
-}
-
-bool ValueExists(HKEY root, const std::string& key, const char* value) {
-  return RegGetValueA(root, key.c_str(), value, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
 
 // Every test starts and ends with nothing registered, so that no later run of the prefix starts
 // the service by itself.

@@ -15,11 +15,14 @@
 
 #include "common/app/handles.h"
 #include "tests/support/detector_look.h"
+#include "tests/support/registry_look.h"
 
 namespace {
 
 namespace zt_t = zt::testing;
 using zt::app::UniqueHandle;
+using zt_t::Exists;
+using zt_t::KeyExists;
 
 const std::string kPackage = zt_t::DosPath(ZT_MSI);
 const std::string kNewerPackage = zt_t::DosPath(ZT_MSI_NEWER);
@@ -53,22 +56,6 @@ std::set<std::string> FilesBelow(const std::string& folder) {
   std::set<std::string> files;
   ListFiles(folder, "", files);
   return files;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadString(HKEY root, const char* key, const char* value) {
-  char data[1024] = {};
-  DWORD size = sizeof data - 1;
-  if (RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return "<none>";
-  return data;
-}
-
-bool KeyExists(HKEY root, const char* key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
 }
 
 std::string ReadFileText(const std::string& path) {
@@ -130,7 +117,7 @@ Running FindLumbrel(DWORD timeoutMs) {
 
 // ZTLumbrel started as Windows starts it at log-on, with the entry's command line.
 Running StartFromLogOnEntry() {
-  std::string command = ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
+  std::string command = zt_t::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -230,12 +217,12 @@ void ExpectInstalled() {
   EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
   EXPECT_EQ(lstrcmpiA(zt_t::FindChecker().image.c_str(), zt_t::InstalledChecker().c_str()), 0);
 
-  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, nullptr), "ZTLBScanDetector");
-  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"), "ZTLBScanDetector");
-  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"), "-Service");
-  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, kExeKey, "AppID"), "{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}");
+  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, nullptr), "ZTLBScanDetector");
+  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"), "ZTLBScanDetector");
+  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"), "-Service");
+  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kExeKey, "AppID"), "{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}");
 
-  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
+  EXPECT_EQ(zt_t::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
   EXPECT_TRUE(StartMenuEntryExists());
 }
 
@@ -366,7 +353,7 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kExeKey));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "AppID"));
-  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "<none>");
+  EXPECT_EQ(zt_t::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "<none>");
   EXPECT_FALSE(StartMenuEntryExists());
 
   EXPECT_EQ(ReadFileText(saved), "an overlay");

@@ -20,6 +20,8 @@ inline std::string DosPath(const std::string& unixPath) {
   return p;
 }
 
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 inline std::string Env(const char* name) {
   char value[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
