@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
 #include "overlay/engine/stretched_ink.h"
@@ -40,7 +41,8 @@ class CoveredRows final : public ResampledRows {
         m_result(result),
         m_at(at),
         m_left(3 * static_cast<std::size_t>(at.left)),
-        m_span(3 * static_cast<std::size_t>(at.Width())) {}
+        m_span(3 * static_cast<std::size_t>(at.Width())),
+        m_kernels(Kernels()) {}
 
   std::uint8_t* Row(std::int32_t ty) override { return m_result.TopDownRow(m_at.top + ty) + m_left; }
 
@@ -50,15 +52,20 @@ class CoveredRows final : public ResampledRows {
     const std::size_t rest = m_left + m_span;
     std::memcpy(row, scanRow, m_left);
     std::memcpy(row + rest, scanRow + rest, m_scan.RowBytes() - rest);
+    // The ink is laid by runs of neighbouring cells with ink.
     const std::uint8_t* cells = m_ink.Band(m_at.top + ty);
+    constexpr std::int32_t kCell = InkCells::kColumns;
     for (std::int32_t x = m_at.left; x < m_at.right;) {
-      const std::int32_t cellEnd = std::min(m_at.right, (x / InkCells::kColumns + 1) * InkCells::kColumns);
-      if (cells[x / InkCells::kColumns]) {
-        for (std::size_t i = 3 * static_cast<std::size_t>(x); i < 3 * static_cast<std::size_t>(cellEnd);
-             i += 3)
-          if (IsInk(scanRow + i)) std::memcpy(row + i, scanRow + i, 3);
+      if (!cells[x / kCell]) {
+        x = (x / kCell + 1) * kCell;
+        continue;
       }
-      x = cellEnd;
+      std::int32_t end = (x / kCell + 1) * kCell;
+      while (end < m_at.right && cells[end / kCell]) end += kCell;
+      end = std::min(end, m_at.right);
+      const std::size_t i = 3 * static_cast<std::size_t>(x);
+      m_kernels.layInk(scanRow + i, row + i, 3 * static_cast<std::size_t>(end - x));
+      x = end;
     }
   }
 
@@ -68,6 +75,7 @@ class CoveredRows final : public ResampledRows {
   DibBlock& m_result;
   Region m_at;
   std::size_t m_left, m_span;
+  const PixelKernels& m_kernels;
 };
 
 }  // namespace

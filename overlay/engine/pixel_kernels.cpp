@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "overlay/engine/resample_kernels.h"
+#include "overlay/engine/scan_image.h"
 
 namespace zt {
 
@@ -41,9 +42,9 @@ inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_
   }
 }
 
-const PixelKernels kPlain{&TurnBlocksPlain, &HalvePairsPlain, &AcrossGroupsPlain};
+const PixelKernels kPlain{&TurnBlocksPlain, &HalvePairsPlain, &AcrossGroupsPlain, &LayInkPlain, &BlendRowsPlain};
 #if defined(__i386__) || defined(__x86_64__)
-const PixelKernels kSsse3{&TurnBlocksSsse3, &HalvePairsSsse3, &AcrossGroupsSsse3};
+const PixelKernels kSsse3{&TurnBlocksSsse3, &HalvePairsSsse3, &AcrossGroupsSsse3, &LayInkSsse3, &BlendRowsSsse3};
 #endif
 
 }  // namespace
@@ -59,6 +60,16 @@ void HalvePairsPlain(const std::uint8_t* a, const std::uint8_t* b, std::size_t n
 
 void AcrossGroupsPlain(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out) {
   Across(row, 0, xs, 0, plan.groups * AcrossGroups::kTargets, out);
+}
+
+void LayInkPlain(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+  for (std::size_t i = 0; i < n; i += 3)
+    if (IsInk(src + i)) std::memcpy(dst + i, src + i, 3);
+}
+
+void BlendRowsPlain(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n, std::uint8_t* dst) {
+  for (std::size_t i = 0; i < n; ++i)
+    dst[i] = Finish(static_cast<std::uint32_t>(a[i]) * wa + static_cast<std::uint32_t>(b[i]) * wb);
 }
 
 const PixelKernels& KernelsAt(VectorLevel level) {

@@ -22,6 +22,11 @@ struct PixelKernels {
   // The row sums of the targets of plan's groups (from target 0) of a source row of bytes, as
   // Across makes them.
   void (*acrossGroups)(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out);
+  // n bytes (whole pixels) of dst take the pixels of src that are ink; the others stay.
+  void (*layInk)(const std::uint8_t* src, std::uint8_t* dst, std::size_t n);
+  // n target bytes from two rows of sums (each at most 255 * kOne) weighted down:
+  // Finish(a[i] * wa + b[i] * wb), where wa + wb is at most kOne.
+  void (*blendRows)(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n, std::uint8_t* dst);
 };
 
 // The table of the active level.
@@ -34,12 +39,16 @@ void TurnBlocksPlain(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t*
                      int blocks);
 void HalvePairsPlain(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
 void AcrossGroupsPlain(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out);
+void LayInkPlain(const std::uint8_t* src, std::uint8_t* dst, std::size_t n);
+void BlendRowsPlain(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n, std::uint8_t* dst);
 
 #if defined(__i386__) || defined(__x86_64__)
 void TurnBlocksSsse3(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow,
                      int blocks);
 void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst);
 void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps& xs, const AcrossGroups& plan, RowSum* out);
+void LayInkSsse3(const std::uint8_t* src, std::uint8_t* dst, std::size_t n);
+void BlendRowsSsse3(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n, std::uint8_t* dst);
 #endif
 
 }  // namespace zt

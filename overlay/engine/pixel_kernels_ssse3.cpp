@@ -7,6 +7,7 @@
 
 #include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample_kernels.h"
+#include "overlay/engine/scan_image.h"
 
 #define ZT_SSSE3 __attribute__((target("ssse3")))
 
@@ -105,6 +106,47 @@ ZT_SSSE3 void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps&, const 
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_xor_si128(_mm_packs_epi32(sums[0], sums[1]), flip));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 8), _mm_xor_si128(_mm_packs_epi32(sums[2], sums[2]), flip));
   }
+}
+
+// Four pixels at a time: the bytes below 200 are found at once, spread to a 32-bit lane a pixel,
+// where a lane without any is a background pixel, and packed back as the mask of the bytes that
+// stay.
+ZT_SSSE3 void LayInkSsse3(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m128i highestInk = _mm_set1_epi8(static_cast<char>(199));
+  const __m128i zero = _mm_setzero_si128();
+  std::size_t i = 0;
+  for (; i + 12 <= n; i += 12) {
+    const __m128i s = Load12(src + i);
+    const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(s, highestInk), s);
+    const __m128i keep = _mm_shuffle_epi8(_mm_cmpeq_epi32(_mm_shuffle_epi8(low, spread), zero), pack);
+    Store12(dst + i, _mm_or_si128(_mm_and_si128(keep, Load12(dst + i)), _mm_andnot_si128(keep, s)));
+  }
+  LayInkPlain(src + i, dst + i, n - i);
+}
+
+// Sixteen targets at a time. The sums, moved down by 32768 (the top bit flipped), are signed
+// 16-bit lanes that pair with their weights for the multiply-add; what the move took off,
+// 32768 * (wa + wb), comes back with the rounding. Sums stay below 2^24, so nothing overflows.
+ZT_SSSE3 void BlendRowsSsse3(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n,
+                             std::uint8_t* dst) {
+  const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+  const __m128i weights = _mm_set1_epi32(static_cast<int>(wa | static_cast<std::uint32_t>(wb) << 16));
+  const __m128i back = _mm_set1_epi32(static_cast<int>(32768u * (wa + wb) + kHalf));
+  std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    __m128i sums[4];
+    for (int h = 0; h < 2; ++h) {
+      const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 8 * h)), flip);
+      const __m128i y = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 8 * h)), flip);
+      sums[2 * h] = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(x, y), weights), back), 16);
+      sums[2 * h + 1] = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(x, y), weights), back), 16);
+    }
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(sums[0], sums[1]), _mm_packs_epi32(sums[2], sums[3]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), bytes);
+  }
+  BlendRowsPlain(a + i, wa, b + i, wb, n - i, dst + i);
 }
 
 }  // namespace zt

@@ -80,16 +80,9 @@ void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTap
       weights[count] = wy[k];
       ++count;
     }
-    std::uint8_t* dst = rows.Row(ty);
-    if (count == 1) {
-      const RowSum* a = taken[0];
-      const Weight wa = weights[0];
-      for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa));
-    } else {
-      const RowSum *a = taken[0], *b = taken[1];
-      const Weight wa = weights[0], wb = weights[1];
-      for (std::size_t i = 0; i < n; ++i) dst[i] = Finish(static_cast<std::uint32_t>(a[i] * wa + b[i] * wb));
-    }
+    // One row alone is blended with itself at no weight.
+    if (count == 1) taken[1] = taken[0];
+    kernels.blendRows(taken[0], weights[0], taken[1], weights[1], n, rows.Row(ty));
     rows.RowDone(ty);
   }
 }

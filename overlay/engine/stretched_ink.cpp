@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample_kernels.h"
 #include "overlay/engine/scan_image.h"
 #include "overlay/engine/worker_pool.h"
@@ -58,7 +59,8 @@ class InkRows {
         m_target(target),
         m_rowCells(static_cast<std::size_t>(plan.cells)),
         m_column(3 * static_cast<std::size_t>(plan.region.Width())),
-        m_stretched(3 * static_cast<std::size_t>(plan.at.Width())) {}
+        m_stretched(3 * static_cast<std::size_t>(plan.at.Width())),
+        m_kernels(Kernels()) {}
 
   void Lay(std::int32_t ty0, std::int32_t ty1) {
     for (std::int32_t ty = ty0; ty < ty1; ++ty) LayRow(ty);
@@ -101,9 +103,8 @@ class InkRows {
               3 * static_cast<std::size_t>(s1 - s0), m_column.data());
     Across(m_column.data(), s0, p.xs, ta, tb, m_stretched.data());
     std::uint8_t* targetRow = m_target.TopDownRow(p.at.top + ty) + 3 * static_cast<std::size_t>(p.at.left);
-    const std::uint8_t* px = m_stretched.data();
-    for (std::int32_t t = ta; t < tb; ++t, px += 3)
-      if (IsInk(px)) std::memcpy(targetRow + 3 * static_cast<std::size_t>(t), px, 3);
+    m_kernels.layInk(m_stretched.data(), targetRow + 3 * static_cast<std::size_t>(ta),
+                     3 * static_cast<std::size_t>(tb - ta));
   }
 
   const InkStretch& m_plan;
@@ -111,6 +112,7 @@ class InkRows {
   std::vector<std::uint8_t> m_rowCells;
   std::vector<RowSum> m_column;
   std::vector<std::uint8_t> m_stretched;
+  const PixelKernels& m_kernels;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "overlay/engine/compose.h"
 #include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample.h"
 #include "overlay/engine/scan_image.h"
@@ -108,6 +109,57 @@ TEST(PixelKernels, EveryLevelResamplesGroupsOfTargetsLikeThePlainLoop) {
   }
 }
 
+TEST(PixelKernels, EveryLevelLaysInkLikeThePlainLoop) {
+  for (const VectorLevel level : LevelsHere()) {
+    const PixelKernels& kernels = KernelsAt(level);
+    for (std::size_t pixels = 0; pixels <= 41; ++pixels) {
+      const std::size_t n = 3 * pixels;
+      // Source bytes around the ink threshold of 200; both rows end where their memory ends.
+      std::vector<std::uint8_t> src = Bytes(n, static_cast<unsigned>(pixels + 7));
+      for (std::size_t i = 0; i < n; ++i) src[i] = static_cast<std::uint8_t>(src[i] % 3 == 0 ? 199 : 200 + src[i] % 56);
+      const std::vector<std::uint8_t> dst = Bytes(n, static_cast<unsigned>(pixels + 300));
+      std::vector<std::uint8_t> expected = dst, got = dst;
+      LayInkPlain(src.data(), expected.data(), n);
+      kernels.layInk(src.data(), got.data(), n);
+      ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << pixels << " pixels";
+    }
+    // A pixel with one byte below 200 is ink and goes over whole; one with all at 200 or more
+    // leaves the target's pixel as it was.
+    const std::uint8_t src[15] = {200, 200, 200, 255, 199, 255, 0, 0, 0, 255, 255, 200, 210, 220, 180};
+    std::uint8_t dst[15] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    kernels.layInk(src, dst, 15);
+    const std::uint8_t laid[15] = {1, 2, 3, 255, 199, 255, 0, 0, 0, 10, 11, 12, 210, 220, 180};
+    EXPECT_EQ(0, std::memcmp(dst, laid, 15)) << VectorLevelName(level);
+  }
+}
+
+TEST(PixelKernels, EveryLevelBlendsRowsLikeThePlainLoop) {
+  for (const VectorLevel level : LevelsHere()) {
+    const PixelKernels& kernels = KernelsAt(level);
+    for (const auto& [wa, wb] : {std::pair{256, 0}, std::pair{0, 256}, std::pair{128, 128}, std::pair{1, 255},
+                                 std::pair{255, 1}, std::pair{77, 179}, std::pair{100, 100}}) {
+      for (std::size_t n = 0; n <= 37; ++n) {
+        // Row sums of bytes weighted across, up to 255 * kOne, a third at the ends of the range.
+        const std::vector<std::uint8_t> bytes = Bytes(2 * n, static_cast<unsigned>(n * 31 + wa));
+        std::vector<RowSum> a(n), b(n);
+        for (std::size_t i = 0; i < n; ++i) {
+          a[i] = static_cast<RowSum>(bytes[i] * kOne + (bytes[i] == 255 ? 0 : bytes[n + i] % kOne));
+          b[i] = static_cast<RowSum>(bytes[n + i] * kOne);
+        }
+        std::vector<std::uint8_t> expected(n), got(n);
+        BlendRowsPlain(a.data(), static_cast<Weight>(wa), b.data(), static_cast<Weight>(wb), n, expected.data());
+        kernels.blendRows(a.data(), static_cast<Weight>(wa), b.data(), static_cast<Weight>(wb), n, got.data());
+        ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << wa << "/" << wb << ", " << n << " bytes";
+      }
+    }
+    // The plain loop rounds the weighted mean: (255 * 256 * 100 + 0 + 2^15) >> 16 = 100.
+    const RowSum full = 255 * kOne, none = 0;
+    std::uint8_t mean = 0;
+    kernels.blendRows(&full, 100, &none, 156, 1, &mean);
+    EXPECT_EQ(mean, 100);
+  }
+}
+
 TEST(PixelKernels, EnlargedImagesAreTheSameAtEveryLevel) {
   const DibPtr image = test::MakeImage(61, 37, [](int x, int y) {
     return test::Bgr{static_cast<std::uint8_t>(x * 29 + y), static_cast<std::uint8_t>(255 - x * y),
@@ -155,6 +207,40 @@ TEST(PixelKernels, TheTurnedScanIsTheSameAtEveryLevel) {
       EXPECT_EQ(0, std::memcmp(turned.half->Pixels(), plain.half->Pixels(), plain.half->PixelBytes()));
       EXPECT_EQ(0, std::memcmp(turned.mask->Pixels(), plain.mask->Pixels(), plain.mask->PixelBytes()));
       EXPECT_EQ(turned.ink.flags, plain.ink.flags);
+    }
+    SetVectorLevel(ProcessorLevel());
+  }
+}
+
+TEST(PixelKernels, TheOverlayIsTheSameAtEveryLevel) {
+  // Ink strokes of bytes just either side of the threshold on a light, uneven background.
+  const DibPtr scan = test::MakeImage(133, 97, [](int x, int y) {
+    const bool ink = (x + 2 * y) % 37 < 3 || (x * y) % 101 == 0;
+    const auto v = static_cast<std::uint8_t>(200 + (x ^ y) % 56);
+    return ink ? test::Bgr{static_cast<std::uint8_t>(199 - x % 3), v, v} : test::Bgr{v, 255, 200};
+  });
+  const DibPtr screen = test::MakeImage(101, 71, [](int x, int y) {
+    return test::Bgr{static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 3), static_cast<std::uint8_t>(x ^ y)};
+  });
+  const InkCells ink = FindInkCells(*scan);
+  struct Case {
+    std::int32_t size;
+    Region screenRegion, scanRegion;
+  };
+  // Shrinking and enlarging, at PC size and at board size, with edges off the cell columns.
+  for (const Case& c : {Case{kSaveImagePcSize, {3, 2, 98, 70}, {5, 1, 130, 95}},
+                        Case{kSaveImagePcSize, {0, 0, 101, 71}, {17, 9, 60, 40}},
+                        Case{kSaveImageBoardSize, {1, 1, 100, 60}, {7, 3, 120, 90}},
+                        Case{kSaveImageBoardSize, {0, 0, 101, 71}, {30, 20, 70, 50}}}) {
+    SetVectorLevel(VectorLevel::kPlain);
+    DibPtr plain;
+    ASSERT_TRUE(ComposeOverlay(*screen, *scan, ink, c.size, c.screenRegion, c.scanRegion, plain));
+    for (const VectorLevel level : LevelsHere()) {
+      SetVectorLevel(level);
+      DibPtr got;
+      ASSERT_TRUE(ComposeOverlay(*screen, *scan, ink, c.size, c.screenRegion, c.scanRegion, got));
+      EXPECT_EQ(test::PackedBytes(*got), test::PackedBytes(*plain))
+          << VectorLevelName(level) << ", size " << c.size << ", scan region from x " << c.scanRegion.left;
     }
     SetVectorLevel(ProcessorLevel());
   }
