@@ -110,8 +110,14 @@ bool OutputWriter::Finish(const OutputSources& s) {
     return false;
   }
   m_state = State::kFinished;
-  // An overlay image is written now, beside the screenshot; the scan file standing in for a
-  // board-size overlay is copied after the original, as it is the same bytes.
+  // The original is copied on a worker once the screenshot is written, while an overlay image is
+  // written here; the scan file standing in for a board-size overlay is copied after the
+  // original, as it is the same bytes.
+  bool earlierSteps = false;
+  WorkerPool::Task earlier = EngineWorkers().Start([&] {
+    m_screenshot.Wait();
+    earlierSteps = m_screenshotWritten && CopyNew(m_fs, s.workingCopy, paths.original);
+  });
   const DibBlock* image = boardSize ? s.overlay : (s.overlay ? s.overlay : &m_screen);
   bool overlayWritten = false;
   if (image && boardSize)
@@ -120,8 +126,7 @@ bool OutputWriter::Finish(const OutputSources& s) {
   else if (image)
     overlayWritten = WriteImage(m_images, m_fs, *image, 96, 96, m_pageWidth, m_pageHeight, 0, 0, m_plan.format,
                                 paths.overlaid);
-  m_screenshot.Wait();
-  const bool earlierSteps = m_screenshotWritten && CopyNew(m_fs, s.workingCopy, paths.original);
+  earlier.Wait();
   if (!earlierSteps) {
     if (overlayWritten) m_fs.RemoveFile(paths.overlaid);
     return false;
