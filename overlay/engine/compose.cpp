@@ -96,20 +96,25 @@ bool ComposeOverlay(const DibBlock& screen, const DibBlock& scan, const InkCells
 
   DibPtr result = DibBlock::AllocateLike(base.Header(), base.Width(), base.Height());
   if (!result) return false;
-  if (at.Empty() || pcSize) {
-    // PC size: the screenshot everywhere, then the stretched scan's ink over the covered area.
+  if (at.Empty()) {
     std::memcpy(result->Pixels(), base.Pixels(), base.PixelBytes());
-    if (!at.Empty() && !LayStretchedInk(ViewOf(other), scanInk, from, *result, at)) return false;
     out = std::move(result);
     return true;
   }
-  // Rows above and below the covered area are the scan's; rows are stored bottom-up, so each
-  // side is one stretch of memory.
+  // Rows above and below the covered area are the base image's; rows are stored bottom-up, so
+  // each side is one stretch of memory.
   const std::size_t rowBytes = base.RowBytes();
   const std::size_t below = rowBytes * static_cast<std::size_t>(base.Height() - at.bottom);
   const std::size_t above = rowBytes * static_cast<std::size_t>(at.top);
   std::memcpy(result->Pixels(), base.Pixels(), below);
   std::memcpy(result->Pixels() + base.PixelBytes() - above, base.Pixels() + base.PixelBytes() - above, above);
+  if (pcSize) {
+    // PC size: the covered rows are the screenshot's, each with the stretched scan's ink laid
+    // over it as soon as it is copied.
+    if (!LayStretchedInk(ViewOf(other), scanInk, from, *result, at, &base)) return false;
+    out = std::move(result);
+    return true;
+  }
 
   CoveredRows rows(base, scanInk, *result, at);
   if (!ResampleRegionInto(ViewOf(other), from, at.Width(), at.Height(), rows)) return false;

@@ -62,8 +62,14 @@ class InkRows {
         m_stretched(3 * static_cast<std::size_t>(plan.at.Width())),
         m_kernels(Kernels()) {}
 
-  void Lay(std::int32_t ty0, std::int32_t ty1) {
-    for (std::int32_t ty = ty0; ty < ty1; ++ty) LayRow(ty);
+  void Lay(std::int32_t ty0, std::int32_t ty1, const DibBlock* under) {
+    for (std::int32_t ty = ty0; ty < ty1; ++ty) {
+      if (under) {
+        const std::int32_t y = m_plan.at.top + ty;
+        std::memcpy(m_target.TopDownRow(y), under->TopDownRow(y), m_target.RowBytes());
+      }
+      LayRow(ty);
+    }
   }
 
  private:
@@ -118,20 +124,22 @@ class InkRows {
 }  // namespace
 
 bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& region, DibBlock& target,
-                     const Region& at) {
+                     const Region& at, const DibBlock* under) {
   if (region.Empty() || at.Empty() || region.left < 0 || region.top < 0 || region.right > source.width ||
       region.bottom > source.height || at.left < 0 || at.top < 0 || at.right > target.Width() ||
       at.bottom > target.Height() || !ink.Fit(source.width, source.height))
     return false;
+  if (under && (under->Width() != target.Width() || under->Height() != target.Height())) return false;
   try {
     const InkStretch plan(source, ink, region, at);
-    // Rows go in bands over the engine's workers; a band writes only its own target rows.
+    // Rows go in bands over the engine's workers; a band writes only its own target rows, each
+    // copied from under (when given) while the band is in the cache.
     constexpr std::int32_t kBandRows = 32;
     const std::int32_t th = at.Height();
     std::atomic<bool> outOfMemory{false};
     EngineWorkers().ForEachBand(th, kBandRows, [&](int ty0, int ty1) {
       try {
-        InkRows(plan, target).Lay(ty0, ty1);
+        InkRows(plan, target).Lay(ty0, ty1, under);
       } catch (const std::bad_alloc&) {
         outOfMemory = true;
       }

@@ -13,8 +13,9 @@ namespace zt {
 // average of pixels whose bytes are all 200 or more has bytes of 200 or more, so a target pixel
 // whose source area holds no ink cannot be ink. False when a region is empty or outside its
 // image, or memory runs out (the target may then have received some ink).
-// ink tells where the whole source holds ink.
+// ink tells where the whole source holds ink. With under (an image of the target's size), each
+// target row inside at is first copied from the same row of under, just before its ink is laid.
 bool LayStretchedInk(const DibView& source, const InkCells& ink, const Region& region, DibBlock& target,
-                     const Region& at);
+                     const Region& at, const DibBlock* under = nullptr);
 
 }  // namespace zt

@@ -37,6 +37,15 @@ TEST(ComposeOverlay, PcSizeLaysStretchedInkOverTheScreenshot) {
       const Bgr expected = ink ? test::kInk : test::PixelAt(*screen, x, y);
       ASSERT_EQ(test::PixelAt(*out, x, y), expected) << x << "," << y;
     }
+
+  // A covered area with screen rows above and below it: rows outside it are the screenshot's.
+  ASSERT_TRUE(ComposeOverlay(*screen, *scan, FindInkCells(*scan), kSaveImagePcSize, Region{2, 2, 10, 6},
+                             Region{0, 0, 4, 3}, out));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 10; ++x) {
+      const bool ink = y >= 2 && y < 6 && (x == 4 || x == 5);
+      ASSERT_EQ(test::PixelAt(*out, x, y), ink ? test::kInk : test::PixelAt(*screen, x, y)) << x << "," << y;
+    }
 }
 
 TEST(ComposeOverlay, BoardSizeKeepsScanInkOverTheStretchedScreen) {
