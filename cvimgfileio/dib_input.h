@@ -29,7 +29,9 @@ class DibInput {
 
 // Encoders for the write call; each returns the finished file's bytes or throws ImgError.
 struct ByteBuffer;
-void EncodeJpeg(const DibInput& dib, unsigned resX, unsigned resY, int quality, ByteBuffer& out);
+// firstBlock: the bytes the JPEG file's block starts with (0: half the image's bytes and 64 KB).
+void EncodeJpeg(const DibInput& dib, unsigned resX, unsigned resY, int quality, ByteBuffer& out,
+                std::size_t firstBlock = 0);
 void EncodeTiff(const DibInput& dib, unsigned resX, unsigned resY, ByteBuffer& out);
 void EncodePdf(const DibInput& dib, unsigned resX, unsigned resY, int pageWidth, int pageHeight, int offsetX,
                int offsetY, ByteBuffer& out);

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "common/dib.h"
+#include "cvimgfileio/byte_buffer.h"
+#include "cvimgfileio/dib_input.h"
 #include "tests/cvimgfileio/image_check.h"
 
 #ifndef _WIN32
@@ -65,6 +67,21 @@ TEST(WriteRoundTrip, JpegStaysCloseAndCarriesTheDensity) {
   EXPECT_LE(MaxDiff(img, dib), 12);
   EXPECT_EQ(img.resX, 200);
   EXPECT_EQ(img.resY, 200);
+}
+
+TEST(WriteRoundTrip, AJpegFileLargerThanItsFirstBlockIsTheSame) {
+  // The encoder's block starts at 16 bytes and doubles several times on the way.
+  const auto dib = MakeDib(203, 101);
+  const img::DibInput in(dib.data());
+  img::ByteBuffer grown, reserved;
+  img::EncodeJpeg(in, 200, 200, 90, grown, 16);
+  img::EncodeJpeg(in, 200, 200, 90, reserved);
+  ASSERT_GT(grown.Size(), 16u << 6);
+  ASSERT_EQ(grown.Size(), reserved.Size());
+  EXPECT_EQ(0, std::memcmp(grown.Data(), reserved.Data(), grown.Size()));
+  // Ends as a JPEG file does.
+  EXPECT_EQ(grown.Data()[grown.Size() - 2], 0xFF);
+  EXPECT_EQ(grown.Data()[grown.Size() - 1], 0xD9);
 }
 
 TEST(WriteRoundTrip, TopDownSourceRowsKeepTheirOrder) {
