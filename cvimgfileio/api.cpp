@@ -72,7 +72,8 @@ void Write(const void* dib, unsigned resX, unsigned resY, int pageWidth, int pag
         Fail(IMGFILE_ERR_ARGUMENT);
       EncodePdf(in, resX, resY, pageWidth, pageHeight, offsetX, offsetY, file);
   }
-  const int rc = WriteNewFile(path, file.Data(), file.Size());
+  const auto pieces = file.Pieces();
+  const int rc = WriteNewFile(path, pieces.data(), pieces.size());
   if (rc != IMGFILE_OK) Fail(rc);
 }
 

@@ -47,7 +47,7 @@ std::vector<std::uint8_t> ReadWholeFile(const char* path) {
   return data;
 }
 
-int WriteNewFile(const char* path, const std::uint8_t* data, std::size_t size) {
+int WriteNewFile(const char* path, const ByteSpan* pieces, std::size_t count) {
   HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD e = GetLastError();
@@ -55,12 +55,16 @@ int WriteNewFile(const char* path, const std::uint8_t* data, std::size_t size) {
                                                                  : IMGFILE_ERR_WRITE;
   }
   bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < size) {
-    DWORD put = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 24));
-    ok = WriteFile(h, data + done, want, &put, nullptr) && put == want;
-    done += put;
+  for (std::size_t i = 0; ok && i < count; ++i) {
+    const std::uint8_t* data = pieces[i].data;
+    const std::size_t size = pieces[i].size;
+    std::size_t done = 0;
+    while (ok && done < size) {
+      DWORD put = 0;
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 24));
+      ok = WriteFile(h, data + done, want, &put, nullptr) && put == want;
+      done += put;
+    }
   }
   ok = CloseHandle(h) && ok;
   if (!ok) {
@@ -100,16 +104,20 @@ std::vector<std::uint8_t> ReadWholeFile(const char* path) {
   return data;
 }
 
-int WriteNewFile(const char* path, const std::uint8_t* data, std::size_t size) {
+int WriteNewFile(const char* path, const ByteSpan* pieces, std::size_t count) {
   const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return errno == EEXIST ? IMGFILE_ERR_TARGET_EXISTS : IMGFILE_ERR_WRITE;
   bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < size) {
-    const ssize_t put = write(fd, data + done, size - done);
-    if (put < 0 && errno == EINTR) continue;
-    ok = put > 0;
-    if (ok) done += static_cast<std::size_t>(put);
+  for (std::size_t i = 0; ok && i < count; ++i) {
+    const std::uint8_t* data = pieces[i].data;
+    const std::size_t size = pieces[i].size;
+    std::size_t done = 0;
+    while (ok && done < size) {
+      const ssize_t put = write(fd, data + done, size - done);
+      if (put < 0 && errno == EINTR) continue;
+      ok = put > 0;
+      if (ok) done += static_cast<std::size_t>(put);
+    }
   }
   ok = close(fd) == 0 && ok;
   if (!ok) {

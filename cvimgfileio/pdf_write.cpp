@@ -37,8 +37,9 @@ void EncodePdf(const DibInput& dib, unsigned resX, unsigned resY, int pageWidth,
   const std::string content =
       "q\n" + Num(w) + " 0 0 " + Num(h) + " " + Num(x) + " " + Num(y) + " cm\n/Im0 Do\nQ\n";
 
+  // The file is written as three pieces: this head, the JPEG block as the encoder left it, and
+  // the tail; offsets count the bytes of all of them.
   std::vector<std::uint8_t>& pdf = out.bytes;
-  pdf.reserve(jpeg.Size() + 2048);
   std::size_t offsets[6] = {};
   Append(pdf, "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
   offsets[1] = pdf.size();
@@ -55,19 +56,23 @@ void EncodePdf(const DibInput& dib, unsigned resX, unsigned resY, int pageWidth,
                   " /Height " + std::to_string(dib.Height()) +
                   " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode /Length " +
                   std::to_string(jpeg.Size()) + " >>\nstream\n");
-  pdf.insert(pdf.end(), jpeg.Data(), jpeg.Data() + jpeg.Size());
-  Append(pdf, "\nendstream\nendobj\n");
-  offsets[5] = pdf.size();
-  Append(pdf, "5 0 obj\n<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
-                  "endstream\nendobj\n");
-  const std::size_t xref = pdf.size();
-  Append(pdf, "xref\n0 6\n0000000000 65535 f \n");
+  const std::size_t jpegEnd = pdf.size() + jpeg.Size();
+  std::vector<std::uint8_t>& tail = out.tail;
+  Append(tail, "\nendstream\nendobj\n");
+  offsets[5] = jpegEnd + tail.size();
+  Append(tail, "5 0 obj\n<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                   "endstream\nendobj\n");
+  const std::size_t xref = jpegEnd + tail.size();
+  Append(tail, "xref\n0 6\n0000000000 65535 f \n");
   for (int i = 1; i <= 5; ++i) {
     char line[24];
     std::snprintf(line, sizeof line, "%010lu 00000 n \n", static_cast<unsigned long>(offsets[i]));
-    Append(pdf, line);
+    Append(tail, line);
   }
-  Append(pdf, "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n");
+  Append(tail, "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n");
+  out.mallocData = jpeg.mallocData;
+  out.mallocSize = jpeg.mallocSize;
+  jpeg.mallocData = nullptr;
 }
 
 }  // namespace zt::img
