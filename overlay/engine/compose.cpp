@@ -5,7 +5,6 @@
 
 #include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample.h"
-#include "overlay/engine/scan_image.h"
 #include "overlay/engine/stretched_ink.h"
 
 namespace zt {

@@ -8,7 +8,6 @@
 
 #include "overlay/engine/pixel_kernels.h"
 #include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/scan_image.h"
 #include "overlay/engine/worker_pool.h"
 
 namespace zt {
