@@ -202,22 +202,29 @@ bool CScanPipeline::PrepareImageSet() {
   // The new set is built aside; the members (image set, scan path, load values, working copy)
   // change only once all of it exists.
   NewImageSet set;
-  bool loaded = false;
+  // The working copy is made on a worker too, beside the load; it is kept only with the new set
+  // and taken back (the previous copy in its place again) when the set fails.
+  PendingWorkingCopy copy(m_fs, m_isLead);
+  bool loaded = false, copied = false;
   if (TakeScreenshot(set)) {
     // The screenshot's half is made on a worker while the scan is loaded and turned here.
     bool halved = false;
     WorkerPool::Task half = EngineWorkers().Start([&] {
       halved = ScaleByPercent(set.screen->Width(), set.screen->Height(), *set.screen, 50, set.screenHalf);
     });
+    WorkerPool::Task copying = EngineWorkers().Start([&] { copied = copy.Begin(m_strScanPath, m_strWorkingCopy); });
     loaded = LoadScanImage(set);
     half.Wait();
+    copying.Wait();
     loaded = loaded && halved;
   }
-  if (!loaded || !MakeWorkingCopy(m_fs, m_strScanPath, m_strWorkingCopy, m_isLead)) {
+  if (!loaded || !copied) {
+    copy.Drop();
     AbandonEarlyScreenshot();
     Notify(kLoadFailed, kMessageBuffer);
     return false;
   }
+  copy.Keep(m_strWorkingCopy);
   m_pScan = std::move(set.turned.scan);
   m_pScanHalf = std::move(set.turned.half);
   m_pScanMask = std::move(set.turned.mask);

@@ -37,11 +37,11 @@ bool EnsureSettingsFolder(FileSystem& fs, std::string& folder) {
   return true;
 }
 
-bool MakeWorkingCopy(FileSystem& fs, const std::string& scanPath, std::string& workingCopy,
-                     LeadByteTest isLead) {
+bool PendingWorkingCopy::Begin(const std::string& scanPath, const std::string& workingCopy) {
+  Drop();
   std::string folder;
-  if (!EnsureSettingsFolder(fs, folder)) return false;
-  const std::string fileName = FileNameOf(scanPath, isLead);
+  if (!EnsureSettingsFolder(m_fs, folder)) return false;
+  const std::string fileName = FileNameOf(scanPath, m_isLead);
   const std::string target = folder + "\\" + fileName;
   const std::string parked = folder + "\\_old.tmp";
   if (fileName.empty() || target.size() >= kMaxPath) return false;
@@ -49,15 +49,41 @@ bool MakeWorkingCopy(FileSystem& fs, const std::string& scanPath, std::string& w
   if (SamePath(scanPath, target)) return false;
 
   // The old copy is parked first; if it cannot be, the copy below could replace it for good.
-  const bool hadOld = !workingCopy.empty() && fs.Exists(workingCopy);
-  if (hadOld && !fs.MoveReplacing(workingCopy, parked)) return false;
+  const bool hadOld = !workingCopy.empty() && m_fs.Exists(workingCopy);
+  if (hadOld && !m_fs.MoveReplacing(workingCopy, parked)) return false;
 
-  if (!fs.CopyReplacing(scanPath, target)) {
-    if (hadOld) fs.MoveReplacing(parked, workingCopy);
+  if (!m_fs.CopyReplacing(scanPath, target)) {
+    if (hadOld) m_fs.MoveReplacing(parked, workingCopy);
     return false;
   }
-  if (fs.Exists(parked)) fs.RemoveFile(parked);
-  workingCopy = target;
+  m_made = true;
+  m_hadOld = hadOld;
+  m_previous = workingCopy;
+  m_target = target;
+  m_parked = parked;
+  return true;
+}
+
+void PendingWorkingCopy::Keep(std::string& workingCopy) {
+  if (!m_made) return;
+  m_made = false;
+  if (m_fs.Exists(m_parked)) m_fs.RemoveFile(m_parked);
+  workingCopy = m_target;
+}
+
+void PendingWorkingCopy::Drop() {
+  if (!m_made) return;
+  m_made = false;
+  // With the same name as the previous copy, the new one is in its place: it goes first.
+  m_fs.RemoveFile(m_target);
+  if (m_hadOld) m_fs.MoveReplacing(m_parked, m_previous);
+}
+
+bool MakeWorkingCopy(FileSystem& fs, const std::string& scanPath, std::string& workingCopy,
+                     LeadByteTest isLead) {
+  PendingWorkingCopy copy(fs, isLead);
+  if (!copy.Begin(scanPath, workingCopy)) return false;
+  copy.Keep(workingCopy);
   return true;
 }
 

@@ -66,6 +66,49 @@ TEST_F(WorkingCopyTest, AFailedCopyRestoresThePreviousOne) {
   EXPECT_EQ(ReadAll(before), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+TEST_F(WorkingCopyTest, APendingCopyThatIsDroppedPutsThePreviousOneBack) {
+  WriteAll(board.Win("SCAN1.JPG"), {1, 2, 3});
+  std::string working;
+  ASSERT_TRUE(MakeWorkingCopy(*fs, board.Win("SCAN1.JPG"), working, NoLeadBytes));
+  const std::string first = working;
+  auto previousIsBack = [&](const char* what) {
+    EXPECT_EQ(working, first) << what;
+    EXPECT_EQ(ReadAll(first), (std::vector<std::uint8_t>{1, 2, 3})) << what;
+    EXPECT_FALSE(FileExists(settingsFolder() + "\\SCAN2.JPG")) << what;
+    EXPECT_FALSE(FileExists(settingsFolder() + "\\_old.tmp")) << what;
+  };
+  WriteAll(board.Win("SCAN2.JPG"), {4, 5});
+  {
+    PendingWorkingCopy pending(*fs, NoLeadBytes);
+    ASSERT_TRUE(pending.Begin(board.Win("SCAN2.JPG"), working));
+    EXPECT_EQ(ReadAll(settingsFolder() + "\\SCAN2.JPG"), (std::vector<std::uint8_t>{4, 5}));
+    EXPECT_FALSE(FileExists(first)) << "parked meanwhile";
+    pending.Drop();
+    previousIsBack("another name");
+  }
+  {
+    PendingWorkingCopy pending(*fs, NoLeadBytes);
+    ASSERT_TRUE(pending.Begin(board.Win("SCAN2.JPG"), working));
+  }
+  previousIsBack("left to the destructor");
+  WriteAll(board.Win("SCAN1.JPG"), {7});
+  {
+    PendingWorkingCopy pending(*fs, NoLeadBytes);
+    ASSERT_TRUE(pending.Begin(board.Win("SCAN1.JPG"), working));
+    EXPECT_EQ(ReadAll(first), (std::vector<std::uint8_t>{7}));
+    pending.Drop();
+    previousIsBack("the same name");
+  }
+  // Kept, it is what MakeWorkingCopy makes.
+  PendingWorkingCopy pending(*fs, NoLeadBytes);
+  ASSERT_TRUE(pending.Begin(board.Win("SCAN2.JPG"), working));
+  pending.Keep(working);
+  EXPECT_EQ(working, settingsFolder() + "\\SCAN2.JPG");
+  EXPECT_EQ(ReadAll(working), (std::vector<std::uint8_t>{4, 5}));
+  EXPECT_FALSE(FileExists(first));
+  EXPECT_FALSE(FileExists(settingsFolder() + "\\_old.tmp"));
+}
+
 #ifndef _WIN32
 // Natively there is no shell to name the folder.
 TEST(WorkingCopy, FailsWithoutALocalAppDataFolder) {

@@ -160,6 +160,16 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
   }
   EXPECT_TRUE(host.sent.empty());
   EXPECT_EQ(host.rearms, 4);  // every pass ends with the poll re-armed
+
+  // The working copy is made beside the load: one of another name goes again with the failure.
+  host.boxes.clear();
+  Signal(PutScan("SCAN0002.JPG", bad[0]));
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
+  EXPECT_EQ(pipeline.m_strWorkingCopy, workingBefore);
+  EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
+  const std::string settingsFolder = workingBefore.substr(0, workingBefore.rfind('\\'));
+  EXPECT_FALSE(test::FileExists(settingsFolder + "\\SCAN0002.JPG"));
+  EXPECT_FALSE(test::FileExists(settingsFolder + "\\_old.tmp"));
 }
 
 TEST_F(PipelineTest, AFailedWorkingCopyRestoresTheOldOne) {
