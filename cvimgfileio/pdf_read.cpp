@@ -322,8 +322,9 @@ std::string DecodeImage(QPDFObjectHandle image, Decoded& out) {
 
   if (last == "/DCTDecode" || last == "/DCT") {
     if (filters.size() > 1) Fail(IMGFILE_ERR_UNSUPPORTED);
-    const std::string raw = RawData(image);
-    DecodeJpeg(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(), out);
+    // Decoded where the stream's bytes already are: a scan's JPEG is megabytes.
+    const std::shared_ptr<Buffer> raw = image.getRawStreamData();
+    DecodeJpeg(raw->getBuffer(), raw->getSize(), out);
     return "DCTDecode";
   }
   if (last == "/CCITTFaxDecode" || last == "/CCF") {
