@@ -32,7 +32,8 @@ boolean EmptyDest(j_compress_ptr cinfo) {
   GrowingDest* dest = reinterpret_cast<GrowingDest*>(cinfo->dest);
   ByteBuffer& out = *dest->out;
   const unsigned long used = out.mallocSize;  // the block is full
-  if (used > static_cast<unsigned long>(-1) / 2) JpegFail(reinterpret_cast<j_common_ptr>(cinfo), IMGFILE_ERR_NO_MEMORY);
+  if (used > static_cast<unsigned long>(-1) / 2)
+    JpegFail(reinterpret_cast<j_common_ptr>(cinfo), IMGFILE_ERR_NO_MEMORY);
   void* bigger = std::realloc(out.mallocData, 2 * static_cast<std::size_t>(used));
   if (!bigger) JpegFail(reinterpret_cast<j_common_ptr>(cinfo), IMGFILE_ERR_NO_MEMORY);
   out.mallocData = static_cast<unsigned char*>(bigger);

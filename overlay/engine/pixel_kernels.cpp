@@ -42,9 +42,11 @@ inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_
   }
 }
 
-const PixelKernels kPlain{&TurnBlocksPlain, &HalvePairsPlain, &AcrossGroupsPlain, &LayInkPlain, &BlendRowsPlain};
+const PixelKernels kPlain{&TurnBlocksPlain, &HalvePairsPlain, &AcrossGroupsPlain, &LayInkPlain,
+                          &BlendRowsPlain};
 #if defined(__i386__) || defined(__x86_64__)
-const PixelKernels kSsse3{&TurnBlocksSsse3, &HalvePairsSsse3, &AcrossGroupsSsse3, &LayInkSsse3, &BlendRowsSsse3};
+const PixelKernels kSsse3{&TurnBlocksSsse3, &HalvePairsSsse3, &AcrossGroupsSsse3, &LayInkSsse3,
+                          &BlendRowsSsse3};
 #endif
 
 }  // namespace
@@ -67,7 +69,8 @@ void LayInkPlain(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
     if (IsInk(src + i)) std::memcpy(dst + i, src + i, 3);
 }
 
-void BlendRowsPlain(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n, std::uint8_t* dst) {
+void BlendRowsPlain(const RowSum* a, Weight wa, const RowSum* b, Weight wb, std::size_t n,
+                    std::uint8_t* dst) {
   for (std::size_t i = 0; i < n; ++i)
     dst[i] = Finish(static_cast<std::uint32_t>(a[i]) * wa + static_cast<std::uint32_t>(b[i]) * wb);
 }

@@ -140,10 +140,13 @@ ZT_SSSE3 void BlendRowsSsse3(const RowSum* a, Weight wa, const RowSum* b, Weight
     for (int h = 0; h < 2; ++h) {
       const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 8 * h)), flip);
       const __m128i y = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 8 * h)), flip);
-      sums[2 * h] = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(x, y), weights), back), 16);
-      sums[2 * h + 1] = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(x, y), weights), back), 16);
+      sums[2 * h] =
+          _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(x, y), weights), back), 16);
+      sums[2 * h + 1] =
+          _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(x, y), weights), back), 16);
     }
-    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(sums[0], sums[1]), _mm_packs_epi32(sums[2], sums[3]));
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(sums[0], sums[1]), _mm_packs_epi32(sums[2], sums[3]));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), bytes);
   }
   BlendRowsPlain(a + i, wa, b + i, wb, n - i, dst + i);

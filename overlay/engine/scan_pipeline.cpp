@@ -212,7 +212,8 @@ bool CScanPipeline::PrepareImageSet() {
     WorkerPool::Task half = EngineWorkers().Start([&] {
       halved = ScaleByPercent(set.screen->Width(), set.screen->Height(), *set.screen, 50, set.screenHalf);
     });
-    WorkerPool::Task copying = EngineWorkers().Start([&] { copied = copy.Begin(m_strScanPath, m_strWorkingCopy); });
+    WorkerPool::Task copying =
+        EngineWorkers().Start([&] { copied = copy.Begin(m_strScanPath, m_strWorkingCopy); });
     loaded = LoadScanImage(set);
     half.Wait();
     copying.Wait();

@@ -23,7 +23,8 @@ bool MakeWorkingCopy(FileSystem& fs, const std::string& scanPath, std::string& w
 // without Keep) takes the new copy away again and puts the previous one back.
 class PendingWorkingCopy {
  public:
-  explicit PendingWorkingCopy(FileSystem& fs, LeadByteTest isLead = SystemLeadByte) : m_fs(fs), m_isLead(isLead) {}
+  explicit PendingWorkingCopy(FileSystem& fs, LeadByteTest isLead = SystemLeadByte)
+      : m_fs(fs), m_isLead(isLead) {}
   ~PendingWorkingCopy() { Drop(); }
   PendingWorkingCopy(const PendingWorkingCopy&) = delete;
   PendingWorkingCopy& operator=(const PendingWorkingCopy&) = delete;

@@ -128,7 +128,8 @@ class TimedImages final : public ImageFiles {
   int WriteImage(const void* dib, unsigned short resX, unsigned short resY, int pageWidth, int pageHeight,
                  int offsetX, int offsetY, int format, const std::string& path) override {
     const auto t0 = Clock::now();
-    const int result = m_images.WriteImage(dib, resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path);
+    const int result =
+        m_images.WriteImage(dib, resX, resY, pageWidth, pageHeight, offsetX, offsetY, format, path);
     Add(t0);
     return result;
   }
@@ -295,8 +296,9 @@ double FirstTouchMs(std::size_t bytes, int runs, bool fromSystem) {
     GlobalUnlock(handle);
     GlobalFree(handle);
 #else
-    void* memory = fromSystem ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                              : std::malloc(bytes);
+    void* memory = fromSystem
+                       ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                       : std::malloc(bytes);
     if (!memory || memory == MAP_FAILED) std::abort();
     auto* block = static_cast<volatile std::uint8_t*>(memory);
     for (std::size_t at = 0; at < bytes; at += 4096) block[at] = 1;
@@ -383,8 +385,8 @@ int main(int argc, char** argv) {
 
   std::printf("a whole scan against its codec floor, best of %d; 1 thread and %d threads; vector loops: %s\n",
               runs, threads, VectorLevelName(ActiveLevel()));
-  std::printf("%-18s %9s %9s %7s %9s %7s %9s %9s %7s %7s\n", "case", "floor ms", "1 thr ms", "ratio", "N thr ms",
-              "ratio", "peak/set", "copies ms", "bound", "own ms");
+  std::printf("%-18s %9s %9s %7s %9s %7s %9s %9s %7s %7s\n", "case", "floor ms", "1 thr ms", "ratio",
+              "N thr ms", "ratio", "peak/set", "copies ms", "bound", "own ms");
   struct Case {
     const char* name;
     const char* extension;
@@ -394,9 +396,9 @@ int main(int argc, char** argv) {
   for (const Case c : {Case{"JPEG, PC size", ".jpg", 13, 0}, Case{"JPEG, board size", ".jpg", 13, 1},
                        Case{"PDF, PC size", ".pdf", 59, 0}, Case{"PDF, board size", ".pdf", 59, 1}}) {
     const Result r = Measure(*images, root, 2400, 1700, 1920, 1080, c.extension, c.format, c.size, runs, threads);
-    std::printf("%-18s %9.1f %9.1f %7.2f %9.1f %7.2f %9.2f %9.1f %7.2f %7.1f\n", c.name, r.floorMs, r.pipelineMs,
-                r.pipelineMs / r.floorMs, r.threadedMs, r.threadedMs / r.floorMs, r.peakRatio, r.copyMs,
-                (r.floorMs + r.copyMs) / r.floorMs, r.ownMs);
+    std::printf("%-18s %9.1f %9.1f %7.2f %9.1f %7.2f %9.2f %9.1f %7.2f %7.1f\n", c.name, r.floorMs,
+                r.pipelineMs, r.pipelineMs / r.floorMs, r.threadedMs, r.threadedMs / r.floorMs, r.peakRatio,
+                r.copyMs, (r.floorMs + r.copyMs) / r.floorMs, r.ownMs);
   }
   std::printf(
       "(ratios against the one-thread floor; peak/set: the engine's peak heap against the image set;\n"
@@ -406,20 +408,23 @@ int main(int argc, char** argv) {
 
   const std::size_t loadBytes = 40 + 3 * std::size_t{2400} * 1700;
 #ifdef _WIN32
-  std::printf("\nfirst touch of a fresh block of the loaded scan's size (%.1f MB), allocated as the library\n"
-              "allocates it: %.1f ms\n", loadBytes / 1e6, FirstTouchMs(loadBytes, runs, false));
+  std::printf(
+      "\nfirst touch of a fresh block of the loaded scan's size (%.1f MB), allocated as the library\n"
+      "allocates it: %.1f ms\n",
+      loadBytes / 1e6, FirstTouchMs(loadBytes, runs, false));
 #else
-  std::printf("\nfirst touch of a fresh block of the loaded scan's size (%.1f MB), allocated as the library\n"
-              "allocates it: %.1f ms; from the system each time, as the Windows heap does: %.1f ms\n",
-              loadBytes / 1e6, FirstTouchMs(loadBytes, runs, false), FirstTouchMs(loadBytes, runs, true));
+  std::printf(
+      "\nfirst touch of a fresh block of the loaded scan's size (%.1f MB), allocated as the library\n"
+      "allocates it: %.1f ms; from the system each time, as the Windows heap does: %.1f ms\n",
+      loadBytes / 1e6, FirstTouchMs(loadBytes, runs, false), FirstTouchMs(loadBytes, runs, true));
 #endif
 
   SetEngineThreads(1);
   PrintSteps(*images, root, runs);
 
   std::printf("\nJPEG, PC size, by pixel count (scan and screen scaled alike), 1 thread\n");
-  std::printf("%-8s %10s %14s %14s %7s %12s\n", "pixels", "engine ms", "ms per Mpixel", "floor per Mpx", "ratio",
-              "own per Mpx");
+  std::printf("%-8s %10s %14s %14s %7s %12s\n", "pixels", "engine ms", "ms per Mpixel", "floor per Mpx",
+              "ratio", "own per Mpx");
   double firstPerMpix = 0, firstOwnPerMpix = 0;
   for (const double factor : {1.0, 2.0, 4.0}) {
     const double side = std::sqrt(factor);
@@ -433,8 +438,9 @@ int main(int argc, char** argv) {
                 factor, r.pipelineMs, perMpix, r.floorMs / mpix, r.pipelineMs / r.floorMs, ownPerMpix,
                 100 * (perMpix / firstPerMpix - 1), 100 * (ownPerMpix / firstOwnPerMpix - 1));
   }
-  std::printf("(linear growth: ms per Mpixel stays level, as the floor's does; own: outside the library's\n"
-              " calls, whose blocks above the C library's mapping threshold are fresh pages each time)\n");
+  std::printf(
+      "(linear growth: ms per Mpixel stays level, as the floor's does; own: outside the library's\n"
+      " calls, whose blocks above the C library's mapping threshold are fresh pages each time)\n");
   std::filesystem::remove_all(root);
   return 0;
 }

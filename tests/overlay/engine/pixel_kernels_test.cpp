@@ -116,7 +116,8 @@ TEST(PixelKernels, EveryLevelLaysInkLikeThePlainLoop) {
       const std::size_t n = 3 * pixels;
       // Source bytes around the ink threshold of 200; both rows end where their memory ends.
       std::vector<std::uint8_t> src = Bytes(n, static_cast<unsigned>(pixels + 7));
-      for (std::size_t i = 0; i < n; ++i) src[i] = static_cast<std::uint8_t>(src[i] % 3 == 0 ? 199 : 200 + src[i] % 56);
+      for (std::size_t i = 0; i < n; ++i)
+        src[i] = static_cast<std::uint8_t>(src[i] % 3 == 0 ? 199 : 200 + src[i] % 56);
       const std::vector<std::uint8_t> dst = Bytes(n, static_cast<unsigned>(pixels + 300));
       std::vector<std::uint8_t> expected = dst, got = dst;
       LayInkPlain(src.data(), expected.data(), n);
@@ -147,9 +148,12 @@ TEST(PixelKernels, EveryLevelBlendsRowsLikeThePlainLoop) {
           b[i] = static_cast<RowSum>(bytes[n + i] * kOne);
         }
         std::vector<std::uint8_t> expected(n), got(n);
-        BlendRowsPlain(a.data(), static_cast<Weight>(wa), b.data(), static_cast<Weight>(wb), n, expected.data());
-        kernels.blendRows(a.data(), static_cast<Weight>(wa), b.data(), static_cast<Weight>(wb), n, got.data());
-        ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << wa << "/" << wb << ", " << n << " bytes";
+        BlendRowsPlain(a.data(), static_cast<Weight>(wa), b.data(), static_cast<Weight>(wb), n,
+                       expected.data());
+        kernels.blendRows(a.data(), static_cast<Weight>(wa), b.data(), static_cast<Weight>(wb), n,
+                          got.data());
+        ASSERT_EQ(got, expected) << VectorLevelName(level) << ", " << wa << "/" << wb << ", " << n
+                                 << " bytes";
       }
     }
     // The plain loop rounds the weighted mean: (255 * 256 * 100 + 0 + 2^15) >> 16 = 100.
@@ -220,7 +224,8 @@ TEST(PixelKernels, TheOverlayIsTheSameAtEveryLevel) {
     return ink ? test::Bgr{static_cast<std::uint8_t>(199 - x % 3), v, v} : test::Bgr{v, 255, 200};
   });
   const DibPtr screen = test::MakeImage(101, 71, [](int x, int y) {
-    return test::Bgr{static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 3), static_cast<std::uint8_t>(x ^ y)};
+    return test::Bgr{static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 3),
+                     static_cast<std::uint8_t>(x ^ y)};
   });
   const InkCells ink = FindInkCells(*scan);
   struct Case {
