@@ -54,11 +54,12 @@ struct OutputSources {
 
 // The three outputs of a save, written so that the screenshot's encoding runs on the engine's
 // workers beside the caller's work: Start begins it, and the caller composes the overlay
-// meanwhile and hands it to Finish, which writes it beside the screenshot and the original's copy
-// (images and the file system must take calls from two threads at once). The files that remain are those of
-// the screenshot, the original and the overlay written in that order and stopped at the first failure:
-// nothing existing is replaced, a file begun and not finished is removed, files finished before the failing
-// step stay, and one finished beside a failing step it would have followed is removed.
+// meanwhile and hands it to Finish, which writes it beside the screenshot and the original's
+// copy (images and the file system must take calls from two threads at once). The files that
+// remain are those of the screenshot, the original and the overlay written in that order and
+// stopped at the first failure: nothing existing is replaced, a file begun and not finished is
+// removed, files finished before the failing step stay, and one finished beside a failing step
+// it would have followed is removed.
 class OutputWriter {
  public:
   OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan& plan, const DibBlock& screen);
