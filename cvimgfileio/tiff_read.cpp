@@ -5,6 +5,7 @@
 #include "cvimgfileio/decoded.h"
 #include "cvimgfileio/errors.h"
 #include "cvimgfileio/size_caps.h"
+#include "cvimgfileio/tiff_data_bound.h"
 #include "cvimgfileio/tiff_memory.h"
 
 namespace zt::img {
@@ -42,6 +43,15 @@ std::uint8_t OnWhite(std::uint32_t c, std::uint32_t a) {
   return static_cast<std::uint8_t>(std::min(255u, c + 255 - a));
 }
 
+// The bytes of strip or tile data the file holds: what its byte counts say, but never more than
+// the file itself.
+std::uint64_t StoredDataBytes(TIFF* tif, std::uint64_t fileSize) {
+  std::uint64_t stored = 0;
+  const std::uint32_t pieces = TIFFNumberOfStrips(tif);
+  for (std::uint32_t i = 0; i < pieces && stored < fileSize; ++i) stored += TIFFGetStrileByteCount(tif, i);
+  return stored < fileSize ? stored : fileSize;
+}
+
 struct RgbaImage {
   TIFFRGBAImage img;
   bool begun = false;
@@ -72,6 +82,8 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, Decoded& out) {
     TIFFSetField(tif.tif, TIFFTAG_PHOTOMETRIC, photometric);
   }
   if (!TIFFIsCODECConfigured(compression)) Fail(IMGFILE_ERR_UNSUPPORTED);
+  const std::uint64_t rowBytes = (std::uint64_t{w} * bps * spp + 7) / 8;
+  if (!TiffDataCanHold(compression, StoredDataBytes(tif.tif, size), h, rowBytes)) Fail(IMGFILE_ERR_CORRUPT);
 
   const bool bilevel = bps == 1 && spp == 1 &&
                        (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);

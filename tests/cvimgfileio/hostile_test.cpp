@@ -8,10 +8,13 @@
 #include <string>
 
 #include "common/dib.h"
+#include "cvimgfileio/tiff_data_bound.h"
 #include "tests/cvimgfileio/image_check.h"
 
 namespace zt::imgtest {
 namespace {
+
+using img::TiffDataCanHold;
 
 const char* const kSamples[] = {"bmp8rle.bmp",   "bmp1.bmp",  "bmp8.bmp",     "bmp24.bmp",   "base.jpg",
                                 "prog.jpg",      "cmyk.jpg",  "rgb_lzw.tif",  "rgb_zip.tif", "rgb_jpeg.tif",
@@ -98,6 +101,23 @@ TEST(HostileInput, EachFailureHasItsCode) {
   EXPECT_EQ(dib, nullptr);
 }
 
+// Puts width x length into the tags of a little-endian TIFF's first directory.
+void SetTiffSize(std::vector<std::uint8_t>& tiff, std::uint16_t width, std::uint16_t length) {
+  ASSERT_GT(tiff.size(), 8u);
+  ASSERT_EQ(tiff[0], 'I');
+  const std::size_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | static_cast<std::size_t>(tiff[7]) << 24;
+  ASSERT_LT(ifd + 2, tiff.size());
+  for (std::size_t i = 0, n = tiff[ifd] | tiff[ifd + 1] << 8; i < n && ifd + 14 + 12 * i <= tiff.size();
+       ++i) {
+    std::uint8_t* e = &tiff[ifd + 2 + 12 * i];
+    const unsigned tag = e[0] | e[1] << 8, type = e[2] | e[3] << 8;
+    const std::uint16_t side = tag == 256 ? width : length;
+    if (tag != 256 && tag != 257) continue;
+    e[8] = static_cast<std::uint8_t>(side), e[9] = static_cast<std::uint8_t>(side >> 8);
+    if (type == 4) e[10] = e[11] = 0;
+  }
+}
+
 // Sizes beyond the caps are refused before any pixel memory is taken.
 TEST(HostileInput, OversizedImagesAreRefused) {
   // A JPEG whose frame header claims 60000 x 60000.
@@ -117,23 +137,49 @@ TEST(HostileInput, OversizedImagesAreRefused) {
   ASSERT_TRUE(WriteBytes("written/huge.bmp", bmp));
   // A TIFF whose width and length tags say 60000.
   std::vector<std::uint8_t> tiff = ReadBytes("rgb_none.tif");
-  ASSERT_GT(tiff.size(), 8u);
-  ASSERT_EQ(tiff[0], 'I');
-  const std::size_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | static_cast<std::size_t>(tiff[7]) << 24;
-  ASSERT_LT(ifd + 2, tiff.size());
-  for (std::size_t i = 0, n = tiff[ifd] | tiff[ifd + 1] << 8; i < n && ifd + 14 + 12 * i <= tiff.size();
-       ++i) {
-    std::uint8_t* e = &tiff[ifd + 2 + 12 * i];
-    const unsigned tag = e[0] | e[1] << 8, type = e[2] | e[3] << 8;
-    if ((tag == 256 || tag == 257) && type == 3) e[8] = 0x60, e[9] = 0xEA;
-    if ((tag == 256 || tag == 257) && type == 4) e[8] = 0x60, e[9] = 0xEA, e[10] = e[11] = 0;
-  }
+  SetTiffSize(tiff, 60000, 60000);
   ASSERT_TRUE(WriteBytes("written/huge.tif", tiff));
   for (const char* name : {"written/huge.jpg", "written/huge.bmp", "written/huge.tif"}) {
     Loaded img;
     Load(name, img);
     EXPECT_EQ(img.rc, IMGFILE_ERR_TOO_LARGE) << name;
   }
+}
+
+// Within the caps, but far more than the file's strips could ever decode to: refused as damaged
+// before the image is allocated, whatever the coding. The honest samples still load.
+TEST(HostileInput, TiffsDeclaringMoreThanTheirDataHoldsAreRefused) {
+  for (const char* name : {"rgb_none.tif", "rgb_lzw.tif", "rgb_zip.tif", "rgb_tiled.tif", "bw_g4.tif"}) {
+    std::vector<std::uint8_t> tiff = ReadBytes(name);
+    SetTiffSize(tiff, 12000, 12000);
+    const std::string path = std::string("written/declared_") + name;
+    ASSERT_TRUE(WriteBytes(path, tiff));
+    Loaded img;
+    Load(path, img);
+    EXPECT_EQ(img.rc, IMGFILE_ERR_CORRUPT) << name;
+    Loaded honest;
+    Load(name, honest);
+    EXPECT_EQ(honest.rc, IMGFILE_OK) << name;
+  }
+}
+
+TEST(TiffDataBound, EachCodingHasItsBestRatio) {
+  constexpr std::uint16_t kNone = 1, kFax4 = 4, kLzw = 5, kOldJpeg = 6, kDeflate = 8;
+  // A blank fax page: one bit a row, however wide.
+  EXPECT_TRUE(TiffDataCanHold(kFax4, 8188, 65500, 65500 / 8));
+  EXPECT_FALSE(TiffDataCanHold(kFax4, 100, 12000, 1500));
+  // Uncompressed rows are stored whole (subsampled colour down to a third of the estimate).
+  EXPECT_TRUE(TiffDataCanHold(kNone, 300 * 100 * 3, 100, 300 * 3));
+  EXPECT_TRUE(TiffDataCanHold(kNone, 300 * 100, 100, 300 * 3));
+  EXPECT_FALSE(TiffDataCanHold(kNone, 300 * 100 * 3, 12000, 300 * 3));
+  // A white page compresses very well, but not without bound.
+  EXPECT_TRUE(TiffDataCanHold(kDeflate, 432000, 12000, 12000 * 3));
+  EXPECT_FALSE(TiffDataCanHold(kLzw, 1000, 12000, 12000 * 3));
+  // No data at all holds nothing; old-style JPEG is left to libtiff.
+  EXPECT_FALSE(TiffDataCanHold(kLzw, 0, 1, 3));
+  EXPECT_TRUE(TiffDataCanHold(kOldJpeg, 0, 12000, 36000));
+  // Declared sizes that would overflow a product are compared without one.
+  EXPECT_FALSE(TiffDataCanHold(kNone, 1000, 65500, ~std::uint64_t{0} / 2));
 }
 
 // Builds an uncompressed bitmap file of the reference picture at 4, 16 or 32 bits, bottom-up
