@@ -24,9 +24,10 @@ int Register(SetupHost& host, const std::string& serviceName, const std::string&
     host.UninitializeCom();
     return 0;
   }
-  const std::int32_t error = host.ApplyRegistry(RegistrationEntries(serviceName, asService));
-  // Installing has no exit code of its own: the registration's result stands.
-  if (error == 0 && asService) host.InstallService(MakeServiceConfig(serviceName, imagePath));
+  std::int32_t error = host.ApplyRegistry(RegistrationEntries(serviceName, asService));
+  // A service that could not be created is a failure, whatever the registry took: installers and
+  // scripts read the exit code.
+  if (error == 0 && asService) error = host.InstallService(MakeServiceConfig(serviceName, imagePath));
   host.UninitializeCom();
   return static_cast<int>(error);
 }

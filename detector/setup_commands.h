@@ -19,8 +19,8 @@ class SetupHost {
   virtual std::int32_t InitializeCom() = 0;
   virtual void UninitializeCom() = 0;
   virtual bool ServiceInstalled() = 0;
-  // True when the service exists afterwards (also when it existed before).
-  virtual bool InstallService(const ServiceConfig& config) = 0;
+  // 0 when the service exists afterwards (also when it existed before), else the system's error.
+  virtual std::int32_t InstallService(const ServiceConfig& config) = 0;
   // True when the service was removed or was not installed.
   virtual bool UninstallService() = 0;
   // Applies the entries in order and stops at the first that fails; 0 or that error code.

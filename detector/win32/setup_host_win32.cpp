@@ -10,6 +10,12 @@ namespace zt::detector {
 
 namespace {
 
+// The system's error as an exit code; never 0, which would read as success.
+std::int32_t LastErrorCode() {
+  const DWORD error = GetLastError();
+  return static_cast<std::int32_t>(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
+}
+
 LONG Apply(const RegistryEntry& e) {
   using Op = RegistryEntry::Op;
   if (e.op == Op::kDeleteKey) {
@@ -47,15 +53,17 @@ unsigned long WinSetupHost::LookUpService() const {
 
 bool WinSetupHost::ServiceInstalled() { return LookUpService() == ERROR_SUCCESS; }
 
-bool WinSetupHost::InstallService(const ServiceConfig& c) {
-  if (ServiceInstalled()) return true;
+std::int32_t WinSetupHost::InstallService(const ServiceConfig& c) {
+  if (ServiceInstalled()) return 0;
   UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  if (!scm) return false;
+  if (!scm) return LastErrorCode();
   // No load-order group, no tag; the local system account (no name, no password).
   UniqueServiceHandle service(CreateServiceA(
       scm.Get(), c.name.c_str(), c.displayName.c_str(), SERVICE_ALL_ACCESS, c.type, c.startType,
       c.errorControl, c.imagePath.c_str(), nullptr, nullptr, c.dependencies.c_str(), nullptr, nullptr));
-  return static_cast<bool>(service);
+  // A service created meanwhile by another installer is as good as ours.
+  if (service || GetLastError() == ERROR_SERVICE_EXISTS) return 0;
+  return LastErrorCode();
 }
 
 bool WinSetupHost::UninstallService() {

@@ -12,7 +12,7 @@ class WinSetupHost : public SetupHost {
   std::int32_t InitializeCom() override;
   void UninitializeCom() override;
   bool ServiceInstalled() override;
-  bool InstallService(const ServiceConfig& config) override;
+  std::int32_t InstallService(const ServiceConfig& config) override;
   bool UninstallService() override;
   std::int32_t ApplyRegistry(const std::vector<RegistryEntry>& entries) override;
 

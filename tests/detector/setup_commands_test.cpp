@@ -19,6 +19,7 @@ struct FakeHost : SetupHost {
   std::int32_t registryError = 0;
   bool installed = false;
   bool removable = true;
+  std::int32_t installError = 0;
   Calls calls;
   std::vector<RegistryEntry> written;
   ServiceConfig config{};
@@ -29,10 +30,11 @@ struct FakeHost : SetupHost {
   }
   void UninitializeCom() override { calls.push_back("uncom"); }
   bool ServiceInstalled() override { return installed; }
-  bool InstallService(const ServiceConfig& c) override {
+  std::int32_t InstallService(const ServiceConfig& c) override {
     calls.push_back("install");
     config = c;
-    return installed = true;
+    installed = installError == 0;
+    return installError;
   }
   bool UninstallService() override {
     calls.push_back("uninstall");
@@ -90,6 +92,14 @@ TEST(Registration, InstalledServiceIsLeftAsItIsAndFailuresAreTheExitCode) {
   denied.registryError = 5;  // ERROR_ACCESS_DENIED
   EXPECT_EQ(denied.Run(Switch::kService), 5);
   EXPECT_FALSE(denied.installed);
+
+  // The registry took the entries but the service manager refused the service: its error is the
+  // exit code, not a success.
+  FakeHost refused;
+  refused.installError = 5;
+  EXPECT_EQ(refused.Run(Switch::kService), 5);
+  EXPECT_EQ(refused.calls, (Calls{"com", "registry", "install", "uncom"}));
+  EXPECT_FALSE(refused.installed);
 }
 
 TEST(Unregistration, BothKeysAndTheServiceGoAndUninstallSaysOneWhenGone) {
