@@ -54,13 +54,10 @@ void CCardPoller::PollCard() {
     ParseFolderListing(m_format, m_folderUrls[i], listing, sink);
   }
 
-  if (DownloadCandidates() == DOWNLOADS_RESET) {
+  if (DownloadCandidates() == DOWNLOADS_RESET)
     ResetKnownFiles();
-  } else {
+  else
     m_bFirstPass = false;
-    // The card was read whole: every file that broke off was offered again, or is gone.
-    for (SDClient& c : m_clients.Clients()) c.brokenOff.Clear();
-  }
 }
 
 int CCardPoller::ReadRootListing() {
@@ -94,14 +91,27 @@ void CCardPoller::OfferToClients(const CardFileEntry& entry, bool isNew) {
   }
 }
 
+bool CCardPoller::HaveDownloadFolder() {
+  // It may not have existed at start (a profile not yet set up), or been removed since.
+  if (m_strDownloadFolder.empty()) m_strDownloadFolder = m_files.SetUpDownloadFolder();
+  return !m_strDownloadFolder.empty();
+}
+
 int CCardPoller::DownloadCandidates() {
   std::vector<SDClient>& clients = m_clients.Clients();
+  // The card was read whole: every file that broke off has been offered again, or is gone.
+  for (SDClient& c : clients) c.brokenOff.Clear();
   for (std::size_t i = 0; i < clients.size(); ++i) {
     if (clients[i].candidate.IsEmpty()) continue;
     const CardFileEntry candidate = clients[i].candidate;
     const std::string fileName = FileNameOf(candidate.fileUrl);
-    // Without a download folder the file would land in the working directory: no download.
-    if (m_strDownloadFolder.empty() || fileName.empty()) continue;
+    if (fileName.empty()) continue;
+    // Without a download folder the file would land in the working directory: no download, and
+    // the scan waits for a poll that has one.
+    if (!HaveDownloadFolder()) {
+      KeepForNextPoll(i);
+      continue;
+    }
     const std::string localPath = m_strDownloadFolder + fileName;
     switch (m_fetcher.FetchUrl(candidate.fileUrl, &localPath, nullptr)) {
       case FETCH_OK:
@@ -118,11 +128,23 @@ int CCardPoller::DownloadCandidates() {
         for (std::size_t j = 0; j < clients.size(); ++j)
           clients[j].brokenOff = j >= i ? clients[j].candidate : CardFileEntry{};
         return DOWNLOADS_RESET;
+      case FETCH_CREATE_FAILED:
+      case FETCH_WRITE_FAILED:
+        // Not writable here (a full disk, a folder taken away): the scan is not lost.
+        KeepForNextPoll(i);
+        break;
       default:
         break;
     }
   }
   return DOWNLOADS_DONE;
+}
+
+void CCardPoller::KeepForNextPoll(std::size_t clientIndex) {
+  SDClient& client = m_clients.Clients()[clientIndex];
+  m_clients.ReportDeliveryFailed(clientIndex);
+  client.brokenOff = client.candidate;
+  client.candidate.Clear();
 }
 
 }  // namespace zt::sdwifi

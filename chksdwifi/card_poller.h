@@ -20,8 +20,8 @@ enum DownloadResult : int { DOWNLOADS_DONE = 0, DOWNLOADS_RESET = 2 };
 
 class CCardPoller {
  public:
-  // downloadFolder ends with "\" or is empty when it could not be set up (no download then
-  // touches the disk).
+  // downloadFolder ends with "\" or is empty when it could not be set up; it is set up again
+  // when a download needs it, and no download touches the disk without it.
   CCardPoller(const CardSettings& settings, std::string downloadFolder, CardFetcher& fetcher,
               DownloadFiles& files, ClientMessenger& messenger, BlockMemory& blocks);
 
@@ -45,6 +45,9 @@ class CCardPoller {
 
  private:
   void ResetKnownFiles();
+  bool HaveDownloadFolder();
+  // The client's file could not be written here: it is told, and the file is offered again.
+  void KeepForNextPoll(std::size_t clientIndex);
 
   CardSettings m_settings;
   ListingFormat m_format;

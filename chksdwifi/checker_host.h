@@ -24,6 +24,9 @@ class DownloadFiles {
   // Names of the entries of folder (which ends in "\"), "." and ".." included when listed.
   virtual std::vector<std::string> List(const std::string& folder) = 0;
   virtual bool RemoveFolder(const std::string& folder) = 0;
+  // Makes the private download folder when it is missing; its path ending in "\", or "" when it
+  // cannot be had.
+  virtual std::string SetUpDownloadFolder() = 0;
 };
 
 class ClientMessenger {

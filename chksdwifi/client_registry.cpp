@@ -72,6 +72,10 @@ void ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& 
   }
 }
 
+void ClientRegistry::ReportDeliveryFailed(std::size_t clientIndex) {
+  m_messenger.Post(m_clients[clientIndex].window, sc::kDeliveryFailed, 0);
+}
+
 void ClientRegistry::CleanUpDownloads(const std::string& downloadFolder) {
   if (!downloadFolder.empty()) {
     for (const std::string& name : m_files.List(downloadFolder)) {

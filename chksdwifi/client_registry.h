@@ -18,8 +18,9 @@ struct SDClient {
   std::int32_t firstPass = 0;
   std::string destinationFolder;  // ends with a path separator; the file name is appended
   CardFileEntry candidate;        // the file chosen in the current poll
-  // A candidate whose download broke off with the card: offered again, as new, by the next poll
-  // that reads the card whole, even a first pass (the client would otherwise never get it).
+  // A candidate whose download broke off with the card, or could not be written here: offered
+  // again, as new, by the next poll that reads the card whole, even a first pass (the client
+  // would otherwise never get it).
   CardFileEntry brokenOff;
 };
 
@@ -43,6 +44,8 @@ class ClientRegistry {
   // is fileUrl: copy into its folder, post a path block, empty the candidate.
   void DeliverFile(const std::string& fileUrl, const std::string& localPath, const std::string& fileName,
                    std::size_t clientIndex);
+  // Tells the client at index that the file it was to get could not be delivered.
+  void ReportDeliveryFailed(std::size_t clientIndex);
   // Empties the download folder and removes it, frees the path blocks not yet released. Nothing
   // on disk is touched when downloadFolder is empty.
   void CleanUpDownloads(const std::string& downloadFolder);

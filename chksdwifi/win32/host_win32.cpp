@@ -94,7 +94,8 @@ bool EnsureDirectory(const std::string& path) {
 
 }  // namespace
 
-std::string SetUpDownloadFolder() {
+// Local application data + "\Corvane\Zentab SD WiFi\".
+std::string WinDownloadFiles::SetUpDownloadFolder() {
   std::string base;
   if (!app::ShellFolders().Get(app::kCsidlLocalAppData, base)) return {};
   std::string folder = base + "\\Corvane";

@@ -13,6 +13,7 @@ class WinDownloadFiles : public DownloadFiles {
   bool Delete(const std::string& path) override;
   std::vector<std::string> List(const std::string& folder) override;
   bool RemoveFolder(const std::string& folder) override;
+  std::string SetUpDownloadFolder() override;
 };
 
 class WinClientMessenger : public ClientMessenger {
@@ -32,9 +33,5 @@ class WinBlockMemory : public BlockMemory {
   void Free(BlockAddress address) override;
   bool ReadRegistration(BlockAddress address, sdchannel::RegistrationBlock& out) override;
 };
-
-// Local application data + "\Corvane\Zentab SD WiFi\", created when missing; "" when it cannot
-// be had.
-std::string SetUpDownloadFolder();
 
 }  // namespace zt::sdwifi

@@ -30,8 +30,8 @@ class CMainFrame : public app::FrameWindow {
         m_nMessage(RegisterWindowMessageA(sc::kMessageName)),
         m_messenger(m_nMessage) {
     const CCardConfig config(m_profile, ConfigPathForExecutable(ExecutablePath()));
-    m_pPoller = std::make_unique<CCardPoller>(ReadCardSettings(config), SetUpDownloadFolder(), m_fetcher,
-                                              m_files, m_messenger, m_blocks);
+    m_pPoller = std::make_unique<CCardPoller>(ReadCardSettings(config), m_files.SetUpDownloadFolder(),
+                                              m_fetcher, m_files, m_messenger, m_blocks);
     OnRegisteredMessage(sc::kMessageName, [this](WPARAM w, LPARAM l) { return OnChannel(w, l); });
     OnTimer(POLL_TIMER_ID, [this] { OnPollTimer(); });
     QuitOnDestroy(true);

@@ -66,6 +66,13 @@ struct FakeFiles : DownloadFiles {
     removedFolders.insert(folder);
     return folders.erase(folder) > 0;
   }
+  std::string SetUpDownloadFolder() override {
+    ++setUps;
+    if (!downloadFolder.empty()) folders.insert(downloadFolder);
+    return downloadFolder;
+  }
+  std::string downloadFolder;  // what a set-up gives: "" = it cannot be had
+  int setUps = 0;
 };
 
 struct FakeWindows : ClientMessenger {

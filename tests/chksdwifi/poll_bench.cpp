@@ -35,6 +35,7 @@ struct NoFiles : DownloadFiles {
   bool Delete(const std::string&) override { return true; }
   std::vector<std::string> List(const std::string&) override { return {}; }
   bool RemoveFolder(const std::string&) override { return true; }
+  std::string SetUpDownloadFolder() override { return "D:\\dl\\"; }
 };
 
 struct NoWindows : ClientMessenger {

@@ -67,6 +67,11 @@ class Poller : public FixedTimeZone {
       if (p.window == w && p.code == sc::kFileDelivered) paths.push_back(blocks.live.at(p.lParam));
     return paths;
   }
+  int FailureReports(ClientWindow w) const {
+    int n = 0;
+    for (const auto& p : windows.posts) n += p.window == w && p.code == sc::kDeliveryFailed;
+    return n;
+  }
   int Fetches(const std::string& url) const {
     int n = 0;
     for (const auto& u : card.fetched) n += u == url;
@@ -251,28 +256,53 @@ TEST_F(Poller, DownloadFailures) {
   EXPECT_EQ(Fetches(gone), 1);
   EXPECT_EQ(Delivered(later), scan);
 
-  // Not writable here: that client gets nothing and the file is known from then on.
+  // Not writable here (a full disk): each client is told the delivery failed and the file stays
+  // new; once it can be written, both get it, once.
+  const std::string unwritable = std::string(kDcim) + "01021531.JPG";
   AddFile(kDcim, "01021531.JPG", 12);
-  card.pages[std::string(kDcim) + "01021531.JPG"].result = FETCH_CREATE_FAILED;
+  for (FetchResult local : {FETCH_CREATE_FAILED, FETCH_WRITE_FAILED}) {
+    card.pages[unwritable].result = local;
+    poller->PollCard();
+    EXPECT_FALSE(poller->FirstPass());
+  }
+  EXPECT_EQ(Fetches(unwritable), 4);
+  EXPECT_EQ(FailureReports(first), 2);
+  EXPECT_EQ(FailureReports(later), 2);
+  card.pages[unwritable].result = FETCH_OK;
   poller->PollCard();
-  EXPECT_FALSE(poller->FirstPass());
   poller->PollCard();
-  EXPECT_EQ(Fetches(std::string(kDcim) + "01021531.JPG"), 2);  // once per client, never again
-  EXPECT_EQ(Delivered(later), scan);
+  EXPECT_EQ(Fetches(unwritable), 5);  // one download for both clients
+  const std::vector<std::string> both = {"C:\\client\\01021530.JPG", "C:\\client\\01021531.JPG"};
+  EXPECT_EQ(Delivered(first), both);
+  EXPECT_EQ(Delivered(later), both);
 }
 
-TEST_F(Poller, WithoutDownloadFolderNothingTouchesTheDisk) {
-  MakePoller("");
-  AddClient(11, 1);
+TEST_F(Poller, WithoutDownloadFolderNothingTouchesTheDiskAndTheScanWaitsForOne) {
+  files.folders = {kDest};
+  MakePoller("");  // the folder could not be made at start
+  const ClientWindow c = AddClient(11, 1);
   AddFile(kDcim, "01021530.JPG", 1);
   files.disk["stray.txt"] = "in the working directory";
   poller->PollCard();
+  poller->PollCard();
+  // Asked for again at each download, still not to be had: the client hears of it each time.
   EXPECT_EQ(Fetches(std::string(kDcim) + "01021530.JPG"), 0);
-  EXPECT_TRUE(Delivered(11).empty());
+  EXPECT_TRUE(Delivered(c).empty());
+  EXPECT_EQ(FailureReports(c), 2);
+  EXPECT_EQ(files.setUps, 2);
   poller->CleanUpDownloads();
   EXPECT_TRUE(files.deleted.empty());
   EXPECT_TRUE(files.removedFolders.empty());
   EXPECT_EQ(files.disk.count("stray.txt"), 1u);
+
+  // The folder can be had now: the waiting scan arrives, and the folder is kept from then on.
+  files.downloadFolder = kDownloads;
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c), std::vector<std::string>{"C:\\client\\01021530.JPG"});
+  EXPECT_EQ(poller->DownloadFolder(), kDownloads);
+  poller->PollCard();
+  EXPECT_EQ(files.setUps, 3);
+  EXPECT_EQ(Fetches(std::string(kDcim) + "01021530.JPG"), 1);
 }
 
 TEST_F(Poller, FilesSeenWithoutClientsAreOnlyRecorded) {
