@@ -177,9 +177,9 @@ bool CScanPipeline::TakeScreenshot(NewImageSet& set) {
   return true;
 }
 
-bool CScanPipeline::LoadScanImage(NewImageSet& set) {
+bool CScanPipeline::LoadScanImage(const std::string& path, NewImageSet& set) {
   ScanLoad load;
-  if (m_images.LoadScan(m_strScanPath, load) < 0 || !load.dib) return false;
+  if (m_images.LoadScan(path, load) < 0 || !load.dib) return false;
   const std::optional<LoadedDibLayout> layout = ReadLoadedDib(load.dib.Get());
   if (!layout) return false;
   if (layout->bitsPerPixel == 1) {
@@ -202,24 +202,24 @@ bool CScanPipeline::PrepareImageSet() {
   // The new set is built aside; the members (image set, scan path, load values, working copy)
   // change only once all of it exists.
   NewImageSet set;
-  // The working copy is made on a worker too, beside the load; it is kept only with the new set
-  // and taken back (the previous copy in its place again) when the set fails.
+  // The working copy is kept only with the new set and taken back (the previous copy in its
+  // place again) when the set fails.
   PendingWorkingCopy copy(m_fs, m_isLead);
-  bool loaded = false, copied = false;
+  bool loaded = false;
   if (TakeScreenshot(set)) {
-    // The screenshot's half is made on a worker while the scan is loaded and turned here.
+    // The screenshot's half is made on a worker while the scan is copied, loaded and turned here.
     bool halved = false;
     WorkerPool::Task half = EngineWorkers().Start([&] {
       halved = ScaleByPercent(set.screen->Width(), set.screen->Height(), *set.screen, 50, set.screenHalf);
     });
-    WorkerPool::Task copying =
-        EngineWorkers().Start([&] { copied = copy.Begin(m_strScanPath, m_strWorkingCopy); });
-    loaded = LoadScanImage(set);
+    // The scan file is read once, into the working copy, and the image is loaded from that copy:
+    // the original saved beside the overlay is then the image that was loaded, even when the
+    // board or the card rewrites its file meanwhile.
+    loaded = copy.Begin(m_strScanPath, m_strWorkingCopy) && LoadScanImage(copy.Path(), set);
     half.Wait();
-    copying.Wait();
     loaded = loaded && halved;
   }
-  if (!loaded || !copied) {
+  if (!loaded) {
     copy.Drop();
     AbandonEarlyScreenshot();
     Notify(kLoadFailed, kMessageBuffer);

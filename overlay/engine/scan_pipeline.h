@@ -81,7 +81,7 @@ class CScanPipeline {
   void AbandonEarlyScreenshot();
   void AskAboutUnsavedOverlay();
   bool TakeScreenshot(NewImageSet& set);
-  bool LoadScanImage(NewImageSet& set);
+  bool LoadScanImage(const std::string& path, NewImageSet& set);
   void Notify(const char* key, std::size_t bufferSize);
 
   PipelineHost& m_host;

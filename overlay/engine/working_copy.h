@@ -31,6 +31,8 @@ class PendingWorkingCopy {
 
   // False when no copy could be made; the previous one is then back in its place.
   bool Begin(const std::string& scanPath, const std::string& workingCopy);
+  // The new copy, once Begin has made it.
+  const std::string& Path() const { return m_target; }
   // The parked copy goes; workingCopy names the new one.
   void Keep(std::string& workingCopy);
   void Drop();

@@ -94,6 +94,21 @@ TEST_F(PipelineTest, AutoSaveWritesTheThreeFilesWithoutAWindow) {
   EXPECT_TRUE(test::FileExists(saves.Win("SCAN0001_Overlaid_001.JPG")));
 }
 
+TEST_F(PipelineTest, TheOriginalIsTheImageThatWasLoadedThoughTheScanFileChangesMeanwhile) {
+  const std::string scan = PutGoodScan("SCAN0001.JPG");
+  const std::vector<std::uint8_t> loaded = test::ReadAll(scan);
+  std::string loadedFrom;
+  // The board writes its next scan under the same name while this one is being loaded.
+  images.afterRead = [&](const std::string& path) {
+    loadedFrom = path;
+    test::WriteAll(scan, test::ScanFileBytes(PortraitScan(test::kBlack)));
+  };
+  Signal(scan);
+  EXPECT_NE(loadedFrom, scan) << "the scan file was read twice";
+  EXPECT_EQ(test::ReadAll(saves.Win("Original\\SCAN0001.JPG")), loaded);
+  EXPECT_EQ(images.loads, 1);
+}
+
 TEST_F(PipelineTest, WithoutAutoSaveTheDialogOpensAndNothingIsWritten) {
   host.settings.autoSave = 0;
   Signal(PutGoodScan("SCAN0001.JPG"));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <string>
@@ -95,6 +96,7 @@ class FakeImageFiles final : public ImageFiles {
     ++loads;
     out = ScanLoad();
     const std::vector<std::uint8_t> bytes = ReadAll(path);
+    if (afterRead) afterRead(path);
     if (bytes.empty()) return -2;
     if (bytes.size() < 16 + 40 || std::memcmp(bytes.data(), "TDIB", 4) != 0) return -4;
     BitmapInfoHeader h;
@@ -144,6 +146,7 @@ class FakeImageFiles final : public ImageFiles {
   }
 
   int loads = 0;
+  std::function<void(const std::string&)> afterRead;  // runs once the file's bytes are read
   std::vector<WriteCall> writes;  // in the order the calls came
   int failWritesFrom = -1;        // writes after this many fail
   std::string failWritesTo;       // writes to this path fail
