@@ -13,6 +13,12 @@ thread_local std::vector<HWND> g_modeless;
 // innermost one see its messages inside the system's modal loop.
 thread_local std::vector<Dialog*> g_modal;
 thread_local HHOOK g_messageFilter = nullptr;
+// Set while a message is offered to the modeless dialogs from the filter: their own dialog
+// handling calls the filter again.
+thread_local bool g_routingToModeless = false;
+
+// The dialog class's own window procedure, kept on each dialog that AnswerProc stands in front of.
+constexpr char kClassProcProperty[] = "zt.DialogClassProc";
 
 }  // namespace
 
@@ -107,11 +113,32 @@ LRESULT CALLBACK Dialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
   // are offered to it.
   if (code == MSGF_DIALOGBOX && !g_modal.empty() && lParam) {
     MSG& msg = *reinterpret_cast<MSG*>(lParam);
+    // The modal loop knows only its own dialog: the modeless ones get their keys here.
+    if (!g_routingToModeless) {
+      g_routingToModeless = true;
+      const bool taken = IsModelessDialogMessage(msg);
+      g_routingToModeless = false;
+      if (taken) return 1;
+    }
     Dialog* dialog = g_modal.back();
     const HWND hWnd = dialog->m_hWnd;
     if (hWnd && (msg.hwnd == hWnd || IsChild(hWnd, msg.hwnd)) && dialog->PreTranslateMessage(msg)) return 1;
   }
   return CallNextHookEx(g_messageFilter, code, wParam, lParam);
+}
+
+LRESULT CALLBACK Dialog::AnswerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto classProc = reinterpret_cast<WNDPROC>(GetPropA(hWnd, kClassProcProperty));
+  if (message == WM_QUERYENDSESSION) {
+    LRESULT answer = TRUE;
+    auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (self && self->OnQueryEndSession(answer)) return answer;
+  }
+  if (message == WM_NCDESTROY) {
+    RemovePropA(hWnd, kClassProcProperty);
+    SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classProc));
+  }
+  return CallWindowProcA(classProc, hWnd, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK Dialog::StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -120,6 +147,10 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
     self = reinterpret_cast<Dialog*>(lParam);
     self->m_hWnd = hWnd;
     SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+    // A dialog procedure answers through a slot of its window, which is gone when the handler
+    // destroyed the window; the end of the session is answered in front of it instead.
+    SetPropA(hWnd, kClassProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)));
+    SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Dialog::AnswerProc));
     if (!self->OnInitDialog()) {
       self->EndDialog(-1);
       return FALSE;

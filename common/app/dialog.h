@@ -46,9 +46,13 @@ class Dialog {
   // A modal dialog sees each message for itself or its controls before its loop dispatches it
   // (keyboard accelerators); true when taken.
   virtual bool PreTranslateMessage(MSG&) { return false; }
+  // WM_QUERYENDSESSION; true when handled, with the answer. The handler may destroy the dialog:
+  // the answer is returned by the window procedure itself, not left in the window.
+  virtual bool OnQueryEndSession(LRESULT&) { return false; }
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK AnswerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 
   int m_nTemplateId;

@@ -35,6 +35,7 @@ const char kTiffNotice[] =
 CAboutDlg::CAboutDlg(CAppSettings& settings) : Dialog(IDD_ABOUTBOX), m_pSettings(&settings) {}
 
 bool CAboutDlg::OnInitDialog() {
+  ExcludeFromCapture(Hwnd());
   m_font = CreatePointFont(m_pSettings->DialogFont());
   ApplyFont(Hwnd(), m_font.Get());
   SetCaption(Hwnd(), 0, *m_pSettings, "ID_CAP_MES_VERSION", 64);

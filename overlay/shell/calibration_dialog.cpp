@@ -8,6 +8,7 @@ namespace zt::shell {
 CCalibrationDlg::CCalibrationDlg(CAppSettings& settings) : Dialog(IDD_CALIBRATION), m_pSettings(&settings) {}
 
 bool CCalibrationDlg::OnInitDialog() {
+  ExcludeFromCapture(Hwnd());
   m_font = CreatePointFont(m_pSettings->DialogFont());
   ApplyFont(Hwnd(), m_font.Get());
   SetCaption(Hwnd(), 0, *m_pSettings, "ID_CAP_CAPTION_CALIB", 64);

@@ -38,7 +38,8 @@ class CheckerChannel {
   virtual std::unique_ptr<CheckerProcess> Open(CheckerWindow window) = 0;
   // The channel's message with code in wParam: posted (false when the post failed) or sent.
   virtual bool Post(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) = 0;
-  virtual void Send(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) = 0;
+  // A send waits at most a few seconds for the checker; false when it did not answer in time.
+  virtual bool Send(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) = 0;
 };
 
 }  // namespace zt::shell

@@ -85,8 +85,12 @@ bool WinCheckerChannel::Post(CheckerWindow window, std::uint32_t code, std::uint
   return window && PostMessageA(ToHwnd(window), m_message, code, static_cast<LPARAM>(lParam)) != FALSE;
 }
 
-void WinCheckerChannel::Send(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) {
-  SendMessageA(ToHwnd(window), m_message, code, static_cast<LPARAM>(lParam));
+bool WinCheckerChannel::Send(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) {
+  // A checker busy with a slow download answers late; this thread runs the tray and the device
+  // watch and must not wait for it. A message that times out still reaches the checker.
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutA(ToHwnd(window), m_message, code, static_cast<LPARAM>(lParam),
+                             SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer) != 0;
 }
 
 }  // namespace zt::shell

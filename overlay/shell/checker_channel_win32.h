@@ -9,6 +9,8 @@
 
 namespace zt::shell {
 
+inline constexpr unsigned kSendTimeoutMs = 3000;
+
 class WinCheckerChannel final : public CheckerChannel {
  public:
   WinCheckerChannel();
@@ -20,7 +22,8 @@ class WinCheckerChannel final : public CheckerChannel {
   void Pause(unsigned milliseconds) override;
   std::unique_ptr<CheckerProcess> Open(CheckerWindow window) override;
   bool Post(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) override;
-  void Send(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) override;
+  // Waits at most kSendTimeoutMs.
+  bool Send(CheckerWindow window, std::uint32_t code, std::uintptr_t lParam) override;
 
  private:
   UINT m_message;

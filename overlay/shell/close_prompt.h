@@ -5,6 +5,7 @@
 namespace zt::shell {
 
 struct OpenDialogState {
+  bool initialised = true;       // false while the dialog is still opening: its controls are empty
   bool saved = false;            // the overlay on display has been saved or given up
   bool hasImages = false;        // an overlay is on display
   bool imageSettingsChanged = false;
@@ -17,7 +18,9 @@ struct ClosePrompt {
   bool yesSavesOverlay = false;
 };
 
-// The first of: an unsaved overlay, changed geometry, a changed folder or auto-save.
+// The first of: an unsaved overlay, changed geometry, a changed folder or auto-save. A dialog
+// still opening has nothing the user changed and nothing to store: only its overlay is asked
+// about, and Yes saves it with the stored settings.
 ClosePrompt ChooseClosePrompt(const OpenDialogState& state);
 
 }  // namespace zt::shell

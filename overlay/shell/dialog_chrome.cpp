@@ -1,5 +1,6 @@
 #include "overlay/shell/dialog_chrome.h"
 
+#include "overlay/shell/hint_placement.h"
 #include "overlay/shell/resource.h"
 
 #include <cstdlib>
@@ -48,6 +49,32 @@ void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* k
     SetWindowTextA(dialog, text.c_str());
   else
     SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+void ExcludeFromCapture(HWND window) {
+  // Looked up at run time: older systems lack the call, and those before Windows 10 2004 refuse
+  // the flag (they would blacken the window instead, which is worse than showing it).
+  constexpr DWORD kExcludeFromCapture = 0x11;  // WDA_EXCLUDEFROMCAPTURE
+  using SetAffinityFn = BOOL(WINAPI*)(HWND, DWORD);
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto set = user32 ? reinterpret_cast<SetAffinityFn>(reinterpret_cast<void (*)()>(
+                                GetProcAddress(user32, "SetWindowDisplayAffinity")))
+                          : nullptr;
+  if (set) set(window, kExcludeFromCapture);
+}
+
+void PlaceBeside(HWND window, HWND owner) {
+  RECT own{}, placed{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(owner, &own) || !GetWindowRect(window, &placed) ||
+      !GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  const RECT& work = monitor.rcWork;
+  const PixelPoint at =
+      PlaceHintBeside({own.left, own.top, own.right, own.bottom}, placed.right - placed.left,
+                      placed.bottom - placed.top, {work.left, work.top, work.right, work.bottom});
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace zt::shell

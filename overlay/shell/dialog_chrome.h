@@ -23,4 +23,10 @@ std::string ApplicationTitle();
 // Puts that text on control id, or on the dialog's title when id is 0.
 void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* key, DWORD bufferSize);
 
+// Keeps window out of screen captures where the system can (Windows 10 2004 and later): a scan's
+// screenshot shows what the user showed, not our windows in front of it.
+void ExcludeFromCapture(HWND window);
+// Moves window beside owner, on the work area of owner's display, without activating it.
+void PlaceBeside(HWND window, HWND owner);
+
 }  // namespace zt::shell

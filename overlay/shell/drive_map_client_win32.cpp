@@ -28,6 +28,9 @@ bool CDriveMapClient::Open() {
 bool CDriveMapClient::Publish(char letter) {
   if (!EnsureOpen()) return false;
   if (!ScanCheckerRuns()) m_bytes.Set(dm::kRestartChecker, dm::kRestartCheckerSet);
+  // A poll that was in flight when the last letter was taken back may have marked a press after
+  // it: nobody pressed for the drive published now.
+  m_bytes.Set(dm::kScanPressed, dm::kClear);
   m_bytes.Set(dm::kDriveLetter, static_cast<std::uint8_t>(letter));
   m_bytes.Set(dm::kDriveChanged, dm::kDriveChangedSet);
   m_cLetter = letter;

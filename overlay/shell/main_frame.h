@@ -7,10 +7,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/app/frame_window.h"
 #include "common/app/handles.h"
-#include "overlay/engine/drive_watch_pass.h"
+#include "overlay/engine/drive_watch.h"
 #include "overlay/engine/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
@@ -36,8 +37,15 @@ inline constexpr DWORD kFrameStyle = 0x90080000;
 // Posted by the drive watch thread when its pass found no new scan: the frame, not the thread,
 // re-arms the scan poll (timers belong to the frame's own thread).
 inline constexpr UINT UM_WATCHFOUNDNOTHING = 0x050C;
+// Posted by the drive watch thread when its pass found a new scan: the frame takes the path from
+// the watch and handles it as a new scan from the board.
+inline constexpr UINT UM_WATCHFOUNDSCAN = 0x050D;
+// Tries again to put the icon into a taskbar that was not ready for it (at log-on, or busy):
+// without the icon the program could be neither used nor ended.
+inline constexpr UINT_PTR kTimerTrayRetry = 106;
+inline constexpr UINT kTrayRetryIntervalMs = 2000;
 
-class CMainFrame final : public app::FrameWindow, public PipelineHost {
+class CMainFrame final : public app::FrameWindow, public PipelineHost, private DriveWatchHost {
  public:
   // The device tree is the system's; a test build of the program hands in a stand-in board.
   explicit CMainFrame(std::unique_ptr<DeviceTree> deviceTree = std::make_unique<WinDeviceTree>());
@@ -70,6 +78,10 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   BusyInputs FrameBusyState() override;
 
  private:
+  // DriveWatchHost, on the watch thread.
+  std::vector<ListedEntry> ListScanFiles(const std::string& root) override;
+  void PassEnded(bool foundScan) override;
+
   void BindMessages();
 
   // Window life.
@@ -78,6 +90,8 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
 
   // Custom messages and the tray.
   LRESULT OnTrayNotify(LPARAM mouseMessage);
+  // Adds the icon, and keeps trying every two seconds until the taskbar takes it.
+  void AddTrayIcon();
   LRESULT OnOpenSettings();
   LRESULT OnShowCalibration();
   LRESULT OnCloseRequest();
@@ -109,8 +123,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   LRESULT OnPollScanFlag();
   // The drive watch: one pass at a time on a thread of its own, which reports by posted message.
   LRESULT OnStartWatch();
-  static unsigned __stdcall DriveWatchThread(void* frame);
-  void RunWatchPass();
+  LRESULT OnWatchFoundScan();
   LRESULT OnWatchFoundNothing();
 
   // The wireless road.
@@ -131,11 +144,10 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost {
   CBoardDriveFinder m_boardFinder{*m_pDeviceTree};
   DeviceNotification m_hDevNotify;
   std::string m_strBoardId;
-  DriveWatchMemory m_driveWatch;           // the board's files seen by the last pass, the latest scan's time
   CSettingsDlg* m_pSettingsDlg = nullptr;  // only while its modal loop runs
   std::unique_ptr<CAboutDlg> m_pAboutDlg;
   std::unique_ptr<CCalibrationDlg> m_pCalibrationDlg;
-  app::UniqueHandle m_hWatchThread;
+  DriveWatch m_driveWatch{*this};  // last: its pass calls back into the members above
   std::uint8_t m_bExiting = 0;
   std::uint8_t m_bSessionEnding = 0;
 };

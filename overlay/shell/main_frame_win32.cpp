@@ -1,10 +1,8 @@
 #include "overlay/shell/main_frame.h"
 
 #include <dbt.h>
-#include <process.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "common/sd_channel.h"
@@ -60,6 +58,7 @@ void CMainFrame::BindMessages() {
             [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.SaveOverlay()); });
   OnMessage(UM_CHECKDRIVE, [this](WPARAM, LPARAM) { return OnCheckDrive(); });
   OnMessage(UM_POLLSCANFLAG, [this](WPARAM, LPARAM) { return OnPollScanFlag(); });
+  OnMessage(UM_WATCHFOUNDSCAN, [this](WPARAM, LPARAM) { return OnWatchFoundScan(); });
   OnMessage(UM_WATCHFOUNDNOTHING, [this](WPARAM, LPARAM) { return OnWatchFoundNothing(); });
 
   OnTimer(kTimerWatchRetry, [this] { m_pipeline.OnWatchRetryTimer(); });
@@ -67,6 +66,7 @@ void CMainFrame::BindMessages() {
   OnTimer(kTimerSdConnect, [this] { OnSdConnectTimer(); });
   OnTimer(kTimerSdScanRetry, [this] { m_pipeline.OnSdScanRetryTimer(); });
   OnTimer(kTimerSdWatchdog, [this] { OnSdWatchdogTimer(); });
+  OnTimer(kTimerTrayRetry, [this] { AddTrayIcon(); });
 
   OnCommand(ID_TRAY_SETTINGS, [this] { OnSettingsCommand(); });
   OnCommand(ID_TRAY_HELP, [this] { OnHelpCommand(); });
@@ -80,7 +80,7 @@ void CMainFrame::BindMessages() {
                                         [this](WPARAM w, LPARAM l) { return OnSdCheckerMessage(w, l); });
   // Explorer restarted: the taskbar lost its icons and asks for them again.
   OnRegisteredMessage("TaskbarCreated", [this](WPARAM, LPARAM) {
-    m_trayIcon.Add();
+    AddTrayIcon();
     return LRESULT{0};
   });
 }
@@ -97,7 +97,7 @@ LRESULT CMainFrame::OnCreate() {
   }
   SetWindowPos(Hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOREDRAW);
   m_trayIcon.Attach(Hwnd(), UM_TRAYNOTIFY);
-  m_trayIcon.Add();  // fire and forget: a missing taskbar is no reason not to run
+  AddTrayIcon();  // a missing taskbar is no reason not to run
   m_pipeline.m_bSaved = 0;
   m_hDevNotify.Register(Hwnd());  // fire and forget: without it, only volume broadcasts arrive
   Post(UM_CHECKDRIVE);
@@ -131,6 +131,11 @@ LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
   return 0;
 }
 
+void CMainFrame::AddTrayIcon() {
+  KillTimer(kTimerTrayRetry);
+  if (!m_trayIcon.Add()) SetTimer(kTimerTrayRetry, kTrayRetryIntervalMs);
+}
+
 void CMainFrame::OnSettingsCommand() { Post(UM_OPENSETTINGS); }
 
 void CMainFrame::OnHelpCommand() {
@@ -159,7 +164,7 @@ void CMainFrame::OnExitCommand() { CloseProgram(true); }
 
 LRESULT CMainFrame::OnOpenSettings() {
   if (m_pSettingsDlg) {
-    SetFocus(m_pSettingsDlg->Hwnd());
+    m_pSettingsDlg->BringToFront();  // restored too, when it was minimised
     return 0;
   }
   DialogImages images;
@@ -177,6 +182,9 @@ LRESULT CMainFrame::OnOpenSettings() {
   dialog.DoModal(Hwnd());
   // The dialog's loop may have run the whole close sequence; only the pointer is left to drop.
   m_pSettingsDlg = nullptr;
+  // The hint explains the dialog: it goes with it, and is never left on the screen that the
+  // next scan captures.
+  HideCalibrationHint();
   return 0;
 }
 
@@ -184,6 +192,7 @@ LRESULT CMainFrame::OnShowCalibration() {
   if (m_pCalibrationDlg) return 0;  // once per run
   auto hint = std::make_unique<CCalibrationDlg>(m_settings);
   if (!hint->CreateModeless(Hwnd())) return 0;
+  if (m_pSettingsDlg) PlaceBeside(hint->Hwnd(), m_pSettingsDlg->Hwnd());
   hint->Show(true);
   m_pCalibrationDlg = std::move(hint);
   return 0;
@@ -206,6 +215,7 @@ LRESULT CMainFrame::CloseProgram(bool exitCommand) {
   KillTimer(kTimerWatchRetry);
   KillTimer(kTimerScanPoll);
   m_pipeline.ReleaseImages();
+  KillTimer(kTimerTrayRetry);
   m_trayIcon.Remove();
   Destroy();
   return 1;
@@ -213,13 +223,16 @@ LRESULT CMainFrame::CloseProgram(bool exitCommand) {
 
 bool CMainFrame::AskAboutUnsavedSettings() {
   if (!m_pSettingsDlg) return true;
-  const SettingsValues v = m_pSettingsDlg->CurrentValues();
   OpenDialogState state;
+  state.initialised = m_pSettingsDlg->Initialised();
   state.saved = m_pSettingsDlg->SavedFlag();
   state.hasImages = m_pSettingsDlg->HasImages();
-  state.imageSettingsChanged =
-      m_settings.ImageSettingsChanged(v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
-  state.folderSettingsChanged = m_settings.FolderSettingsChanged(v.saveFolder.c_str(), v.autoSave);
+  if (state.initialised) {  // before that the controls hold nothing the user chose
+    const SettingsValues v = m_pSettingsDlg->CurrentValues();
+    state.imageSettingsChanged =
+        m_settings.ImageSettingsChanged(v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
+    state.folderSettingsChanged = m_settings.FolderSettingsChanged(v.saveFolder.c_str(), v.autoSave);
+  }
   const ClosePrompt prompt = ChooseClosePrompt(state);
   if (!prompt.captionKey) return true;
 
@@ -229,7 +242,7 @@ bool CMainFrame::AskAboutUnsavedSettings() {
   if (answer == IDCANCEL) return false;
   if (answer != IDYES) return true;
   // The box ran a message loop of its own: the dialog may have gone meanwhile.
-  if (m_pSettingsDlg) m_pSettingsDlg->StoreSettings();
+  if (prompt.yesStoresSettings && m_pSettingsDlg) m_pSettingsDlg->StoreSettings();
   if (prompt.yesSavesOverlay && m_pipeline.HasImageSet()) m_pipeline.SaveOverlay();
   return true;
 }
@@ -247,11 +260,7 @@ void CMainFrame::DestroyModelessDialogs() {
   m_pCalibrationDlg.reset();
 }
 
-void CMainFrame::WaitForWatchThread() {
-  if (!m_hWatchThread) return;
-  WaitForSingleObject(m_hWatchThread.Get(), INFINITE);
-  m_hWatchThread.Reset();
-}
+void CMainFrame::WaitForWatchThread() { m_driveWatch.Wait(); }
 
 void CMainFrame::DeleteSdDownloads() {
   const std::string folder = m_settings.SdDownloadFolder();
@@ -311,10 +320,7 @@ void CMainFrame::LeaveStartupPassForSettings() {
   Post(UM_OPENSETTINGS);
 }
 
-void CMainFrame::ClearDriveHistory() {
-  WaitForWatchThread();  // a pass is short; its list must not change under it
-  m_driveWatch = DriveWatchMemory{};
-}
+void CMainFrame::ClearDriveHistory() { m_driveWatch.ClearHistory(); }
 
 LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM data) {
   if (event == kDeviceArrival) {
@@ -328,6 +334,7 @@ LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM data) {
                                : 0;
     if (header && RemovalTakesDrive(m_driveMap.PublishedLetter(), header->dbch_devicetype, unitMask)) {
       KillTimer(kTimerScanPoll);
+      KillTimer(kTimerWatchRetry);  // a retry would look at a drive that is gone
       m_driveMap.Forget();
       Post(UM_CHECKDRIVE);
     }
@@ -339,42 +346,39 @@ LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM data) {
 // ---- The drive watch ------------------------------------------------------------------------
 
 LRESULT CMainFrame::OnStartWatch() {
-  if (m_hWatchThread) {
-    DWORD code = 0;
-    if (!GetExitCodeThread(m_hWatchThread.Get(), &code) || code == STILL_ACTIVE) return 0;  // a pass runs
-    m_hWatchThread.Reset();
-  }
   // The busy test is made here rather than on the thread: the thread must not look at a settings
   // dialog that this thread may be destroying.
   if (IsBusy()) {
     SetTimer(kTimerWatchRetry, kRetryIntervalMs);
     return 0;
   }
-  unsigned id = 0;
-  m_hWatchThread.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DriveWatchThread, this, 0, &id)));
-  if (!m_hWatchThread) SetTimer(kTimerWatchRetry, kRetryIntervalMs);
-  return 0;
-}
-
-unsigned __stdcall CMainFrame::DriveWatchThread(void* frame) {
-  static_cast<CMainFrame*>(frame)->RunWatchPass();
-  return 0;
-}
-
-// On the watch thread. The frame starts no second pass and clears the memory only after waiting
-// for this one, and the post comes after the last write to shared members.
-void CMainFrame::RunWatchPass() {
-  const char letter = m_driveMap.PublishedLetter();
-  const std::vector<ListedEntry> listing =
-      letter ? ListScanFiles(std::string(1, letter) + ":\\") : std::vector<ListedEntry>{};
-  const std::optional<std::string> scan = RunDriveWatchPass(letter, listing, m_driveWatch);
-  if (!scan) {
-    Post(UM_WATCHFOUNDNOTHING);
-    return;
+  switch (m_driveWatch.Start(m_driveMap.PublishedLetter())) {
+    case WatchStart::Started:
+    case WatchStart::PassRunning:  // its result comes by message
+      break;
+    case WatchStart::ScanWaiting:  // the last pass's scan is still being handled: look again later
+    case WatchStart::NotStarted:
+      SetTimer(kTimerWatchRetry, kRetryIntervalMs);
+      break;
   }
-  m_pipeline.m_strScanPath = *scan;
-  m_pipeline.m_nScanSource = kScanFromBoard;
-  Post(UM_NEWSCAN);
+  return 0;
+}
+
+std::vector<ListedEntry> CMainFrame::ListScanFiles(const std::string& root) {
+  return zt::ListScanFiles(root);
+}
+
+void CMainFrame::PassEnded(bool foundScan) { Post(foundScan ? UM_WATCHFOUNDSCAN : UM_WATCHFOUNDNOTHING); }
+
+LRESULT CMainFrame::OnWatchFoundScan() {
+  if (const std::optional<std::string> scan = m_driveWatch.TakeFoundScan()) {
+    m_pipeline.m_strScanPath = *scan;
+    m_pipeline.m_nScanSource = kScanFromBoard;
+    m_pipeline.OnNewScan();
+  }
+  // Only now may the next pass write the path and the known files again.
+  m_driveWatch.ScanHandled();
+  return 0;
 }
 
 LRESULT CMainFrame::OnWatchFoundNothing() {
@@ -455,11 +459,7 @@ void CMainFrame::RearmScanPoll() {
   SetTimer(kTimerScanPoll, kScanPollIntervalMs);
 }
 
-// Only called on the user-interface thread while no pass runs.
-void CMainFrame::ForgetKnownFile(const std::string& path) {
-  std::vector<std::string>& known = m_driveWatch.knownFiles;
-  known.erase(std::remove(known.begin(), known.end(), path), known.end());
-}
+void CMainFrame::ForgetKnownFile(const std::string& path) { m_driveWatch.ForgetKnownFile(path); }
 
 BusyInputs CMainFrame::FrameBusyState() {
   BusyInputs in;

@@ -93,7 +93,8 @@ void CSDCheckerLink::Watchdog() {
   }
   FreeOutstandingBlocks();
   m_pProcess.reset();
-  Connect(m_frameWindow, m_strFolder);  // a failure here is left to the next device change
+  // A failure is tried again every second, as at start-up; without it no scan would arrive.
+  if (!Connect(m_frameWindow, m_strFolder)) m_frame.SetFrameTimer(kTimerSdConnect, kRetryIntervalMs);
 }
 
 void CSDCheckerLink::TakeDeliveredPath(RemoteAddress block) {

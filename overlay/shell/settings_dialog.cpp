@@ -113,6 +113,7 @@ void CSettingsDlg::SetImages(const DibBlock* scanHalf, const DibBlock* screenHal
 // ---- Opening -------------------------------------------------------------------------------
 
 bool CSettingsDlg::OnInitDialog() {
+  ExcludeFromCapture(Hwnd());
   SetUpControls();
   SetCaptions();
   if (ImagesPresent() && !RebuildDisplay(false)) {
@@ -124,7 +125,8 @@ bool CSettingsDlg::OnInitDialog() {
   }
   LoadValues();
   m_bInitialised = true;
-  BringToFront();
+  // A box of the settings store ran a loop of its own, in which the program may have closed.
+  if (Alive()) BringToFront();
   return true;
 }
 
@@ -157,6 +159,7 @@ void CSettingsDlg::LoadValues() {
     SendDlgItemMessageA(Hwnd(), spin, UDM_SETRANGE32, kMinZoom, kMaxZoom);
   m_pSettings->LoadAllSettings(m_strFolder, m_nAutoSave, m_nSizeChoice, m_nWidthZoom, m_nHeightZoom, m_nX,
                                m_nY);
+  if (!Alive()) return;  // closed while a failure of the store was shown
   ShowValues();
   UpdatePreview();
 }
@@ -256,6 +259,8 @@ void CSettingsDlg::OnDestroy() {
 
 void CSettingsDlg::BringToFront() {
   if (!Alive()) return;
+  // Minimised, it has no taskbar button to come back by.
+  if (IsIconic(Hwnd())) ShowWindow(Hwnd(), SW_RESTORE);
   // The system lets a program take the foreground only from the foreground's own input queue and
   // after the lock time-out: join the queue and lift the time-out for one call.
   const HWND foreground = GetForegroundWindow();
@@ -374,13 +379,16 @@ bool CSettingsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
     case WM_WINDOWPOSCHANGED:
       OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
       return false;
-    case WM_QUERYENDSESSION:
-      // The frame runs the close sequence and decides for the whole program.
-      result = m_hFrame ? SendMessageA(m_hFrame, UM_CLOSEAPP, 0, 0) : TRUE;
-      return true;
     default:
       return false;
   }
+}
+
+bool CSettingsDlg::OnQueryEndSession(LRESULT& answer) {
+  // The frame runs the close sequence and decides for the whole program; the sequence ends this
+  // dialog and destroys its window.
+  answer = m_hFrame ? SendMessageA(m_hFrame, UM_CLOSEAPP, 0, 0) : TRUE;
+  return true;
 }
 
 // ---- Buttons -------------------------------------------------------------------------------

@@ -58,6 +58,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
   void OnDestroy() override;
   bool PreTranslateMessage(MSG& msg) override;
+  bool OnQueryEndSession(LRESULT& answer) override;
 
  private:
   // Opening.

@@ -26,6 +26,8 @@ class CTrayIcon {
   void ShowMenu(POINT point);
 
   const NOTIFYICONDATAA& Data() const { return m_data; }
+  // True once the taskbar has taken the icon.
+  bool Added() const { return m_bAdded; }
 
  private:
   CAppSettings& m_settings;

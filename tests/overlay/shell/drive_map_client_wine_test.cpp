@@ -38,8 +38,11 @@ TEST(DriveMapClient, PublishesTheLetterTakesTheScanFlagAndClearsOnlyItsOwnBytes)
   block[dm::kTerminateChecker] = 'T';  // the service's byte: never touched by the client
   CDriveMapClient client;
 
-  // No scan checker runs: the service is asked for one.
+  // No scan checker runs: the service is asked for one. A press marked by a poll of the drive
+  // published before is stale: publishing clears it.
+  block[dm::kScanPressed] = 'S';
   ASSERT_TRUE(client.Publish('F'));
+  EXPECT_EQ(block[dm::kScanPressed], 0);
   EXPECT_EQ(client.PublishedLetter(), 'F');
   EXPECT_EQ(block[dm::kDriveLetter], 'F');
   EXPECT_EQ(block[dm::kDriveChanged], 'N');

@@ -46,6 +46,18 @@ TEST(ClosePrompt, AsksTheFirstThatAppliesAndYesDoesWhatItSays) {
   OpenDialogState noImages;  // "unsaved" without images is nothing to lose
   noImages.saved = false;
   EXPECT_EQ(ChooseClosePrompt(noImages).captionKey, nullptr);
+
+  // Still opening (a box of its start is up): the empty controls are no change of the user's and
+  // must never be stored; an overlay on display is still asked about and saved as stored.
+  OpenDialogState opening;
+  opening.initialised = false;
+  opening.imageSettingsChanged = opening.folderSettingsChanged = true;
+  EXPECT_EQ(ChooseClosePrompt(opening).captionKey, nullptr);
+  opening.hasImages = true;
+  p = ChooseClosePrompt(opening);
+  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_IMAGE_NOTSAVED");
+  EXPECT_FALSE(p.yesStoresSettings);
+  EXPECT_TRUE(p.yesSavesOverlay);
 }
 
 }  // namespace

@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "common/app/application.h"
+#include "common/sd_channel.h"
 #include "cvimgfileio/cvimgfileio.h"
 #include "jpeg_scan.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/shell/about_dialog.h"
 #include "overlay/shell/calibration_dialog.h"
+#include "overlay/shell/checker_channel_win32.h"
 #include "overlay/shell/main_frame.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings_dialog.h"
@@ -309,6 +311,165 @@ TEST_F(MainFrame, WithoutAutoSaveTheDialogShowsTheScanAndEndingTheSessionAsksFir
   EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
   EXPECT_TRUE(Exists(saves + "\\SCAN0001_Overlaid.JPG"));
   EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001.JPG"));
+}
+
+TEST_F(MainFrame, TheEndOfTheSessionAskedOfTheOpenDialogIsAnsweredYesAndTheProgramGoes) {
+  StoreSettings(0);
+  LRESULT answer = -1;
+  HWND frameWindow = frame.Hwnd();
+  Script script({
+      [&] {
+        CSettingsDlg* dialog = frame.OpenSettingsDialog();
+        return dialog && dialog->Initialised() && dialog->HasImages();
+      },
+      // The system asks the dialog, a window of its own; Yes saves the overlay on display, the
+      // close sequence destroys the frame and the dialog inside this very call.
+      [&] {
+        BoxAnswer::Arm(IDYES);
+        answer = SendMessageA(frame.OpenSettingsDialog()->Hwnd(), WM_QUERYENDSESSION, 0, 0);
+        return true;
+      },
+  });
+  HandOverScan();
+  ASSERT_TRUE(RunScript(script, 30000));
+  EXPECT_EQ(answer, TRUE) << "the session end was refused though the program closed";
+  EXPECT_FALSE(IsWindow(frameWindow));
+  EXPECT_TRUE(Exists(saves + "\\SCAN0001_Overlaid.JPG"));
+}
+
+TEST_F(MainFrame, AMinimisedSettingsDialogComesBackAndTheHintGoesWithTheDialog) {
+  HWND dialogWindow = nullptr, hint = nullptr;
+  RECT dialogRect{}, hintRect{};
+  bool restored = false;
+  Script script({
+      [&] {
+        CSettingsDlg* dialog = frame.OpenSettingsDialog();
+        if (!dialog || !dialog->Initialised() || !frame.CalibrationDialog()) return false;
+        dialogWindow = dialog->Hwnd();
+        hint = frame.CalibrationDialog()->Hwnd();
+        if (!IsWindowVisible(hint)) return false;
+        GetWindowRect(dialogWindow, &dialogRect);
+        GetWindowRect(hint, &hintRect);
+        ShowWindow(dialogWindow, SW_MINIMIZE);
+        return true;
+      },
+      // Asked for again (the tray's settings command): it comes back, not only the focus.
+      [&] {
+        if (!IsIconic(dialogWindow)) return false;
+        PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
+        return true;
+      },
+      [&] {
+        restored = !IsIconic(dialogWindow) && IsWindowVisible(dialogWindow);
+        if (!restored) return false;
+        PostMessageA(dialogWindow, WM_COMMAND, IDCANCEL, 0);
+        return true;
+      },
+  });
+  PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
+  ASSERT_TRUE(RunScript(script, 20000));
+  EXPECT_TRUE(restored);
+  // The hint opened beside the dialog, not over it.
+  RECT overlap{};
+  EXPECT_FALSE(IntersectRect(&overlap, &dialogRect, &hintRect));
+  EXPECT_TRUE(hintRect.left == dialogRect.right || hintRect.right == dialogRect.left);
+  // Once the dialog is gone, so is the hint: the next scan's screenshot must not hold it.
+  ASSERT_TRUE(app::PumpUntil([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
+  EXPECT_FALSE(IsWindowVisible(hint));
+}
+
+TEST_F(MainFrame, TheModelessWindowsTakeTheirKeysWhileTheSettingsDialogIsOpen) {
+  HWND about = nullptr, hint = nullptr;
+  bool aboutClosedByEscape = false, hintClosedByEnter = false;
+  Script script({
+      [&] {
+        CSettingsDlg* dialog = frame.OpenSettingsDialog();
+        if (!dialog || !dialog->Initialised() || !frame.CalibrationDialog()) return false;
+        hint = frame.CalibrationDialog()->Hwnd();
+        SendMessageA(frame.Hwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
+        about = frame.AboutDialog() ? frame.AboutDialog()->Hwnd() : nullptr;
+        if (!about || !IsWindowVisible(about) || !IsWindowVisible(hint)) return false;
+        // Keys reach a window through the loop that runs: the settings dialog's, here.
+        PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(hint, WM_KEYDOWN, VK_RETURN, 0);
+        return true;
+      },
+      [&, looks = 0]() mutable {
+        aboutClosedByEscape = !IsWindowVisible(about);
+        hintClosedByEnter = !IsWindowVisible(hint);
+        if ((!aboutClosedByEscape || !hintClosedByEnter) && ++looks < 40) return false;
+        PostMessageA(frame.OpenSettingsDialog()->Hwnd(), WM_COMMAND, IDCANCEL, 0);
+        return true;
+      },
+  });
+  PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
+  RunScript(script, 10000);
+  EXPECT_TRUE(aboutClosedByEscape);
+  EXPECT_TRUE(hintClosedByEnter);
+}
+
+// A taskbar window of this process that refuses every icon, as a busy one does; it is found
+// before the real one.
+LRESULT CALLBACK RefusingTaskbarProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) return FALSE;
+  return DefWindowProcA(w, message, wParam, lParam);
+}
+
+TEST(TrayIcon, AnIconTheTaskbarRefusedIsAddedOnceItTakesIt) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = RefusingTaskbarProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "Shell_TrayWnd";
+  RegisterClassA(&cls);
+  HWND busy = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(busy, nullptr);
+  ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), busy);
+  test::ResetStore();
+  CMainFrame frame;
+  ASSERT_TRUE(frame.CreateFrame());
+  frame.Pipeline().m_bStartupPass = 0;
+  EXPECT_FALSE(frame.TrayIcon().Added());
+  app::PumpUntil([] { return false; }, 2500);
+  EXPECT_FALSE(frame.TrayIcon().Added()) << "still refused";
+  DestroyWindow(busy);
+  UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
+  // No TaskbarCreated comes: the taskbar was there all along, only busy.
+  EXPECT_TRUE(app::PumpUntil([&] { return frame.TrayIcon().Added(); }, 5000));
+  frame.Destroy();
+}
+
+// The checker's window on a thread that answers nothing for a while, as a checker in the middle
+// of a slow download does.
+TEST(CheckerChannel, AnUnregisterTheCheckerDoesNotAnswerReturnsWithinSeconds) {
+  struct Stuck {
+    HWND window = nullptr;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    static DWORD WINAPI Run(void* p) {
+      auto* self = static_cast<Stuck*>(p);
+      self->window = CreateWindowExA(0, "STATIC", "stuck", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+      SetEvent(self->ready);
+      Sleep(9000);  // busy: no messages are taken meanwhile
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      DestroyWindow(self->window);
+      return 0;
+    }
+  } stuck;
+  HANDLE thread = CreateThread(nullptr, 0, &Stuck::Run, &stuck, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(stuck.ready, 5000), WAIT_OBJECT_0);
+  WinCheckerChannel channel;
+  const ULONGLONG start = GetTickCount64();
+  const bool answered =
+      channel.Send(reinterpret_cast<CheckerWindow>(stuck.window), sdchannel::kUnregister, 0x1234);
+  const ULONGLONG waited = GetTickCount64() - start;
+  EXPECT_FALSE(answered);
+  EXPECT_LE(waited, kSendTimeoutMs + 2000u) << "the tray's thread waited for the checker";
+  WaitForSingleObject(thread, 20000);
+  CloseHandle(thread);
+  CloseHandle(stuck.ready);
 }
 
 // The program itself: one copy per machine, hidden, ended by its exit command.

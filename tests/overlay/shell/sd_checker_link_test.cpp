@@ -105,9 +105,10 @@ class FakeChannel final : public CheckerChannel {
     }
     return true;
   }
-  void Send(CheckerWindow w, std::uint32_t code, std::uintptr_t lParam) override {
+  bool Send(CheckerWindow w, std::uint32_t code, std::uintptr_t lParam) override {
     EXPECT_EQ(w, m_c.window);
     m_c.Log("send " + std::to_string(code) + " " + std::to_string(lParam));
+    return true;
   }
 
  private:
@@ -267,7 +268,7 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
   EXPECT_THAT(frame.timersSet, IsEmpty());
   EXPECT_EQ(std::count(frame.timersKilled.begin(), frame.timersKilled.end(), 105u), 3);
 
-  // A reconnection that fails is not retried from the watchdog.
+  // A reconnection that fails is tried again every second, as at start-up (timer 103).
   FakeChecker dying;
   dying.window = 0x444;
   dying.diesOnFirstRegistration = true;
@@ -280,7 +281,7 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
   EXPECT_EQ(dying.starts, 1);
   EXPECT_FALSE(other.Connected());
   EXPECT_THAT(dying.memory, IsEmpty());
-  EXPECT_THAT(frame.timersSet, IsEmpty());
+  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(103u, 1000u)));
 }
 
 TEST_F(LinkTest, ADeliveredPathBecomesAnSdScanCapturedOnArrival) {
