@@ -86,3 +86,18 @@ function(zt_version_info target description)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
+
+# zt_shipped(TARGET): a file users get leaves the build without its debug information, which
+# stays beside it in TARGET_FILE.debug; the shipped file names that file (.gnu_debuglink), so a
+# crash reported from a user's PC can still be read against this build.
+function(zt_shipped target)
+  if(NOT WIN32 OR NOT CMAKE_OBJCOPY)
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-all $<TARGET_FILE:${target}>
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug $<TARGET_FILE:${target}>
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+    COMMENT "Keeping the debug information of ${target} beside it" VERBATIM)
+endfunction()
