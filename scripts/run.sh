@@ -9,11 +9,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/windows-builds.sh
 
-bash scripts/setup.sh
-zt_build_windows i686 OFF
+started=$SECONDS
+zt_step "set-up" bash scripts/setup.sh
+mkdir -p build
 wine_build=$(zt_wine_build 2>build/wine-build-reason.txt)
 reason=$(cat build/wine-build-reason.txt)
-[ "$wine_build" = i686 ] || zt_build_windows "$wine_build" OFF
+# What ships: the programs and their installer package. Where the demonstration runs on another
+# build, that build makes only what it runs.
+zt_step "Windows build, i686: the programs and their package" zt_build_windows i686 installer
+demo_targets=(ZTLumbrel ZTChkSDWiFi ZTChkScan ZTLBScanDetector CvImgFileIO overlay_imgfile_test
+  detector_service_demo shell_frame_wine_test shell_dialogs_wine_test sdwifi_e2e_client wireless_road_demo)
+[ "$wine_build" = i686 ] && demo_targets+=(installer)
+zt_step "Windows build, $wine_build: what the demonstration runs" zt_build_windows "$wine_build" "${demo_targets[@]}"
 
 echo "== built Windows binaries"
 find build/mingw-i686 "build/mingw-$wine_build" -maxdepth 3 \( -name '*.exe' -o -name '*.dll' \) \
@@ -39,21 +46,23 @@ then the whole wireless road (the board's road needs its USB device, which Wine 
      and comes out as the overlay, the screenshot and the scan copy; a PNG of the overlay is kept;
      the tray menu's exit ends both programs.
 TXT
-ctest --test-dir "build/mingw-$wine_build" -R "^(cvimgfileio_samples|overlay_imgfile_test|sdwifi_e2e)$" \
+zt_step "the engine, the image library and the SD checker" \
+  ctest --test-dir "build/mingw-$wine_build" -R "^(cvimgfileio_samples|overlay_imgfile_test|sdwifi_e2e)$" \
   --output-on-failure
 
-echo "== the detector service and the scan checker"
-WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" bash scripts/wine-run.sh --plain --timeout 60 \
+zt_step "the detector service and the scan checker" \
+  env WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" bash scripts/wine-run.sh --plain --timeout 60 \
   "build/mingw-$wine_build/tests/detector/detector_service_demo.exe"
 
-echo "== ZTLumbrel"
-ctest --test-dir "build/mingw-$wine_build" -R "^(shell_frame_wine_test|shell_dialogs_wine_test)$" --output-on-failure
+zt_step "ZTLumbrel" \
+  ctest --test-dir "build/mingw-$wine_build" -R "^(shell_frame_wine_test|shell_dialogs_wine_test)$" --output-on-failure
 echo "The settings dialog as the user sees it: build/mingw-$wine_build/artifacts/settings_dialog.png"
 
-echo "== the wireless road: from a scan on the card to the three files"
-WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" python3 tests/chksdwifi/run_e2e.py \
+zt_step "the wireless road: from a scan on the card to the three files" \
+  env WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" python3 tests/chksdwifi/run_e2e.py \
   --wine-run scripts/wine-run.sh --timeout 150 \
   --client "build/mingw-$wine_build/tests/overlay/shell/wireless_road_demo.exe" \
   --checker "build/mingw-$wine_build/chksdwifi/ZTChkSDWiFi.exe" \
   --lumbrel "build/mingw-$wine_build/overlay/shell/ZTLumbrel.exe" \
   --work "build/mingw-$wine_build/wireless_demo"
+echo "== run.sh: $((SECONDS - started)) s in all"
