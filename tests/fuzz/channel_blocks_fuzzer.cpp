@@ -28,6 +28,7 @@ struct Files final : zt::sdwifi::DownloadFiles {
   bool Delete(const std::string&) override { return true; }
   std::vector<std::string> List(const std::string&) override { return {}; }
   bool RemoveFolder(const std::string&) override { return true; }
+  std::string SetUpDownloadFolder() override { return "C:\\dl\\"; }
 };
 
 struct Windows final : zt::sdwifi::ClientMessenger {
