@@ -125,12 +125,16 @@ int CCardPoller::DownloadCandidates() {
       case FETCH_CONNECT_FAILED:
         // The card went away mid-download (or sent less than it announced): this candidate and
         // those of the later clients, none of them delivered, are offered again once it answers.
-        for (std::size_t j = 0; j < clients.size(); ++j)
-          clients[j].brokenOff = j >= i ? clients[j].candidate : CardFileEntry{};
+        // Earlier clients keep what this poll could not write for them.
+        for (std::size_t j = i; j < clients.size(); ++j) clients[j].brokenOff = clients[j].candidate;
         return DOWNLOADS_RESET;
       case FETCH_CREATE_FAILED:
+        // The folder may have been taken away: it is set up again for the next download.
+        m_strDownloadFolder.clear();
+        KeepForNextPoll(i);
+        break;
       case FETCH_WRITE_FAILED:
-        // Not writable here (a full disk, a folder taken away): the scan is not lost.
+        // Not writable here (a full disk): the scan is not lost.
         KeepForNextPoll(i);
         break;
       default:

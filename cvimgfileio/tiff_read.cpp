@@ -47,7 +47,8 @@ std::uint8_t OnWhite(std::uint32_t c, std::uint32_t a) {
 // the file itself.
 std::uint64_t StoredDataBytes(TIFF* tif, std::uint64_t fileSize) {
   std::uint64_t stored = 0;
-  const std::uint32_t pieces = TIFFNumberOfStrips(tif);
+  // Strip counts come from RowsPerStrip, which a tiled file does not have.
+  const std::uint32_t pieces = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
   for (std::uint32_t i = 0; i < pieces && stored < fileSize; ++i) stored += TIFFGetStrileByteCount(tif, i);
   return stored < fileSize ? stored : fileSize;
 }

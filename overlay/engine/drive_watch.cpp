@@ -30,7 +30,8 @@ void DriveWatch::RunPass(char letter) {
   // Marked ended before the frame hears of it, so that its next start never finds this pass
   // still running.
   m_running.store(false, std::memory_order_release);
-  m_host.PassEnded(scan.has_value());
+  // A scan the frame never hears of must not hold every later pass back.
+  if (!m_host.PassEnded(scan.has_value())) m_scanWaiting.store(false, std::memory_order_release);
 }
 
 std::optional<std::string> DriveWatch::TakeFoundScan() {

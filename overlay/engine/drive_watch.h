@@ -19,8 +19,9 @@ class DriveWatchHost {
   virtual ~DriveWatchHost() = default;
   // On the pass's thread: the listing of root ("E:\").
   virtual std::vector<ListedEntry> ListScanFiles(const std::string& root) = 0;
-  // On the pass's thread, its last act: tell the frame whether a new scan was found.
-  virtual void PassEnded(bool foundScan) = 0;
+  // On the pass's thread, its last act: tell the frame whether a new scan was found; false when
+  // the frame could not be told (its window is gone).
+  virtual bool PassEnded(bool foundScan) = 0;
 };
 
 enum class WatchStart { Started, PassRunning, ScanWaiting, NotStarted };

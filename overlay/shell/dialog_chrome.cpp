@@ -51,9 +51,28 @@ void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* k
     SetDlgItemTextA(dialog, id, text.c_str());
 }
 
+namespace {
+
+// Windows 10 version 2004 (build 19041) or later, as the system itself reports it (the version
+// calls of kernel32 answer what the program's manifest lets them).
+bool CaptureExclusionSupported() {
+  using GetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto get = ntdll ? reinterpret_cast<GetVersionFn>(
+                               reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")))
+                         : nullptr;
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!get || get(&version) != 0) return false;
+  return version.dwMajorVersion > 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber >= 19041);
+}
+
+}  // namespace
+
 void ExcludeFromCapture(HWND window) {
-  // Looked up at run time: older systems lack the call, and those before Windows 10 2004 refuse
-  // the flag (they would blacken the window instead, which is worse than showing it).
+  // Earlier systems take the flag as "show black in captures", which is worse than showing the
+  // window; older ones lack the call, so it is looked up at run time.
+  if (!CaptureExclusionSupported()) return;
   constexpr DWORD kExcludeFromCapture = 0x11;  // WDA_EXCLUDEFROMCAPTURE
   using SetAffinityFn = BOOL(WINAPI*)(HWND, DWORD);
   const HMODULE user32 = GetModuleHandleA("user32.dll");

@@ -80,7 +80,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
  private:
   // DriveWatchHost, on the watch thread.
   std::vector<ListedEntry> ListScanFiles(const std::string& root) override;
-  void PassEnded(bool foundScan) override;
+  bool PassEnded(bool foundScan) override;
 
   void BindMessages();
 

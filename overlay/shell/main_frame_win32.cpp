@@ -368,7 +368,9 @@ std::vector<ListedEntry> CMainFrame::ListScanFiles(const std::string& root) {
   return zt::ListScanFiles(root);
 }
 
-void CMainFrame::PassEnded(bool foundScan) { Post(foundScan ? UM_WATCHFOUNDSCAN : UM_WATCHFOUNDNOTHING); }
+bool CMainFrame::PassEnded(bool foundScan) {
+  return Post(foundScan ? UM_WATCHFOUNDSCAN : UM_WATCHFOUNDNOTHING);
+}
 
 LRESULT CMainFrame::OnWatchFoundScan() {
   if (const std::optional<std::string> scan = m_driveWatch.TakeFoundScan()) {

@@ -64,7 +64,9 @@ void CTrayIcon::Attach(HWND frame, UINT callbackMessage) {
 }
 
 bool CTrayIcon::Add() {
-  m_bAdded = Shell_NotifyIconA(NIM_ADD, &m_data) != FALSE;
+  // A taskbar that was slow to answer may have taken the icon all the same; then it can only be
+  // changed, not added again.
+  m_bAdded = Shell_NotifyIconA(NIM_ADD, &m_data) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &m_data) != FALSE;
   return m_bAdded;
 }
 

@@ -38,6 +38,7 @@ class Poller : public FixedTimeZone {
     card.Set(kDcim, "");
     card.Set(kScan, "");
     files.folders = {kDownloads, kDest};
+    files.downloadFolder = kDownloads;  // what a set-up of the folder gives again
     MakePoller(kDownloads);
   }
   void MakePoller(const std::string& downloads) {
@@ -277,8 +278,28 @@ TEST_F(Poller, DownloadFailures) {
   EXPECT_EQ(Delivered(later), both);
 }
 
+TEST_F(Poller, AScanHeldForOneClientSurvivesAnotherClientsBrokenDownload) {
+  const ClientWindow dcim = AddClient(11, 0, 0x1);  // the first folder the root names
+  const ClientWindow scan = AddClient(12, 0, 0x2);  // the second
+  poller->PollCard();
+  AddFile(kDcim, "01021530.JPG", 1);
+  AddFile(kScan, "01021531.JPG", 2);
+  const std::string held = std::string(kDcim) + "01021530.JPG", cut = std::string(kScan) + "01021531.JPG";
+  card.pages[held].result = FETCH_CREATE_FAILED;  // not created here (the folder taken away)
+  card.pages[cut].result = FETCH_READ_FAILED;     // and the card goes during the next download
+  poller->PollCard();
+  EXPECT_TRUE(poller->FirstPass());
+  EXPECT_EQ(files.setUps, 1) << "the folder is set up again after a file could not be made in it";
+
+  card.pages[held].result = card.pages[cut].result = FETCH_OK;
+  poller->PollCard();
+  EXPECT_EQ(Delivered(dcim), std::vector<std::string>{"C:\\client\\01021530.JPG"});
+  EXPECT_EQ(Delivered(scan), std::vector<std::string>{"C:\\client\\01021531.JPG"});
+}
+
 TEST_F(Poller, WithoutDownloadFolderNothingTouchesTheDiskAndTheScanWaitsForOne) {
   files.folders = {kDest};
+  files.downloadFolder.clear();
   MakePoller("");  // the folder could not be made at start
   const ClientWindow c = AddClient(11, 1);
   AddFile(kDcim, "01021530.JPG", 1);

@@ -161,6 +161,12 @@ TEST(HostileInput, TiffsDeclaringMoreThanTheirDataHoldsAreRefused) {
     Load(name, honest);
     EXPECT_EQ(honest.rc, IMGFILE_OK) << name;
   }
+  // Tiled files hold their data in tiles, strips in name only: every tile counts.
+  for (const char* name : {"rgb_none_tiled.tif", "bw_g4_tiled.tif"}) {
+    Loaded honest;
+    Load(name, honest);
+    EXPECT_EQ(honest.rc, IMGFILE_OK) << name;
+  }
 }
 
 TEST(TiffDataBound, EachCodingHasItsBestRatio) {

@@ -38,6 +38,7 @@ tiffcp -c lzw:2 rgb_none.tif rgb_lzw.tif
 tiffcp -c zip rgb_none.tif rgb_zip.tif
 tiffcp -c packbits rgb_none.tif rgb_packbits.tif
 tiffcp -c lzw -t -w 32 -l 32 rgb_none.tif rgb_tiled.tif
+tiffcp -t -w 32 -l 32 rgb_none.tif rgb_none_tiled.tif
 tiffcp -c jpeg:95 -r 16 rgb_none.tif rgb_jpeg.tif
 convert rgb_jpeg.tif -depth 8 rgb_jpeg.ppm
 tiffcp -r 7 rgb_none.tif rgb_strips.tif

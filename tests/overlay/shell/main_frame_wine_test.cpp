@@ -381,7 +381,7 @@ TEST_F(MainFrame, TheModelessWindowsTakeTheirKeysWhileTheSettingsDialogIsOpen) {
       },
   });
   PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
-  RunScript(script, 10000);
+  ASSERT_TRUE(RunScript(script, 10000));
   EXPECT_TRUE(aboutClosedByEscape);
   EXPECT_TRUE(hintClosedByEnter);
 }
