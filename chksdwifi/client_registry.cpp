@@ -54,10 +54,10 @@ void ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& 
     const std::string destination = client.destinationFolder + fileName;
     if (destination.size() >= sc::kPathSize) {
       // Too long for a path block: refuse rather than cut the path or write past the block.
-      m_messenger.Post(client.window, sc::kDeliveryFailed, 0);
+      ReportDeliveryFailed(i);
       continue;
     }
-    if (!m_files.Copy(localPath, destination)) m_messenger.Post(client.window, sc::kDeliveryFailed, 0);
+    if (!m_files.Copy(localPath, destination)) ReportDeliveryFailed(i);
 
     sc::PathBlock block{};
     std::memcpy(block.path, destination.c_str(), destination.size() + 1);
@@ -66,7 +66,7 @@ void ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& 
       m_pathBlocks.push_back(address);
       continue;
     }
-    m_messenger.Post(client.window, sc::kDeliveryFailed, 0);
+    ReportDeliveryFailed(i);
     m_files.Delete(destination);
     if (address != 0) m_blocks.Free(address);
   }

@@ -109,15 +109,12 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   bool AskAboutUnsavedSettings();
   void EndSettingsDialog();
   void DestroyModelessDialogs();
-  void WaitForWatchThread();
   void DeleteSdDownloads();
 
   // The board road: the search for the board's drive and the device broadcasts that start it.
   LRESULT OnCheckDrive();
   void OnBoardFound(const BoardDrive& board);
   void OnNoBoard();
-  // Empties the drive watch's memory of the board's files, once no pass walks it.
-  void ClearDriveHistory();
   void LeaveStartupPassForSettings();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
   LRESULT OnPollScanFlag();

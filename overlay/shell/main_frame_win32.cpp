@@ -106,7 +106,7 @@ LRESULT CMainFrame::OnCreate() {
 
 LRESULT CMainFrame::OnDestroy() {
   EndSettingsDialog();
-  WaitForWatchThread();
+  m_driveWatch.Wait();
   m_pipeline.ReleaseImages();
   m_trayIcon.Remove();
   m_driveMap.Close();  // clears the published letter and flags for the scan checker
@@ -211,7 +211,7 @@ LRESULT CMainFrame::CloseProgram(bool exitCommand) {
   }
   EndSettingsDialog();
   DestroyModelessDialogs();
-  WaitForWatchThread();
+  m_driveWatch.Wait();
   KillTimer(kTimerWatchRetry);
   KillTimer(kTimerScanPoll);
   m_pipeline.ReleaseImages();
@@ -260,8 +260,6 @@ void CMainFrame::DestroyModelessDialogs() {
   m_pCalibrationDlg.reset();
 }
 
-void CMainFrame::WaitForWatchThread() { m_driveWatch.Wait(); }
-
 void CMainFrame::DeleteSdDownloads() {
   const std::string folder = m_settings.SdDownloadFolder();
   if (folder.empty()) return;
@@ -290,7 +288,7 @@ LRESULT CMainFrame::OnCheckDrive() {
 void CMainFrame::OnBoardFound(const BoardDrive& board) {
   if (board.boardId != m_strBoardId) {
     m_strBoardId = board.boardId;
-    ClearDriveHistory();  // a different board starts afresh
+    m_driveWatch.ClearHistory();  // a different board starts afresh
   }
   if (m_driveMap.PublishedLetter()) return;
   if (m_driveMap.Publish(board.letter)) {
@@ -307,7 +305,7 @@ void CMainFrame::OnBoardFound(const BoardDrive& board) {
 
 // Without a board the scans come from the wireless card.
 void CMainFrame::OnNoBoard() {
-  ClearDriveHistory();
+  m_driveWatch.ClearHistory();
   LeaveStartupPassForSettings();
   if (!m_sdLink.Connect(reinterpret_cast<CheckerWindow>(Hwnd()), m_settings.SdDownloadFolder()))
     SetTimer(kTimerSdConnect, kRetryIntervalMs);
@@ -319,8 +317,6 @@ void CMainFrame::LeaveStartupPassForSettings() {
   m_pipeline.m_bStartupPass = 0;
   Post(UM_OPENSETTINGS);
 }
-
-void CMainFrame::ClearDriveHistory() { m_driveWatch.ClearHistory(); }
 
 LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM data) {
   if (event == kDeviceArrival) {
