@@ -1,4 +1,4 @@
-#include "common/app/frame_window.h"
+#include "common/win32/frame_window.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "common/app/dialog.h"
+#include "common/win32/dialog.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "common/app/shell_folder.h"
+#include "common/win32/shell_folder.h"
 
 namespace zt::app {
 

@@ -1,6 +1,6 @@
-#include "common/app/application.h"
+#include "common/win32/application.h"
 
-#include "common/app/dialog.h"
+#include "common/win32/dialog.h"
 
 namespace zt::app {
 
