@@ -68,6 +68,49 @@ function(zt_test name)
   endif()
 endfunction()
 
+# zt_test_program(NAME SOURCES ... [LIBS ...]): a test's program that a driver runs rather than
+# CTest itself (a road test under the simulated card, a demonstration): warnings on, includes
+# from the repository root. Link gtest_main (or gtest, with a main of its own) through LIBS.
+function(zt_test_program name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  zt_warnings(${name})
+endfunction()
+
+# zt_with_image_library(TARGET [FOLDER]): CvImgFileIO.dll is laid beside TARGET's program (or in
+# FOLDER) after each build, as it lies beside the installed programs that load it.
+function(zt_with_image_library target)
+  set(folder $<TARGET_FILE_DIR:${target}>)
+  if(ARGC GREATER 1)
+    set(folder ${ARGV1})
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:CvImgFileIO> ${folder})
+endfunction()
+
+# zt_card_run(TEST PROGRAM WORK TIMEOUT [CHECKER exe] [ARGS ...] [ENVIRONMENT ...]): PROGRAM run
+# under Wine by tests/e2e/run_e2e.py, which starts the simulated card and lays the checker
+# (ZTChkSDWiFi unless CHECKER says else) where the program looks for it. WORK is a folder of the
+# caller's build folder; ARGS go to run_e2e.py; ENVIRONMENT adds to the prefix.
+function(zt_card_run test program work timeout)
+  cmake_parse_arguments(A "" "CHECKER" "ENVIRONMENT;ARGS" ${ARGN})
+  find_program(ZT_PYTHON3 NAMES python3 REQUIRED)
+  if(NOT A_CHECKER)
+    set(A_CHECKER $<TARGET_FILE:ZTChkSDWiFi>)
+  endif()
+  add_dependencies(${program} ZTChkSDWiFi)
+  add_test(NAME ${test}
+    COMMAND ${ZT_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py --wine-run ${ZT_WINE_RUN}
+            --client $<TARGET_FILE:${program}> --checker ${A_CHECKER}
+            --work ${CMAKE_CURRENT_BINARY_DIR}/${work} --timeout ${timeout} ${A_ARGS})
+  math(EXPR limit "${timeout} + 40")
+  set(environment "WINEPREFIX=${ZT_WINEPREFIX}" ${A_ENVIRONMENT})
+  set_tests_properties(${test} PROPERTIES LABELS "wine;e2e" RESOURCE_LOCK wineprefix TIMEOUT ${limit}
+    ENVIRONMENT "${environment}")
+endfunction()
+
 # zt_version_info(TARGET DESCRIPTION): gives a Windows program or DLL its version resource, with
 # the project's version, so that every shipped file and the installer package agree.
 function(zt_version_info target description)

@@ -1,23 +1,10 @@
 #include "common/mbcs_path.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace zt {
 
 bool NoLeadBytes(unsigned char) { return false; }
 
 bool ShiftJisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-bool SystemLeadByte(unsigned char b) {
-#ifdef _WIN32
-  return IsDBCSLeadByte(b) != FALSE;
-#else
-  (void)b;
-  return false;
-#endif
-}
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "cvimgfileio/dib_output.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -8,40 +7,13 @@
 #include "cvimgfileio/errors.h"
 #include "cvimgfileio/size_caps.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace zt::img {
 
 namespace {
 
-void* AllocBlock(std::size_t bytes) {
-#ifdef _WIN32
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!h) return nullptr;
-  void* p = GlobalLock(h);
-  if (!p) GlobalFree(h);
-  return p;
-#else
-  return std::malloc(bytes);
-#endif
-}
-
 BitmapInfoHeader* Header(void* block) { return static_cast<BitmapInfoHeader*>(block); }
 
 }  // namespace
-
-void FreeDibBlock(void* block) {
-  if (!block) return;
-#ifdef _WIN32
-  HGLOBAL h = GlobalHandle(block);
-  GlobalUnlock(h);
-  GlobalFree(h);
-#else
-  std::free(block);
-#endif
-}
 
 DibOutput::~DibOutput() { Free(); }
 
@@ -60,7 +32,7 @@ int DibOutput::TryCreate(std::uint32_t width, std::uint32_t height, int bits) {
   const std::uint32_t colours = bits == 1 ? 2 : 0;
   const std::uint64_t total = kBitmapInfoHeaderSize + colours * 4ull + row * height;
   if (total > SIZE_MAX) return IMGFILE_ERR_TOO_LARGE;
-  block_ = AllocBlock(static_cast<std::size_t>(total));
+  block_ = AllocDibBlock(static_cast<std::size_t>(total));
   if (!block_) return IMGFILE_ERR_NO_MEMORY;
   BitmapInfoHeader* h = Header(block_);
   std::memset(h, 0, kBitmapInfoHeaderSize + colours * 4);

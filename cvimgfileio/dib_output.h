@@ -51,6 +51,9 @@ class DibOutput {
   int bits_ = 0;
 };
 
+// The memory of a block: a locked GlobalAlloc block on Windows (the API hands it out so), malloc
+// elsewhere. Null when there is none.
+void* AllocDibBlock(std::size_t bytes);
 // Releases a block made by DibOutput (the native IMGFILE_FreeDib and the Windows
 // GlobalUnlock + GlobalFree pair).
 void FreeDibBlock(void* block);

@@ -57,9 +57,9 @@ zt_step "ZTLumbrel" \
 echo "The settings dialog as the user sees it: build/mingw-$wine_build/artifacts/settings_dialog.png"
 
 zt_step "the wireless road: from a scan on the card to the three files" \
-  env WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" python3 tests/chksdwifi/run_e2e.py \
+  env WINEPREFIX="$root/build/mingw-$wine_build/wineprefix" python3 tests/e2e/run_e2e.py \
   --wine-run scripts/wine-run.sh --timeout 150 \
-  --client "build/mingw-$wine_build/tests/overlay/shell/wireless_road_demo.exe" \
+  --client "build/mingw-$wine_build/tests/e2e/wireless_road_demo.exe" \
   --checker "build/mingw-$wine_build/chksdwifi/ZTChkSDWiFi.exe" \
   --lumbrel "build/mingw-$wine_build/overlay/shell/ZTLumbrel.exe" \
   --work "build/mingw-$wine_build/wireless_demo"

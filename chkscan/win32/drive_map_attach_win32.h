@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "common/app/handles.h"
 #include "common/drive_map_view.h"
+#include "common/win32/handles.h"
 
 namespace zt::chkscan {
 

@@ -8,11 +8,11 @@
 #include "chkscan/scan_checker.h"
 #include "chkscan/win32/drive_map_attach_win32.h"
 #include "chkscan/win32/volume_device_win32.h"
-#include "common/app/application.h"
-#include "common/app/frame_window.h"
-#include "common/app/handles.h"
-#include "common/app/single_instance.h"
 #include "common/drive_letter_map.h"
+#include "common/win32/application.h"
+#include "common/win32/frame_window.h"
+#include "common/win32/handles.h"
+#include "common/win32/single_instance.h"
 
 namespace zt::chkscan {
 namespace {

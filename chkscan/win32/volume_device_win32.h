@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "chkscan/volume_channel.h"
-#include "common/app/handles.h"
+#include "common/win32/handles.h"
 
 namespace zt::chkscan {
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "common/app/handles.h"
+#include "common/win32/handles.h"
 
 namespace zt::sdwifi {
 

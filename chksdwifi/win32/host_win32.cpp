@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/app/shell_folder.h"
+#include "common/win32/shell_folder.h"
 
 namespace zt::sdwifi {
 

@@ -8,11 +8,11 @@
 #include "chksdwifi/win32/fetch_win32.h"
 #include "chksdwifi/win32/host_win32.h"
 #include "chksdwifi/win32/profile_win32.h"
-#include "common/app/application.h"
-#include "common/app/frame_window.h"
-#include "common/app/handles.h"
-#include "common/app/single_instance.h"
 #include "common/sd_channel.h"
+#include "common/win32/application.h"
+#include "common/win32/frame_window.h"
+#include "common/win32/handles.h"
+#include "common/win32/single_instance.h"
 
 namespace zt::sdwifi {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "common/app/handles.h"
+#include "common/win32/handles.h"
 
 namespace zt::app {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "common/app/handles.h"
+#include "common/win32/handles.h"
 #include "detector/supervisor.h"
 
 namespace zt::detector {

@@ -24,7 +24,7 @@
 
 #include "common/sd_channel.h"
 #include "detector/registration.h"
-#include "overlay/shell/frame_class.h"
+#include "overlay/shell/frame/win32/frame_class.h"
 #include "overlay/shell/resource.h"
 
 namespace {

@@ -3,39 +3,13 @@
 
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "overlay/imgfile/library_platform.h"
 
 namespace zt {
 
 static_assert(kWriteTargetExists == IMGFILE_ERR_TARGET_EXISTS);
 
 namespace {
-
-// The engine's paths use backslashes; natively (where the engine is tested) they mean "/", as
-// for the engine's file system there.
-std::string LibraryPath(const std::string& path) {
-#ifdef _WIN32
-  return path;
-#else
-  std::string native = path;
-  for (char& c : native)
-    if (c == '\\') c = '/';
-  return native;
-#endif
-}
-
-// The load hands out a locked global block on Windows and a block of its own elsewhere.
-void ReleaseLoadedDib(void* block) {
-#ifdef _WIN32
-  HGLOBAL handle = GlobalHandle(block);
-  GlobalUnlock(handle);
-  GlobalFree(handle);
-#else
-  IMGFILE_FreeDib(block);
-#endif
-}
 
 class LibraryImageFiles final : public ImageFiles {
  public:

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "overlay/shell/image_merge_app.h"
+#include "overlay/shell/frame/win32/image_merge_app.h"
 #include "stand_in_board_tree.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

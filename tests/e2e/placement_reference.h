@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "jpeg_scan.h"
+#include "tests/support/jpeg_scan.h"
 
 namespace zt::shell::road {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/app/application.h"
+#include "common/win32/application.h"
 
 namespace zt::shell::road {
 

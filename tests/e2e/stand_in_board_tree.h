@@ -5,7 +5,7 @@
 // runs over a real removable drive.
 #pragma once
 
-#include "overlay/shell/device_tree_win32.h"
+#include "overlay/shell/device_watch/win32/device_tree_win32.h"
 
 namespace zt::shell::test {
 

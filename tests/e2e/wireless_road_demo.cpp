@@ -1,7 +1,7 @@
 // The wireless road shown end to end, as a user meets it: ZTLumbrel and the SD checker installed
 // below %PROGRAMFILES%, a slide on the screen, a scan with marker ink arriving on a simulated
 // wireless card, and the three files that come out. Run by scripts/run.sh (and once by CTest)
-// through tests/chksdwifi/run_e2e.py, which starts the card and passes ZT_CARD_URL,
+// through tests/e2e/run_e2e.py, which starts the card and passes ZT_CARD_URL,
 // ZT_CHECKER_EXE (beside it the sdwifi.ini for the card) and ZT_LUMBREL_EXE (the build folder's
 // ZTLumbrel.exe, its library, Lang\ and Help\ beside it). Ends with 0 when every step worked,
 // otherwise with 1 and the step that failed.
@@ -14,18 +14,18 @@
 #include <vector>
 
 #include "chksdwifi/win32/fetch_win32.h"
-#include "common/app/application.h"
-#include "common/app/gdi_handles.h"
-#include "common/app/handles.h"
 #include "common/sd_channel.h"
+#include "common/win32/application.h"
+#include "common/win32/gdi_handles.h"
+#include "common/win32/handles.h"
 #include "cvimgfileio/cvimgfileio.h"
-#include "overlay/shell/app_settings.h"
-#include "overlay/shell/main_frame.h"
+#include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
-#include "dib_section.h"
-#include "png_file.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 #include "road_support.h"
-#include "shell_wine_fixture.h"
+#include "tests/support/dib_section.h"
+#include "tests/support/png_file.h"
+#include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell::demo {
 namespace {
@@ -292,7 +292,7 @@ struct Leftovers {
 int Run() {
   const std::string built = Env("ZT_LUMBREL_EXE"), checkerBuilt = Env("ZT_CHECKER_EXE");
   Require(!Env("ZT_CARD_URL").empty() && !built.empty() && !checkerBuilt.empty(),
-          "run through tests/chksdwifi/run_e2e.py with --lumbrel");
+          "run through tests/e2e/run_e2e.py with --lumbrel");
   const std::string work = FolderOfPath(checkerBuilt);
   const std::string corvane = Env("PROGRAMFILES") + "\\Corvane";
   const std::string lumbrelFolder = corvane + "\\Zentab Lumbrel",

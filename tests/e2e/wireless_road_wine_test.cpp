@@ -21,18 +21,18 @@
 #include <string>
 #include <vector>
 
-#include "common/app/application.h"
-#include "common/app/handles.h"
 #include "common/sd_channel.h"
+#include "common/win32/application.h"
+#include "common/win32/handles.h"
 #include "cvimgfileio/cvimgfileio.h"
-#include "installed_checker.h"
-#include "jpeg_scan.h"
-#include "overlay/shell/app_settings.h"
-#include "overlay/shell/main_frame.h"
+#include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 #include "placement_reference.h"
 #include "road_support.h"
-#include "shell_wine_fixture.h"
+#include "tests/support/installed_checker.h"
+#include "tests/support/jpeg_scan.h"
+#include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell {
 namespace {

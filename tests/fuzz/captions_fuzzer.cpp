@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "overlay/shell/caption_file_choice.h"
-#include "overlay/shell/caption_unescape.h"
+#include "overlay/shell/settings/caption_file_choice.h"
+#include "overlay/shell/settings/caption_unescape.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "common/app/gdi_handles.h"
+#include "common/win32/gdi_handles.h"
 
 namespace zt::shell::test {
 

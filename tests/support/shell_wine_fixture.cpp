@@ -1,4 +1,4 @@
-#include "shell_wine_fixture.h"
+#include "tests/support/shell_wine_fixture.h"
 
 #include <shlobj.h>
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "overlay/shell/app_settings.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 namespace zt::shell::test {
 

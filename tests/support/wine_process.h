@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "common/app/handles.h"
 #include "common/drive_letter_map.h"
+#include "common/win32/handles.h"
 
 namespace zt::testing {
 

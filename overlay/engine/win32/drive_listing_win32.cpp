@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "common/app/handles.h"
+#include "common/win32/handles.h"
 #include "overlay/engine/drive_listing.h"
 
 namespace zt {

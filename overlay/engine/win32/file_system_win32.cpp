@@ -4,7 +4,7 @@
 
 #include "overlay/engine/file_system.h"
 
-#include "common/app/shell_folder.h"
+#include "common/win32/shell_folder.h"
 
 #include <string>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "overlay/shell/board_drive_finder.h"
+#include "overlay/shell/device_watch/board_drive_finder.h"
 
 #include <cctype>
 #include <cstdio>

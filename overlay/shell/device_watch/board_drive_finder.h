@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "overlay/shell/device_tree.h"
+#include "overlay/shell/device_watch/device_tree.h"
 
 namespace zt::shell {
 

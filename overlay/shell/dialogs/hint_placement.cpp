@@ -1,4 +1,4 @@
-#include "overlay/shell/hint_placement.h"
+#include "overlay/shell/dialogs/hint_placement.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // inside the work area of the dialog's display.
 #pragma once
 
-#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
 
 namespace zt::shell {
 

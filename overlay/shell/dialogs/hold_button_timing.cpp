@@ -1,4 +1,4 @@
-#include "overlay/shell/hold_button_timing.h"
+#include "overlay/shell/dialogs/hold_button_timing.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/offset_typing.h"
+#include "overlay/shell/dialogs/offset_typing.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/close_prompt.h"
+#include "overlay/shell/frame/close_prompt.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/help_path.h"
+#include "overlay/shell/frame/help_path.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/checker_executable.h"
+#include "overlay/shell/sdlink/checker_executable.h"
 
 #include "common/program_files_path.h"
 #include "common/sd_channel.h"

@@ -1,4 +1,4 @@
-#include "overlay/shell/sd_checker_link.h"
+#include "overlay/shell/sdlink/sd_checker_link.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
-#include "overlay/shell/checker_channel.h"
+#include "overlay/shell/sdlink/checker_channel.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/caption_unescape.h"
+#include "overlay/shell/settings/caption_unescape.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/dialog_font.h"
+#include "overlay/shell/settings/dialog_font.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/settings_values.h"
+#include "overlay/shell/settings/settings_values.h"
 
 #include <cstring>
 

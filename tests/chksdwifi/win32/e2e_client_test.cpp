@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "chksdwifi/win32/fetch_win32.h"
-#include "common/app/application.h"
-#include "common/app/frame_window.h"
-#include "common/app/handles.h"
 #include "common/sd_channel.h"
+#include "common/win32/application.h"
+#include "common/win32/frame_window.h"
+#include "common/win32/handles.h"
 
 namespace zt::sdwifi {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/app/application.h"
-#include "common/app/frame_window.h"
+#include "common/win32/application.h"
+#include "common/win32/frame_window.h"
 
 namespace zt::app {
 namespace {

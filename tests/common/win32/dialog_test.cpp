@@ -1,8 +1,8 @@
 // Dialogs from a template: modeless (found by its controls, hidden, shown) and modal (ends with its code).
 #include <gtest/gtest.h>
 
-#include "common/app/application.h"
-#include "common/app/dialog.h"
+#include "common/win32/application.h"
+#include "common/win32/dialog.h"
 #include "test_dialogs.h"
 
 namespace zt::app {

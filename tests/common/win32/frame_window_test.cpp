@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "common/app/application.h"
-#include "common/app/frame_window.h"
+#include "common/win32/application.h"
+#include "common/win32/frame_window.h"
 
 namespace zt::app {
 namespace {

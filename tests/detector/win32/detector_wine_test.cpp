@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "common/app/handles.h"
 #include "common/drive_letter_map.h"
+#include "common/win32/handles.h"
 #include "detector/registration.h"
 #include "tests/support/detector_look.h"
 #include "tests/support/registry_look.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "common/app/handles.h"
+#include "common/win32/handles.h"
 #include "tests/support/detector_look.h"
 #include "tests/support/registry_look.h"
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/device_notification.h"
+#include "overlay/shell/device_watch/win32/device_notification.h"
 
 #include <dbt.h>
 

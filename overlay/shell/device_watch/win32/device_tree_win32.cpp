@@ -1,4 +1,4 @@
-#include "overlay/shell/device_tree_win32.h"
+#include "overlay/shell/device_watch/win32/device_tree_win32.h"
 
 // clang-format off
 #include <windows.h>

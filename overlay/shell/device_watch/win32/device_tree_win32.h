@@ -3,7 +3,7 @@
 // them from the configuration manager.
 #pragma once
 
-#include "overlay/shell/device_tree.h"
+#include "overlay/shell/device_watch/device_tree.h"
 
 namespace zt::shell {
 

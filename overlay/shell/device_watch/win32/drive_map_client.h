@@ -3,8 +3,8 @@
 // flag, and clears what it published when the board goes. Byte 3 belongs to the service.
 #pragma once
 
-#include "common/app/handles.h"
 #include "common/drive_map_view.h"
+#include "common/win32/handles.h"
 
 namespace zt::shell {
 

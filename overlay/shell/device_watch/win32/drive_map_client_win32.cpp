@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "overlay/shell/drive_map_client.h"
+#include "overlay/shell/device_watch/win32/drive_map_client.h"
 
 namespace zt::shell {
 

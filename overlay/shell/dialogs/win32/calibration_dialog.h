@@ -3,9 +3,9 @@
 // shown in a run and keeps it; closing it only hides it.
 #pragma once
 
-#include "common/app/dialog.h"
-#include "common/app/gdi_handles.h"
-#include "overlay/shell/app_settings.h"
+#include "common/win32/dialog.h"
+#include "common/win32/gdi_handles.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 namespace zt::shell {
 

@@ -1,6 +1,6 @@
-#include "overlay/shell/calibration_dialog.h"
+#include "overlay/shell/dialogs/win32/calibration_dialog.h"
 
-#include "overlay/shell/dialog_chrome.h"
+#include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "common/app/gdi_handles.h"
-#include "overlay/shell/app_settings.h"
+#include "common/win32/gdi_handles.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 namespace zt::shell {
 

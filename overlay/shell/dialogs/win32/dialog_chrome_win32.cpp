@@ -1,6 +1,6 @@
-#include "overlay/shell/dialog_chrome.h"
+#include "overlay/shell/dialogs/win32/dialog_chrome.h"
 
-#include "overlay/shell/hint_placement.h"
+#include "overlay/shell/dialogs/hint_placement.h"
 #include "overlay/shell/resource.h"
 
 #include <cstdlib>

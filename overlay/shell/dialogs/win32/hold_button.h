@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "overlay/shell/hold_button_timing.h"
+#include "overlay/shell/dialogs/hold_button_timing.h"
 
 namespace zt::shell {
 

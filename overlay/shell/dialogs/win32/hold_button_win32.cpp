@@ -1,4 +1,4 @@
-#include "overlay/shell/hold_button.h"
+#include "overlay/shell/dialogs/win32/hold_button.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

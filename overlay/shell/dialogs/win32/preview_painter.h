@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "common/app/gdi_handles.h"
+#include "common/win32/gdi_handles.h"
 #include "overlay/engine/dib_block.h"
-#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
 
 namespace zt::shell {
 

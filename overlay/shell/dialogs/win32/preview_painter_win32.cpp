@@ -1,4 +1,4 @@
-#include "overlay/shell/preview_painter.h"
+#include "overlay/shell/dialogs/win32/preview_painter.h"
 
 namespace zt::shell {
 

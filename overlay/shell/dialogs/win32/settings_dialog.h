@@ -9,15 +9,15 @@
 
 #include <string>
 
-#include "common/app/dialog.h"
-#include "common/app/gdi_handles.h"
+#include "common/win32/dialog.h"
+#include "common/win32/gdi_handles.h"
 #include "overlay/engine/dib_block.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/settings_values.h"
-#include "overlay/shell/app_settings.h"
-#include "overlay/shell/hold_button.h"
-#include "overlay/shell/preview_geometry.h"
-#include "overlay/shell/preview_painter.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
+#include "overlay/shell/dialogs/win32/hold_button.h"
+#include "overlay/shell/dialogs/win32/preview_painter.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 namespace zt::shell {
 

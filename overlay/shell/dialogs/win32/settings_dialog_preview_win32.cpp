@@ -1,13 +1,13 @@
 // The settings dialog's preview and what moves the scan on it: typing in the offset and zoom
 // edits, arrow steps, and dragging the scan or its edges with the mouse. The maths is in
 // preview_geometry; this file feeds it client coordinates and the controls' values.
-#include "overlay/shell/settings_dialog.h"
+#include "overlay/shell/dialogs/win32/settings_dialog.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 
-#include "overlay/shell/offset_typing.h"
+#include "overlay/shell/dialogs/offset_typing.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {

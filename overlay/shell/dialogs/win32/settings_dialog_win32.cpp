@@ -1,14 +1,14 @@
 // The settings dialog's opening, its values, the buttons and what the frame calls on it. The
 // preview and the mouse, typing and arrow steps are in settings_dialog_preview.cpp.
-#include "overlay/shell/settings_dialog.h"
+#include "overlay/shell/dialogs/win32/settings_dialog.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include "overlay/engine/frame_messages.h"
-#include "overlay/shell/dialog_chrome.h"
-#include "overlay/shell/offset_typing.h"
+#include "overlay/shell/dialogs/offset_typing.h"
+#include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "common/app/application.h"
-#include "common/app/handles.h"
-#include "overlay/shell/main_frame.h"
+#include "common/win32/application.h"
+#include "common/win32/handles.h"
+#include "overlay/shell/frame/win32/main_frame.h"
 
 namespace zt::shell {
 

@@ -1,8 +1,8 @@
-#include "overlay/shell/image_merge_app.h"
+#include "overlay/shell/frame/win32/image_merge_app.h"
 
 #include <commctrl.h>
 
-#include "common/app/single_instance.h"
+#include "common/win32/single_instance.h"
 
 namespace zt::shell {
 

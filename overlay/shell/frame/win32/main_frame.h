@@ -9,22 +9,22 @@
 #include <string>
 #include <vector>
 
-#include "common/app/frame_window.h"
-#include "common/app/handles.h"
+#include "common/win32/frame_window.h"
+#include "common/win32/handles.h"
 #include "overlay/engine/drive_watch.h"
 #include "overlay/engine/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/imgfile/image_files.h"
-#include "overlay/shell/app_settings.h"
-#include "overlay/shell/board_drive_finder.h"
-#include "overlay/shell/checker_channel_win32.h"
-#include "overlay/shell/device_notification.h"
-#include "overlay/shell/device_tree_win32.h"
-#include "overlay/shell/drive_map_client.h"
-#include "overlay/shell/frame_class.h"
-#include "overlay/shell/sd_checker_link.h"
-#include "overlay/shell/tray_icon.h"
+#include "overlay/shell/device_watch/board_drive_finder.h"
+#include "overlay/shell/device_watch/win32/device_notification.h"
+#include "overlay/shell/device_watch/win32/device_tree_win32.h"
+#include "overlay/shell/device_watch/win32/drive_map_client.h"
+#include "overlay/shell/frame/win32/frame_class.h"
+#include "overlay/shell/frame/win32/tray_icon.h"
+#include "overlay/shell/sdlink/sd_checker_link.h"
+#include "overlay/shell/sdlink/win32/checker_channel_win32.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/main_frame.h"
+#include "overlay/shell/frame/win32/main_frame.h"
 
 #include <dbt.h>
 #include <shellapi.h>
@@ -9,15 +9,15 @@
 #include "overlay/engine/drive_listing.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
-#include "overlay/shell/about_dialog.h"
-#include "overlay/shell/calibration_dialog.h"
-#include "overlay/shell/caption_keys.h"
-#include "overlay/shell/close_prompt.h"
-#include "overlay/shell/device_change.h"
-#include "overlay/shell/dialog_chrome.h"
-#include "overlay/shell/help_path.h"
+#include "overlay/shell/device_watch/device_change.h"
+#include "overlay/shell/dialogs/win32/about_dialog.h"
+#include "overlay/shell/dialogs/win32/calibration_dialog.h"
+#include "overlay/shell/dialogs/win32/dialog_chrome.h"
+#include "overlay/shell/dialogs/win32/settings_dialog.h"
+#include "overlay/shell/frame/close_prompt.h"
+#include "overlay/shell/frame/help_path.h"
 #include "overlay/shell/resource.h"
-#include "overlay/shell/settings_dialog.h"
+#include "overlay/shell/settings/caption_keys.h"
 
 namespace zt::shell {
 

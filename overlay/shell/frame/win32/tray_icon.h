@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "overlay/shell/app_settings.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/tray_icon.h"
+#include "overlay/shell/frame/win32/tray_icon.h"
 
 #include <cstring>
 

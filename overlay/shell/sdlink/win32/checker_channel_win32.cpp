@@ -1,10 +1,10 @@
-#include "overlay/shell/checker_channel_win32.h"
+#include "overlay/shell/sdlink/win32/checker_channel_win32.h"
 
 #include <string>
 
-#include "common/app/handles.h"
 #include "common/sd_channel.h"
-#include "overlay/shell/checker_executable.h"
+#include "common/win32/handles.h"
+#include "overlay/shell/sdlink/checker_executable.h"
 
 namespace zt::shell {
 

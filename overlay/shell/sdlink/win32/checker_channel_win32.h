@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "overlay/shell/checker_channel.h"
+#include "overlay/shell/sdlink/checker_channel.h"
 
 namespace zt::shell {
 

@@ -1,4 +1,4 @@
-#include "overlay/shell/app_settings.h"
+#include "overlay/shell/settings/win32/app_settings.h"
 
 #include <shlwapi.h>
 
@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "common/app/shell_folder.h"
 #include "common/mbcs_path.h"
-#include "overlay/shell/caption_file_choice.h"
-#include "overlay/shell/caption_keys.h"
-#include "overlay/shell/caption_unescape.h"
-#include "overlay/shell/dialog_font.h"
-#include "overlay/shell/settings_values.h"
+#include "common/win32/shell_folder.h"
+#include "overlay/shell/settings/caption_file_choice.h"
+#include "overlay/shell/settings/caption_keys.h"
+#include "overlay/shell/settings/caption_unescape.h"
+#include "overlay/shell/settings/dialog_font.h"
+#include "overlay/shell/settings/settings_values.h"
 
 namespace zt::shell {
 

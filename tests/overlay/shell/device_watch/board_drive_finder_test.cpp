@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/shell/board_drive_finder.h"
+#include "overlay/shell/device_watch/board_drive_finder.h"
 
 namespace zt::shell {
 namespace {

@@ -1,4 +1,4 @@
-#include "overlay/shell/device_change.h"
+#include "overlay/shell/device_watch/device_change.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Where the calibration hint opens beside the settings dialog.
 #include <gtest/gtest.h>
 
-#include "overlay/shell/hint_placement.h"
+#include "overlay/shell/dialogs/hint_placement.h"
 
 namespace zt::shell {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "overlay/shell/hold_button_timing.h"
+#include "overlay/shell/dialogs/hold_button_timing.h"
 
 namespace zt::shell {
 namespace {

@@ -1,7 +1,7 @@
 // The X and Y edits' typing rules, as the user meets them key by key.
 #include <gtest/gtest.h>
 
-#include "overlay/shell/offset_typing.h"
+#include "overlay/shell/dialogs/offset_typing.h"
 
 namespace zt::shell {
 namespace {

@@ -3,7 +3,7 @@
 // image is 800 x 600, and a clip area of 10,20 - 410,320.
 #include <gtest/gtest.h>
 
-#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
 
 namespace zt::shell {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "overlay/shell/close_prompt.h"
-#include "overlay/shell/help_path.h"
+#include "overlay/shell/frame/close_prompt.h"
+#include "overlay/shell/frame/help_path.h"
 
 namespace zt::shell {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "common/sd_channel.h"
 #include "fake_host.h"
-#include "overlay/shell/checker_executable.h"
-#include "overlay/shell/sd_checker_link.h"
+#include "overlay/shell/sdlink/checker_executable.h"
+#include "overlay/shell/sdlink/sd_checker_link.h"
 #include "test_files.h"
 
 namespace zt::shell {

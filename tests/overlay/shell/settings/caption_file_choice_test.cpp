@@ -1,4 +1,4 @@
-#include "overlay/shell/caption_file_choice.h"
+#include "overlay/shell/settings/caption_file_choice.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "common/mbcs_path.h"
-#include "overlay/shell/caption_keys.h"
-#include "overlay/shell/caption_unescape.h"
+#include "overlay/shell/settings/caption_keys.h"
+#include "overlay/shell/settings/caption_unescape.h"
 
 namespace zt::shell {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "overlay/shell/dialog_font.h"
-#include "overlay/shell/settings_values.h"
+#include "overlay/shell/settings/dialog_font.h"
+#include "overlay/shell/settings/settings_values.h"
 
 namespace zt::shell {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "common/app/handles.h"
 #include "common/drive_letter_map.h"
-#include "overlay/shell/drive_map_client.h"
+#include "common/win32/handles.h"
+#include "overlay/shell/device_watch/win32/drive_map_client.h"
 
 namespace zt::shell {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/app/gdi_handles.h"
+#include "common/win32/gdi_handles.h"
 #include "overlay/engine/frame_messages.h"
-#include "dib_section.h"
-#include "png_file.h"
+#include "tests/support/dib_section.h"
+#include "tests/support/png_file.h"
 
 namespace zt::shell::test {
 

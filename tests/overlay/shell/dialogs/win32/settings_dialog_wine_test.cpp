@@ -4,10 +4,10 @@
 
 #include "dialog_driver.h"
 #include "overlay/engine/frame_messages.h"
-#include "overlay/shell/preview_geometry.h"
+#include "overlay/shell/dialogs/preview_geometry.h"
+#include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/resource.h"
-#include "overlay/shell/settings_dialog.h"
-#include "shell_wine_fixture.h"
+#include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell::test {
 namespace {

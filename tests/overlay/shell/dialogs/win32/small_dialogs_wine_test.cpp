@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "dialog_driver.h"
-#include "overlay/shell/about_dialog.h"
-#include "overlay/shell/calibration_dialog.h"
+#include "overlay/shell/dialogs/win32/about_dialog.h"
+#include "overlay/shell/dialogs/win32/calibration_dialog.h"
 #include "overlay/shell/resource.h"
-#include "shell_wine_fixture.h"
+#include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell::test {
 namespace {

@@ -11,18 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "common/app/application.h"
 #include "common/sd_channel.h"
+#include "common/win32/application.h"
 #include "cvimgfileio/cvimgfileio.h"
-#include "jpeg_scan.h"
 #include "overlay/engine/frame_messages.h"
-#include "overlay/shell/about_dialog.h"
-#include "overlay/shell/calibration_dialog.h"
-#include "overlay/shell/checker_channel_win32.h"
-#include "overlay/shell/main_frame.h"
+#include "overlay/shell/dialogs/win32/about_dialog.h"
+#include "overlay/shell/dialogs/win32/calibration_dialog.h"
+#include "overlay/shell/dialogs/win32/settings_dialog.h"
+#include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
-#include "overlay/shell/settings_dialog.h"
-#include "shell_wine_fixture.h"
+#include "overlay/shell/sdlink/win32/checker_channel_win32.h"
+#include "tests/support/jpeg_scan.h"
+#include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell {
 namespace {

@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "common/app/application.h"
-#include "common/app/frame_window.h"
-#include "common/app/handles.h"
 #include "common/sd_channel.h"
-#include "installed_checker.h"
+#include "common/win32/application.h"
+#include "common/win32/frame_window.h"
+#include "common/win32/handles.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
-#include "overlay/shell/checker_channel_win32.h"
-#include "overlay/shell/sd_checker_link.h"
+#include "overlay/shell/sdlink/sd_checker_link.h"
+#include "overlay/shell/sdlink/win32/checker_channel_win32.h"
 #include "test_files.h"
+#include "tests/support/installed_checker.h"
 
 namespace zt::shell {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "overlay/shell/app_settings.h"
-#include "shell_wine_fixture.h"
+#include "overlay/shell/settings/win32/app_settings.h"
+#include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell {
 namespace {
