@@ -10,10 +10,42 @@ namespace zt::img {
 
 namespace {
 
+// Sizes of the file header and of the info headers we read: the old 12-byte core header and
+// everything from the 40-byte info header up to the 124-byte fifth version.
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kLargestHeaderSize = 124;
+
+// Compression codes of the info header. Bit fields with alpha use the same three masks as plain
+// bit fields; the alpha mask after them is not read.
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiAlphaBitfields = 6;
+constexpr std::uint32_t kBitFieldMasksSize = 12;  // red, green and blue, four bytes each
+
+// Run-length escape codes (a zero count followed by one of these).
+constexpr std::uint32_t kRleEndOfLine = 0;
+constexpr std::uint32_t kRleEndOfBitmap = 1;
+constexpr std::uint32_t kRleDelta = 2;
+
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
 std::uint32_t U32(const std::uint8_t* p) {
   return std::uint32_t{p[0]} | p[1] << 8 | p[2] << 16 | std::uint32_t{p[3]} << 24;
 }
+
+// What the headers say, checked.
+struct BmpHeader {
+  std::uint32_t offBits = 0;     // where the rows start, from the start of the file
+  std::uint32_t headerSize = 0;  // of the info header
+  std::uint32_t width = 0, height = 0;
+  bool topDown = false;
+  std::uint32_t bits = 0, compression = kBiRgb, clrUsed = 0;
+  std::int32_t ppmX = 0, ppmY = 0;
+  bool rle = false;
+};
 
 // One channel of a bit-field pixel, scaled to 8 bits.
 struct Field {
@@ -30,6 +62,106 @@ struct Field {
     return static_cast<std::uint8_t>((((px & mask) >> shift) * 255 + max / 2) / max);
   }
 };
+
+struct BitFields {
+  Field red, green, blue;
+};
+
+// Indices the file has no colour for come out black.
+struct Palette {
+  Rgb entries[256] = {};
+  std::uint32_t count = 0;
+  Rgb At(unsigned i) const { return i < count ? entries[i] : Rgb{0, 0, 0}; }
+};
+
+bool IsBitFields(std::uint32_t compression) {
+  return compression == kBiBitfields || compression == kBiAlphaBitfields;
+}
+
+// Bit fields only make sense for 16 and 32 bits, run-length coding only for its own depth;
+// embedded JPEG/PNG bitmaps and the like are not ours to decode.
+void CheckCompression(const BmpHeader& hd) {
+  if (IsBitFields(hd.compression)) {
+    if (hd.bits != 16 && hd.bits != 32) Fail(IMGFILE_ERR_UNSUPPORTED);
+  } else if ((hd.compression == kBiRle8 && hd.bits != 8) || (hd.compression == kBiRle4 && hd.bits != 4) ||
+             hd.compression > kBiRle4) {
+    Fail(IMGFILE_ERR_UNSUPPORTED);
+  }
+  if (hd.rle && hd.topDown) Fail(IMGFILE_ERR_CORRUPT);  // run-length bitmaps are always bottom-up
+}
+
+BmpHeader ReadHeader(const std::uint8_t* data, std::size_t size) {
+  if (size < kFileHeaderSize + kCoreHeaderSize) Fail(IMGFILE_ERR_CORRUPT);
+  BmpHeader hd;
+  hd.offBits = U32(data + 10);
+  hd.headerSize = U32(data + kFileHeaderSize);
+  if (hd.headerSize != kCoreHeaderSize &&
+      (hd.headerSize < kInfoHeaderSize || hd.headerSize > kLargestHeaderSize))
+    Fail(IMGFILE_ERR_UNSUPPORTED);
+  if (std::uint64_t{kFileHeaderSize} + hd.headerSize > size) Fail(IMGFILE_ERR_CORRUPT);
+  const std::uint8_t* h = data + kFileHeaderSize;
+
+  std::int64_t width, height;
+  if (hd.headerSize == kCoreHeaderSize) {
+    width = U16(h + 4);
+    height = static_cast<std::int16_t>(U16(h + 6));
+    hd.bits = U16(h + 10);
+  } else {
+    width = static_cast<std::int32_t>(U32(h + 4));
+    height = static_cast<std::int32_t>(U32(h + 8));
+    hd.bits = U16(h + 14);
+    hd.compression = U32(h + 16);
+    hd.ppmX = static_cast<std::int32_t>(U32(h + 24));
+    hd.ppmY = static_cast<std::int32_t>(U32(h + 28));
+    hd.clrUsed = U32(h + 32);
+  }
+  // A negative height is how a bitmap says its rows run from the top.
+  hd.topDown = height < 0;
+  if (hd.topDown) height = -height;
+  if (width <= 0 || height <= 0) Fail(IMGFILE_ERR_CORRUPT);
+  CheckImageSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
+  hd.width = static_cast<std::uint32_t>(width);
+  hd.height = static_cast<std::uint32_t>(height);
+  if (hd.bits != 1 && hd.bits != 4 && hd.bits != 8 && hd.bits != 16 && hd.bits != 24 && hd.bits != 32)
+    Fail(IMGFILE_ERR_UNSUPPORTED);
+
+  hd.rle = hd.compression == kBiRle8 || hd.compression == kBiRle4;
+  CheckCompression(hd);
+  return hd;
+}
+
+// Without bit-field compression 16 bits are 5-5-5 and 32 bits 8-8-8. The masks follow a 40-byte
+// header, or sit inside the larger ones: the same place either way.
+BitFields ReadBitFields(const std::uint8_t* data, std::size_t size, const BmpHeader& hd) {
+  std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+  if (hd.bits == 32) masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
+  if (IsBitFields(hd.compression)) {
+    const std::uint64_t at = kFileHeaderSize + kInfoHeaderSize;
+    if (at + kBitFieldMasksSize > size) Fail(IMGFILE_ERR_CORRUPT);
+    for (int i = 0; i < 3; ++i) masks[i] = U32(data + at + 4 * i);
+  }
+  return {Field(masks[0]), Field(masks[1]), Field(masks[2])};
+}
+
+// Three-byte entries after a core header, four-byte ones otherwise. A table cut short by the end
+// of the file keeps the colours it has; one with none at all is a damaged file.
+Palette ReadPalette(const std::uint8_t* data, std::size_t size, const BmpHeader& hd) {
+  Palette palette;
+  if (hd.bits > 8) return palette;
+  palette.count = hd.clrUsed == 0 || hd.clrUsed > (1u << hd.bits) ? 1u << hd.bits : hd.clrUsed;
+  const std::size_t entry = hd.headerSize == kCoreHeaderSize ? 3 : 4;
+  std::uint64_t at =
+      std::uint64_t{kFileHeaderSize} + hd.headerSize +
+      (hd.compression == kBiBitfields && hd.headerSize == kInfoHeaderSize ? kBitFieldMasksSize : 0);
+  const std::uint64_t avail = size > at ? (size - at) / entry : 0;
+  if (avail < palette.count) {
+    if (avail == 0) Fail(IMGFILE_ERR_CORRUPT);
+    palette.count = static_cast<std::uint32_t>(avail);
+  }
+  for (std::uint32_t i = 0; i < palette.count; ++i, at += entry)
+    palette.entries[i] = {data[at + 2], data[at + 1], data[at]};
+  return palette;
+}
 
 // Run-length data (8 or 4 bits a pixel) into one index per pixel, rows from the bottom.
 // Runs past the right edge are clipped; data that ends before the end-of-bitmap code is a
@@ -49,11 +181,11 @@ void DecodeRle(const std::uint8_t* p, std::size_t n, std::uint32_t w, std::uint3
       for (std::uint32_t i = 0; i < count; ++i)
         put(bits == 8 ? static_cast<std::uint8_t>(code)
                       : static_cast<std::uint8_t>(i & 1 ? code & 15 : code >> 4));
-    } else if (code == 0) {
+    } else if (code == kRleEndOfLine) {
       x = 0, ++y;
-    } else if (code == 1) {
+    } else if (code == kRleEndOfBitmap) {
       return;
-    } else if (code == 2) {
+    } else if (code == kRleDelta) {
       if (at + 2 > n) break;
       x += p[at], y += p[at + 1];
       at += 2;
@@ -70,140 +202,105 @@ void DecodeRle(const std::uint8_t* p, std::size_t n, std::uint32_t w, std::uint3
   Fail(IMGFILE_ERR_CORRUPT);
 }
 
-void Finish(Decoded& out, std::int32_t ppmX, std::int32_t ppmY, std::uint32_t bits, bool topDown, bool rle) {
-  if (ppmX > 0 && ppmY > 0) {
-    out.resX = DpiFrom(ppmX / 100.0, 2);
-    out.resY = DpiFrom(ppmY / 100.0, 2);
+// Run-length rows decode to palette indices first (pixels a delta skips keep index 0), then go
+// through the palette into a 24-bit image.
+void ReadRunLengthRows(const std::uint8_t* p, std::size_t n, const BmpHeader& hd, const Palette& palette,
+                       Decoded& out) {
+  const std::uint32_t w = hd.width, h = hd.height;
+  out.dib.Create(w, h, 24);
+  std::vector<std::uint8_t> indices(static_cast<std::size_t>(w) * h, 0);
+  DecodeRle(p, n, w, h, hd.bits, indices);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    std::uint8_t* dst = out.dib.Row(y);
+    const std::uint8_t* src = indices.data() + static_cast<std::size_t>(h - 1 - y) * w;
+    for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
+      const Rgb c = palette.At(src[x]);
+      dst[0] = c.b, dst[1] = c.g, dst[2] = c.r;
+    }
+  }
+}
+
+void IndexedRow(const std::uint8_t* src, std::uint32_t w, std::uint32_t bits, const Palette& palette,
+                std::uint8_t* dst) {
+  for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
+    const unsigned i = bits == 8 ? src[x] : (x & 1 ? src[x >> 1] & 15 : src[x >> 1] >> 4);
+    const Rgb c = palette.At(i);
+    dst[0] = c.b, dst[1] = c.g, dst[2] = c.r;
+  }
+}
+
+void BitFieldRow(const std::uint8_t* src, std::uint32_t w, std::uint32_t bits, const BitFields& fields,
+                 std::uint8_t* dst) {
+  for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
+    const std::uint32_t px = bits == 16 ? U16(src + 2 * x) : U32(src + 4 * x);
+    dst[0] = fields.blue.Get(px), dst[1] = fields.green.Get(px), dst[2] = fields.red.Get(px);
+  }
+}
+
+// Uncompressed rows, each padded to four bytes. One bit stays one bit with its two colours;
+// every other depth becomes 24 bits.
+void ReadRows(const std::uint8_t* p, std::size_t n, const BmpHeader& hd, const Palette& palette,
+              const BitFields& fields, Decoded& out) {
+  const std::uint32_t w = hd.width, h = hd.height;
+  const std::uint64_t stride = ((std::uint64_t{w} * hd.bits + 31) / 32) * 4;
+  if (stride * h > n) Fail(IMGFILE_ERR_CORRUPT);
+
+  if (hd.bits == 1) {
+    out.dib.Create(w, h, 1);
+    out.dib.SetPalette(0, palette.entries[0]);
+    out.dib.SetPalette(1, palette.count > 1 ? palette.entries[1] : palette.entries[0]);
+  } else {
+    out.dib.Create(w, h, 24);
+  }
+  for (std::uint32_t y = 0; y < h; ++y) {
+    const std::uint8_t* src = p + stride * (hd.topDown ? y : h - 1 - y);
+    std::uint8_t* dst = out.dib.Row(y);
+    switch (hd.bits) {
+      case 1:
+        std::memcpy(dst, src, static_cast<std::size_t>((w + 7) / 8));
+        break;
+      case 4:
+      case 8:
+        IndexedRow(src, w, hd.bits, palette, dst);
+        break;
+      case 24:
+        std::memcpy(dst, src, 3ull * w);
+        break;
+      default:  // 16 and 32 bits
+        BitFieldRow(src, w, hd.bits, fields, dst);
+    }
+  }
+  if (hd.bits == 1 && w % 8) {
+    // Stray bits after the last pixel would otherwise survive into the caller's image.
+    for (std::uint32_t y = 0; y < h; ++y)
+      out.dib.Row(y)[w / 8] &= static_cast<std::uint8_t>(0xFF00 >> (w % 8));
+  }
+}
+
+void Finish(Decoded& out, const BmpHeader& hd) {
+  if (hd.ppmX > 0 && hd.ppmY > 0) {
+    out.resX = DpiFrom(hd.ppmX / 100.0, 2);
+    out.resY = DpiFrom(hd.ppmY / 100.0, 2);
   }
   char text[96];
   std::snprintf(text, sizeof text, "BMP %ux%u, %u bit%s%s", static_cast<unsigned>(out.dib.Width()),
-                static_cast<unsigned>(out.dib.Height()), static_cast<unsigned>(bits),
-                topDown ? ", top-down" : "", rle ? ", run-length" : "");
+                static_cast<unsigned>(out.dib.Height()), static_cast<unsigned>(hd.bits),
+                hd.topDown ? ", top-down" : "", hd.rle ? ", run-length" : "");
   out.description = text;
 }
 
 }  // namespace
 
 void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
-  if (size < 26) Fail(IMGFILE_ERR_CORRUPT);
-  const std::uint32_t offBits = U32(data + 10);
-  const std::uint32_t hdr = U32(data + 14);
-  if (hdr != 12 && (hdr < 40 || hdr > 124)) Fail(IMGFILE_ERR_UNSUPPORTED);
-  if (14ull + hdr > size) Fail(IMGFILE_ERR_CORRUPT);
-  const std::uint8_t* h = data + 14;
-
-  std::int64_t width, height;
-  std::uint32_t bits, compression = 0, clrUsed = 0;
-  std::int32_t ppmX = 0, ppmY = 0;
-  if (hdr == 12) {
-    width = U16(h + 4);
-    height = static_cast<std::int16_t>(U16(h + 6));
-    bits = U16(h + 10);
-  } else {
-    width = static_cast<std::int32_t>(U32(h + 4));
-    height = static_cast<std::int32_t>(U32(h + 8));
-    bits = U16(h + 14);
-    compression = U32(h + 16);
-    ppmX = static_cast<std::int32_t>(U32(h + 24));
-    ppmY = static_cast<std::int32_t>(U32(h + 28));
-    clrUsed = U32(h + 32);
-  }
-  const bool topDown = height < 0;
-  if (topDown) height = -height;
-  if (width <= 0 || height <= 0) Fail(IMGFILE_ERR_CORRUPT);
-  CheckImageSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-    Fail(IMGFILE_ERR_UNSUPPORTED);
-
-  // Bit fields follow a 40-byte header, or sit inside the larger ones.
-  std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-  if (bits == 32) masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
-  if (compression == 3 || compression == 6) {
-    if (bits != 16 && bits != 32) Fail(IMGFILE_ERR_UNSUPPORTED);
-    if (14ull + 40 + 12 > size) Fail(IMGFILE_ERR_CORRUPT);
-    for (int i = 0; i < 3; ++i) masks[i] = U32(h + 40 + 4 * i);
-  } else if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4) || compression > 2) {
-    Fail(IMGFILE_ERR_UNSUPPORTED);  // embedded JPEG/PNG bitmaps and the like
-  }
-  const bool rle = compression == 1 || compression == 2;
-  if (rle && topDown) Fail(IMGFILE_ERR_CORRUPT);  // run-length bitmaps are always bottom-up
-  const Field red(masks[0]), green(masks[1]), blue(masks[2]);
-
-  // The palette: three-byte entries after a 12-byte header, four-byte ones otherwise.
-  Rgb palette[256] = {};
-  std::uint32_t colours = 0;
-  if (bits <= 8) {
-    colours = clrUsed == 0 || clrUsed > (1u << bits) ? 1u << bits : clrUsed;
-    const std::size_t entry = hdr == 12 ? 3 : 4;
-    std::uint64_t at = 14ull + hdr + (compression == 3 && hdr == 40 ? 12 : 0);
-    const std::uint64_t avail = size > at ? (size - at) / entry : 0;
-    if (avail < colours) {
-      if (avail == 0) Fail(IMGFILE_ERR_CORRUPT);
-      colours = static_cast<std::uint32_t>(avail);
-    }
-    for (std::uint32_t i = 0; i < colours; ++i, at += entry)
-      palette[i] = {data[at + 2], data[at + 1], data[at]};
-  }
-
-  const std::uint32_t w = static_cast<std::uint32_t>(width), ht = static_cast<std::uint32_t>(height);
-  if (offBits > size) Fail(IMGFILE_ERR_CORRUPT);
-  if (rle) {
-    out.dib.Create(w, ht, 24);
-    std::vector<std::uint8_t> indices(static_cast<std::size_t>(w) * ht, 0);
-    DecodeRle(data + offBits, size - offBits, w, ht, bits, indices);
-    for (std::uint32_t y = 0; y < ht; ++y) {
-      std::uint8_t* dst = out.dib.Row(y);
-      const std::uint8_t* src = indices.data() + static_cast<std::size_t>(ht - 1 - y) * w;
-      for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
-        const Rgb c = src[x] < colours ? palette[src[x]] : Rgb{0, 0, 0};
-        dst[0] = c.b, dst[1] = c.g, dst[2] = c.r;
-      }
-    }
-    Finish(out, ppmX, ppmY, bits, false, true);
-    return;
-  }
-  const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-  if (stride * static_cast<std::uint64_t>(height) > size - offBits) Fail(IMGFILE_ERR_CORRUPT);
-
-  if (bits == 1) {
-    out.dib.Create(w, ht, 1);
-    out.dib.SetPalette(0, palette[0]);
-    out.dib.SetPalette(1, colours > 1 ? palette[1] : palette[0]);
-  } else {
-    out.dib.Create(w, ht, 24);
-  }
-  for (std::uint32_t y = 0; y < ht; ++y) {
-    const std::uint8_t* src = data + offBits + stride * (topDown ? y : ht - 1 - y);
-    std::uint8_t* dst = out.dib.Row(y);
-    switch (bits) {
-      case 1: {
-        std::memcpy(dst, src, static_cast<std::size_t>((w + 7) / 8));
-        break;
-      }
-      case 4:
-      case 8:
-        for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
-          const unsigned i = bits == 8 ? src[x] : (x & 1 ? src[x >> 1] & 15 : src[x >> 1] >> 4);
-          const Rgb c = i < colours ? palette[i] : Rgb{0, 0, 0};
-          dst[0] = c.b, dst[1] = c.g, dst[2] = c.r;
-        }
-        break;
-      case 24:
-        std::memcpy(dst, src, 3ull * w);
-        break;
-      default:  // 16 and 32 bits through the bit fields
-        for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
-          const std::uint32_t px = bits == 16 ? U16(src + 2 * x) : U32(src + 4 * x);
-          dst[0] = blue.Get(px), dst[1] = green.Get(px), dst[2] = red.Get(px);
-        }
-    }
-  }
-  if (bits == 1 && w % 8) {
-    // Stray bits after the last pixel would otherwise survive into the caller's image.
-    for (std::uint32_t y = 0; y < ht; ++y)
-      out.dib.Row(y)[w / 8] &= static_cast<std::uint8_t>(0xFF00 >> (w % 8));
-  }
-  Finish(out, ppmX, ppmY, bits, topDown, false);
+  const BmpHeader hd = ReadHeader(data, size);
+  const BitFields fields = ReadBitFields(data, size, hd);
+  const Palette palette = ReadPalette(data, size, hd);
+  if (hd.offBits > size) Fail(IMGFILE_ERR_CORRUPT);
+  if (hd.rle)
+    ReadRunLengthRows(data + hd.offBits, size - hd.offBits, hd, palette, out);
+  else
+    ReadRows(data + hd.offBits, size - hd.offBits, hd, palette, fields, out);
+  Finish(out, hd);
 }
 
 }  // namespace zt::img

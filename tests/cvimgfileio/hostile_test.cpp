@@ -282,6 +282,31 @@ TEST(BitmapLayouts, FourBitRunLength) {
   EXPECT_EQ(cut.rc, IMGFILE_ERR_CORRUPT);
 }
 
+// Sixteen bits with the masks the file gives (5-6-5 here), not the 5-5-5 used without them.
+TEST(BitmapLayouts, BitFieldMasksFromTheFile) {
+  const std::uint32_t off = 14 + 40 + 12;
+  std::vector<std::uint8_t> f(off + 8, 0);
+  f[0] = 'B', f[1] = 'M';
+  std::memcpy(&f[10], &off, 4);
+  BitmapInfoHeader hd{};
+  hd.biSize = 40, hd.biWidth = 3, hd.biHeight = 1, hd.biPlanes = 1, hd.biBitCount = 16, hd.biCompression = 3;
+  std::memcpy(&f[14], &hd, 40);
+  const std::uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+  std::memcpy(&f[54], masks, 12);
+  const std::uint16_t px[3] = {0xF800, 0x07E0, 0x041F};  // red, green, half green with blue
+  std::memcpy(&f[off], px, 6);
+  ASSERT_TRUE(WriteBytes("written/bitfields565.bmp", f));
+  Loaded img;
+  Load("written/bitfields565.bmp", img);
+  ASSERT_EQ(img.rc, IMGFILE_OK);
+  const Pixel expected[3] = {{255, 0, 0}, {0, 255, 0}, {0, 130, 255}};  // 32 of 63 is 130 of 255
+  for (int x = 0; x < 3; ++x) {
+    EXPECT_EQ(img.At(x, 0).r, expected[x].r) << x;
+    EXPECT_EQ(img.At(x, 0).g, expected[x].g) << x;
+    EXPECT_EQ(img.At(x, 0).b, expected[x].b) << x;
+  }
+}
+
 TEST(Description, NamesFormatAndSizeWithinTheBuffer) {
   for (const char* name : kSamples) {
     Loaded img;
