@@ -27,6 +27,10 @@ inline constexpr std::uint8_t kRestartCheckerSet = 0x52;    // 'R'
 // Mutex whose existence tells that a scan checker runs.
 inline constexpr const char kCheckerMutex[] = "Global\\ZTChkScan";
 
+// Other processes, built apart, read these bytes at these places.
+static_assert(kSize == 1024);
+static_assert(kDriveLetter == 0 && kScanPressed == 1 && kDriveChanged == 2 && kTerminateChecker == 3 &&
+              kRestartChecker == 4);
 static_assert(kScanPressedSet == 'S' && kDriveChangedSet == 'N' && kTerminateCheckerSet == 'T' &&
               kRestartCheckerSet == 'R');
 

@@ -21,6 +21,10 @@ inline constexpr std::uint32_t kPathRead = 4;          // overlay -> checker, lP
 inline constexpr std::uint32_t kUnregister = 5;        // overlay -> checker (sent), lParam: frame window
 inline constexpr std::uint32_t kDeliveryFailed = 0x10003;  // checker -> overlay, lParam 0
 
+// The checker, built apart, numbers its codes the same.
+static_assert(kRegister == 1 && kRegistrationTaken == 2 && kFileDelivered == 3 && kPathRead == 4 &&
+              kUnregister == 5 && kDeliveryFailed == 0x10003);
+
 // The overlay side acts on a code only when the high word of wParam is 0.
 constexpr bool IsOverlayCode(std::uint32_t wParam) { return (wParam >> 16) == 0; }
 

@@ -27,13 +27,6 @@ struct CScanPipeline::EarlyScreenshot {
   std::unique_ptr<OutputWriter> writer;
 };
 
-struct CScanPipeline::NewImageSet {
-  TurnedScan turned;  // scan, its half and mask, its ink cells
-  DibPtr screen, screenHalf;
-  std::uint16_t resX = 0, resY = 0;
-  std::int32_t pageOffsetX = 0, pageOffsetY = 0;
-};
-
 CScanPipeline::CScanPipeline(PipelineHost& host, ImageFiles& images, FileSystem& fs, LeadByteTest isLead)
     : m_host(host), m_images(images), m_fs(fs), m_isLead(isLead) {}
 
@@ -47,6 +40,20 @@ bool CScanPipeline::IsBusy() {
 
 void CScanPipeline::Notify(const char* key, std::size_t bufferSize) {
   m_host.ShowMessage(m_host.MessageCaption(key, bufferSize), kMessageBoxNotice);
+}
+
+bool CScanPipeline::QueueScan(const std::string& path, std::int32_t source) {
+  const bool replacesWaiting =
+      source == kScanFromSdCard && m_nScanSource == kScanFromSdCard && m_bSdScanWaiting == 1;
+  if (replacesWaiting) m_bSdScanWaiting = 0;
+  m_nScanSource = source;
+  m_strScanPath = path;
+  return replacesWaiting;
+}
+
+long CScanPipeline::TakeScan(const std::string& path, std::int32_t source) {
+  QueueScan(path, source);
+  return OnNewScan();
 }
 
 long CScanPipeline::OnNewScan() {
@@ -154,8 +161,8 @@ void CScanPipeline::RefreshSettingsDialog() {
   if (!PrepareImageSet()) return;
   SettingsDialogLink* dialog = m_host.SettingsDialog();
   if (!dialog) return;
-  dialog->SetImages(m_pScanHalf.get(), m_pScreenHalf.get(), m_pScanMask.get(), m_pScan->Width(),
-                    m_pScan->Height(), m_pScreen->Width(), m_pScreen->Height(), m_bSaved != 0);
+  dialog->SetImages(m_set.scanHalf.get(), m_set.screenHalf.get(), m_set.scanMask.get(), m_set.scan->Width(),
+                    m_set.scan->Height(), m_set.screen->Width(), m_set.screen->Height(), m_bSaved != 0);
   if (!dialog->RebuildDisplay(true)) {
     dialog->Close(kSettingsDialogLoadFailed);
     Notify(kLoadFailed, kShortMessageBuffer);
@@ -170,27 +177,32 @@ bool CScanPipeline::CaptureScreen() {
   return m_pPendingScreen != nullptr;
 }
 
-bool CScanPipeline::TakeScreenshot(NewImageSet& set) {
+bool CScanPipeline::TakeScreenshot(ImageSet& set) {
   if (!m_pPendingScreen) CaptureScreen();
   if (!m_pPendingScreen) return false;
   set.screen = std::move(m_pPendingScreen);
   return true;
 }
 
-bool CScanPipeline::LoadScanImage(const std::string& path, NewImageSet& set) {
+bool CScanPipeline::LoadScanImage(const std::string& path, ImageSet& set) {
   ScanLoad load;
+  TurnedScan turned;
   if (m_images.LoadScan(path, load) < 0 || !load.dib) return false;
   const std::optional<LoadedDibLayout> layout = ReadLoadedDib(load.dib.Get());
   if (!layout) return false;
   if (layout->bitsPerPixel == 1) {
     DibPtr expanded = ExpandMonochrome(*layout);
     load.dib.Reset();
-    if (!expanded || !TurnScan(ViewOf(*expanded), set.turned)) return false;
+    if (!expanded || !TurnScan(ViewOf(*expanded), turned)) return false;
   } else {
-    const bool turned = TurnScan(ViewOfLoaded(*layout), set.turned);
+    const bool ok = TurnScan(ViewOfLoaded(*layout), turned);
     load.dib.Reset();
-    if (!turned) return false;
+    if (!ok) return false;
   }
+  set.scan = std::move(turned.scan);
+  set.scanHalf = std::move(turned.half);
+  set.scanMask = std::move(turned.mask);
+  set.scanInk = std::move(turned.ink);
   set.resX = load.resX;
   set.resY = load.resY;
   set.pageOffsetX = load.pageOffsetX;
@@ -199,9 +211,8 @@ bool CScanPipeline::LoadScanImage(const std::string& path, NewImageSet& set) {
 }
 
 bool CScanPipeline::PrepareImageSet() {
-  // The new set is built aside; the members (image set, scan path, load values, working copy)
-  // change only once all of it exists.
-  NewImageSet set;
+  // The new set is built aside; the set and the working copy change only once all of it exists.
+  ImageSet set;
   // The working copy is kept only with the new set and taken back (the previous copy in its
   // place again) when the set fails.
   PendingWorkingCopy copy(m_fs, m_isLead);
@@ -226,18 +237,9 @@ bool CScanPipeline::PrepareImageSet() {
     return false;
   }
   copy.Keep(m_strWorkingCopy);
-  m_pScan = std::move(set.turned.scan);
-  m_pScanHalf = std::move(set.turned.half);
-  m_pScanMask = std::move(set.turned.mask);
-  m_scanInk = std::move(set.turned.ink);
-  m_pScreen = std::move(set.screen);
-  m_pScreenHalf = std::move(set.screenHalf);
-  m_wResX = set.resX;
-  m_wResY = set.resY;
-  m_nPageOffsetX = set.pageOffsetX;
-  m_nPageOffsetY = set.pageOffsetY;
+  set.scanPath = m_strScanPath;
+  m_set = std::move(set);
   m_bSaved = 0;
-  m_strLastScanPath = m_strScanPath;
   return true;
 }
 
@@ -255,28 +257,28 @@ long CScanPipeline::SaveOverlay() {
   if (!early) {
     early = std::make_unique<EarlyScreenshot>();
     if (!m_host.LoadAllSettings(early->settings) ||
-        !PlanOutputNames(m_fs, early->settings, m_strLastScanPath, early->plan, m_isLead))
+        !PlanOutputNames(m_fs, early->settings, m_set.scanPath, early->plan, m_isLead))
       return fail();
   }
   OutputPlan& plan = early->plan;
-  if (!PlanRegions(early->settings, *m_pScreen, *m_pScan, plan)) return fail();
+  if (!PlanRegions(early->settings, *m_set.screen, *m_set.scan, plan)) return fail();
   if (!early->writer) {
-    early->writer = std::make_unique<OutputWriter>(m_images, m_fs, plan, *m_pScreen);
+    early->writer = std::make_unique<OutputWriter>(m_images, m_fs, plan, *m_set.screen);
     if (!early->writer->Start()) return fail();
   }
 
   OutputSources sources;
-  sources.screen = m_pScreen.get();
-  sources.scan = m_pScan.get();
+  sources.screen = m_set.screen.get();
+  sources.scan = m_set.scan.get();
   sources.workingCopy = m_strWorkingCopy;
-  sources.resX = m_wResX;
-  sources.resY = m_wResY;
-  sources.pageOffsetX = m_nPageOffsetX;
-  sources.pageOffsetY = m_nPageOffsetY;
+  sources.resX = m_set.resX;
+  sources.resY = m_set.resY;
+  sources.pageOffsetX = m_set.pageOffsetX;
+  sources.pageOffsetY = m_set.pageOffsetY;
   // The screenshot is encoded on a worker while the overlay is composed here.
   DibPtr overlay;
-  if (!ComposeOverlay(*m_pScreen, *m_pScan, m_scanInk, plan.saveImageSize, plan.screenRegion, plan.scanRegion,
-                      overlay))
+  if (!ComposeOverlay(*m_set.screen, *m_set.scan, m_set.scanInk, plan.saveImageSize, plan.screenRegion,
+                      plan.scanRegion, overlay))
     return fail();
   sources.overlay = overlay.get();
   const bool written = early->writer->Finish(sources);
@@ -305,12 +307,7 @@ void CScanPipeline::OnSdScanRetryTimer() {
 
 void CScanPipeline::ReleaseImages() {
   const bool hadSet = HasImageSet();
-  m_pScan.reset();
-  m_pScanHalf.reset();
-  m_pScanMask.reset();
-  m_pScreen.reset();
-  m_pScreenHalf.reset();
-  m_scanInk = InkCells{};
+  m_set = ImageSet{};
   m_pPendingScreen.reset();
   if (hadSet && !m_strWorkingCopy.empty() && m_fs.Exists(m_strWorkingCopy)) m_fs.RemoveFile(m_strWorkingCopy);
 }

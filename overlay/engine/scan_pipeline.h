@@ -11,7 +11,7 @@
 #include "common/mbcs_path.h"
 #include "overlay/engine/dib_block.h"
 #include "overlay/engine/file_system.h"
-#include "overlay/engine/ink_cells.h"
+#include "overlay/engine/image_set.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/settings_values.h"
 #include "overlay/imgfile/image_files.h"
@@ -25,12 +25,19 @@ class CScanPipeline {
   CScanPipeline(const CScanPipeline&) = delete;
   CScanPipeline& operator=(const CScanPipeline&) = delete;
 
-  // UM_NEWSCAN: process m_strScanPath from m_nScanSource. Returns 0.
+  // The scan that the next UM_NEWSCAN takes, and where it came from. A scan from the card takes
+  // the place of one from the card that waits for timer 104; true then (the caller stops that
+  // timer).
+  bool QueueScan(const std::string& path, std::int32_t source);
+  // UM_NEWSCAN: processes the queued scan. Returns 0.
   long OnNewScan();
+  // A scan handled at once, as UM_NEWSCAN would handle it once queued. Returns 0.
+  long TakeScan(const std::string& path, std::int32_t source);
   // UM_SAVEOVERLAY: writes the three outputs of the current image set. Returns 0.
   long SaveOverlay();
-  // Builds a new image set from m_pPendingScreen (or a new capture) and m_strScanPath; true when
-  // it is in place. On false the previous set and everything that belongs to it are unchanged.
+  // Builds a new image set from the waiting screenshot (or a new capture) and the queued scan;
+  // true when it is in place. On false the previous set and everything that belongs to it are
+  // unchanged.
   bool PrepareImageSet();
   // Builds a new image set and hands it to the open settings dialog.
   void RefreshSettingsDialog();
@@ -44,35 +51,28 @@ class CScanPipeline {
   bool CaptureScreen();
 
   bool IsBusy();
-  bool HasImageSet() const { return m_pScan != nullptr; }
+  bool HasImageSet() const { return !m_set.Empty(); }
+  const ImageSet& Images() const { return m_set; }
+  // The byte copy of the current set's scan in the settings folder.
+  const std::string& WorkingCopy() const { return m_strWorkingCopy; }
+  // The image set has been saved since it was made (or the user chose not to).
+  bool Saved() const { return m_bSaved != 0; }
+  // The screenshot taken at a scan signal, not yet paired with a scan; null when there is none.
+  const DibBlock* PendingScreen() const { return m_pPendingScreen.get(); }
+  const std::string& QueuedScan() const { return m_strScanPath; }
+  std::int32_t QueuedSource() const { return m_nScanSource; }
+  bool SdScanWaiting() const { return m_bSdScanWaiting != 0; }
+  bool Processing() const { return m_bProcessing != 0; }
+  // The question about an unsaved overlay is on the screen.
+  bool AskingAboutUnsavedOverlay() const { return m_bMultiScanPrompt != 0; }
+  // The first pass after start-up shows the newest scan instead of saving it; it ends with a
+  // scan shown, or when the frame finds no scan to show.
+  bool InStartupPass() const { return m_bStartupPass != 0; }
+  void EndStartupPass() { m_bStartupPass = 0; }
   // At shutdown: drops the image set and the waiting capture and deletes the working copy.
   void ReleaseImages();
 
-  // Image set: all five present or all null, replaced only as a whole.
-  DibPtr m_pScan;           // full scan, turned to landscape
-  DibPtr m_pScanHalf;       // scan at width/2 x height/2
-  DibPtr m_pScanMask;       // half size: white where the scan has ink, black elsewhere
-  DibPtr m_pScreen;         // the screenshot paired with the scan
-  DibPtr m_pScreenHalf;     // the screenshot at 50 percent
-  DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired
-  InkCells m_scanInk;       // where m_pScan holds ink; replaced with the image set
-
-  std::string m_strScanPath;          // the scan to process next
-  std::int32_t m_nScanSource = 0;     // 0 = board drive, 1 = wireless SD card
-  std::int32_t m_bSdScanWaiting = 0;  // an SD scan waits for timer 104
-  std::string m_strLastScanPath;      // the scan of the current image set
-  std::string m_strWorkingCopy;       // its byte copy in the settings folder
-  std::uint16_t m_wResX = 0;          // dots per inch, from the scan load
-  std::uint16_t m_wResY = 0;
-  std::int32_t m_nPageOffsetX = 0;  // points, from the scan load
-  std::int32_t m_nPageOffsetY = 0;
-  std::uint8_t m_bSaved = 0;
-  std::uint8_t m_bProcessing = 0;
-  std::uint8_t m_bMultiScanPrompt = 0;
-  std::uint8_t m_bStartupPass = 1;
-
  private:
-  struct NewImageSet;
   struct EarlyScreenshot;
 
   // Auto-saving a scan without a dialog: the screenshot's file is begun beside the scan's load.
@@ -80,9 +80,21 @@ class CScanPipeline {
   void StartEarlyScreenshot(const SettingsValues& settings);
   void AbandonEarlyScreenshot();
   void AskAboutUnsavedOverlay();
-  bool TakeScreenshot(NewImageSet& set);
-  bool LoadScanImage(const std::string& path, NewImageSet& set);
+  bool TakeScreenshot(ImageSet& set);
+  bool LoadScanImage(const std::string& path, ImageSet& set);
   void Notify(const char* key, std::size_t bufferSize);
+
+  ImageSet m_set;
+  DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired
+
+  std::string m_strScanPath;          // the scan to process next
+  std::int32_t m_nScanSource = 0;     // 0 = board drive, 1 = wireless SD card
+  std::int32_t m_bSdScanWaiting = 0;  // an SD scan waits for timer 104
+  std::string m_strWorkingCopy;       // the set's scan, copied into the settings folder
+  std::uint8_t m_bSaved = 0;
+  std::uint8_t m_bProcessing = 0;
+  std::uint8_t m_bMultiScanPrompt = 0;
+  std::uint8_t m_bStartupPass = 1;
 
   PipelineHost& m_host;
   ImageFiles& m_images;

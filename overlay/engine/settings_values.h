@@ -1,4 +1,6 @@
-// The seven settings the engine reads, in the order in which they always travel.
+// The seven settings of the program, in the order in which they always travel: the save folder
+// and auto-save live in Settings.ini, the geometry in the registry. The defaults are what the
+// store gives for a value it does not have.
 #pragma once
 
 #include <cstdint>
@@ -6,14 +8,21 @@
 
 namespace zt {
 
+inline constexpr std::int32_t kDefaultAutoSave = 1;
+inline constexpr std::int32_t kDefaultSaveImageSize = 0;  // 0 = screen size, 1 = board scan size
+inline constexpr std::int32_t kDefaultWidthZoom = 100;    // percent
+inline constexpr std::int32_t kDefaultHeightZoom = 100;
+inline constexpr std::int32_t kDefaultXCoordinate = 0;
+inline constexpr std::int32_t kDefaultYCoordinate = 0;
+
 struct SettingsValues {
-  std::string saveFolder;
-  std::int32_t autoSave = 0;
-  std::int32_t saveImageSize = 0;  // SaveImageSize
-  std::int32_t widthZoom = 100;    // percent
-  std::int32_t heightZoom = 100;
-  std::int32_t x = 0;  // scan's top-left corner on the screenshot, in screenshot pixels
-  std::int32_t y = 0;
+  std::string saveFolder;  // the default is the user's My Pictures, known only at run time
+  std::int32_t autoSave = kDefaultAutoSave;
+  std::int32_t saveImageSize = kDefaultSaveImageSize;  // SaveImageSize
+  std::int32_t widthZoom = kDefaultWidthZoom;
+  std::int32_t heightZoom = kDefaultHeightZoom;
+  std::int32_t x = kDefaultXCoordinate;  // scan's top-left corner on the screenshot, in screenshot pixels
+  std::int32_t y = kDefaultYCoordinate;
 };
 
 }  // namespace zt

@@ -18,17 +18,17 @@
 #include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/win32/app_settings.h"
-#include "road_support.h"
 #include "tests/support/detector_look.h"
-#include "tests/support/installed_checker.h"
 #include "tests/support/jpeg_scan.h"
+#include "tests/support/lumbrel_look.h"
 #include "tests/support/shell_wine_fixture.h"
+#include "tests/support/simulated_card.h"
 
 namespace zt::shell {
 namespace {
 
 namespace dm = drivemap;
-using road::WaitFor;
+using winetest::WaitFor;
 
 constexpr RECT kDrawnRect{40, 40, 440, 340};
 constexpr COLORREF kRoundColours[] = {RGB(200, 40, 40), RGB(40, 160, 60), RGB(150, 60, 170)};
@@ -39,11 +39,11 @@ constexpr DWORD kSeenWithinMs = 1500;
 // sees it within one poll period of the last file, with room for a loaded machine.
 constexpr DWORD kTakenAfterSaveMs = 400;
 
-std::string Env(const char* name) { return e2e::Env(name); }
+using winetest::Env;
 
 // A whiteboard scan of the given name on the board's drive.
 int WriteBoardScan(const std::string& path) {
-  return test::WriteJpegScan(path, 600, 800, 0xF4, {{280, 100, 292, 700}, {100, 390, 500, 402}});
+  return winetest::WriteJpegScan(path, 600, 800, 0xF4, {{280, 100, 292, 700}, {100, 390, 500, 402}});
 }
 
 // The removal or arrival of a volume as the system broadcasts it to top-level windows.
@@ -73,43 +73,36 @@ class BoardRoad : public ::testing::Test {
     m_saves = work + "saves";
     m_boardFolder = work + "board";
 
-    test::ResetStore();
+    winetest::ResetStore();
     CreateDirectoryA(m_saves.c_str(), nullptr);
     CAppSettings settings;
-    ASSERT_TRUE(settings.SaveAllSettings(m_saves.c_str(), 1, 0, 100, 100, 0, 0));
-    DeleteFileA(testing::InstalledChecker().c_str());
+    ASSERT_TRUE(settings.SaveAllSettings(winetest::SavingInto(m_saves)));
+    DeleteFileA(winetest::InstalledScanChecker().c_str());
     ASSERT_TRUE(m_sdChecker.ok);
 
-    ASSERT_EQ(testing::RunToEnd(kDetector, "-Service"), 0u);
+    ASSERT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
     ASSERT_TRUE(m_service.Open());
     ASSERT_TRUE(m_service.Start() && m_service.WaitState(SERVICE_RUNNING, 10000)) << "the service did not start";
-    ASSERT_TRUE(testing::WaitFor([&] { return m_map.Open(); }, 3000)) << "no drive-letter map";
+    ASSERT_TRUE(winetest::WaitFor([&] { return m_map.Open(); }, 3000)) << "no drive-letter map";
     m_checkerMutex.Reset(CreateMutexA(nullptr, FALSE, dm::kCheckerMutex));
     ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "a scan checker runs already";
   }
 
   void TearDown() override {
-    if (m_program.process) {
-      TerminateProcess(m_program.process, 1);
-      CloseHandle(m_program.process);
+    if (m_program.Runs()) {
+      TerminateProcess(m_program.process.Get(), 1);
     }
     m_checkerMutex.Reset();
     if (m_service.Stop()) m_service.WaitState(SERVICE_STOPPED, 5000);
-    testing::RunToEnd(kDetector, "-UnregServer");
-    test::ResetStore();
+    winetest::RunToEnd(kDetector, "-UnregServer");
+    winetest::ResetStore();
   }
 
-  std::string Output(const std::string& name, int which) const {
-    const std::string stem = name.substr(0, name.size() - 4);
-    if (which == 0) return m_saves + "\\" + stem + "_Overlaid.JPG";
-    if (which == 1) return m_saves + "\\Original\\" + stem + "_Screenshot.JPG";
-    return m_saves + "\\Original\\" + name;
-  }
   bool AllOutputs(const std::string& name) const {
-    return road::Exists(Output(name, 0)) && road::Exists(Output(name, 1)) && road::Exists(Output(name, 2));
+    return winetest::AllExist(winetest::ScanOutputs(m_saves, name));
   }
   bool NoOutputs(const std::string& name) const {
-    return !road::Exists(Output(name, 0)) && !road::Exists(Output(name, 1)) && !road::Exists(Output(name, 2));
+    return winetest::NoneExists(winetest::ScanOutputs(m_saves, name));
   }
 
   // What the checker does when the main program publishes a letter: open the volume, take the change.
@@ -124,41 +117,41 @@ class BoardRoad : public ::testing::Test {
            m_map[dm::kRestartChecker] == 0;
   }
 
-  static inline const std::string kDetector = testing::DosPath(ZT_DETECTOR_EXE);
+  static inline const std::string kDetector = winetest::DosPath(ZT_DETECTOR_EXE);
   char m_letter = 0;
   std::string m_board, m_boardFolder, m_saves;
-  e2e::InstalledChecker m_sdChecker;
-  testing::ServiceLook m_service;
-  testing::MapLook m_map;
+  winetest::InstalledChecker m_sdChecker;
+  winetest::ServiceLook m_service;
+  winetest::MapLook m_map;
   app::UniqueHandle m_checkerMutex;
-  road::Started m_program;
+  winetest::Program m_program;
 };
 
 TEST_F(BoardRoad, TheScanButtonBringsTheBoardsNewScanAsThreeFilesAndAnUnplugFallsBackToTheCard) {
   // A scan already on the board: the start-up pass shows it in the settings dialog, saves nothing.
   ASSERT_EQ(WriteBoardScan(m_board + "ZT000001.JPG"), IMGFILE_OK);
-  road::DrawnWindow drawn(kRoundColours[0], kDrawnRect);
+  winetest::DrawnWindow drawn(kRoundColours[0], kDrawnRect);
 
-  m_program = road::StartProgram(Env("ZT_STAND_IN_EXE"));
-  ASSERT_NE(m_program.process, nullptr);
+  m_program = winetest::Start(Env("ZT_STAND_IN_EXE"));
+  ASSERT_TRUE(m_program);
   ASSERT_TRUE(TakeDriveChange()) << "the board's letter was not published";
   EXPECT_EQ(m_map[dm::kRestartChecker], 0) << "a checker runs: no restart is asked for";
   HWND dialog = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (dialog = road::SettingsDialogOf(m_program.id)) != nullptr; }, 20000))
+  ASSERT_TRUE(WaitFor([&] { return (dialog = winetest::SettingsDialogOf(m_program.id)) != nullptr; }, 20000))
       << "the start-up pass opens no settings dialog";
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_SAVE_NOW)) != FALSE; }, 5000))
       << "the dialog does not show the scan already on the board";
   EXPECT_TRUE(NoOutputs("ZT000001.JPG")) << "the start-up pass saved";
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
-  EXPECT_EQ(road::CheckerProcessId(), 0u) << "with a board the SD checker is not started";
+  EXPECT_EQ(winetest::CheckerProcessId(), 0u) << "with a board the SD checker is not started";
 
   // Each press of the button: the screenshot of that moment, the three files, the flag taken.
   std::vector<ULONGLONG> times;
   for (int i = 0; i < 3; ++i) {
     const std::string name = "ZT00000" + std::to_string(i + 2) + ".JPG";
     drawn.Repaint(kRoundColours[i]);
-    road::Pump(300);
+    winetest::Pump(300);
     ASSERT_EQ(WriteBoardScan(m_board + name), IMGFILE_OK);
     // A folder whose name looks like a scan's, made after the scan, is passed over.
     if (i == 1) {
@@ -172,10 +165,11 @@ TEST_F(BoardRoad, TheScanButtonBringsTheBoardsNewScanAsThreeFilesAndAnUnplugFall
     times.push_back(saved - pressed);
     std::printf("%s: scan button to the last of the three files: %llu ms, flag taken %llu ms later\n",
                 name.c_str(), times.back(), GetTickCount64() - saved);
-    road::Pump(300);  // the files are complete
-    EXPECT_TRUE(road::Near(road::FileColourAt(Output(name, 1), 240, 190), kRoundColours[i]))
+    winetest::Pump(300);  // the files are complete
+    EXPECT_TRUE(winetest::Near(winetest::FileColourAt(winetest::ScanOutputs(m_saves, name)[1], 240, 190),
+                               kRoundColours[i]))
         << "the screenshot is not that of the press";
-    EXPECT_EQ(road::SettingsDialogOf(m_program.id), nullptr) << "auto-save shows no dialog";
+    EXPECT_EQ(winetest::SettingsDialogOf(m_program.id), nullptr) << "auto-save shows no dialog";
   }
   std::sort(times.begin(), times.end());
   std::printf("median, scan button to the last file: %llu ms\n", times[times.size() / 2]);
@@ -189,13 +183,14 @@ TEST_F(BoardRoad, TheScanButtonBringsTheBoardsNewScanAsThreeFilesAndAnUnplugFall
   HWND frame = FindWindowA(kFrameClassName, nullptr);
   ASSERT_NE(frame, nullptr);
   BroadcastVolume(frame, DBT_DEVICEREMOVECOMPLETE, m_letter == 'Q' ? 'P' : 'Q');
-  road::Pump(300);
+  winetest::Pump(300);
   EXPECT_EQ(m_map[dm::kDriveLetter], m_letter);
   ASSERT_TRUE(MoveFileA(m_boardFolder.c_str(), (m_boardFolder + ".away").c_str()));
   BroadcastVolume(frame, DBT_DEVICEREMOVECOMPLETE, m_letter);
   EXPECT_TRUE(WaitFor([&] { return MapCleared(); }, kSeenWithinMs)) << "the letter and flags stay";
-  EXPECT_TRUE(WaitFor([] { return road::CheckerProcessId() != 0; }, 10000)) << "no fall-back to the SD checker";
-  app::UniqueHandle sdChecker(OpenProcess(SYNCHRONIZE, FALSE, road::CheckerProcessId()));
+  EXPECT_TRUE(WaitFor([] { return winetest::CheckerProcessId() != 0; }, 10000))
+      << "no fall-back to the SD checker";
+  app::UniqueHandle sdChecker(OpenProcess(SYNCHRONIZE, FALSE, winetest::CheckerProcessId()));
 
   // Plugged in again: published anew, and the SD checker, left without a client, ends.
   ASSERT_TRUE(MoveFileA((m_boardFolder + ".away").c_str(), m_boardFolder.c_str()));
@@ -205,7 +200,7 @@ TEST_F(BoardRoad, TheScanButtonBringsTheBoardsNewScanAsThreeFilesAndAnUnplugFall
 
   // At exit the program clears what it published.
   PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
-  EXPECT_EQ(WaitForSingleObject(m_program.process, 15000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(m_program.process.Get(), 15000), WAIT_OBJECT_0);
   EXPECT_TRUE(MapCleared());
 }
 

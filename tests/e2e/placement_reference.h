@@ -7,7 +7,7 @@
 
 #include "tests/support/jpeg_scan.h"
 
-namespace zt::shell::road {
+namespace zt::winetest {
 
 struct Calibration {
   int widthZoom = 100;  // percent; at 100 the turned scan's height is the screen height
@@ -32,8 +32,8 @@ struct ScreenBox {
 // scanHeight wide and scanWidth high. At zoom 100 its height fills the screen height and its
 // width keeps the aspect ratio; the zooms scale each side in whole pixels, and the result is
 // placed at (x, y).
-inline ScreenBox StrokeOnScreen(const test::InkRect& stroke, int scanWidth, int scanHeight, int screenHeight,
-                                const Calibration& c) {
+inline ScreenBox StrokeOnScreen(const winetest::InkRect& stroke, int scanWidth, int scanHeight,
+                                int screenHeight, const Calibration& c) {
   const std::int64_t turnedWidth = scanHeight, turnedHeight = scanWidth;
   const std::int64_t placedWidth = turnedWidth * c.widthZoom * screenHeight / (turnedHeight * 100);
   const std::int64_t placedHeight = turnedHeight * c.heightZoom * screenHeight / (turnedHeight * 100);
@@ -46,4 +46,4 @@ inline ScreenBox StrokeOnScreen(const test::InkRect& stroke, int scanWidth, int 
   return {c.x + firstColumn * sx, c.y + firstRow * sy, c.x + endColumn * sx, c.y + endRow * sy};
 }
 
-}  // namespace zt::shell::road
+}  // namespace zt::winetest

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace zt::shell::test {
+namespace zt::shell {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::optional<std::vector<std::string>> StandInBoardTree::RemovalRelations(const
   return std::vector<std::string>{};
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::shell

@@ -7,7 +7,7 @@
 
 #include "overlay/shell/device_watch/win32/device_tree_win32.h"
 
-namespace zt::shell::test {
+namespace zt::shell {
 
 class StandInBoardTree final : public DeviceTree {
  public:
@@ -33,4 +33,4 @@ class StandInBoardTree final : public DeviceTree {
   WinDeviceTree m_system;
 };
 
-}  // namespace zt::shell::test
+}  // namespace zt::shell

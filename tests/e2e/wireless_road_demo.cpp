@@ -22,15 +22,18 @@
 #include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/win32/app_settings.h"
-#include "road_support.h"
 #include "tests/support/dib_section.h"
+#include "tests/support/lumbrel_look.h"
 #include "tests/support/png_file.h"
 #include "tests/support/shell_wine_fixture.h"
+#include "tests/support/simulated_card.h"
+#include "tests/support/wine_process.h"
 
 namespace zt::shell::demo {
 namespace {
 
-using road::WaitFor;
+using winetest::Env;
+using winetest::WaitFor;
 
 class StepFailed : public std::runtime_error {
  public:
@@ -44,12 +47,6 @@ void Require(bool ok, const std::string& what) {
 void Say(const std::string& line) {
   std::printf("wireless road demo: %s\n", line.c_str());
   std::fflush(stdout);
-}
-
-std::string Env(const char* name) {
-  char value[1024] = {};
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
 std::string FolderOfPath(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
@@ -223,7 +220,7 @@ void DrawInk(HDC dc) {
 // Draws the board, turns it to the stored portrait page and writes it as the board's JPEG.
 void WriteBoardScan(const std::string& path) {
   void* bits = nullptr;
-  const app::Bitmap section = test::TopDownSection(nullptr, kBoardWidth, kBoardHeight, 24, &bits);
+  const app::Bitmap section = winetest::TopDownSection(nullptr, kBoardWidth, kBoardHeight, 24, &bits);
   app::MemoryDc dc(nullptr);
   Require(section && bits && dc, "cannot draw the board");
   {
@@ -261,10 +258,7 @@ void WriteBoardScan(const std::string& path) {
 // ---- The card and ZTLumbrel ---------------------------------------------------------------------
 
 void CardControl(const std::string& what) {
-  sdwifi::WinInetFetcher fetcher;
-  std::string reply;
-  Require(fetcher.FetchUrl(Env("ZT_CARD_URL") + "ctl/" + what, nullptr, &reply) == sdwifi::FETCH_OK,
-          "the simulated card does not answer " + what);
+  Require(winetest::CardControl(what), "the simulated card does not answer " + what);
 }
 
 std::string ImageOf(DWORD process) {
@@ -282,10 +276,10 @@ std::string Describe(COLORREF c) {
 
 // Cleans up whatever the steps leave: a program still running is ended, the settings go.
 struct Leftovers {
-  app::UniqueHandle program;
+  winetest::Program program;
   ~Leftovers() {
-    if (program && WaitForSingleObject(program.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(program.Get(), 1);
-    test::ResetStore();
+    if (program.Runs()) TerminateProcess(program.process.Get(), 1);
+    winetest::ResetStore();
   }
 };
 
@@ -313,87 +307,87 @@ int Run() {
   Say("installed in " + lumbrelFolder + " and " + checkerFolder);
 
   // Auto-save into a folder of the work area, at the default calibration.
-  test::ResetStore();
+  winetest::ResetStore();
   const std::string saves = work + "saves";
   CreateDirectoryA(saves.c_str(), nullptr);
   std::string downloads;
   {
     CAppSettings settings;
-    Require(settings.SaveAllSettings(saves.c_str(), 1, 0, 100, 100, 0, 0), "cannot store the settings");
+    Require(settings.SaveAllSettings(winetest::SavingInto(saves)), "cannot store the settings");
     downloads = settings.SdDownloadFolder();
   }
 
   Slide slide;
   Require(slide.Shown(), "the slide does not show");
-  road::Pump(300);
+  winetest::Pump(300);
 
   Require(FindWindowA(sdchannel::kCheckerWindowClass, nullptr) == nullptr, "an SD checker already runs");
-  const road::Started program = road::StartProgram(lumbrelFolder + "\\ZTLumbrel.exe");
-  Require(program.process != nullptr, "cannot start ZTLumbrel.exe from " + lumbrelFolder);
-  leftovers.program.Reset(program.process);
+  leftovers.program = winetest::Start(lumbrelFolder + "\\ZTLumbrel.exe");
+  const winetest::Program& program = leftovers.program;
+  Require(static_cast<bool>(program), "cannot start ZTLumbrel.exe from " + lumbrelFolder);
   Say("started ZTLumbrel.exe from Program Files");
 
   // Without a board ZTLumbrel opens its settings dialog once; the user closes it, and the
   // calibration hint that came with it.
   HWND dialog = nullptr;
-  Require(WaitFor([&] { return (dialog = road::SettingsDialogOf(program.id)) != nullptr; }, 20000),
+  Require(WaitFor([&] { return (dialog = winetest::SettingsDialogOf(program.id)) != nullptr; }, 20000),
           "ZTLumbrel opened no settings dialog at start");
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   Require(WaitFor([&] { return !IsWindow(dialog); }, 5000), "the settings dialog does not close");
-  if (HWND hint = road::DialogOf(program.id, IDC_CALIB_TEXT)) PostMessageA(hint, WM_COMMAND, IDOK, 0);
+  if (HWND hint = winetest::DialogOf(program.id, IDC_CALIB_TEXT)) PostMessageA(hint, WM_COMMAND, IDOK, 0);
   Say("closed the start-up settings dialog");
 
   // ZTLumbrel starts the installed checker and registers with it.
-  Require(WaitFor([] { return road::CheckerProcessId() != 0; }, 10000), "ZTLumbrel started no SD checker");
-  const DWORD checkerId = road::CheckerProcessId();
+  Require(WaitFor([] { return winetest::CheckerProcessId() != 0; }, 10000),
+          "ZTLumbrel started no SD checker");
+  const DWORD checkerId = winetest::CheckerProcessId();
   const std::string checkerImage = ImageOf(checkerId);
   Require(lstrcmpiA(checkerImage.c_str(), (checkerFolder + "\\ZTChkSDWiFi.exe").c_str()) == 0,
           "the checker runs from " + checkerImage);
   app::UniqueHandle checker(OpenProcess(SYNCHRONIZE, FALSE, checkerId));
   Require(static_cast<bool>(checker), "cannot watch the checker");
   Say("ZTLumbrel started " + checkerImage);
-  road::Pump(1000);
+  winetest::Pump(1000);
   // The card comes up; the checker's first look learns what is already on it.
   CardControl("root?mode=normal");
-  road::Pump(2500);
+  winetest::Pump(2500);
 
-  const std::string name = "05011130.JPG", stem = "05011130";
+  const std::string name = "05011130.JPG";
   const std::string scan = work + name;
   WriteBoardScan(scan);
-  const std::vector<std::string> outputs = {saves + "\\" + stem + "_Overlaid.JPG",
-                                            saves + "\\Original\\" + stem + "_Screenshot.JPG",
-                                            saves + "\\Original\\" + name};
+  const std::vector<std::string> outputs = winetest::ScanOutputs(saves, name);
   const ULONGLONG arrival = GetTickCount64();
-  CardControl("add?folder=DCIM&name=" + name + "&minute=30&file=" + road::UnixPath(scan));
+  CardControl("add?folder=DCIM&name=" + name + "&minute=30&file=" + winetest::UnixPath(scan));
   Say("a whiteboard scan is on the card: " + name);
-  Require(WaitFor([&] { return std::all_of(outputs.begin(), outputs.end(), road::Exists); }, 30000),
+  Require(WaitFor([&] { return winetest::AllExist(outputs); }, 30000),
           "the scan did not become the three files in " + saves);
   Say("the three files, " + std::to_string(GetTickCount64() - arrival) +
       " ms after the scan reached the card:");
-  road::Pump(500);  // the files are complete
-  for (const std::string& output : outputs) Say("  " + output + "  (" + road::UnixPath(output) + ")");
+  winetest::Pump(500);  // the files are complete
+  for (const std::string& output : outputs) Say("  " + output + "  (" + winetest::UnixPath(output) + ")");
 
-  const road::Picture overlay = road::LoadPicture(outputs[0]);
+  const winetest::Picture overlay = winetest::LoadPicture(outputs[0]);
   Require(overlay.Loaded(), "CvImgFileIO cannot read " + outputs[0]);
   const std::string png = ZT_ARTIFACT_DIR "/wireless_overlay.png";
-  Require(test::WritePng(overlay.width, overlay.height, overlay.pixels, png), "cannot write " + png);
-  Say("the overlay as a picture: " + road::UnixPath(png));
+  Require(winetest::WritePng(overlay.width, overlay.height, overlay.pixels, png), "cannot write " + png);
+  Say("the overlay as a picture: " + winetest::UnixPath(png));
   // The marker ink lies over the slide: the arrow's shaft is ink, a bar away from the ink shows.
   const POINT shaft{static_cast<LONG>((kArrowFrom.x + kArrowTo.x) / 2 * kBoardToScreen),
                     static_cast<LONG>((kArrowFrom.y + kArrowTo.y) / 2 * kBoardToScreen)};
   const COLORREF ink = overlay.AtScreen(shaft.x, shaft.y);
-  Require(road::Near(ink, kMarker, 48), "the overlay shows " + Describe(ink) + " where the arrow's ink is");
+  Require(winetest::Near(ink, kMarker, 48),
+          "the overlay shows " + Describe(ink) + " where the arrow's ink is");
   const COLORREF bar = overlay.AtScreen(kBars[0].left + kBarWidth / 2, kBaseline - kBars[0].height / 2);
-  Require(road::Near(bar, kBars[0].colour, 24),
+  Require(winetest::Near(bar, kBars[0].colour, 24),
           "the overlay shows " + Describe(bar) + " on the slide's first bar");
 
   // Exit from the tray menu: ZTLumbrel unregisters, the checker ends, the downloads go.
   const HWND frame = FindWindowA(kFrameClassName, nullptr);
   Require(frame != nullptr, "ZTLumbrel's frame has gone");
   PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
-  Require(WaitForSingleObject(program.process, 15000) == WAIT_OBJECT_0, "ZTLumbrel does not exit");
+  Require(WaitForSingleObject(program.process.Get(), 15000) == WAIT_OBJECT_0, "ZTLumbrel does not exit");
   Require(WaitForSingleObject(checker.Get(), 10000) == WAIT_OBJECT_0, "the checker outlives ZTLumbrel");
-  Require(road::FolderIsEmpty(downloads), "ZTLumbrel left downloads in " + downloads);
+  Require(winetest::FolderIsEmpty(downloads), "ZTLumbrel left downloads in " + downloads);
   Say("exited from the tray menu; the checker ended and the download folder is empty");
   return 0;
 }

@@ -29,17 +29,17 @@
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/win32/app_settings.h"
 #include "placement_reference.h"
-#include "road_support.h"
-#include "tests/support/installed_checker.h"
 #include "tests/support/jpeg_scan.h"
+#include "tests/support/lumbrel_look.h"
 #include "tests/support/shell_wine_fixture.h"
+#include "tests/support/simulated_card.h"
 
 namespace zt::shell {
 namespace {
 
-using e2e::CardControl;
-using e2e::Env;
-using road::WaitFor;
+using winetest::CardControl;
+using winetest::Env;
+using winetest::WaitFor;
 
 constexpr char kSilentCheckerSwitch[] = "--silent-checker";
 
@@ -52,8 +52,8 @@ constexpr RECT kDrawnRect{40, 40, 840, 600};
 // upright and one lying in the landscape scan. Calibrated, they land apart from each other and
 // from where an uncalibrated placement would put them, all inside the drawn window.
 constexpr int kScanWidth = 600, kScanHeight = 800;
-constexpr test::InkRect kStrokes[] = {{340, 634, 520, 650}, {544, 400, 560, 600}};
-constexpr road::Calibration kCalibration{80, 90, 100, 50};
+constexpr winetest::InkRect kStrokes[] = {{340, 634, 520, 650}, {544, 400, 560, 600}};
+constexpr winetest::Calibration kCalibration{80, 90, 100, 50};
 // Between a stroke's edge and a probe beside it: more than the resampling spreads the edge.
 constexpr int kBeside = 10;
 
@@ -131,14 +131,14 @@ bool IsInk(COLORREF c) {
 // stroke where the calibration puts it, the drawn window just beside it and where an uncalibrated
 // placement would have put it.
 void ExpectInkWhereCalibrated(const std::string& overlaid) {
-  const road::Picture picture = road::LoadPicture(overlaid);
+  const winetest::Picture picture = winetest::LoadPicture(overlaid);
   ASSERT_TRUE(picture.Loaded()) << overlaid;
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   EXPECT_EQ(picture.width, GetSystemMetrics(SM_CXSCREEN)) << "a PC-size overlay has the screen's size";
   EXPECT_EQ(picture.height, screenHeight);
-  std::vector<road::ScreenBox> placed;
-  for (const test::InkRect& stroke : kStrokes)
-    placed.push_back(road::StrokeOnScreen(stroke, kScanWidth, kScanHeight, screenHeight, kCalibration));
+  std::vector<winetest::ScreenBox> placed;
+  for (const winetest::InkRect& stroke : kStrokes)
+    placed.push_back(winetest::StrokeOnScreen(stroke, kScanWidth, kScanHeight, screenHeight, kCalibration));
 
   struct Probe {
     double x, y;
@@ -146,9 +146,9 @@ void ExpectInkWhereCalibrated(const std::string& overlaid) {
     const char* where;
   };
   for (size_t i = 0; i < placed.size(); ++i) {
-    const road::ScreenBox& at = placed[i];
-    const road::ScreenBox uncalibrated =
-        road::StrokeOnScreen(kStrokes[i], kScanWidth, kScanHeight, screenHeight, road::Calibration{});
+    const winetest::ScreenBox& at = placed[i];
+    const winetest::ScreenBox uncalibrated =
+        winetest::StrokeOnScreen(kStrokes[i], kScanWidth, kScanHeight, screenHeight, winetest::Calibration{});
     const Probe probes[] = {
         {at.CentreX(), at.CentreY(), true, "on the stroke"},
         {at.left - kBeside, at.CentreY(), false, "left of the stroke"},
@@ -165,11 +165,11 @@ void ExpectInkWhereCalibrated(const std::string& overlaid) {
                   y < kDrawnRect.bottom - 4)
           << "probe outside the drawn window";
       if (!p.ink) {
-        for (const road::ScreenBox& other : placed)
+        for (const winetest::ScreenBox& other : placed)
           ASSERT_FALSE(other.Contains(p.x, p.y, kBeside / 2)) << "probe on a stroke";
       }
       const COLORREF colour = picture.AtScreen(x, y);
-      const bool expected = p.ink ? IsInk(colour) : road::Near(colour, kDrawnColour, 40);
+      const bool expected = p.ink ? IsInk(colour) : winetest::Near(colour, kDrawnColour, 40);
       EXPECT_TRUE(expected) << "stroke " << i << ", " << p.where << " at " << x << "," << y << ": "
                             << Describe(colour)
                             << (p.ink ? " instead of ink" : " instead of the drawn window") << " in "
@@ -183,43 +183,34 @@ void ExpectInkWhereCalibrated(const std::string& overlaid) {
 // What the cases share: one run of ZTLumbrel and the checker serving it.
 struct Road {
   std::string exe, work, saves, downloads;
-  e2e::InstalledChecker installed;
-  road::DrawnWindow drawn{kDrawnColour, kDrawnRect};
-  app::UniqueHandle program;
-  DWORD programId = 0;
+  winetest::InstalledChecker installed;
+  winetest::DrawnWindow drawn{kDrawnColour, kDrawnRect};
+  winetest::Program program;
   app::UniqueHandle checker;  // the installed checker, once the watchdog has started it
 
-  bool ProgramRuns() const { return program && WaitForSingleObject(program.Get(), 0) == WAIT_TIMEOUT; }
-
-  // The three files of a scan named like "05011100.JPG".
   std::vector<std::string> Outputs(const std::string& name) const {
-    const std::string stem = name.substr(0, name.find('.'));
-    return {saves + "\\" + stem + "_Overlaid.JPG", saves + "\\Original\\" + stem + "_Screenshot.JPG",
-            saves + "\\Original\\" + name};
+    return winetest::ScanOutputs(saves, name);
   }
 
   // Writes a test scan and puts it on the card, newer than every file before it.
   void PutScanOnCard(const std::string& name, int minute) const {
     const std::string scan = work + name;
-    ASSERT_EQ(test::WriteJpegScan(scan, kScanWidth, kScanHeight, 0xF4, {kStrokes[0], kStrokes[1]}),
+    ASSERT_EQ(winetest::WriteJpegScan(scan, kScanWidth, kScanHeight, 0xF4, {kStrokes[0], kStrokes[1]}),
               IMGFILE_OK);
-    CardControl("add?folder=DCIM&name=" + name + "&minute=" + std::to_string(minute) +
-                "&file=" + road::UnixPath(scan));
+    const std::string add = "add?folder=DCIM&name=" + name + "&minute=" + std::to_string(minute) +
+                            "&file=" + winetest::UnixPath(scan);
+    EXPECT_TRUE(CardControl(add)) << add;
   }
 };
 
-bool AllExist(const std::vector<std::string>& paths) {
-  return std::all_of(paths.begin(), paths.end(), road::Exists);
-}
-bool AnyExists(const std::vector<std::string>& paths) {
-  return std::any_of(paths.begin(), paths.end(), road::Exists);
-}
+using winetest::AllExist;
+bool AnyExists(const std::vector<std::string>& paths) { return !winetest::NoneExists(paths); }
 
 class WirelessRoad : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // Auto-save on into a folder of the work area, and a calibration that moves and squeezes the scan.
-    test::ResetStore();
+    winetest::ResetStore();
     s_road = new Road;
     s_road->exe = Env("ZT_LUMBREL_EXE");
     const std::string checkerExe = Env("ZT_CHECKER_EXE");
@@ -227,16 +218,20 @@ class WirelessRoad : public ::testing::Test {
     s_road->saves = s_road->work + "saves";
     CreateDirectoryA(s_road->saves.c_str(), nullptr);
     CAppSettings settings;
-    s_settingsSaved = settings.SaveAllSettings(s_road->saves.c_str(), 1, 0, kCalibration.widthZoom,
-                                               kCalibration.heightZoom, kCalibration.x, kCalibration.y);
+    SettingsValues calibrated = winetest::SavingInto(s_road->saves);
+    calibrated.widthZoom = kCalibration.widthZoom;
+    calibrated.heightZoom = kCalibration.heightZoom;
+    calibrated.x = kCalibration.x;
+    calibrated.y = kCalibration.y;
+    s_settingsSaved = settings.SaveAllSettings(calibrated);
     s_road->downloads = settings.SdDownloadFolder();
   }
 
   static void TearDownTestSuite() {
-    if (s_road->ProgramRuns()) TerminateProcess(s_road->program.Get(), 1);  // an earlier case failed
+    if (s_road->program.Runs()) TerminateProcess(s_road->program.process.Get(), 1);  // an earlier case failed
     delete s_road;
     s_road = nullptr;
-    test::ResetStore();
+    winetest::ResetStore();
   }
 
   void SetUp() override {
@@ -259,17 +254,14 @@ TEST_F(WirelessRoad, TheWatchdogStartsTheInstalledCheckerWhenTheOneFoundDiesWith
   ASSERT_EQ(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), nullptr);
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const road::Started silentStart = road::StartProgram(self, kSilentCheckerSwitch);
-  app::UniqueHandle silent(silentStart.process);
+  const winetest::Program silent = winetest::Start(self, kSilentCheckerSwitch);
   ASSERT_TRUE(silent);
-  ASSERT_TRUE(WaitFor([&] { return road::CheckerProcessId() == silentStart.id; }, 10000))
+  ASSERT_TRUE(WaitFor([&] { return winetest::CheckerProcessId() == silent.id; }, 10000))
       << "the silent checker shows no window";
   const HWND silentWindow = FindWindowA(sdchannel::kCheckerWindowClass, nullptr);
 
-  const road::Started started = road::StartProgram(r.exe);
-  ASSERT_TRUE(started.process);
-  r.program.Reset(started.process);
-  r.programId = started.id;
+  r.program = winetest::Start(r.exe);
+  ASSERT_TRUE(r.program);
 
   // ZTLumbrel takes the window it finds for the checker and writes its registration into it.
   ASSERT_TRUE(WaitFor([&] { return WindowText(silentWindow).rfind("registered", 0) == 0; }, 20000))
@@ -278,20 +270,20 @@ TEST_F(WirelessRoad, TheWatchdogStartsTheInstalledCheckerWhenTheOneFoundDiesWith
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(WindowText(silentWindow), ExpectedRegistration(frame, r.downloads));
   // Without a board the start opens the settings dialog once; it stays open for the next case.
-  ASSERT_TRUE(WaitFor([&] { return road::SettingsDialogOf(r.programId) != nullptr; }, 20000))
+  ASSERT_TRUE(WaitFor([&] { return winetest::SettingsDialogOf(r.program.id) != nullptr; }, 20000))
       << "the start-up pass opens no settings dialog";
   // While the silent one lives, no second checker is started.
-  road::Pump(500);
-  EXPECT_EQ(road::CheckerProcessId(), silentStart.id);
+  winetest::Pump(500);
+  EXPECT_EQ(winetest::CheckerProcessId(), silent.id);
 
-  ASSERT_TRUE(TerminateProcess(silent.Get(), 1));
-  ASSERT_EQ(WaitForSingleObject(silent.Get(), 5000), WAIT_OBJECT_0);
+  ASSERT_TRUE(TerminateProcess(silent.process.Get(), 1));
+  ASSERT_EQ(WaitForSingleObject(silent.process.Get(), 5000), WAIT_OBJECT_0);
   const ULONGLONG killed = GetTickCount64();
   DWORD replacement = 0;
   const bool restarted = WaitFor(
       [&] {
-        replacement = road::CheckerProcessId();
-        return replacement != 0 && replacement != silentStart.id;
+        replacement = winetest::CheckerProcessId();
+        return replacement != 0 && replacement != silent.id;
       },
       2000);
   std::printf("the silent checker killed to the installed checker's window: %llu ms\n",
@@ -306,15 +298,15 @@ TEST_F(WirelessRoad, TheWatchdogStartsTheInstalledCheckerWhenTheOneFoundDiesWith
 
   // The card answers from now on; the checker's first pass learns the file already there, and
   // the next cases' scans come through this checker.
-  CardControl("root?mode=normal");
-  road::Pump(2500);
+  ASSERT_TRUE(CardControl("root?mode=normal"));
+  winetest::Pump(2500);
 }
 
 TEST_F(WirelessRoad, AScanArrivingWhileTheFolderBrowserIsOpenWaitsAndIsThenShownAndSavedByHand) {
   Road& r = *s_road;
-  ASSERT_TRUE(r.ProgramRuns());
+  ASSERT_TRUE(r.program.Runs());
   ASSERT_TRUE(r.checker) << "needs the checker of the first case";
-  const HWND dialog = road::SettingsDialogOf(r.programId);
+  const HWND dialog = winetest::SettingsDialogOf(r.program.id);
   ASSERT_NE(dialog, nullptr) << "the start-up settings dialog has gone";
   const HWND save = GetDlgItem(dialog, IDC_SAVE_NOW);
   ASSERT_NE(save, nullptr);
@@ -322,7 +314,8 @@ TEST_F(WirelessRoad, AScanArrivingWhileTheFolderBrowserIsOpenWaitsAndIsThenShown
   // The calibration hint came up with the dialog; the user closes it, and the screenshot then
   // shows the drawn window where the hint was.
   HWND hint = nullptr;
-  EXPECT_TRUE(WaitFor([&] { return (hint = road::DialogOf(r.programId, IDC_CALIB_TEXT)) != nullptr; }, 5000))
+  EXPECT_TRUE(
+      WaitFor([&] { return (hint = winetest::DialogOf(r.program.id, IDC_CALIB_TEXT)) != nullptr; }, 5000))
       << "no calibration hint with the settings dialog";
   if (hint) {
     PostMessageA(hint, WM_COMMAND, IDOK, 0);
@@ -333,13 +326,14 @@ TEST_F(WirelessRoad, AScanArrivingWhileTheFolderBrowserIsOpenWaitsAndIsThenShown
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_BROWSE)));
   HWND browser = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (browser = road::DialogOwnedBy(r.programId, dialog)) != nullptr; }, 10000))
+  ASSERT_TRUE(
+      WaitFor([&] { return (browser = winetest::DialogOwnedBy(r.program.id, dialog)) != nullptr; }, 10000))
       << "no folder browser";
 
   const std::string name = "05011105.JPG";
   const std::vector<std::string> outputs = r.Outputs(name);
   r.PutScanOnCard(name, 5);
-  ASSERT_TRUE(WaitFor([&] { return road::Exists(r.downloads + name); }, 15000))
+  ASSERT_TRUE(WaitFor([&] { return winetest::Exists(r.downloads + name); }, 15000))
       << "the checker delivered nothing";
   // Delivered, the scan waits: no preview, nothing written, for as long as the browser is open.
   EXPECT_FALSE(WaitFor([&] { return IsWindowEnabled(save) || AnyExists(outputs); }, 3000))
@@ -356,7 +350,7 @@ TEST_F(WirelessRoad, AScanArrivingWhileTheFolderBrowserIsOpenWaitsAndIsThenShown
 
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE_NOW, BN_CLICKED), reinterpret_cast<LPARAM>(save));
   ASSERT_TRUE(WaitFor([&] { return AllExist(outputs); }, 15000)) << "Save wrote no three files";
-  road::Pump(500);  // the files are complete
+  winetest::Pump(500);  // the files are complete
   ExpectInkWhereCalibrated(outputs[0]);
 
   // Saved: OK closes without a question.
@@ -366,9 +360,9 @@ TEST_F(WirelessRoad, AScanArrivingWhileTheFolderBrowserIsOpenWaitsAndIsThenShown
 
 TEST_F(WirelessRoad, ScansOnTheCardBecomeThreeFilesWithTheInkWhereTheCalibrationPutsIt) {
   Road& r = *s_road;
-  ASSERT_TRUE(r.ProgramRuns());
+  ASSERT_TRUE(r.program.Runs());
   ASSERT_TRUE(r.checker) << "needs the checker of the first case";
-  ASSERT_EQ(road::SettingsDialogOf(r.programId), nullptr);
+  ASSERT_EQ(winetest::SettingsDialogOf(r.program.id), nullptr);
 
   std::vector<ULONGLONG> times;
   for (int i = 0; i < 3; ++i) {
@@ -379,9 +373,9 @@ TEST_F(WirelessRoad, ScansOnTheCardBecomeThreeFilesWithTheInkWhereTheCalibration
     ASSERT_TRUE(WaitFor([&] { return AllExist(outputs); }, 30000)) << name << " did not become three files";
     times.push_back(GetTickCount64() - arrival);
     std::printf("%s: on the card to the last of the three files: %llu ms\n", name.c_str(), times.back());
-    EXPECT_EQ(road::SettingsDialogOf(r.programId), nullptr) << "auto-save shows no dialog";
-    road::Pump(500);  // the files are complete
-    EXPECT_TRUE(road::Near(road::FileColourAt(outputs[1], 240, 190), kDrawnColour))
+    EXPECT_EQ(winetest::SettingsDialogOf(r.program.id), nullptr) << "auto-save shows no dialog";
+    winetest::Pump(500);  // the files are complete
+    EXPECT_TRUE(winetest::Near(winetest::FileColourAt(outputs[1], 240, 190), kDrawnColour))
         << "the screenshot lacks the window";
     ExpectInkWhereCalibrated(outputs[0]);
   }
@@ -391,16 +385,16 @@ TEST_F(WirelessRoad, ScansOnTheCardBecomeThreeFilesWithTheInkWhereTheCalibration
 
 TEST_F(WirelessRoad, TheExitCommandUnregistersTheCheckerEndsAndTheDownloadsAreGone) {
   Road& r = *s_road;
-  ASSERT_TRUE(r.ProgramRuns());
+  ASSERT_TRUE(r.program.Runs());
   ASSERT_TRUE(r.checker) << "needs the checker of the first case";
   const HWND frame = FindWindowA(kFrameClassName, nullptr);
   ASSERT_NE(frame, nullptr);
-  EXPECT_FALSE(road::FolderIsEmpty(r.downloads)) << "the delivered scans are kept while the program runs";
+  EXPECT_FALSE(winetest::FolderIsEmpty(r.downloads)) << "the delivered scans are kept while the program runs";
   PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
-  EXPECT_EQ(WaitForSingleObject(r.program.Get(), 15000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(r.program.process.Get(), 15000), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(r.checker.Get(), 10000), WAIT_OBJECT_0)
       << "the checker outlives its last client";
-  EXPECT_TRUE(road::FolderIsEmpty(r.downloads)) << r.downloads;
+  EXPECT_TRUE(winetest::FolderIsEmpty(r.downloads)) << r.downloads;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "tests/support/wine_process.h"
 
-namespace zt::testing {
+namespace zt::winetest {
 
 class ServiceLook {
  public:
@@ -78,15 +78,15 @@ inline void KillChecker() {
 }
 
 // Where the service looks for the checker: its environment is this process's.
-inline std::string InstalledChecker() {
+inline std::string InstalledScanChecker() {
   return Env("PROGRAMFILES") + "\\Corvane\\Zentab Lumbrel\\ZTChkScan.exe";
 }
 
-inline bool InstallChecker(const std::string& built) {
+inline bool InstallScanChecker(const std::string& built) {
   const std::string programFiles = Env("PROGRAMFILES");
   CreateDirectoryA((programFiles + "\\Corvane").c_str(), nullptr);
   CreateDirectoryA((programFiles + "\\Corvane\\Zentab Lumbrel").c_str(), nullptr);
-  return CopyFileA(built.c_str(), InstalledChecker().c_str(), FALSE) != FALSE;
+  return CopyFileA(built.c_str(), InstalledScanChecker().c_str(), FALSE) != FALSE;
 }
 
-}  // namespace zt::testing
+}  // namespace zt::winetest

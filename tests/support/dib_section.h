@@ -5,7 +5,7 @@
 
 #include "common/win32/gdi_handles.h"
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
 // width x height at bitsPerPixel (24 or 32), rows from the top; *bits receives the pixels.
 // Empty (and *bits null) when the system cannot make it.
@@ -20,4 +20,4 @@ inline app::Bitmap TopDownSection(HDC dc, int width, int height, int bitsPerPixe
   return app::Bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0));
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

@@ -10,7 +10,7 @@
 
 #include "cvimgfileio/cvimgfileio.h"
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
 // A stroke of ink: columns x0..x1 and bottom-up rows y0..y1 (ends excluded).
 struct InkRect {
@@ -36,4 +36,4 @@ inline int WriteJpegScan(const std::string& path, int width, int height, unsigne
   return IMGFILE_WriteDib2File(dib.data(), 96, 96, 0, 0, 0, 0, IMGFILE_FORMAT_JPEG, path.c_str(), 0);
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

@@ -1,4 +1,4 @@
-#include "road_support.h"
+#include "tests/support/lumbrel_look.h"
 
 #include <algorithm>
 
@@ -6,27 +6,12 @@
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/shell/resource.h"
 
-namespace zt::shell::road {
+namespace zt::winetest {
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool FolderIsEmpty(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return true;
-  bool empty = true;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") empty = false;
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-  return empty;
-}
-
-std::string UnixPath(const std::string& winePath) {
-  std::string p = winePath.substr(2);
-  std::replace(p.begin(), p.end(), '\\', '/');
-  return p;
+std::vector<std::string> ScanOutputs(const std::string& saveFolder, const std::string& scanName) {
+  const std::string stem = scanName.substr(0, scanName.find_last_of('.'));
+  return {saveFolder + "\\" + stem + "_Overlaid.JPG", saveFolder + "\\Original\\" + stem + "_Screenshot.JPG",
+          saveFolder + "\\Original\\" + scanName};
 }
 
 namespace {
@@ -111,12 +96,6 @@ HWND DialogOwnedBy(DWORD process, HWND owner) {
 
 HWND SettingsDialogOf(DWORD process) { return DialogOf(process, IDC_SAVE_FOLDER); }
 
-DWORD CheckerProcessId() {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), &pid);
-  return pid;
-}
-
 Picture LoadPicture(const std::string& path) {
   void* dib = nullptr;
   unsigned short rx = 0, ry = 0;
@@ -163,15 +142,4 @@ bool Near(COLORREF a, COLORREF b, int tolerance) {
          close(GetBValue(a), GetBValue(b));
 }
 
-Started StartProgram(const std::string& exe, const std::string& arguments) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return {};
-  CloseHandle(pi.hThread);
-  return {pi.hProcess, pi.dwProcessId};
-}
-
-}  // namespace zt::shell::road
+}  // namespace zt::winetest

@@ -1,6 +1,6 @@
-// What the Wine tests of a scan's two roads (and the demonstration) share: waiting on other
-// processes, a window of one colour drawn on the screen, ZTLumbrel's windows seen from outside,
-// and a look at the pixels of the files it wrote.
+// ZTLumbrel seen from outside, as the Wine tests of a scan's two roads (and the demonstration)
+// look at it: its windows and its checker, the three files of a scan and their pixels, and a
+// window of one colour drawn on the screen for it to capture.
 #pragma once
 
 #include <windows.h>
@@ -8,28 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/application.h"
+namespace zt::winetest {
 
-namespace zt::shell::road {
-
-// Waits for pred while pumping, looking every 20 ms: the things waited for happen in other
-// processes and send this thread no message, and the times printed must not be those of the pump.
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() >= end) return pred();
-    app::PumpUntil([] { return false; }, 20);
-  }
-  return true;
-}
-
-inline void Pump(DWORD ms) { app::PumpUntil([] { return false; }, ms); }
-
-bool Exists(const std::string& path);
-bool FolderIsEmpty(const std::string& folder);  // folder ends in a backslash
-// The folder of a "Z:\..." path as a Linux process names it.
-std::string UnixPath(const std::string& winePath);
+// The three files a scan becomes in the save folder (no backslash at its end): the overlay, the
+// screenshot and the copy of the scan.
+std::vector<std::string> ScanOutputs(const std::string& saveFolder, const std::string& scanName);
 
 // A topmost window of one colour, painted by its class brush.
 class DrawnWindow {
@@ -52,8 +35,6 @@ HWND DialogOf(DWORD process, int control = 0);
 HWND DialogOwnedBy(DWORD process, HWND owner);
 // ZTLumbrel's settings dialog: a dialog of its process with the save-folder edit.
 HWND SettingsDialogOf(DWORD process);
-// The process of the SD checker's window, 0 when there is none.
-DWORD CheckerProcessId();
 
 // An image file decoded by the image-file library: top-down 0x00RRGGBB pixels (24-bit files only).
 struct Picture {
@@ -70,11 +51,4 @@ Picture LoadPicture(const std::string& path);  // not Loaded() when the file can
 COLORREF FileColourAt(const std::string& path, int screenX, int screenY);
 bool Near(COLORREF a, COLORREF b, int tolerance = 16);
 
-// A started program and its process id.
-struct Started {
-  HANDLE process = nullptr;
-  DWORD id = 0;
-};
-Started StartProgram(const std::string& exe, const std::string& arguments = "");
-
-}  // namespace zt::shell::road
+}  // namespace zt::winetest

@@ -8,23 +8,21 @@
 #include <string>
 #include <vector>
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
-namespace png_detail {
-
-inline void Put(std::vector<unsigned char>& out, unsigned value) {
+inline void PutBigEndian(std::vector<unsigned char>& out, unsigned value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
-inline void Chunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data) {
-  Put(png, static_cast<unsigned>(data.size()));
+inline void PutPngChunk(std::vector<unsigned char>& png, const char* type,
+                        const std::vector<unsigned char>& data) {
+  PutBigEndian(png, static_cast<unsigned>(data.size()));
   const size_t start = png.size();
   png.insert(png.end(), type, type + 4);
   png.insert(png.end(), data.begin(), data.end());
-  Put(png, static_cast<unsigned>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
+  PutBigEndian(png,
+               static_cast<unsigned>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
 }
-
-}  // namespace png_detail
 
 // Writes an 8-bit RGB PNG of width x height top-down pixels given as 0x00RRGGBB.
 inline bool WritePng(int width, int height, const std::vector<unsigned>& pixels, const std::string& path) {
@@ -47,16 +45,16 @@ inline bool WritePng(int width, int height, const std::vector<unsigned>& pixels,
   packed.resize(packedSize);
   std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<unsigned char> header;
-  png_detail::Put(header, static_cast<unsigned>(width));
-  png_detail::Put(header, static_cast<unsigned>(height));
+  PutBigEndian(header, static_cast<unsigned>(width));
+  PutBigEndian(header, static_cast<unsigned>(height));
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  png_detail::Chunk(png, "IHDR", header);
-  png_detail::Chunk(png, "IDAT", packed);
-  png_detail::Chunk(png, "IEND", {});
+  PutPngChunk(png, "IHDR", header);
+  PutPngChunk(png, "IDAT", packed);
+  PutPngChunk(png, "IEND", {});
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
   return std::fclose(f) == 0 && written;
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

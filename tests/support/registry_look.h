@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace zt::testing {
+namespace zt::winetest {
 
 // A string value (a list's first string); false when it cannot be read.
 inline bool ReadString(HKEY root, const std::string& key, const char* value, std::string& out) {
@@ -44,4 +44,4 @@ inline bool ValueExists(HKEY root, const std::string& key, const char* value) {
   return RegGetValueA(root, key.c_str(), value, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-}  // namespace zt::testing
+}  // namespace zt::winetest

@@ -7,7 +7,7 @@
 
 #include "common/mbcs_path.h"
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
 std::string KnownFolder(int csidl) {
   char path[MAX_PATH] = {};
@@ -82,4 +82,4 @@ void ProgramFolder::LangFile(const std::string& name, const std::string& text) c
   WriteFileBytes(m_path + "Lang\\" + name, crlf);
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

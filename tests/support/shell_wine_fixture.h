@@ -11,7 +11,7 @@
 
 #include "overlay/shell/settings/win32/app_settings.h"
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
 inline constexpr char kKeyPath[] = "Software\\Corvane\\Zentab Lumbrel";
 
@@ -25,6 +25,14 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 void RemoveTree(const std::string& path);
 // Deletes Settings.ini and the registry key, and undoes what an interrupted test left behind.
 void ResetStore();
+
+// The default settings with this save folder and auto-save choice.
+inline SettingsValues SavingInto(const std::string& folder, int autoSave = kDefaultAutoSave) {
+  SettingsValues values;
+  values.saveFolder = folder;
+  values.autoSave = autoSave;
+  return values;
+}
 
 // A program folder under the temp folder, removed again at destruction.
 class ProgramFolder {
@@ -48,10 +56,10 @@ struct Message {
 
 class Recorder {
  public:
-  SettingsMessageSink Sink() {
+  shell::SettingsMessageSink Sink() {
     return [this](const char* text, UINT style) { messages.push_back({text, style}); };
   }
   std::vector<Message> messages;
 };
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

@@ -1,28 +1,43 @@
-// What the Wine tests with the real SD checker share: the environment run_e2e.py sets, the
-// simulated card's control requests, and the checker installed where ZTLumbrel looks for it.
+// What the Wine tests with the real SD checker share: the simulated card (card_simulator.py, which
+// run_e2e.py starts and names in ZT_CARD_URL) and the checker installed where ZTLumbrel looks for
+// it.
 #pragma once
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "chksdwifi/win32/fetch_win32.h"
+#include "common/sd_channel.h"
+#include "tests/support/wine_process.h"
 
-namespace zt::shell::e2e {
+namespace zt::winetest {
 
-inline std::string Env(const char* name) {
-  char value[1024] = {};
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+// One control request to the simulated card, such as "root?mode=normal"; false when the card
+// does not take it. reply, when given, receives the card's answer.
+inline bool CardControl(const std::string& what, std::string* reply = nullptr) {
+  sdwifi::WinInetFetcher fetcher;
+  std::string text;
+  const bool taken = fetcher.FetchUrl(Env("ZT_CARD_URL") + "ctl/" + what, nullptr, &text) == sdwifi::FETCH_OK;
+  if (reply) *reply = text;
+  return taken;
 }
 
-// One control request to the simulated card (card_simulator.py), such as "root?mode=normal".
-inline void CardControl(const std::string& what) {
-  sdwifi::WinInetFetcher fetcher;
-  std::string reply;
-  EXPECT_EQ(fetcher.FetchUrl(Env("ZT_CARD_URL") + "ctl/" + what, nullptr, &reply), sdwifi::FETCH_OK) << what;
+// The bytes the card serves for a file of the given size that it made up itself (card_simulator.py,
+// file_bytes).
+inline std::string CardFileBytes(const std::string& name, std::size_t size) {
+  unsigned seed = 0;
+  for (unsigned char c : name) seed += c;
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed) % 251);
+  return bytes;
+}
+
+// The process of the SD checker's window, 0 when there is none.
+inline DWORD CheckerProcessId() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(FindWindowA(sdchannel::kCheckerWindowClass, nullptr), &pid);
+  return pid;
 }
 
 // Installs the checker and its configuration below this process's %PROGRAMFILES%, as the
@@ -52,4 +67,4 @@ class InstalledChecker {
   std::string m_folder;
 };
 
-}  // namespace zt::shell::e2e
+}  // namespace zt::winetest

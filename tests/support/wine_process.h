@@ -1,15 +1,20 @@
-// Helpers for Wine tests that drive whole programs: Linux build paths as Windows paths, started
-// programs, waiting on conditions, and a look at the DriveLetterMap from outside.
+// Helpers for Wine tests that drive whole programs: Linux build paths as Windows paths and back,
+// files, the environment, started programs, waiting on conditions, and a look at the
+// DriveLetterMap from outside.
 #pragma once
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "common/drive_letter_map.h"
+#include "common/win32/application.h"
 #include "common/win32/handles.h"
 
-namespace zt::testing {
+namespace zt::winetest {
 
 // A build tree path ("/work/...") as Wine's Z: drive sees it.
 inline std::string DosPath(const std::string& unixPath) {
@@ -20,18 +25,68 @@ inline std::string DosPath(const std::string& unixPath) {
   return p;
 }
 
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline std::string Env(const char* name) {
-  char value[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+// A "Z:\..." path as a Linux process names it.
+inline std::string UnixPath(const std::string& winePath) {
+  std::string p = winePath.substr(2);
+  for (char& c : p) {
+    if (c == '\\') c = '/';
+  }
+  return p;
 }
 
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline bool AllExist(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (!Exists(path)) return false;
+  }
+  return true;
+}
+
+inline bool NoneExists(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (Exists(path)) return false;
+  }
+  return true;
+}
+
+// The file's bytes, "" when it cannot be read.
+inline std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// folder ends in a backslash; a folder that is not there is empty.
+inline bool FolderIsEmpty(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return true;
+  bool empty = true;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") empty = false;
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return empty;
+}
+
+// The variable's value, "" when it is not set.
+inline std::string Env(const char* name) {
+  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return std::string();
+  std::string value(size, '\0');
+  const DWORD n = GetEnvironmentVariableA(name, &value[0], size);
+  value.resize(n < size ? n : 0);
+  return value;
+}
+
+// A started program; the handles close with it.
 struct Program {
   app::UniqueHandle process;
   app::UniqueHandle output;  // read end of its standard output, when asked for
+  DWORD id = 0;
   explicit operator bool() const { return static_cast<bool>(process); }
+  bool Runs() const { return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; }
 };
 
 // Starts exe with args; with captureOutput its standard output comes through a pipe.
@@ -58,6 +113,7 @@ inline Program Start(const std::string& exe, const std::string& args = "", bool 
   if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, captureOutput, 0, nullptr, nullptr, &si, &pi)) {
     CloseHandle(pi.hThread);
     p.process.Reset(pi.hProcess);
+    p.id = pi.dwProcessId;
   }
   return p;
 }
@@ -75,14 +131,22 @@ inline DWORD RunToEnd(const std::string& exe, const std::string& args, DWORD tim
   return p ? WaitExit(p, timeoutMs) : static_cast<DWORD>(-1);
 }
 
+// Waits for pred while pumping this thread's messages, looking every 20 ms: what is waited for
+// happens in other processes and sends this thread no message, and the test's own windows must
+// go on answering meanwhile. Whether pred holds at the end is the answer.
 template <typename Pred>
 bool WaitFor(Pred pred, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (!pred()) {
     if (GetTickCount64() >= end) return pred();
-    Sleep(10);
+    app::PumpUntil([] { return false; }, 20);
   }
   return true;
+}
+
+// Lets ms pass while this thread's windows go on answering.
+inline void Pump(DWORD ms) {
+  app::PumpUntil([] { return false; }, ms);
 }
 
 inline bool CheckerMutexExists() {
@@ -102,4 +166,4 @@ struct MapLook {
   volatile unsigned char& operator[](std::size_t i) const { return view.Bytes()[i]; }
 };
 
-}  // namespace zt::testing
+}  // namespace zt::winetest

@@ -215,7 +215,7 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
   host.settings.saveImageSize = saveImageSize;
   host.settings.x = 40;
   host.settings.y = 20;
-  pipeline.m_bStartupPass = 0;
+  pipeline.EndStartupPass();
 
   Result result{1e30, 1e30, 1e30, 0};
   for (const int count : {1, threads}) {
@@ -223,9 +223,9 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
     double& best = count == 1 ? result.pipelineMs : result.threadedMs;
     for (int i = 0; i < runs; ++i) {
       Clear(saveDir);
-      pipeline.m_strScanPath = scanPath;
+      pipeline.QueueScan(scanPath, kScanFromBoard);
       // The screen is captured when the scan signal arrives, before the scan is handled.
-      pipeline.m_pPendingScreen = Copy(*screen);
+      pipeline.CaptureScreen();
       // The old set stays until the new one is complete: the second run onwards holds both.
       const std::size_t before = g_live;
       g_peak = before;
@@ -236,9 +236,10 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
       const double libraryMs = timed.TakeMs();
       if (ms < best && count == 1) result.ownMs = ms - libraryMs;
       best = std::min(best, ms);
-      const std::size_t set = pipeline.m_pScan->PixelBytes() + pipeline.m_pScanHalf->PixelBytes() +
-                              pipeline.m_pScanMask->PixelBytes() + pipeline.m_pScreen->PixelBytes() +
-                              pipeline.m_pScreenHalf->PixelBytes() + 5 * 40;
+      const ImageSet& images = pipeline.Images();
+      const std::size_t set = images.scan->PixelBytes() + images.scanHalf->PixelBytes() +
+                              images.scanMask->PixelBytes() + images.screen->PixelBytes() +
+                              images.screenHalf->PixelBytes() + 5 * 40;
       if (i > 0) result.peakRatio = std::max(result.peakRatio, static_cast<double>(g_peak.load()) / set);
     }
   }

@@ -110,12 +110,8 @@ void CSDCheckerLink::TakeDeliveredPath(RemoteAddress block) {
 // The screenshot is taken now, when the file has arrived: the nearest moment to the scan that the
 // wireless road knows.
 void CSDCheckerLink::HandScanToPipeline(const std::string& path) {
-  if (m_pipeline.m_nScanSource == kScanFromSdCard && m_pipeline.m_bSdScanWaiting == 1) {
-    m_pipeline.m_bSdScanWaiting = 0;  // this newer scan replaces the one waiting
-    m_frame.KillFrameTimer(kTimerSdScanRetry);
-  }
-  m_pipeline.m_nScanSource = kScanFromSdCard;
-  m_pipeline.m_strScanPath = path;
+  // This newer scan replaces one that waits for the retry.
+  if (m_pipeline.QueueScan(path, kScanFromSdCard)) m_frame.KillFrameTimer(kTimerSdScanRetry);
   m_pipeline.CaptureScreen();
   m_frame.PostFrameMessage(UM_NEWSCAN);
 }

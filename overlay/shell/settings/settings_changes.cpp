@@ -1,12 +1,12 @@
-#include "overlay/shell/settings/settings_values.h"
+#include "overlay/shell/settings/settings_changes.h"
 
 #include <cstring>
 
 namespace zt::shell {
 
-bool ImageSettingsDiffer(const ImageSettings& a, const ImageSettings& b) {
+bool ImageSettingsDiffer(const SettingsValues& a, const SettingsValues& b) {
   return a.saveImageSize != b.saveImageSize || a.widthZoom != b.widthZoom || a.heightZoom != b.heightZoom ||
-         a.xCoordinate != b.xCoordinate || a.yCoordinate != b.yCoordinate;
+         a.x != b.x || a.y != b.y;
 }
 
 bool FolderSettingsDiffer(const char* folder, int autoSave, const char* storedFolder, int storedAutoSave) {

@@ -12,9 +12,9 @@ namespace zt::chkscan {
 namespace {
 
 namespace dm = drivemap;
-using zt::testing::Program;
+using zt::winetest::Program;
 
-const std::string kChecker = zt::testing::DosPath(ZT_CHECKER_EXE);
+const std::string kChecker = zt::winetest::DosPath(ZT_CHECKER_EXE);
 
 // The service's side of the block: created zeroed, held for the test's length.
 class CheckerRun : public ::testing::Test {
@@ -29,7 +29,7 @@ class CheckerRun : public ::testing::Test {
   volatile unsigned char& At(std::size_t i) { return view.Bytes()[i]; }
   void TearDown() override {
     for (Program* p : {&first, &second}) {
-      if (*p && zt::testing::WaitExit(*p, 0) == STILL_ACTIVE) TerminateProcess(p->process.Get(), 0);
+      if (*p && zt::winetest::WaitExit(*p, 0) == STILL_ACTIVE) TerminateProcess(p->process.Get(), 0);
       if (*p) WaitForSingleObject(p->process.Get(), 5000);
     }
   }
@@ -45,37 +45,37 @@ TEST_F(CheckerRun, PendingScanIsLeftAloneSecondCopyEndsAndQuitRequestEndsIt) {
   At(dm::kScanPressed) = dm::kScanPressedSet;
   At(dm::kDriveChanged) = dm::kDriveChangedSet;
   At(dm::kTerminateChecker) = dm::kTerminateCheckerSet;
-  first = zt::testing::Start(kChecker);
+  first = zt::winetest::Start(kChecker);
   ASSERT_TRUE(first);
-  ASSERT_TRUE(zt::testing::WaitFor(zt::testing::CheckerMutexExists, 5000));
+  ASSERT_TRUE(zt::winetest::WaitFor(zt::winetest::CheckerMutexExists, 5000));
 
   // Several poll ticks with the event not taken: nothing read further, nothing written, no quit.
   Sleep(1000);
   EXPECT_EQ(At(dm::kScanPressed), dm::kScanPressedSet);
   EXPECT_EQ(At(dm::kDriveChanged), dm::kDriveChangedSet);
-  EXPECT_EQ(zt::testing::WaitExit(first, 0), STILL_ACTIVE);
+  EXPECT_EQ(zt::winetest::WaitExit(first, 0), STILL_ACTIVE);
 
   // A second copy ends at once and changes nothing.
-  second = zt::testing::Start(kChecker);
+  second = zt::winetest::Start(kChecker);
   ASSERT_TRUE(second);
-  EXPECT_NE(zt::testing::WaitExit(second, 5000), STILL_ACTIVE);
+  EXPECT_NE(zt::winetest::WaitExit(second, 5000), STILL_ACTIVE);
   EXPECT_EQ(At(dm::kDriveChanged), dm::kDriveChangedSet);
-  EXPECT_EQ(zt::testing::WaitExit(first, 0), STILL_ACTIVE);
+  EXPECT_EQ(zt::winetest::WaitExit(first, 0), STILL_ACTIVE);
 
   // Event taken, no letter: the first three bytes are cleared, then the quit request is seen.
   At(dm::kScanPressed) = 0;
-  EXPECT_EQ(zt::testing::WaitExit(first, 2000), 0u);
+  EXPECT_EQ(zt::winetest::WaitExit(first, 2000), 0u);
   EXPECT_EQ(At(dm::kDriveChanged), 0);
   EXPECT_EQ(At(dm::kDriveLetter), 0);
   EXPECT_EQ(At(dm::kTerminateChecker), dm::kTerminateCheckerSet);
   EXPECT_EQ(At(dm::kRestartChecker), 0);
-  EXPECT_FALSE(zt::testing::CheckerMutexExists());
+  EXPECT_FALSE(zt::winetest::CheckerMutexExists());
 }
 
 TEST_F(CheckerRun, WaitsForTheBlockAndRetriesAVolumeThatWillNotOpen) {
-  first = zt::testing::Start(kChecker);
+  first = zt::winetest::Start(kChecker);
   ASSERT_TRUE(first);
-  ASSERT_TRUE(zt::testing::WaitFor(zt::testing::CheckerMutexExists, 5000));
+  ASSERT_TRUE(zt::winetest::WaitFor(zt::winetest::CheckerMutexExists, 5000));
   Sleep(700);  // a few attach attempts without a block
   CreateBlock();
 
@@ -87,11 +87,11 @@ TEST_F(CheckerRun, WaitsForTheBlockAndRetriesAVolumeThatWillNotOpen) {
   Sleep(1000);
   EXPECT_EQ(At(dm::kDriveChanged), dm::kDriveChangedSet);
   EXPECT_EQ(At(dm::kScanPressed), 0);
-  EXPECT_EQ(zt::testing::WaitExit(first, 0), STILL_ACTIVE);
+  EXPECT_EQ(zt::winetest::WaitExit(first, 0), STILL_ACTIVE);
 
   // The letter withdrawn while 'N' still stands: cleared without an open, then the quit.
   At(dm::kDriveLetter) = 0;
-  EXPECT_EQ(zt::testing::WaitExit(first, 2000), 0u);
+  EXPECT_EQ(zt::winetest::WaitExit(first, 2000), 0u);
   EXPECT_EQ(At(dm::kDriveChanged), 0);
 }
 

@@ -16,52 +16,25 @@
 #include "common/win32/application.h"
 #include "common/win32/frame_window.h"
 #include "common/win32/handles.h"
+#include "tests/support/simulated_card.h"
+#include "tests/support/wine_process.h"
 
 namespace zt::sdwifi {
 namespace {
 
 namespace sc = sdchannel;
+using winetest::Env;
+using winetest::Exists;
+using winetest::WaitFor;
 
-std::string Env(const char* name) {
-  char value[1024] = {};
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-// Same content as the simulator's file_bytes.
-std::string FileBytes(const std::string& name, std::size_t size) {
-  unsigned seed = 0;
-  for (unsigned char c : name) seed += c;
-  std::string s(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + seed) % 251);
-  return s;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Pumps this thread's messages until pred() holds, looking at least every 50 ms.
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() >= end) return false;
-    app::PumpOnce(50);
-  }
-  return true;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-class CardControl {
+// The card steered as these cases need it; every request is one CardControl.
+class Card {
  public:
-  CardControl() : m_base(Env("ZT_CARD_URL")) {}
+  Card() : m_base(Env("ZT_CARD_URL")) {}
   const std::string& Base() const { return m_base; }
   std::string Get(const std::string& what) {
     std::string reply;
-    EXPECT_EQ(m_fetcher.FetchUrl(m_base + "ctl/" + what, nullptr, &reply), FETCH_OK) << what;
+    EXPECT_TRUE(winetest::CardControl(what, &reply)) << what;
     return reply;
   }
   void Add(const std::string& name, int size, int minute, const char* mode, const char* folder = "DCIM") {
@@ -74,12 +47,11 @@ class CardControl {
 
  private:
   std::string m_base;
-  WinInetFetcher m_fetcher;
 };
 
 class Fetch : public ::testing::Test {
  protected:
-  CardControl card;
+  Card card;
   WinInetFetcher fetcher;
   std::string dest = Env("ZT_DEST_FOLDER");
 };
@@ -111,7 +83,7 @@ TEST_F(Fetch, SlowCardIsReadToTheEnd) {
   card.Add("06011001.JPG", 60000, 0, "slow", "OTHER");
   const std::string local = dest + "slow.bin";
   ASSERT_EQ(fetcher.FetchUrl(card.Base() + "OTHER/06011001.JPG", &local, nullptr), FETCH_OK);
-  EXPECT_EQ(ReadFileBytes(local), FileBytes("06011001.JPG", 60000));
+  EXPECT_EQ(winetest::ReadFileBytes(local), winetest::CardFileBytes("06011001.JPG", 60000));
   DeleteFileA(local.c_str());
 }
 
@@ -177,25 +149,6 @@ class Client : public app::FrameWindow {
   HANDLE m_process = nullptr;
 };
 
-struct Started {
-  app::UniqueHandle process;
-  bool ok = false;
-};
-
-Started StartChecker(const std::string& exe) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  Started s;
-  s.ok = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &si, &pi) != FALSE;
-  if (s.ok) {
-    CloseHandle(pi.hThread);
-    s.process.Reset(pi.hProcess);
-  }
-  return s;
-}
-
 std::string DownloadFolder() {
   using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   HMODULE lib = LoadLibraryA("shfolder.dll");
@@ -208,20 +161,20 @@ std::string DownloadFolder() {
 }
 
 TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
-  CardControl card;
+  Card card;
   const std::string exe = Env("ZT_CHECKER_EXE"), dest = Env("ZT_DEST_FOLDER");
   ASSERT_FALSE(exe.empty());
   ASSERT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
 
-  Started checker = StartChecker(exe);
-  ASSERT_TRUE(checker.ok);
+  winetest::Program checker = winetest::Start(exe);
+  ASSERT_TRUE(checker);
   HWND window = nullptr;
   ASSERT_TRUE(
       WaitFor([&] { return (window = FindWindowA(sc::kCheckerWindowClass, nullptr)) != nullptr; }, 10000));
 
   // A second copy ends at once and leaves the first alone.
-  Started second = StartChecker(exe);
-  ASSERT_TRUE(second.ok);
+  winetest::Program second = winetest::Start(exe);
+  ASSERT_TRUE(second);
   EXPECT_EQ(WaitForSingleObject(second.process.Get(), 10000), WAIT_OBJECT_0);
   EXPECT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), window);
 
@@ -253,7 +206,7 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
                                   reinterpret_cast<std::uintptr_t>(guarded), ~std::uintptr_t{0} - 64};
   for (std::uintptr_t address : bogus)
     ASSERT_TRUE(PostMessageA(window, client.Message(), sc::kRegister, static_cast<LPARAM>(address)));
-  WaitFor([] { return false; }, 1000);
+  winetest::Pump(1000);
   ASSERT_EQ(WaitForSingleObject(checker.process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the checker died";
   EXPECT_EQ(client.taken, 0);
   VirtualFreeEx(process.Get(), reserved, 0, MEM_RELEASE);
@@ -303,14 +256,14 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
   EXPECT_EQ(card.Hits("05011005.JPG"), 2);
 
   // A few quiet polls: nothing arrives twice.
-  WaitFor([] { return false; }, 2500);
+  winetest::Pump(2500);
   EXPECT_EQ(client.paths.size(), 6u);
   EXPECT_EQ(client.failures, 0);
   const std::pair<const char*, int> expected[] = {{"05011000.JPG", 3000}, {"05011001.JPG", 40000},
                                                   {"05011002.JPG", 30000}, {"05011003.JPG", 2000},
                                                   {"05011004.JPG", 3000},  {"05011005.JPG", 20000}};
   for (const auto& [name, size] : expected)
-    EXPECT_EQ(ReadFileBytes(dest + name), FileBytes(name, size)) << name;
+    EXPECT_EQ(winetest::ReadFileBytes(dest + name), winetest::CardFileBytes(name, size)) << name;
 
   // Unregistering the last client ends the checker and removes its download folder.
   ASSERT_TRUE(Exists(DownloadFolder()));

@@ -17,14 +17,13 @@ namespace zt::detector {
 namespace {
 
 namespace dm = drivemap;
-namespace zt_t = zt::testing;
-using zt_t::KeyExists;
-using zt_t::ReadDword;
-using zt_t::ReadString;
-using zt_t::ValueExists;
+using winetest::KeyExists;
+using winetest::ReadDword;
+using winetest::ReadString;
+using winetest::ValueExists;
 
-const std::string kDetector = zt_t::DosPath(ZT_DETECTOR_EXE);
-const std::string kChecker = zt_t::DosPath(ZT_CHECKER_EXE);
+const std::string kDetector = winetest::DosPath(ZT_DETECTOR_EXE);
+const std::string kChecker = winetest::DosPath(ZT_CHECKER_EXE);
 const std::string kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\ZTLBScanDetector";
 
 // Every test starts and ends with nothing registered, so that no later run of the prefix starts
@@ -34,25 +33,25 @@ class Detector : public ::testing::Test {
   void SetUp() override { CleanUp(); }
   void TearDown() override { CleanUp(); }
   void CleanUp() {
-    zt_t::ServiceLook service;
+    winetest::ServiceLook service;
     if (service.Open() && service.State() != SERVICE_STOPPED) {
       service.Stop();
       service.WaitState(SERVICE_STOPPED, 5000);
     }
-    zt_t::RunToEnd(kDetector, "-UnregServer");
-    zt_t::KillChecker();
-    zt_t::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000);
+    winetest::RunToEnd(kDetector, "-UnregServer");
+    winetest::KillChecker();
+    winetest::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000);
   }
 };
 
 TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
   // Nothing installed: Uninstall still reports the service gone; a switch with more behind it is
   // no switch, so the program starts normally and finds no registration.
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-Uninstall"), 1u);
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-Service x"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "-Uninstall"), 1u);
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "-Service x"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServicesKey));
 
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "/regserver"), 0u);
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "/regserver"), 0u);
   std::string s;
   ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, nullptr, s));
   EXPECT_EQ(s, "ZTLBScanDetector");
@@ -61,12 +60,12 @@ TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
   EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServicesKey));
 
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-Service"), 0u);
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
   ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService", s));
   EXPECT_EQ(s, "ZTLBScanDetector");
   ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters", s));
   EXPECT_EQ(s, "-Service");
-  ASSERT_TRUE(zt_t::WaitFor([] { return KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000));
+  ASSERT_TRUE(winetest::WaitFor([] { return KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000));
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServicesKey, "Type"), 0x10u);
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServicesKey, "Start"), 2u);
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kServicesKey, "ErrorControl"), 1u);
@@ -79,22 +78,22 @@ TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
 
   // Registering again while installed leaves every entry as it is.
   RegDeleteKeyValueA(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters");
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-RegServer"), 0u);
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "-RegServer"), 0u);
   EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"));
   EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"));
 
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-UNINSTALL"), 1u);
-  EXPECT_TRUE(zt_t::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000));
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "-UNINSTALL"), 1u);
+  EXPECT_TRUE(winetest::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
-  EXPECT_EQ(zt_t::RunToEnd(kDetector, "-UnregServer"), 0u);
+  EXPECT_EQ(winetest::RunToEnd(kDetector, "-UnregServer"), 0u);
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kExeKey));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "AppID"));
 }
 
 TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
-  ASSERT_TRUE(zt_t::InstallChecker(kChecker));
-  ASSERT_EQ(zt_t::RunToEnd(kDetector, "-Service"), 0u);
+  ASSERT_TRUE(winetest::InstallScanChecker(kChecker));
+  ASSERT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
   // A block left over and held open, as the tray program holds it across a service restart:
   // the service reaches the same block and clears it.
   app::UniqueHandle stale(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, dm::kSize, dm::kName));
@@ -104,41 +103,41 @@ TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
     ASSERT_TRUE(junk);
     FillMemory(junk.Bytes(), dm::kSize, 0x5A);
   }
-  zt_t::ServiceLook service;
+  winetest::ServiceLook service;
   ASSERT_TRUE(service.Open());
   ASSERT_TRUE(service.Start());
   ASSERT_TRUE(service.WaitState(SERVICE_RUNNING, 10000));
 
   // The block exists, all zero, and a checker runs from the Program Files folder (the block is
   // made before the checker is started).
-  zt_t::MapLook map;
-  ASSERT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 2000));
-  ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+  winetest::MapLook map;
+  ASSERT_TRUE(winetest::WaitFor([&] { return map.Open(); }, 2000));
+  ASSERT_TRUE(winetest::WaitFor(winetest::CheckerMutexExists, 5000));
   for (std::size_t i = 0; i < dm::kSize; ++i) ASSERT_EQ(map[i], 0) << "byte " << i;
-  EXPECT_EQ(lstrcmpiA(zt_t::FindChecker().image.c_str(), zt_t::InstalledChecker().c_str()), 0)
-      << zt_t::FindChecker().image;
+  EXPECT_EQ(lstrcmpiA(winetest::FindChecker().image.c_str(), winetest::InstalledScanChecker().c_str()), 0)
+      << winetest::FindChecker().image;
 
   // A restart request while no checker runs: a new one within a tick or two, the byte cleared.
-  zt_t::KillChecker();
+  winetest::KillChecker();
   map[dm::kRestartChecker] = dm::kRestartCheckerSet;
-  EXPECT_TRUE(zt_t::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
-  EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+  EXPECT_TRUE(winetest::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
+  EXPECT_TRUE(winetest::WaitFor(winetest::CheckerMutexExists, 5000));
 
   // Without the checker's file the request stands, retried on every tick, until the file is back.
-  zt_t::KillChecker();
-  const std::string away = zt_t::InstalledChecker() + ".away";
-  ASSERT_TRUE(MoveFileExA(zt_t::InstalledChecker().c_str(), away.c_str(), MOVEFILE_REPLACE_EXISTING));
+  winetest::KillChecker();
+  const std::string away = winetest::InstalledScanChecker() + ".away";
+  ASSERT_TRUE(MoveFileExA(winetest::InstalledScanChecker().c_str(), away.c_str(), MOVEFILE_REPLACE_EXISTING));
   map[dm::kRestartChecker] = dm::kRestartCheckerSet;
   Sleep(700);
   EXPECT_EQ(map[dm::kRestartChecker], dm::kRestartCheckerSet);
-  EXPECT_FALSE(zt_t::CheckerMutexExists());
-  ASSERT_TRUE(MoveFileExA(away.c_str(), zt_t::InstalledChecker().c_str(), MOVEFILE_REPLACE_EXISTING));
-  EXPECT_TRUE(zt_t::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
-  ASSERT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
+  EXPECT_FALSE(winetest::CheckerMutexExists());
+  ASSERT_TRUE(MoveFileExA(away.c_str(), winetest::InstalledScanChecker().c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_TRUE(winetest::WaitFor([&] { return map[dm::kRestartChecker] == 0; }, 1000));
+  ASSERT_TRUE(winetest::WaitFor(winetest::CheckerMutexExists, 5000));
 
   // Stop: the quit byte is written, the checker ended, the service stopped, and by then the
   // checker is gone (an installer removes its file next).
-  const zt_t::CheckerProcess checker = zt_t::FindChecker();
+  const winetest::CheckerProcess checker = winetest::FindChecker();
   ASSERT_TRUE(checker.process);
   ASSERT_TRUE(service.Stop());
   EXPECT_TRUE(service.WaitState(SERVICE_STOPPED, 5000));
@@ -147,27 +146,27 @@ TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
 }
 
 TEST_F(Detector, StartedByHandItRunsTheLoopInItsOwnProcess) {
-  ASSERT_TRUE(zt_t::InstallChecker(kChecker));
+  ASSERT_TRUE(winetest::InstallScanChecker(kChecker));
   // Registered as a local program, and registered as a service but not started by the manager:
   // either way the loop runs here, logging to standard output.
   for (const char* registration : {"-RegServer", "-Service"}) {
     SCOPED_TRACE(registration);
-    ASSERT_EQ(zt_t::RunToEnd(kDetector, registration), 0u);
-    const zt_t::Program detector = zt_t::Start(kDetector, "", true);
+    ASSERT_EQ(winetest::RunToEnd(kDetector, registration), 0u);
+    const winetest::Program detector = winetest::Start(kDetector, "", true);
     ASSERT_TRUE(detector);
     char text[64] = {};
     DWORD got = 0;
     ASSERT_TRUE(ReadFile(detector.output.Get(), text, sizeof text - 1, &got, nullptr));
     EXPECT_STREQ(text, "Service started\r\n");
-    zt_t::MapLook map;
-    EXPECT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 2000));
-    EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
-    EXPECT_EQ(zt_t::WaitExit(detector, 0), STILL_ACTIVE);
+    winetest::MapLook map;
+    EXPECT_TRUE(winetest::WaitFor([&] { return map.Open(); }, 2000));
+    EXPECT_TRUE(winetest::WaitFor(winetest::CheckerMutexExists, 5000));
+    EXPECT_EQ(winetest::WaitExit(detector, 0), STILL_ACTIVE);
     // No stop request exists in this mode: the process is ended from outside.
     TerminateProcess(detector.process.Get(), 0);
     WaitForSingleObject(detector.process.Get(), 5000);
-    zt_t::KillChecker();
-    zt_t::RunToEnd(kDetector, "-UnregServer");
+    winetest::KillChecker();
+    winetest::RunToEnd(kDetector, "-UnregServer");
   }
 }
 

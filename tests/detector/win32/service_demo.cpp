@@ -12,12 +12,12 @@
 namespace {
 
 namespace dm = zt::drivemap;
-namespace zt_t = zt::testing;
+namespace winetest = zt::winetest;
 
-const std::string kDetector = zt_t::DosPath(ZT_DETECTOR_EXE);
-const std::string kChecker = zt_t::DosPath(ZT_CHECKER_EXE);
+const std::string kDetector = winetest::DosPath(ZT_DETECTOR_EXE);
+const std::string kChecker = winetest::DosPath(ZT_CHECKER_EXE);
 
-void ShowBlock(const zt_t::MapLook& map) {
+void ShowBlock(const winetest::MapLook& map) {
   std::printf("   block bytes 0-4:");
   for (std::size_t i = 0; i <= dm::kRestartChecker; ++i) std::printf(" %02X", map[i]);
   std::printf("\n");
@@ -25,19 +25,19 @@ void ShowBlock(const zt_t::MapLook& map) {
 
 int Fail(const char* what) {
   std::printf("   FAILED: %s\n", what);
-  zt_t::RunToEnd(kDetector, "-UnregServer");
+  winetest::RunToEnd(kDetector, "-UnregServer");
   return 1;
 }
 
 }  // namespace
 
 int main() {
-  if (!zt_t::InstallChecker(kChecker)) return Fail("cannot lay out the checker");
-  std::printf("1. ZTChkScan.exe laid out as %s\n", zt_t::InstalledChecker().c_str());
+  if (!winetest::InstallScanChecker(kChecker)) return Fail("cannot lay out the checker");
+  std::printf("1. ZTChkScan.exe laid out as %s\n", winetest::InstalledScanChecker().c_str());
 
   std::printf("2. ZTLBScanDetector.exe -Service: exit code %lu\n",
-              static_cast<unsigned long>(zt_t::RunToEnd(kDetector, "-Service")));
-  zt_t::ServiceLook service;
+              static_cast<unsigned long>(winetest::RunToEnd(kDetector, "-Service")));
+  winetest::ServiceLook service;
   if (!service.Open()) return Fail("the service is not installed");
 
   std::printf("3. starting the service through the service control manager\n");
@@ -45,12 +45,12 @@ int main() {
     return Fail("the service did not start");
   std::printf("   service running\n");
 
-  zt_t::MapLook map;
-  if (!zt_t::WaitFor([&] { return map.Open(); }, 2000)) return Fail("no block");
+  winetest::MapLook map;
+  if (!winetest::WaitFor([&] { return map.Open(); }, 2000)) return Fail("no block");
   std::printf("4. block \"%s\" open\n", dm::kName);
   ShowBlock(map);
-  if (!zt_t::WaitFor(zt_t::CheckerMutexExists, 5000)) return Fail("no checker");
-  const zt_t::CheckerProcess checker = zt_t::FindChecker();
+  if (!winetest::WaitFor(winetest::CheckerMutexExists, 5000)) return Fail("no checker");
+  const winetest::CheckerProcess checker = winetest::FindChecker();
   std::printf("5. checker running (mutex \"%s\" held), started from %s\n", dm::kCheckerMutex,
               checker.image.c_str());
 
@@ -63,6 +63,6 @@ int main() {
   ShowBlock(map);
 
   std::printf("7. ZTLBScanDetector.exe -UnregServer: exit code %lu\n",
-              static_cast<unsigned long>(zt_t::RunToEnd(kDetector, "-UnregServer")));
+              static_cast<unsigned long>(winetest::RunToEnd(kDetector, "-UnregServer")));
   return stopped && ended ? 0 : 1;
 }

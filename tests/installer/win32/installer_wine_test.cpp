@@ -19,21 +19,21 @@
 
 namespace {
 
-namespace zt_t = zt::testing;
+namespace winetest = zt::winetest;
+using winetest::Exists;
+using winetest::KeyExists;
 using zt::app::UniqueHandle;
-using zt_t::Exists;
-using zt_t::KeyExists;
 
-const std::string kPackage = zt_t::DosPath(ZT_MSI);
-const std::string kNewerPackage = zt_t::DosPath(ZT_MSI_NEWER);
+const std::string kPackage = winetest::DosPath(ZT_MSI);
+const std::string kNewerPackage = winetest::DosPath(ZT_MSI_NEWER);
 constexpr char kUpgradeCode[] = "{6E0B1A53-2F0C-4C1B-9A57-3E6C2D8B7F41}";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kAppIdKey[] = "AppID\\{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}";
 constexpr char kExeKey[] = "AppID\\ZTLBScanDetector.EXE";
 constexpr char kGeometryKey[] = "Software\\Corvane\\Zentab Lumbrel";
 
-std::string Lumbrel() { return zt_t::Env("PROGRAMFILES") + "\\Corvane\\Zentab Lumbrel"; }
-std::string SdWifi() { return zt_t::Env("PROGRAMFILES") + "\\Corvane\\Zentab SD WiFi"; }
+std::string Lumbrel() { return winetest::Env("PROGRAMFILES") + "\\Corvane\\Zentab Lumbrel"; }
+std::string SdWifi() { return winetest::Env("PROGRAMFILES") + "\\Corvane\\Zentab SD WiFi"; }
 
 // Every file below folder, as paths relative to it.
 void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
@@ -79,7 +79,7 @@ bool WriteFileText(const std::string& path, const std::string& text, DWORD dispo
 DWORD Msiexec(const std::string& args) {
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
-  return zt_t::RunToEnd(std::string(system) + "\\msiexec.exe", args, 180000);
+  return winetest::RunToEnd(std::string(system) + "\\msiexec.exe", args, 180000);
 }
 
 // The one product installed from our upgrade code, with its version; empty when none or several.
@@ -105,7 +105,8 @@ struct Running {
 Running FindLumbrel(DWORD timeoutMs) {
   Running r;
   HWND frame = nullptr;
-  zt_t::WaitFor([&] { return (frame = FindWindowA("ZTLumbrelMainFrame", nullptr)) != nullptr; }, timeoutMs);
+  winetest::WaitFor([&] { return (frame = FindWindowA("ZTLumbrelMainFrame", nullptr)) != nullptr; },
+                    timeoutMs);
   if (!frame) return r;
   GetWindowThreadProcessId(frame, &r.id);
   r.process.Reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, r.id));
@@ -117,7 +118,7 @@ Running FindLumbrel(DWORD timeoutMs) {
 
 // ZTLumbrel started as Windows starts it at log-on, with the entry's command line.
 Running StartFromLogOnEntry() {
-  std::string command = zt_t::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
+  std::string command = winetest::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel");
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -209,20 +210,22 @@ void ExpectInstalled() {
   CloseServiceHandle(scm);
 
   // Running: the block exists and the checker runs from the program folder.
-  zt_t::ServiceLook look;
+  winetest::ServiceLook look;
   ASSERT_TRUE(look.Open());
   EXPECT_TRUE(look.WaitState(SERVICE_RUNNING, 10000));
-  zt_t::MapLook map;
-  EXPECT_TRUE(zt_t::WaitFor([&] { return map.Open(); }, 5000));
-  EXPECT_TRUE(zt_t::WaitFor(zt_t::CheckerMutexExists, 5000));
-  EXPECT_EQ(lstrcmpiA(zt_t::FindChecker().image.c_str(), zt_t::InstalledChecker().c_str()), 0);
+  winetest::MapLook map;
+  EXPECT_TRUE(winetest::WaitFor([&] { return map.Open(); }, 5000));
+  EXPECT_TRUE(winetest::WaitFor(winetest::CheckerMutexExists, 5000));
+  EXPECT_EQ(lstrcmpiA(winetest::FindChecker().image.c_str(), winetest::InstalledScanChecker().c_str()), 0);
 
-  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, nullptr), "ZTLBScanDetector");
-  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"), "ZTLBScanDetector");
-  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"), "-Service");
-  EXPECT_EQ(zt_t::StringOr(HKEY_CLASSES_ROOT, kExeKey, "AppID"), "{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}");
+  EXPECT_EQ(winetest::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, nullptr), "ZTLBScanDetector");
+  EXPECT_EQ(winetest::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService"), "ZTLBScanDetector");
+  EXPECT_EQ(winetest::StringOr(HKEY_CLASSES_ROOT, kAppIdKey, "ServiceParameters"), "-Service");
+  EXPECT_EQ(winetest::StringOr(HKEY_CLASSES_ROOT, kExeKey, "AppID"),
+            "{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}");
 
-  EXPECT_EQ(zt_t::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"),
+            "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
   EXPECT_TRUE(StartMenuEntryExists());
 }
 
@@ -337,7 +340,7 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
   EXPECT_EQ(FindWindowA("ZTLumbrelMainFrame", nullptr), nullptr);
   EXPECT_EQ(InstalledVersion(), "");
   SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  EXPECT_TRUE(zt_t::WaitFor(
+  EXPECT_TRUE(winetest::WaitFor(
       [&] {
         SC_HANDLE s = OpenServiceA(scm, "ZTLBScanDetector", SERVICE_QUERY_STATUS);
         if (s) CloseServiceHandle(s);
@@ -345,7 +348,7 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
       },
       10000));
   CloseServiceHandle(scm);
-  EXPECT_TRUE(zt_t::WaitFor([] { return !zt_t::CheckerMutexExists(); }, 5000));
+  EXPECT_TRUE(winetest::WaitFor([] { return !winetest::CheckerMutexExists(); }, 5000));
   EXPECT_FALSE(Exists(Lumbrel()));
   // The user's card settings outlive the programs, as Settings.ini does.
   EXPECT_EQ(FilesBelow(SdWifi()), std::set<std::string>{"sdwifi.ini"});
@@ -353,7 +356,7 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kExeKey));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "AppID"));
-  EXPECT_EQ(zt_t::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "<none>");
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "<none>");
   EXPECT_FALSE(StartMenuEntryExists());
 
   EXPECT_EQ(ReadFileText(saved), "an overlay");

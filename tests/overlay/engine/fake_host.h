@@ -81,6 +81,7 @@ class FakeHost final : public PipelineHost {
   }
   DibPtr CaptureScreenImage() override {
     ++captures;
+    if (nextCapture) return std::move(nextCapture);
     return captureWorks ? Filled(screenWidth, screenHeight, Bgr{100, 150, 50}) : nullptr;
   }
   SettingsDialogLink* SettingsDialog() override { return dialog; }
@@ -101,7 +102,7 @@ class FakeHost final : public PipelineHost {
     pipeline = &p;
     settings.saveFolder = saveFolder;
     settings.autoSave = 1;
-    p.m_bStartupPass = 0;
+    p.EndStartupPass();
   }
 
   CScanPipeline* pipeline = nullptr;
@@ -109,6 +110,7 @@ class FakeHost final : public PipelineHost {
   SettingsValues settings;
   bool settingsReadable = true;
   bool captureWorks = true;
+  DibPtr nextCapture;  // the screen of the next capture, when a case chooses it
   int screenWidth = 64, screenHeight = 48;
   std::string captionPrefix;
   std::deque<int> answers;

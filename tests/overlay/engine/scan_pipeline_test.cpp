@@ -41,9 +41,13 @@ class PipelineTest : public ::testing::Test {
   }
 
   void Signal(const std::string& path, std::int32_t source = kScanFromBoard) {
-    pipeline.m_strScanPath = path;
-    pipeline.m_nScanSource = source;
-    EXPECT_EQ(pipeline.OnNewScan(), 0);
+    EXPECT_EQ(pipeline.TakeScan(path, source), 0);
+  }
+  // The screen captured at a scan's signal, before the scan is handled.
+  const DibBlock* CaptureAtSignal(DibPtr screen) {
+    host.nextCapture = std::move(screen);
+    EXPECT_TRUE(pipeline.CaptureScreen());
+    return pipeline.PendingScreen();
   }
 
   // Files under the save folder, relative and sorted.
@@ -72,21 +76,21 @@ TEST_F(PipelineTest, AutoSaveWritesTheThreeFilesWithoutAWindow) {
   EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
                                    "SCAN0001_Overlaid.JPG"));
   EXPECT_EQ(test::ReadAll(saves.Win("Original\\SCAN0001.JPG")), test::ReadAll(scan));
-  EXPECT_EQ(pipeline.m_bSaved, 1);
-  EXPECT_EQ(pipeline.m_bProcessing, 0);
+  EXPECT_EQ(pipeline.Saved(), true);
+  EXPECT_EQ(pipeline.Processing(), false);
   EXPECT_EQ(host.rearms, 1);
   EXPECT_EQ(host.calibrationHidden, 1);
 
   // The image set: landscape scan, halves, mask; load values from the file.
   ASSERT_TRUE(pipeline.HasImageSet());
-  EXPECT_EQ(pipeline.m_pScan->Width(), 80);
-  EXPECT_EQ(pipeline.m_pScan->Height(), 60);
-  EXPECT_EQ(pipeline.m_pScanHalf->Width(), 40);
-  EXPECT_EQ(pipeline.m_pScanMask->Height(), 30);
-  EXPECT_EQ(pipeline.m_pScreenHalf->Width(), 32);
-  EXPECT_EQ(pipeline.m_wResX, 200);
-  EXPECT_EQ(pipeline.m_nPageOffsetX, 36);
-  EXPECT_EQ(pipeline.m_strLastScanPath, scan);
+  EXPECT_EQ(pipeline.Images().scan->Width(), 80);
+  EXPECT_EQ(pipeline.Images().scan->Height(), 60);
+  EXPECT_EQ(pipeline.Images().scanHalf->Width(), 40);
+  EXPECT_EQ(pipeline.Images().scanMask->Height(), 30);
+  EXPECT_EQ(pipeline.Images().screenHalf->Width(), 32);
+  EXPECT_EQ(pipeline.Images().resX, 200);
+  EXPECT_EQ(pipeline.Images().pageOffsetX, 36);
+  EXPECT_EQ(pipeline.Images().scanPath, scan);
 
   // Saving the same set again takes the next free number.
   pipeline.SaveOverlay();
@@ -115,20 +119,22 @@ TEST_F(PipelineTest, WithoutAutoSaveTheDialogOpensAndNothingIsWritten) {
   EXPECT_THAT(host.posted, ElementsAre(UM_OPENSETTINGS));
   EXPECT_TRUE(host.sent.empty());
   EXPECT_TRUE(Saved().empty());
-  EXPECT_EQ(pipeline.m_bSaved, 0);
+  EXPECT_EQ(pipeline.Saved(), false);
 }
 
 TEST_F(PipelineTest, StartUpPassShowsTheScanInsteadOfSaving) {
-  pipeline.m_bStartupPass = 1;
+  CScanPipeline atStart(host, images, *fs, NoLeadBytes);  // as constructed: in its start-up pass
+  host.pipeline = &atStart;
+  auto Signal = [&](const std::string& path) { EXPECT_EQ(atStart.TakeScan(path, kScanFromBoard), 0); };
   Signal(PutScan("BAD.JPG", {1, 2, 3}));
-  EXPECT_EQ(pipeline.m_bStartupPass, 1);  // only a successful start-up pass ends it
+  EXPECT_TRUE(atStart.InStartupPass());  // only a successful start-up pass ends it
   EXPECT_TRUE(host.posted.empty());
 
   Signal(PutGoodScan("SCAN0001.JPG"));
   EXPECT_THAT(host.posted, ElementsAre(UM_OPENSETTINGS));
   EXPECT_TRUE(host.sent.empty());
   EXPECT_TRUE(Saved().empty());
-  EXPECT_EQ(pipeline.m_bStartupPass, 0);
+  EXPECT_FALSE(atStart.InStartupPass());
   EXPECT_EQ(host.calibrationHidden, 0);
   EXPECT_EQ(host.rearms, 2);
 }
@@ -136,8 +142,8 @@ TEST_F(PipelineTest, StartUpPassShowsTheScanInsteadOfSaving) {
 TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
   Signal(PutGoodScan("SCAN0001.JPG", {300, 300, 5, 6}));
   ASSERT_TRUE(pipeline.HasImageSet());
-  const DibBlock* scanBefore = pipeline.m_pScan.get();
-  const std::string workingBefore = pipeline.m_strWorkingCopy;
+  const DibBlock* scanBefore = pipeline.Images().scan.get();
+  const std::string workingBefore = pipeline.WorkingCopy();
   const auto workingBytes = test::ReadAll(workingBefore);
   host.sent.clear();
 
@@ -157,18 +163,18 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
     host.boxes.clear();
     // Same name as the working copy, so a lost copy would show. The screenshot of the signal
     // lets the auto-save begin writing it beside the load.
-    pipeline.m_pPendingScreen = test::Filled(40, 30, test::kBlack);
+    CaptureAtSignal(test::Filled(40, 30, test::kBlack));
     Signal(PutScan("SCAN0001.JPG", bytes));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].first, kLoadFail);
     EXPECT_EQ(host.boxes[0].second, 0x52000u);
-    EXPECT_EQ(pipeline.m_pScan.get(), scanBefore);
-    EXPECT_EQ(pipeline.m_wResX, 300);
-    EXPECT_EQ(pipeline.m_nPageOffsetY, 6);
-    EXPECT_EQ(pipeline.m_strWorkingCopy, workingBefore);
+    EXPECT_EQ(pipeline.Images().scan.get(), scanBefore);
+    EXPECT_EQ(pipeline.Images().resX, 300);
+    EXPECT_EQ(pipeline.Images().pageOffsetY, 6);
+    EXPECT_EQ(pipeline.WorkingCopy(), workingBefore);
     EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
-    EXPECT_EQ(pipeline.m_bSaved, 1);
-    EXPECT_EQ(pipeline.m_bProcessing, 0);
+    EXPECT_EQ(pipeline.Saved(), true);
+    EXPECT_EQ(pipeline.Processing(), false);
     // The auto-save's screenshot, begun beside the load, went with the failure.
     EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
                                      "SCAN0001_Overlaid.JPG"));
@@ -180,7 +186,7 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
   host.boxes.clear();
   Signal(PutScan("SCAN0002.JPG", bad[0]));
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
-  EXPECT_EQ(pipeline.m_strWorkingCopy, workingBefore);
+  EXPECT_EQ(pipeline.WorkingCopy(), workingBefore);
   EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
   const std::string settingsFolder = workingBefore.substr(0, workingBefore.rfind('\\'));
   EXPECT_FALSE(test::FileExists(settingsFolder + "\\SCAN0002.JPG"));
@@ -189,35 +195,35 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
 
 TEST_F(PipelineTest, AFailedWorkingCopyRestoresTheOldOne) {
   Signal(PutGoodScan("SCAN0001.JPG"));
-  const std::string working = pipeline.m_strWorkingCopy;
-  const DibBlock* before = pipeline.m_pScan.get();
+  const std::string working = pipeline.WorkingCopy();
+  const DibBlock* before = pipeline.Images().scan.get();
   // The settings folder is taken by a file: no copy can be made there.
   std::filesystem::remove_all(test::NativePath(appData.Win("Corvane")));
   test::WriteAll(appData.Win("Corvane"), {0});
   host.boxes.clear();
   Signal(PutGoodScan("SCAN0002.JPG"));
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
-  EXPECT_EQ(pipeline.m_pScan.get(), before);
-  EXPECT_EQ(pipeline.m_strWorkingCopy, working);
-  EXPECT_NE(pipeline.m_strLastScanPath, board.Win("SCAN0002.JPG"));
+  EXPECT_EQ(pipeline.Images().scan.get(), before);
+  EXPECT_EQ(pipeline.WorkingCopy(), working);
+  EXPECT_NE(pipeline.Images().scanPath, board.Win("SCAN0002.JPG"));
 }
 
 TEST_F(PipelineTest, AnAutoSaveThatFailsAfterItsScreenshotWasBegunLeavesNoFile) {
   // The screenshot's file is begun before the scan is loaded; a placement without valid values
   // fails the save once the scan's size is known.
   host.settings.widthZoom = 0;
-  pipeline.m_pPendingScreen = test::Filled(40, 30, test::kBlack);
+  CaptureAtSignal(test::Filled(40, 30, test::kBlack));
   host.duringBox = [&] { EXPECT_TRUE(Saved().empty()) << "the begun screenshot is gone before the box is up"; };
   Signal(PutGoodScan("SCAN0001.JPG"));
   host.duringBox = nullptr;
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
   EXPECT_TRUE(Saved().empty());
-  EXPECT_EQ(pipeline.m_bSaved, 0);
+  EXPECT_EQ(pipeline.Saved(), false);
 
   // Mended, the same kind of signal saves, the screenshot from the moment of the signal.
   host.settings.widthZoom = 100;
   host.boxes.clear();
-  pipeline.m_pPendingScreen = test::Filled(40, 30, test::kInk);
+  CaptureAtSignal(test::Filled(40, 30, test::kInk));
   Signal(PutGoodScan("SCAN0002.JPG"));
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0002.JPG", "Original/SCAN0002_Screenshot.JPG",
@@ -227,18 +233,17 @@ TEST_F(PipelineTest, AnAutoSaveThatFailsAfterItsScreenshotWasBegunLeavesNoFile) 
 }
 
 TEST_F(PipelineTest, TheWaitingScreenshotIsUsedOnceAndAFailedCaptureIsALoadFailure) {
-  pipeline.m_pPendingScreen = test::Filled(40, 30, test::kBlack);
-  const DibBlock* pending = pipeline.m_pPendingScreen.get();
+  const DibBlock* pending = CaptureAtSignal(test::Filled(40, 30, test::kBlack));
   Signal(PutGoodScan("SCAN0001.JPG"));
-  EXPECT_EQ(pipeline.m_pScreen.get(), pending);
-  EXPECT_FALSE(pipeline.m_pPendingScreen);
-  EXPECT_EQ(host.captures, 0);
+  EXPECT_EQ(pipeline.Images().screen.get(), pending);
+  EXPECT_EQ(pipeline.PendingScreen(), nullptr);
+  EXPECT_EQ(host.captures, 1);  // the signal's only
 
   host.captureWorks = false;
   Signal(PutGoodScan("SCAN0002.JPG"));
-  EXPECT_EQ(host.captures, 1);
+  EXPECT_EQ(host.captures, 2);
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
-  EXPECT_EQ(pipeline.m_pScreen.get(), pending);
+  EXPECT_EQ(pipeline.Images().screen.get(), pending);
   EXPECT_EQ(images.loads, 1);  // no scan is loaded without a screenshot
 }
 
@@ -265,15 +270,15 @@ TEST_F(PipelineTest, ABusyFrameHandsTheScanBack) {
   host.timersSet.clear();
   host.posted.clear();
   Signal(scan, kScanFromSdCard);
-  EXPECT_EQ(pipeline.m_bSdScanWaiting, 1);
+  EXPECT_EQ(pipeline.SdScanWaiting(), true);
   EXPECT_EQ(host.timersSet, (std::vector<std::pair<unsigned, unsigned>>{{104, 1000}}));
   EXPECT_EQ(host.forgotten.size(), 1u);
   pipeline.OnSdScanRetryTimer();
   EXPECT_THAT(host.posted, ElementsAre(UM_NEWSCAN));
   // A board scan took its place meanwhile: the SD retry lapses.
-  pipeline.m_nScanSource = kScanFromBoard;
+  pipeline.QueueScan(scan, kScanFromBoard);
   pipeline.OnSdScanRetryTimer();
-  EXPECT_EQ(pipeline.m_bSdScanWaiting, 0);
+  EXPECT_EQ(pipeline.SdScanWaiting(), false);
   EXPECT_EQ(host.posted.size(), 1u);
 }
 
@@ -302,8 +307,8 @@ class DialogOpenTest : public PipelineTest {
     PipelineTest::SetUp();
     host.settings.autoSave = 0;
     Signal(PutGoodScan("SCAN0001.JPG"));
-    dialog.SetImages(pipeline.m_pScanHalf.get(), pipeline.m_pScreenHalf.get(), pipeline.m_pScanMask.get(), 80,
-                     60, 64, 48, false);
+    dialog.SetImages(pipeline.Images().scanHalf.get(), pipeline.Images().screenHalf.get(),
+                     pipeline.Images().scanMask.get(), 80, 60, 64, 48, false);
     dialog.imagesHandedOver = 0;
     host.dialog = &dialog;
     host.posted.clear();
@@ -314,7 +319,7 @@ class DialogOpenTest : public PipelineTest {
 
 TEST_F(DialogOpenTest, YesToTheMultiScanQuestionSavesTheShownOverlay) {
   host.answers = {6};
-  const DibBlock* shown = pipeline.m_pScan.get();
+  const DibBlock* shown = pipeline.Images().scan.get();
   Signal(PutGoodScan("SCAN0002.JPG"));
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(host.boxes[0].first, "ID_CAP_MES_MULTISCAN");
@@ -323,12 +328,12 @@ TEST_F(DialogOpenTest, YesToTheMultiScanQuestionSavesTheShownOverlay) {
   EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
                                    "SCAN0001_Overlaid.JPG"));
   EXPECT_TRUE(dialog.saved);
-  EXPECT_EQ(pipeline.m_bSaved, 1);
+  EXPECT_EQ(pipeline.Saved(), true);
   // The second scan is not loaded; the dialog keeps the first.
-  EXPECT_EQ(pipeline.m_pScan.get(), shown);
+  EXPECT_EQ(pipeline.Images().scan.get(), shown);
   EXPECT_EQ(dialog.imagesHandedOver, 0);
   EXPECT_EQ(images.loads, 1);
-  EXPECT_EQ(pipeline.m_bMultiScanPrompt, 0);
+  EXPECT_EQ(pipeline.AskingAboutUnsavedOverlay(), false);
   EXPECT_GE(host.rearms, 1);
 }
 
@@ -337,17 +342,17 @@ TEST_F(DialogOpenTest, NoGivesTheOverlayUpAndScansDuringTheQuestionAreDropped) {
   const std::string third = PutGoodScan("SCAN0003.JPG");
   host.duringBox = [&] {
     // The box's message loop delivers another scan: it is dropped with its screenshot.
-    EXPECT_EQ(pipeline.m_bProcessing, 0);
-    pipeline.m_pPendingScreen = test::Filled(8, 8, test::kBlack);
+    EXPECT_EQ(pipeline.Processing(), false);
+    CaptureAtSignal(test::Filled(8, 8, test::kBlack));
     host.duringBox = nullptr;
     Signal(third);
-    EXPECT_FALSE(pipeline.m_pPendingScreen);
+    EXPECT_EQ(pipeline.PendingScreen(), nullptr);
     EXPECT_EQ(dialog.broughtToFront, 1);
   };
   Signal(PutGoodScan("SCAN0002.JPG"));
   EXPECT_EQ(host.boxes.size(), 1u);
   EXPECT_TRUE(dialog.saved);
-  EXPECT_EQ(pipeline.m_bSaved, 1);
+  EXPECT_EQ(pipeline.Saved(), true);
   EXPECT_TRUE(dialog.events.size() == 1 && dialog.events[0] == "box");
   EXPECT_TRUE(Saved().empty());
   EXPECT_EQ(images.loads, 1);
@@ -359,14 +364,14 @@ TEST_F(DialogOpenTest, ASavedOverlayIsReplacedWithoutAQuestion) {
   Signal(second);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(dialog.imagesHandedOver, 1);
-  EXPECT_EQ(dialog.scanHalf, pipeline.m_pScanHalf.get());
-  EXPECT_EQ(dialog.mask, pipeline.m_pScanMask.get());
+  EXPECT_EQ(dialog.scanHalf, pipeline.Images().scanHalf.get());
+  EXPECT_EQ(dialog.mask, pipeline.Images().scanMask.get());
   EXPECT_EQ(dialog.scanSize, (std::pair<int, int>{80, 60}));
   EXPECT_EQ(dialog.screenSize, (std::pair<int, int>{64, 48}));
   EXPECT_FALSE(dialog.saved);
   EXPECT_EQ(dialog.rebuilds, 1);
   EXPECT_EQ(dialog.broughtToFront, 1);
-  EXPECT_EQ(pipeline.m_strLastScanPath, second);
+  EXPECT_EQ(pipeline.Images().scanPath, second);
   EXPECT_TRUE(host.posted.empty());  // the open dialog is reused
   EXPECT_TRUE(Saved().empty());
 }
@@ -399,8 +404,8 @@ class DialogClosedDuringBoxTest : public PipelineTest {
     host.settings.autoSave = 0;
     Signal(PutGoodScan("SCAN0001.JPG"));
     closing = std::make_unique<test::FakeSettingsDialog>();
-    closing->SetImages(pipeline.m_pScanHalf.get(), pipeline.m_pScreenHalf.get(), pipeline.m_pScanMask.get(), 80,
-                       60, 64, 48, false);
+    closing->SetImages(pipeline.Images().scanHalf.get(), pipeline.Images().screenHalf.get(),
+                       pipeline.Images().scanMask.get(), 80, 60, 64, 48, false);
     host.dialog = closing.get();
     host.duringBox = [this] {
       host.dialog = nullptr;
@@ -416,13 +421,13 @@ TEST_F(DialogClosedDuringBoxTest, YesToTheMultiScanQuestionStillSaves) {
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"ID_CAP_MES_MULTISCAN"});
   EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
                                    "SCAN0001_Overlaid.JPG"));
-  EXPECT_EQ(pipeline.m_bMultiScanPrompt, 0);
+  EXPECT_EQ(pipeline.AskingAboutUnsavedOverlay(), false);
 }
 
 TEST_F(DialogClosedDuringBoxTest, NoToTheMultiScanQuestionGivesTheOverlayUp) {
   host.answers = {7};
   Signal(PutGoodScan("SCAN0002.JPG"));
-  EXPECT_EQ(pipeline.m_bSaved, 1);
+  EXPECT_EQ(pipeline.Saved(), true);
   EXPECT_TRUE(Saved().empty());
 }
 
@@ -456,13 +461,13 @@ class SaveFailureTest : public PipelineTest {
     host.boxes.clear();
     pipeline.SaveOverlay();
     EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
-    EXPECT_EQ(pipeline.m_bSaved, 0);
+    EXPECT_EQ(pipeline.Saved(), false);
     ASSERT_TRUE(pipeline.HasImageSet());
     mend();
     host.boxes.clear();
     pipeline.SaveOverlay();
     EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(pipeline.m_bSaved, 1);
+    EXPECT_EQ(pipeline.Saved(), true);
   }
 };
 
@@ -500,15 +505,18 @@ TEST_F(SaveFailureTest, AllNamesTaken) {
 TEST_F(SaveFailureTest, ZeroZoomOrResolution) {
   host.settings.heightZoom = 0;
   ExpectFailureThenRecovery([&] { host.settings.heightZoom = 100; });
-  pipeline.m_bSaved = 0;  // a failure leaves the flag as it was
+  // A scan that reports no resolution cannot be saved at its own size; a new set that does can.
   host.settings.saveImageSize = 1;
-  pipeline.m_wResX = 0;
-  ExpectFailureThenRecovery([&] { pipeline.m_wResX = 200; });
+  test::LoadValues noResolution;
+  noResolution.resX = 0;
+  Signal(PutGoodScan("SCAN0002.JPG", noResolution));
+  ASSERT_EQ(pipeline.Images().resX, 0);
+  ExpectFailureThenRecovery([&] { Signal(PutGoodScan("SCAN0003.JPG")); });
 }
 
 TEST_F(SaveFailureTest, NoImageSetIsAFailureNotACrash) {
   pipeline.ReleaseImages();
-  EXPECT_FALSE(test::FileExists(pipeline.m_strWorkingCopy));
+  EXPECT_FALSE(test::FileExists(pipeline.WorkingCopy()));
   host.boxes.clear();
   pipeline.SaveOverlay();
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});

@@ -72,8 +72,7 @@ class SaveFaults : public ::testing::Test {
         170, 240, [](int x, int y) { return x > 40 && x < 50 && y < 200 ? test::kInk : test::kWhite; });
     const std::string path = board.Win("SCAN0001.JPG");
     ASSERT_GE(images.WriteImage(scan->Packed(), 200, 200, 612, 792, 0, 0, 13, test::NativePath(path)), 0);
-    pipeline.m_strScanPath = path;
-    pipeline.OnNewScan();
+    pipeline.TakeScan(path, kScanFromBoard);
     ASSERT_TRUE(pipeline.HasImageSet());
   }
 
@@ -85,7 +84,7 @@ class SaveFaults : public ::testing::Test {
     host.boxes.clear();
     pipeline.SaveOverlay();
     EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
-    EXPECT_EQ(pipeline.m_bSaved, 0);
+    EXPECT_EQ(pipeline.Saved(), false);
     EXPECT_EQ(Contents(folder), before);
     ASSERT_TRUE(pipeline.HasImageSet());
 
@@ -94,7 +93,7 @@ class SaveFaults : public ::testing::Test {
     host.boxes.clear();
     pipeline.SaveOverlay();
     EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(pipeline.m_bSaved, 1);
+    EXPECT_EQ(pipeline.Saved(), true);
     EXPECT_EQ(Contents(test::NativePath(sound.Win())).size(), 3u);
   }
 
@@ -142,8 +141,8 @@ TEST_F(SaveFaults, FolderVanishesDuringTheSave) {
 // The board rewrites a scan as it is being loaded: the load fails as a user sees it, the scan
 // before it stays shown and saveable, and nothing is saved from the cut file.
 TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
-  const std::string shown = pipeline.m_strLastScanPath;
-  const std::string workingCopy = pipeline.m_strWorkingCopy;
+  const std::string shown = pipeline.Images().scanPath;
+  const std::string workingCopy = pipeline.WorkingCopy();
   const auto workingBytes = test::ReadAll(workingCopy);
   std::filesystem::copy_file(test::NativePath(board.Win("SCAN0001.JPG")), test::NativePath(board.Win("SCAN0002.JPG")));
   images.beforeLoad = [](const std::string& path) {
@@ -151,10 +150,9 @@ TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
   };
   host.settings.autoSave = 1;
   host.boxes.clear();
-  pipeline.m_strScanPath = board.Win("SCAN0002.JPG");
-  pipeline.OnNewScan();
+  pipeline.TakeScan(board.Win("SCAN0002.JPG"), kScanFromBoard);
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
-  EXPECT_EQ(pipeline.m_strLastScanPath, shown);
+  EXPECT_EQ(pipeline.Images().scanPath, shown);
   EXPECT_EQ(test::ReadAll(workingCopy), workingBytes);
   EXPECT_TRUE(Contents(test::NativePath(sound.Win())).empty());
 

@@ -10,12 +10,12 @@
 
 namespace zt::shell {
 
-namespace {
-
-// {A5DCBF10-6530-11D2-901F-00C04FB951ED}: every USB device exposes it.
 GUID UsbDeviceInterface() {
   return {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 }
+
+namespace {
+
 // {53F5630D-B6BF-11D0-94F2-00A0C91EFB8B}: a mounted volume.
 GUID VolumeInterface() {
   return {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};

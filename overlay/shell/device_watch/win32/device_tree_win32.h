@@ -3,9 +3,14 @@
 // them from the configuration manager.
 #pragma once
 
+#include <windows.h>
+
 #include "overlay/shell/device_watch/device_tree.h"
 
 namespace zt::shell {
+
+// {A5DCBF10-6530-11D2-901F-00C04FB951ED}: the interface every USB device exposes.
+GUID UsbDeviceInterface();
 
 class WinDeviceTree final : public DeviceTree {
  public:

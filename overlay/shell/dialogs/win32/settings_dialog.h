@@ -111,13 +111,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
 
   // The values the controls stand for (the zooms live in the up-down controls; copies are kept
   // for when the window is gone).
-  std::string m_strFolder;
-  int m_nAutoSave = 1;
-  int m_nSizeChoice = 0;
-  int m_nX = 0;
-  int m_nY = 0;
-  int m_nWidthZoom = 100;
-  int m_nHeightZoom = 100;
+  SettingsValues m_values;  // the seven settings as the controls hold them
 
   PreviewBitmaps m_bitmaps;
   PreviewLayout m_layout;

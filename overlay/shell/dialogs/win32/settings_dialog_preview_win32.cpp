@@ -74,15 +74,15 @@ bool CSettingsDlg::RebuildDisplay(bool redrawNow) {
 }
 
 void CSettingsDlg::UpdatePreview() {
-  m_nX = XOffsetRange(m_sizes).Clamp(m_nX);
-  m_nY = YOffsetRange(m_sizes).Clamp(m_nY);
-  m_previewOffset = PreviewOffset(m_layout, m_sizes, m_nX, m_nY);
+  m_values.x = XOffsetRange(m_sizes).Clamp(m_values.x);
+  m_values.y = YOffsetRange(m_sizes).Clamp(m_values.y);
+  m_previewOffset = PreviewOffset(m_layout, m_sizes, m_values.x, m_values.y);
   PlaceScanNow();
 }
 
 void CSettingsDlg::PlaceScanNow() {
-  m_scan = PlaceScan(m_layout, m_previewOffset, m_nWidthZoom, m_nHeightZoom, m_bitmaps.ScanWidth(),
-                     m_bitmaps.ScanHeight());
+  m_scan = PlaceScan(m_layout, m_previewOffset, m_values.widthZoom, m_values.heightZoom,
+                     m_bitmaps.ScanWidth(), m_bitmaps.ScanHeight());
   RepaintPreview();
 }
 
@@ -92,7 +92,7 @@ void CSettingsDlg::RepaintPreview() {
   InvalidateRect(Hwnd(), &clip, FALSE);
 }
 
-PreviewPicture CSettingsDlg::Picture() const { return {m_layout, m_scan, m_nSizeChoice == 1}; }
+PreviewPicture CSettingsDlg::Picture() const { return {m_layout, m_scan, m_values.saveImageSize == 1}; }
 
 // ---- Typing --------------------------------------------------------------------------------
 
@@ -139,7 +139,7 @@ void CSettingsDlg::OnZoomEdited(int editId) {
     m_bWritingControls = false;
     SendDlgItemMessageA(Hwnd(), editId, EM_SETSEL, 0, -1);
   }
-  (spinId == IDC_WIDTH_SPIN ? m_nWidthZoom : m_nHeightZoom) = zoom;
+  (spinId == IDC_WIDTH_SPIN ? m_values.widthZoom : m_values.heightZoom) = zoom;
   UpdatePreview();
 }
 
@@ -148,9 +148,9 @@ void CSettingsDlg::OnZoomEdited(int editId) {
 void CSettingsDlg::Step(int buttonId) {
   if (!m_bInitialised || !Alive()) return;
   TakeOverValues();
-  const PixelPoint moved = StepOffsets(DirectionOf(buttonId), m_nX, m_nY, m_sizes);
-  m_nX = moved.x;
-  m_nY = moved.y;
+  const PixelPoint moved = StepOffsets(DirectionOf(buttonId), m_values.x, m_values.y, m_sizes);
+  m_values.x = moved.x;
+  m_values.y = moved.y;
   ShowOffsets();
   UpdatePreview();
 }
@@ -168,9 +168,9 @@ void CSettingsDlg::OnButtonDown(PixelPoint p) {
   if (!PreviewShown()) return;
   const int mode = HitTest(m_layout, m_scan, p);
   if (mode == kDragNone) return;
-  m_nWidthZoom = Zoom(IDC_WIDTH_SPIN);
-  m_nHeightZoom = Zoom(IDC_HEIGHT_SPIN);
-  m_drag = BeginDrag(m_layout, mode, p, m_previewOffset, m_nWidthZoom, m_nHeightZoom);
+  m_values.widthZoom = Zoom(IDC_WIDTH_SPIN);
+  m_values.heightZoom = Zoom(IDC_HEIGHT_SPIN);
+  m_drag = BeginDrag(m_layout, mode, p, m_previewOffset, m_values.widthZoom, m_values.heightZoom);
   SetCapture(Hwnd());
 }
 
@@ -187,18 +187,19 @@ void CSettingsDlg::OnMouseMove(PixelPoint p) {
 }
 
 void CSettingsDlg::ApplyDrag(PixelPoint p) {
-  const DragOutcome out = DragTo(m_layout, m_drag, p, m_previewOffset, m_nWidthZoom, m_nHeightZoom);
-  if (out.widthZoom != m_nWidthZoom) SetZoom(IDC_WIDTH_SPIN, out.widthZoom);
-  if (out.heightZoom != m_nHeightZoom) SetZoom(IDC_HEIGHT_SPIN, out.heightZoom);
+  const DragOutcome out =
+      DragTo(m_layout, m_drag, p, m_previewOffset, m_values.widthZoom, m_values.heightZoom);
+  if (out.widthZoom != m_values.widthZoom) SetZoom(IDC_WIDTH_SPIN, out.widthZoom);
+  if (out.heightZoom != m_values.heightZoom) SetZoom(IDC_HEIGHT_SPIN, out.heightZoom);
   // Only an axis whose preview offset moved is converted back, so that pulling the right edge
   // does not round X.
   const ScreenOffsets xy = ScreenOffsetsFromPreview(m_layout, m_sizes, out.previewOffset);
   if (out.previewOffset.x != m_previewOffset.x) {
-    m_nX = xy.x;
+    m_values.x = xy.x;
     m_previewOffset.x = xy.previewOffset.x;
   }
   if (out.previewOffset.y != m_previewOffset.y) {
-    m_nY = xy.y;
+    m_values.y = xy.y;
     m_previewOffset.y = xy.previewOffset.y;
   }
   ShowOffsets();

@@ -157,8 +157,7 @@ void CSettingsDlg::SetCaptions() {
 void CSettingsDlg::LoadValues() {
   for (int spin : {IDC_WIDTH_SPIN, IDC_HEIGHT_SPIN})
     SendDlgItemMessageA(Hwnd(), spin, UDM_SETRANGE32, kMinZoom, kMaxZoom);
-  m_pSettings->LoadAllSettings(m_strFolder, m_nAutoSave, m_nSizeChoice, m_nWidthZoom, m_nHeightZoom, m_nX,
-                               m_nY);
+  m_pSettings->LoadAllSettings(m_values);
   if (!Alive()) return;  // closed while a failure of the store was shown
   ShowValues();
   UpdatePreview();
@@ -176,62 +175,51 @@ void CSettingsDlg::TakeOverValues() {
       m_bWritingControls = false;
     }
   }
-  m_strFolder = ItemText(IDC_SAVE_FOLDER);
-  m_nAutoSave = IsChecked(IDC_AUTO_SAVE) ? 1 : 0;
-  m_nSizeChoice = IsChecked(IDC_SIZE_BOARD) ? 1 : 0;
-  m_nX = OffsetFromText(ItemText(IDC_X_OFFSET), XOffsetRange(m_sizes));
-  m_nY = OffsetFromText(ItemText(IDC_Y_OFFSET), YOffsetRange(m_sizes));
-  m_nWidthZoom = Zoom(IDC_WIDTH_SPIN);
-  m_nHeightZoom = Zoom(IDC_HEIGHT_SPIN);
+  m_values.saveFolder = ItemText(IDC_SAVE_FOLDER);
+  m_values.autoSave = IsChecked(IDC_AUTO_SAVE) ? 1 : 0;
+  m_values.saveImageSize = IsChecked(IDC_SIZE_BOARD) ? 1 : 0;
+  m_values.x = OffsetFromText(ItemText(IDC_X_OFFSET), XOffsetRange(m_sizes));
+  m_values.y = OffsetFromText(ItemText(IDC_Y_OFFSET), YOffsetRange(m_sizes));
+  m_values.widthZoom = Zoom(IDC_WIDTH_SPIN);
+  m_values.heightZoom = Zoom(IDC_HEIGHT_SPIN);
 }
 
 void CSettingsDlg::ShowValues() {
   m_bWritingControls = true;
-  SetItemText(IDC_SAVE_FOLDER, m_strFolder);
-  SetChecked(IDC_AUTO_SAVE, m_nAutoSave != 0);
-  SetChecked(IDC_SIZE_PC, m_nSizeChoice == 0);
-  SetChecked(IDC_SIZE_BOARD, m_nSizeChoice == 1);
+  SetItemText(IDC_SAVE_FOLDER, m_values.saveFolder);
+  SetChecked(IDC_AUTO_SAVE, m_values.autoSave != 0);
+  SetChecked(IDC_SIZE_PC, m_values.saveImageSize == 0);
+  SetChecked(IDC_SIZE_BOARD, m_values.saveImageSize == 1);
   m_bWritingControls = false;
-  SetZoom(IDC_WIDTH_SPIN, m_nWidthZoom);
-  SetZoom(IDC_HEIGHT_SPIN, m_nHeightZoom);
+  SetZoom(IDC_WIDTH_SPIN, m_values.widthZoom);
+  SetZoom(IDC_HEIGHT_SPIN, m_values.heightZoom);
   ShowOffsets();
 }
 
 void CSettingsDlg::ShowOffsets() {
   m_bWritingControls = true;
-  SetItemText(IDC_X_OFFSET, std::to_string(m_nX));
-  SetItemText(IDC_Y_OFFSET, std::to_string(m_nY));
+  SetItemText(IDC_X_OFFSET, std::to_string(m_values.x));
+  SetItemText(IDC_Y_OFFSET, std::to_string(m_values.y));
   m_bWritingControls = false;
 }
 
 int CSettingsDlg::Zoom(int spinId) const {
-  if (!Alive()) return spinId == IDC_WIDTH_SPIN ? m_nWidthZoom : m_nHeightZoom;
+  if (!Alive()) return spinId == IDC_WIDTH_SPIN ? m_values.widthZoom : m_values.heightZoom;
   return static_cast<int>(SendDlgItemMessageA(Hwnd(), spinId, UDM_GETPOS32, 0, 0));
 }
 
 void CSettingsDlg::SetZoom(int spinId, int zoom) {
-  (spinId == IDC_WIDTH_SPIN ? m_nWidthZoom : m_nHeightZoom) = ClampZoom(zoom);
+  (spinId == IDC_WIDTH_SPIN ? m_values.widthZoom : m_values.heightZoom) = ClampZoom(zoom);
   m_bWritingControls = true;
   SendDlgItemMessageA(Hwnd(), spinId, UDM_SETPOS32, 0, ClampZoom(zoom));
   m_bWritingControls = false;
 }
 
-bool CSettingsDlg::SaveValues() {
-  return m_pSettings->SaveAllSettings(m_strFolder.c_str(), m_nAutoSave, m_nSizeChoice, m_nWidthZoom,
-                                      m_nHeightZoom, m_nX, m_nY);
-}
+bool CSettingsDlg::SaveValues() { return m_pSettings->SaveAllSettings(m_values); }
 
 SettingsValues CSettingsDlg::CurrentValues() {
   TakeOverValues();
-  SettingsValues values;
-  values.saveFolder = m_strFolder;
-  values.autoSave = m_nAutoSave;
-  values.saveImageSize = m_nSizeChoice;
-  values.widthZoom = m_nWidthZoom;
-  values.heightZoom = m_nHeightZoom;
-  values.x = m_nX;
-  values.y = m_nY;
-  return values;
+  return m_values;
 }
 
 // ---- What the frame calls ------------------------------------------------------------------
@@ -401,7 +389,7 @@ int CSettingsDlg::AskYesNo(const char* key) {
 void CSettingsDlg::OnBrowse() {
   TakeOverValues();
   StepFlag browsing(m_bBrowsing);
-  const ItemIdList preselect = FolderItem(m_strFolder);
+  const ItemIdList preselect = FolderItem(m_values.saveFolder);
   BROWSEINFOA info{};
   info.hwndOwner = Hwnd();
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
@@ -412,15 +400,15 @@ void CSettingsDlg::OnBrowse() {
   char path[MAX_PATH] = {};
   if (!chosen.pidl || !Alive() || !SHGetPathFromIDListA(chosen.pidl, path)) return;
   SetItemText(IDC_SAVE_FOLDER, path);
-  m_strFolder = ItemText(IDC_SAVE_FOLDER);
+  m_values.saveFolder = ItemText(IDC_SAVE_FOLDER);
 }
 
 void CSettingsDlg::OnDefaults() {
-  m_strFolder = m_pSettings->DefaultSaveFolder();
-  m_nAutoSave = 1;
-  m_nSizeChoice = 0;
-  m_nX = m_nY = 0;
-  m_nWidthZoom = m_nHeightZoom = 100;
+  m_values.saveFolder = m_pSettings->DefaultSaveFolder();
+  m_values.autoSave = 1;
+  m_values.saveImageSize = 0;
+  m_values.x = m_values.y = 0;
+  m_values.widthZoom = m_values.heightZoom = 100;
   ShowValues();
   UpdatePreview();
 }
@@ -447,8 +435,7 @@ void CSettingsDlg::OnOk() {
 void CSettingsDlg::OnCancel() {
   TakeOverValues();
   const bool changed =
-      m_pSettings->ImageSettingsChanged(m_nSizeChoice, m_nWidthZoom, m_nHeightZoom, m_nX, m_nY) ||
-      m_pSettings->FolderSettingsChanged(m_strFolder.c_str(), m_nAutoSave);
+      m_pSettings->ImageSettingsChanged(m_values) || m_pSettings->FolderSettingsChanged(m_values);
   if (changed && !m_bSaved && ImagesPresent()) {
     StepFlag asking(m_bCancelAsking);
     const int answer = AskYesNo("ID_CAP_MES_NOTSAVED_CANCEL");

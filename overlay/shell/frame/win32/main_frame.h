@@ -32,8 +32,9 @@ class CSettingsDlg;
 class CAboutDlg;
 class CCalibrationDlg;
 
-// WS_POPUP | WS_VISIBLE | WS_SYSMENU: a popup that is moved to 0,0 at 1 x 1 and hidden at once.
-inline constexpr DWORD kFrameStyle = 0x90080000;
+// A popup that is moved to 0,0 at 1 x 1 and hidden at once.
+inline constexpr DWORD kFrameStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
+static_assert(kFrameStyle == 0x90080000);
 // Posted by the drive watch thread when its pass found no new scan: the frame, not the thread,
 // re-arms the scan poll (timers belong to the frame's own thread).
 inline constexpr UINT UM_WATCHFOUNDNOTHING = 0x050C;

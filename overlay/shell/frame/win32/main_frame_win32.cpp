@@ -24,6 +24,11 @@ namespace zt::shell {
 namespace {
 
 constexpr DWORD kCloseQuestionBuffer = 1024;
+// The engine's box styles and answer, as the system numbers them.
+static_assert(kMessageBoxNotice == (MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST));
+static_assert(kMessageBoxYesNo == (kMessageBoxNotice | MB_YESNO));
+static_assert(kAnswerYes == IDYES);
+
 constexpr UINT kCloseQuestionStyle = MB_ICONWARNING | MB_YESNOCANCEL;
 constexpr std::size_t kMessageCaptionBuffer = 1024;
 constexpr UINT kScanPollIntervalMs = 100;
@@ -97,8 +102,7 @@ LRESULT CMainFrame::OnCreate() {
   }
   SetWindowPos(Hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOREDRAW);
   m_trayIcon.Attach(Hwnd(), UM_TRAYNOTIFY);
-  AddTrayIcon();  // a missing taskbar is no reason not to run
-  m_pipeline.m_bSaved = 0;
+  AddTrayIcon();                  // a missing taskbar is no reason not to run
   m_hDevNotify.Register(Hwnd());  // fire and forget: without it, only volume broadcasts arrive
   Post(UM_CHECKDRIVE);
   return 0;
@@ -123,7 +127,7 @@ LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
   if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return 0;
   POINT cursor{};
   GetCursorPos(&cursor);  // where the click was, before anything else moves it
-  if (IsBusy() || m_pipeline.m_bMultiScanPrompt) {
+  if (IsBusy() || m_pipeline.AskingAboutUnsavedOverlay()) {
     if (m_pSettingsDlg) m_pSettingsDlg->BringToFront();
     return 0;
   }
@@ -169,15 +173,16 @@ LRESULT CMainFrame::OnOpenSettings() {
   }
   DialogImages images;
   if (m_pipeline.HasImageSet()) {
-    images.scanHalf = m_pipeline.m_pScanHalf.get();
-    images.screenHalf = m_pipeline.m_pScreenHalf.get();
-    images.scanMask = m_pipeline.m_pScanMask.get();
-    images.scanWidth = m_pipeline.m_pScan->Width();
-    images.scanHeight = m_pipeline.m_pScan->Height();
-    images.screenWidth = m_pipeline.m_pScreen->Width();
-    images.screenHeight = m_pipeline.m_pScreen->Height();
+    const ImageSet& set = m_pipeline.Images();
+    images.scanHalf = set.scanHalf.get();
+    images.screenHalf = set.screenHalf.get();
+    images.scanMask = set.scanMask.get();
+    images.scanWidth = set.scan->Width();
+    images.scanHeight = set.scan->Height();
+    images.screenWidth = set.screen->Width();
+    images.screenHeight = set.screen->Height();
   }
-  CSettingsDlg dialog(m_settings, Hwnd(), images, m_pipeline.m_bSaved != 0);
+  CSettingsDlg dialog(m_settings, Hwnd(), images, m_pipeline.Saved());
   m_pSettingsDlg = &dialog;
   dialog.DoModal(Hwnd());
   // The dialog's loop may have run the whole close sequence; only the pointer is left to drop.
@@ -229,9 +234,8 @@ bool CMainFrame::AskAboutUnsavedSettings() {
   state.hasImages = m_pSettingsDlg->HasImages();
   if (state.initialised) {  // before that the controls hold nothing the user chose
     const SettingsValues v = m_pSettingsDlg->CurrentValues();
-    state.imageSettingsChanged =
-        m_settings.ImageSettingsChanged(v.saveImageSize, v.widthZoom, v.heightZoom, v.x, v.y);
-    state.folderSettingsChanged = m_settings.FolderSettingsChanged(v.saveFolder.c_str(), v.autoSave);
+    state.imageSettingsChanged = m_settings.ImageSettingsChanged(v);
+    state.folderSettingsChanged = m_settings.FolderSettingsChanged(v);
   }
   const ClosePrompt prompt = ChooseClosePrompt(state);
   if (!prompt.captionKey) return true;
@@ -313,8 +317,8 @@ void CMainFrame::OnNoBoard() {
 
 // The first look after start-up that finds nothing to show opens the settings dialog once.
 void CMainFrame::LeaveStartupPassForSettings() {
-  if (!m_pipeline.m_bStartupPass) return;
-  m_pipeline.m_bStartupPass = 0;
+  if (!m_pipeline.InStartupPass()) return;
+  m_pipeline.EndStartupPass();
   Post(UM_OPENSETTINGS);
 }
 
@@ -370,9 +374,7 @@ bool CMainFrame::PassEnded(bool foundScan) {
 
 LRESULT CMainFrame::OnWatchFoundScan() {
   if (const std::optional<std::string> scan = m_driveWatch.TakeFoundScan()) {
-    m_pipeline.m_strScanPath = *scan;
-    m_pipeline.m_nScanSource = kScanFromBoard;
-    m_pipeline.OnNewScan();
+    m_pipeline.TakeScan(*scan, kScanFromBoard);
   }
   // Only now may the next pass write the path and the known files again.
   m_driveWatch.ScanHandled();
@@ -387,7 +389,7 @@ LRESULT CMainFrame::OnWatchFoundNothing() {
 
 LRESULT CMainFrame::OnPollScanFlag() {
   if (!m_driveMap.PublishedLetter()) return 0;  // polling ends until a letter is published again
-  if (m_driveMap.ScanPressed() || m_pipeline.m_bStartupPass) {
+  if (m_driveMap.ScanPressed() || m_pipeline.InStartupPass()) {
     // The screenshot belongs to the press of the button; the file is looked for afterwards.
     m_pipeline.CaptureScreen();
     Post(UM_STARTWATCH);
@@ -438,10 +440,7 @@ std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) 
   return shell::MessageCaption(m_settings, key, static_cast<DWORD>(bufferSize ? bufferSize : 1));
 }
 
-bool CMainFrame::LoadAllSettings(SettingsValues& v) {
-  return m_settings.LoadAllSettings(v.saveFolder, v.autoSave, v.saveImageSize, v.widthZoom, v.heightZoom, v.x,
-                                    v.y);
-}
+bool CMainFrame::LoadAllSettings(SettingsValues& values) { return m_settings.LoadAllSettings(values); }
 
 DibPtr CMainFrame::CaptureScreenImage() { return CapturePrimaryScreen(); }
 

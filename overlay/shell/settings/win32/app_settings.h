@@ -10,13 +10,12 @@
 #include <functional>
 #include <string>
 
+#include "overlay/engine/settings_values.h"
+
 namespace zt::shell {
 
 // Shows a settings failure to the user: the caption text and the message-box style.
 using SettingsMessageSink = std::function<void(const char* text, UINT style)>;
-
-// Style of the box LoadAllSettings shows: MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST.
-inline constexpr UINT kForegroundBoxStyle = 0x52000;
 
 class CAppSettings {
  public:
@@ -34,25 +33,21 @@ class CAppSettings {
   DWORD LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer, DWORD size) const;
 
   // Save folder (at most 259 characters) and auto-save from Settings.ini; defaults when missing.
-  void ReadIniSettings(std::string& saveFolder, int& autoSave) const;
+  void ReadIniSettings(SettingsValues& values) const;
   // The geometry from the registry (the key is created when missing); false when the key cannot
-  // be opened, the outputs are then the defaults. A value that cannot be read gives its default.
-  bool ReadRegistrySettings(int& saveImageSize, int& widthZoom, int& heightZoom, int& xCoordinate,
-                            int& yCoordinate) const;
+  // be opened, the geometry is then the defaults. A value that cannot be read gives its default.
+  bool ReadRegistrySettings(SettingsValues& values) const;
 
-  // Both reads; on false (registry key not accessible) the failure message is shown and the
-  // outputs hold what could be read and the defaults.
-  bool LoadAllSettings(std::string& saveFolder, int& autoSave, int& saveImageSize, int& widthZoom,
-                       int& heightZoom, int& xCoordinate, int& yCoordinate) const;
+  // Both reads; on false (registry key not accessible) the failure message is shown and values
+  // holds what could be read and the defaults.
+  bool LoadAllSettings(SettingsValues& values) const;
   // Writes all seven values and both version stamps; true only when every write succeeded,
   // otherwise the failure message is shown (what was written stays written).
-  bool SaveAllSettings(const char* saveFolder, int autoSave, int saveImageSize, int widthZoom, int heightZoom,
-                       int xCoordinate, int yCoordinate) const;
+  bool SaveAllSettings(const SettingsValues& values) const;
 
-  // True when the values differ from what is stored now.
-  bool FolderSettingsChanged(const char* saveFolder, int autoSave) const;
-  bool ImageSettingsChanged(int saveImageSize, int widthZoom, int heightZoom, int xCoordinate,
-                            int yCoordinate) const;
+  // True when the folder and auto-save, or the geometry, differ from what is stored now.
+  bool FolderSettingsChanged(const SettingsValues& values) const;
+  bool ImageSettingsChanged(const SettingsValues& values) const;
 
   const LOGFONTA& DialogFont() const { return m_logFont; }
   const char* AppName() const { return m_szAppName; }

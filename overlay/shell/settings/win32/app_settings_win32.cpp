@@ -10,11 +10,12 @@
 
 #include "common/mbcs_path.h"
 #include "common/win32/shell_folder.h"
+#include "overlay/engine/frame_messages.h"
 #include "overlay/shell/settings/caption_file_choice.h"
 #include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/settings/caption_unescape.h"
 #include "overlay/shell/settings/dialog_font.h"
-#include "overlay/shell/settings/settings_values.h"
+#include "overlay/shell/settings/settings_changes.h"
 
 namespace zt::shell {
 
@@ -229,55 +230,53 @@ DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, 
   return n;
 }
 
-void CAppSettings::ReadIniSettings(std::string& saveFolder, int& autoSave) const {
-  saveFolder = m_szDefaultSaveFolder;
-  autoSave = kDefaultAutoSave;
+void CAppSettings::ReadIniSettings(SettingsValues& values) const {
+  values.saveFolder = m_szDefaultSaveFolder;
+  values.autoSave = kDefaultAutoSave;
   if (!*m_szSettingsFile) return;
   char folder[MAX_PATH] = {};
   GetPrivateProfileStringA(kIniSection, "SaveFolderPath", m_szDefaultSaveFolder, folder, sizeof folder,
                            m_szSettingsFile);
-  saveFolder = folder;
-  autoSave =
+  values.saveFolder = folder;
+  values.autoSave =
       static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", kDefaultAutoSave, m_szSettingsFile));
 }
 
-bool CAppSettings::ReadRegistrySettings(int& saveImageSize, int& widthZoom, int& heightZoom, int& xCoordinate,
-                                        int& yCoordinate) const {
-  saveImageSize = kDefaultSaveImageSize;
-  widthZoom = kDefaultWidthZoom;
-  heightZoom = kDefaultHeightZoom;
-  xCoordinate = kDefaultXCoordinate;
-  yCoordinate = kDefaultYCoordinate;
+bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
+  const SettingsValues defaults;
+  values.saveImageSize = defaults.saveImageSize;
+  values.widthZoom = defaults.widthZoom;
+  values.heightZoom = defaults.heightZoom;
+  values.x = defaults.x;
+  values.y = defaults.y;
   RegistryKey key;
   if (!OpenSettingsKey(key)) return false;
-  saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
-  widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", kDefaultWidthZoom);
-  heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", kDefaultHeightZoom);
-  xCoordinate = QueryFirstFourBytes(key.Get(), "XCoordinate", kDefaultXCoordinate);
-  yCoordinate = QueryFirstFourBytes(key.Get(), "YCoordinate", kDefaultYCoordinate);
+  values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
+  values.widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", kDefaultWidthZoom);
+  values.heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", kDefaultHeightZoom);
+  values.x = QueryFirstFourBytes(key.Get(), "XCoordinate", kDefaultXCoordinate);
+  values.y = QueryFirstFourBytes(key.Get(), "YCoordinate", kDefaultYCoordinate);
   return true;
 }
 
-bool CAppSettings::LoadAllSettings(std::string& saveFolder, int& autoSave, int& saveImageSize, int& widthZoom,
-                                   int& heightZoom, int& xCoordinate, int& yCoordinate) const {
-  ReadIniSettings(saveFolder, autoSave);
-  const bool ok = ReadRegistrySettings(saveImageSize, widthZoom, heightZoom, xCoordinate, yCoordinate);
-  if (!ok) ShowFailure(kForegroundBoxStyle);
+bool CAppSettings::LoadAllSettings(SettingsValues& values) const {
+  ReadIniSettings(values);
+  const bool ok = ReadRegistrySettings(values);
+  if (!ok) ShowFailure(kMessageBoxNotice);  // topmost: the store may fail before any window
   return ok;
 }
 
-bool CAppSettings::SaveAllSettings(const char* saveFolder, int autoSave, int saveImageSize, int widthZoom,
-                                   int heightZoom, int xCoordinate, int yCoordinate) const {
+bool CAppSettings::SaveAllSettings(const SettingsValues& values) const {
   char version[256];
   LoadCaption(kSectionMessage, caption::kMesVersionNum, "", version, sizeof version);
 
   bool ok = false;
   if (*m_szSettingsFile) {
     char number[16];
-    std::snprintf(number, sizeof number, "%d", autoSave);
-    // A null value would delete the key, so a missing folder is written as an empty one.
+    std::snprintf(number, sizeof number, "%d", static_cast<int>(values.autoSave));
+    // A null value would delete the key: an empty folder is written as an empty string.
     const bool folderWritten = WritePrivateProfileStringA(kIniSection, "SaveFolderPath",
-                                                          saveFolder ? saveFolder : "", m_szSettingsFile);
+                                                          values.saveFolder.c_str(), m_szSettingsFile);
     const bool autoSaveWritten =
         WritePrivateProfileStringA(kIniSection, "AutoSave", number, m_szSettingsFile);
     const bool versionWritten =
@@ -288,11 +287,11 @@ bool CAppSettings::SaveAllSettings(const char* saveFolder, int autoSave, int sav
 
   RegistryKey key;
   if (OpenSettingsKey(key)) {
-    bool written = SetDword(key.Get(), "SaveImageSize", saveImageSize);
-    written = SetDword(key.Get(), "WidthZoom", widthZoom) && written;
-    written = SetDword(key.Get(), "HeightZoom", heightZoom) && written;
-    written = SetDword(key.Get(), "XCoordinate", xCoordinate) && written;
-    written = SetDword(key.Get(), "YCoordinate", yCoordinate) && written;
+    bool written = SetDword(key.Get(), "SaveImageSize", values.saveImageSize);
+    written = SetDword(key.Get(), "WidthZoom", values.widthZoom) && written;
+    written = SetDword(key.Get(), "HeightZoom", values.heightZoom) && written;
+    written = SetDword(key.Get(), "XCoordinate", values.x) && written;
+    written = SetDword(key.Get(), "YCoordinate", values.y) && written;
     RegSetValueExA(key.Get(), "SoftwareVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                    static_cast<DWORD>(std::strlen(version) + 1));
     ok = ok && written;
@@ -303,19 +302,17 @@ bool CAppSettings::SaveAllSettings(const char* saveFolder, int autoSave, int sav
   return ok;
 }
 
-bool CAppSettings::FolderSettingsChanged(const char* saveFolder, int autoSave) const {
-  std::string storedFolder;
-  int storedAutoSave = 0;
-  ReadIniSettings(storedFolder, storedAutoSave);
-  return FolderSettingsDiffer(saveFolder, autoSave, storedFolder.c_str(), storedAutoSave);
+bool CAppSettings::FolderSettingsChanged(const SettingsValues& values) const {
+  SettingsValues stored;
+  ReadIniSettings(stored);
+  return FolderSettingsDiffer(values.saveFolder.c_str(), values.autoSave, stored.saveFolder.c_str(),
+                              stored.autoSave);
 }
 
-bool CAppSettings::ImageSettingsChanged(int saveImageSize, int widthZoom, int heightZoom, int xCoordinate,
-                                        int yCoordinate) const {
-  ImageSettings stored;
-  ReadRegistrySettings(stored.saveImageSize, stored.widthZoom, stored.heightZoom, stored.xCoordinate,
-                       stored.yCoordinate);
-  return ImageSettingsDiffer({saveImageSize, widthZoom, heightZoom, xCoordinate, yCoordinate}, stored);
+bool CAppSettings::ImageSettingsChanged(const SettingsValues& values) const {
+  SettingsValues stored;
+  ReadRegistrySettings(stored);
+  return ImageSettingsDiffer(values, stored);
 }
 
 }  // namespace zt::shell

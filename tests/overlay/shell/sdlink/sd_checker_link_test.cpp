@@ -289,28 +289,34 @@ TEST_F(LinkTest, ADeliveredPathBecomesAnSdScanCapturedOnArrival) {
   ASSERT_TRUE(link.Connect(kFrame, kFolder));
   const std::string path = std::string(kFolder) + "06011200.JPG";
   PutPath(0x8000, path);
-  pipeline.m_nScanSource = kScanFromSdCard;  // an earlier SD scan waits for timer 104
-  pipeline.m_bSdScanWaiting = 1;
+  // An earlier SD scan came while the frame was busy: it waits for timer 104.
+  frame.busy.exiting = true;
+  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", kScanFromSdCard);
+  frame.busy.exiting = false;
+  ASSERT_TRUE(pipeline.SdScanWaiting());
   checker.events.clear();
+  frame.timersKilled.clear();
 
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(checker.events, ElementsAre(Post(4, 0x8000)));
-  EXPECT_EQ(pipeline.m_strScanPath, path);
-  EXPECT_EQ(pipeline.m_nScanSource, kScanFromSdCard);
-  EXPECT_EQ(pipeline.m_bSdScanWaiting, 0);
+  EXPECT_EQ(pipeline.QueuedScan(), path);
+  EXPECT_EQ(pipeline.QueuedSource(), kScanFromSdCard);
+  EXPECT_FALSE(pipeline.SdScanWaiting());
   EXPECT_THAT(frame.timersKilled, ElementsAre(104u));
   EXPECT_EQ(frame.captures, 1);
-  EXPECT_NE(pipeline.m_pPendingScreen, nullptr);
+  EXPECT_NE(pipeline.PendingScreen(), nullptr);
   EXPECT_THAT(frame.posted, ElementsAre(UM_NEWSCAN));
 
-  // A board scan was pending: it is replaced, no SD timer is touched.
-  pipeline.m_nScanSource = kScanFromBoard;
-  pipeline.m_bSdScanWaiting = 1;
+  // A board scan was queued after an SD scan that waits: it is replaced, no SD timer is touched.
+  frame.busy.exiting = true;
+  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", kScanFromSdCard);
+  frame.busy.exiting = false;
+  pipeline.QueueScan("B:\\DCIM\\06011300.JPG", kScanFromBoard);
   frame.timersKilled.clear();
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(frame.timersKilled, IsEmpty());
-  EXPECT_EQ(pipeline.m_bSdScanWaiting, 1);
-  EXPECT_EQ(pipeline.m_nScanSource, kScanFromSdCard);
+  EXPECT_TRUE(pipeline.SdScanWaiting());
+  EXPECT_EQ(pipeline.QueuedSource(), kScanFromSdCard);
 }
 
 TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
@@ -320,13 +326,13 @@ TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
 
   PutPath(0x8000, std::string(260, 'p'));  // no NUL anywhere in the block
   link.TakeDeliveredPath(0x8000);
-  EXPECT_EQ(pipeline.m_strScanPath, std::string(259, 'p'));
+  EXPECT_EQ(pipeline.QueuedScan(), std::string(259, 'p'));
 
   checker.readWorks = false;
-  pipeline.m_strScanPath = "before";
+  pipeline.QueueScan("before", kScanFromSdCard);
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(checker.events, ElementsAre(Post(4, 0x8000), Post(4, 0x8000)));
-  EXPECT_EQ(pipeline.m_strScanPath, "before");
+  EXPECT_EQ(pipeline.QueuedScan(), "before");
   EXPECT_EQ(frame.captures, 1);
   EXPECT_EQ(frame.posted.size(), 1u);
 
@@ -335,7 +341,7 @@ TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
   checker.readWorks = true;
   idle.TakeDeliveredPath(0x8000);
   EXPECT_EQ(checker.events.back(), Post(4, 0x8000));
-  EXPECT_EQ(pipeline.m_strScanPath, "before");
+  EXPECT_EQ(pipeline.QueuedScan(), "before");
 }
 
 TEST_F(LinkTest, DisconnectFreesTheBlocksThenUnregisters) {

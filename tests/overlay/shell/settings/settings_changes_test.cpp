@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "overlay/shell/settings/dialog_font.h"
-#include "overlay/shell/settings/settings_values.h"
+#include "overlay/shell/settings/settings_changes.h"
 
 namespace zt::shell {
 namespace {
@@ -26,13 +26,15 @@ TEST(SettingsChanges, EveryValueCountsAndTheFolderComparesCaseSensitively) {
   EXPECT_TRUE(FolderSettingsDiffer("C:\\scans", 1, "C:\\Scans", 1));
   EXPECT_TRUE(FolderSettingsDiffer("C:\\Scans", 0, "C:\\Scans", 1));
   EXPECT_FALSE(FolderSettingsDiffer(nullptr, 1, "", 1));
-  const ImageSettings stored;
-  EXPECT_FALSE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 100, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{1, 100, 100, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 101, 100, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 99, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 100, -1, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, ImageSettings{0, 100, 100, 0, 5}));
+  // The defaults are the stored values of a fresh store: screen size, 100 %, no offset.
+  const SettingsValues stored;
+  EXPECT_EQ(stored.autoSave, 1);
+  EXPECT_FALSE(ImageSettingsDiffer(stored, SettingsValues{"C:\\Other", 0, 0, 100, 100, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 1, 100, 100, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 101, 100, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 99, 0, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 100, -1, 0}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 100, 0, 5}));
 }
 
 TEST(SettingsChanges, AValueOfAnyTypeReadsAsItsFirstFourBytes) {

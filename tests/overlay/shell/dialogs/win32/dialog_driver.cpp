@@ -11,7 +11,7 @@
 #include "tests/support/dib_section.h"
 #include "tests/support/png_file.h"
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
 namespace {
 
@@ -292,4 +292,4 @@ bool Near(unsigned a, unsigned b, int tolerance) {
          std::abs(Blue(a) - Blue(b)) <= tolerance;
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

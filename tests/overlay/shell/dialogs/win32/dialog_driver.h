@@ -11,7 +11,7 @@
 
 #include "overlay/engine/dib_block.h"
 
-namespace zt::shell::test {
+namespace zt::winetest {
 
 // A hidden top-level window standing in for the main frame.
 class TestFrame {
@@ -90,4 +90,4 @@ INT_PTR RunModal(DialogT& dialog, HWND owner, const std::function<void(HWND)>& s
   return dialog.DoModal(owner);
 }
 
-}  // namespace zt::shell::test
+}  // namespace zt::winetest

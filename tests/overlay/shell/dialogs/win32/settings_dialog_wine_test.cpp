@@ -9,8 +9,11 @@
 #include "overlay/shell/resource.h"
 #include "tests/support/shell_wine_fixture.h"
 
-namespace zt::shell::test {
+namespace zt::shell {
 namespace {
+
+// The dialogs are driven with the Wine tests' helpers.
+using namespace winetest;
 
 constexpr int kScreenW = 1920, kScreenH = 1080, kScanW = 1600, kScanH = 1200;
 
@@ -308,17 +311,16 @@ TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
     Click(d, IDOK);
   });
   EXPECT_EQ(code, IDOK);
-  std::string storedFolder;
-  int autoSave = -1, size = -1, wz = -1, hz = -1, x = 0, y = 0;
-  settings.ReadIniSettings(storedFolder, autoSave);
-  EXPECT_EQ(storedFolder, folder);
-  EXPECT_EQ(autoSave, 0);
-  ASSERT_TRUE(settings.ReadRegistrySettings(size, wz, hz, x, y));
-  EXPECT_EQ(size, 1);
-  EXPECT_EQ(wz, 100);
-  EXPECT_EQ(hz, 120);
-  EXPECT_EQ(x, 50);
-  EXPECT_EQ(y, -20);
+  SettingsValues stored{"(unread)", -1, -1, -1, -1, 0, 0};
+  settings.ReadIniSettings(stored);
+  EXPECT_EQ(stored.saveFolder, folder);
+  EXPECT_EQ(stored.autoSave, 0);
+  ASSERT_TRUE(settings.ReadRegistrySettings(stored));
+  EXPECT_EQ(stored.saveImageSize, 1);
+  EXPECT_EQ(stored.widthZoom, 100);
+  EXPECT_EQ(stored.heightZoom, 120);
+  EXPECT_EQ(stored.x, 50);
+  EXPECT_EQ(stored.y, -20);
 }
 
 TEST_F(SettingsDialogTest, OkAndCancelAskAboutAnUnsavedOverlay) {
@@ -343,9 +345,9 @@ TEST_F(SettingsDialogTest, OkAndCancelAskAboutAnUnsavedOverlay) {
   });
   EXPECT_EQ(code, IDOK);
   EXPECT_EQ(frame.Count(UM_SAVEOVERLAY), 0);
-  int size, wz, hz, x = 0, y;
-  ASSERT_TRUE(settings.ReadRegistrySettings(size, wz, hz, x, y));
-  EXPECT_EQ(x, 77);
+  SettingsValues stored;
+  ASSERT_TRUE(settings.ReadRegistrySettings(stored));
+  EXPECT_EQ(stored.x, 77);
 }
 
 TEST_F(SettingsDialogTest, WithoutImagesTheValuesCanStillBeEditedAndStored) {
@@ -364,10 +366,10 @@ TEST_F(SettingsDialogTest, WithoutImagesTheValuesCanStillBeEditedAndStored) {
     Click(d, IDOK);  // no overlay to lose: no question
   });
   EXPECT_EQ(code, IDOK);
-  int size, wz = 0, hz, x, y = 0;
-  ASSERT_TRUE(settings.ReadRegistrySettings(size, wz, hz, x, y));
-  EXPECT_EQ(y, -33);
-  EXPECT_EQ(wz, 250);
+  SettingsValues stored;
+  ASSERT_TRUE(settings.ReadRegistrySettings(stored));
+  EXPECT_EQ(stored.y, -33);
+  EXPECT_EQ(stored.widthZoom, 250);
 }
 
 TEST_F(SettingsDialogTest, SessionEndGoesToTheFrame) {
@@ -421,4 +423,4 @@ TEST_F(SettingsDialogTest, AWindowDestroyedUnderItsQuestionIsNotTouchedAgain) {
 }
 
 }  // namespace
-}  // namespace zt::shell::test
+}  // namespace zt::shell

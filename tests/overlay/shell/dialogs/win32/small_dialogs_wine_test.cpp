@@ -8,8 +8,11 @@
 #include "overlay/shell/resource.h"
 #include "tests/support/shell_wine_fixture.h"
 
-namespace zt::shell::test {
+namespace zt::shell {
 namespace {
+
+// The dialogs are driven with the Wine tests' helpers.
+using namespace winetest;
 
 std::string Caption(const CAppSettings& settings, const char* key) {
   char text[1024] = {};
@@ -85,4 +88,4 @@ TEST_F(SmallDialogsTest, CalibrationHintShowsItsTextAndHidesOnClose) {
 }
 
 }  // namespace
-}  // namespace zt::shell::test
+}  // namespace zt::shell

@@ -23,6 +23,7 @@
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
 #include "tests/support/jpeg_scan.h"
 #include "tests/support/shell_wine_fixture.h"
+#include "tests/support/wine_process.h"
 
 namespace zt::shell {
 namespace {
@@ -94,41 +95,39 @@ std::string Caption(const CAppSettings& settings, const char* key) {
   return text;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using winetest::Exists;
 
 class MainFrame : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::ResetStore();
-    saves = test::ExeFolder() + "saves";
-    test::RemoveTree(saves);
+    winetest::ResetStore();
+    saves = winetest::ExeFolder() + "saves";
+    winetest::RemoveTree(saves);
     CreateDirectoryA(saves.c_str(), nullptr);
-    scan = test::ExeFolder() + "SCAN0001.JPG";
-    ASSERT_EQ(test::WriteJpegScan(scan, 120, 160, 0xFF, {{50, 20, 56, 140}}), IMGFILE_OK);
+    scan = winetest::ExeFolder() + "SCAN0001.JPG";
+    ASSERT_EQ(winetest::WriteJpegScan(scan, 120, 160, 0xFF, {{50, 20, 56, 140}}), IMGFILE_OK);
     ASSERT_TRUE(frame.CreateFrame());
     ShowWindow(frame.Hwnd(), SW_HIDE);
     // No board here: the look for it, already posted, would open the settings dialog of the
     // start-up pass. The cases below begin after it; the start-up case sets the flag again.
-    frame.Pipeline().m_bStartupPass = 0;
+    frame.Pipeline().EndStartupPass();
   }
   void TearDown() override {
     frame.Destroy();
-    test::RemoveTree(saves);
-    test::ResetStore();
+    winetest::RemoveTree(saves);
+    winetest::ResetStore();
   }
 
   void StoreSettings(int autoSave) {
-    ASSERT_TRUE(frame.Settings().SaveAllSettings(saves.c_str(), autoSave, 0, 100, 100, 0, 0));
+    ASSERT_TRUE(frame.Settings().SaveAllSettings(winetest::SavingInto(saves, autoSave)));
   }
   // Hands the scan to the frame as the drive watch does, past the start-up pass.
   void HandOverScan() {
-    frame.Pipeline().m_bStartupPass = 0;
-    frame.Pipeline().m_strScanPath = scan;
-    frame.Pipeline().m_nScanSource = kScanFromBoard;
+    frame.Pipeline().QueueScan(scan, kScanFromBoard);
     PostMessageA(frame.Hwnd(), UM_NEWSCAN, 0, 0);
   }
   bool RunScript(Script& script, DWORD ms = 20000) {
-    return app::PumpUntil([&] { return script.Done(); }, ms);
+    return winetest::WaitFor([&] { return script.Done(); }, ms);
   }
 
   std::string saves, scan;
@@ -187,38 +186,54 @@ TEST_F(MainFrame, TrayClickShowsTheMenuInTheLanguageFilesWords) {
 }
 
 TEST_F(MainFrame, NoMenuWhileAScanIsBeingProcessed) {
-  frame.Pipeline().m_bProcessing = 1;
-  PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+  // A scan that cannot be loaded: its box is up while the scan is still being handled.
+  StoreSettings(1);
+  winetest::WriteFileBytes(scan, "not an image");
   bool menuSeen = false;
-  app::PumpUntil(
-      [&] {
-        HWND menuWindow = FindWindowA("#32768", nullptr);
-        menuSeen = menuWindow && IsWindowVisible(menuWindow);
-        return menuSeen;
-      },
-      1000);
-  frame.Pipeline().m_bProcessing = 0;
+  ULONGLONG clicked = 0;
+  Script script({[&] {
+                   if (!FindMessageBox()) return false;
+                   EXPECT_TRUE(frame.Pipeline().Processing());
+                   PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+                   clicked = GetTickCount64();
+                   return true;
+                 },
+                 [&] {
+                   HWND menuWindow = FindWindowA("#32768", nullptr);
+                   menuSeen = menuSeen || (menuWindow && IsWindowVisible(menuWindow));
+                   if (GetTickCount64() - clicked < 1000) return false;
+                   PostMessageA(FindMessageBox(), WM_COMMAND, IDOK, 0);
+                   return true;
+                 }});
+  HandOverScan();
+  ASSERT_TRUE(RunScript(script));
   EXPECT_FALSE(menuSeen);
+  EXPECT_FALSE(frame.Pipeline().Processing());
 }
 
 TEST_F(MainFrame, AnAutoSavedScanBecomesThreeFilesWithoutAWindow) {
   StoreSettings(1);
   HandOverScan();
   const std::string overlay = saves + "\\SCAN0001_Overlaid.JPG";
-  ASSERT_TRUE(app::PumpUntil([&] { return Exists(overlay); }, 20000));
+  ASSERT_TRUE(winetest::WaitFor([&] { return Exists(overlay); }, 20000));
   EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001_Screenshot.JPG"));
   EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001.JPG"));
   EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
   EXPECT_EQ(FindMessageBox(), nullptr);
-  EXPECT_EQ(frame.Pipeline().m_bSaved, 1);
+  EXPECT_TRUE(frame.Pipeline().Saved());
 }
 
 TEST_F(MainFrame, WithoutABoardTheStartOpensTheSettingsDialogOnce) {
-  frame.Pipeline().m_bStartupPass = 1;  // as constructed; the look for the board is still to come
+  // A frame as the program makes it: its look for the board is still to come.
+  frame.Destroy();
+  CMainFrame atStart;
+  ASSERT_TRUE(atStart.CreateFrame());
+  ShowWindow(atStart.Hwnd(), SW_HIDE);
+  ASSERT_TRUE(atStart.Pipeline().InStartupPass());
   int openings = 0;
   HWND seen = nullptr;
   Script script({[&] {
-    CSettingsDlg* dialog = frame.OpenSettingsDialog();
+    CSettingsDlg* dialog = atStart.OpenSettingsDialog();
     if (!dialog || !dialog->Initialised() || dialog->Hwnd() == seen) return false;
     seen = dialog->Hwnd();
     ++openings;
@@ -227,12 +242,12 @@ TEST_F(MainFrame, WithoutABoardTheStartOpensTheSettingsDialogOnce) {
     return true;
   }});
   ASSERT_TRUE(RunScript(script, 10000)) << "no settings dialog at start";
-  EXPECT_EQ(frame.Pipeline().m_bStartupPass, 0);
-  ASSERT_TRUE(app::PumpUntil([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
+  EXPECT_FALSE(atStart.Pipeline().InStartupPass());
+  ASSERT_TRUE(winetest::WaitFor([&] { return atStart.OpenSettingsDialog() == nullptr; }, 5000));
   // Another look finds no board either; the dialog does not come again.
-  PostMessageA(frame.Hwnd(), UM_CHECKDRIVE, 0, 0);
-  app::PumpUntil([&] { return frame.OpenSettingsDialog() != nullptr; }, 1500);
-  EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
+  PostMessageA(atStart.Hwnd(), UM_CHECKDRIVE, 0, 0);
+  winetest::WaitFor([&] { return atStart.OpenSettingsDialog() != nullptr; }, 1500);
+  EXPECT_EQ(atStart.OpenSettingsDialog(), nullptr);
   EXPECT_EQ(openings, 1);
 }
 
@@ -352,7 +367,7 @@ TEST_F(MainFrame, AMinimisedSettingsDialogComesBackAndTheHintGoesWithTheDialog) 
   EXPECT_FALSE(IntersectRect(&overlap, &dialogRect, &hintRect));
   EXPECT_TRUE(hintRect.left == dialogRect.right || hintRect.right == dialogRect.left);
   // Once the dialog is gone, so is the hint: the next scan's screenshot must not hold it.
-  ASSERT_TRUE(app::PumpUntil([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
+  ASSERT_TRUE(winetest::WaitFor([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
   EXPECT_FALSE(IsWindowVisible(hint));
 }
 
@@ -403,17 +418,17 @@ TEST(TrayIcon, AnIconTheTaskbarRefusedIsAddedOnceItTakesIt) {
                               GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(busy, nullptr);
   ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), busy);
-  test::ResetStore();
+  winetest::ResetStore();
   CMainFrame frame;
   ASSERT_TRUE(frame.CreateFrame());
-  frame.Pipeline().m_bStartupPass = 0;
+  frame.Pipeline().EndStartupPass();
   EXPECT_FALSE(frame.TrayIcon().Added());
-  app::PumpUntil([] { return false; }, 2500);
+  winetest::Pump(2500);
   EXPECT_FALSE(frame.TrayIcon().Added()) << "still refused";
   DestroyWindow(busy);
   UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
   // No TaskbarCreated comes: the taskbar was there all along, only busy.
-  EXPECT_TRUE(app::PumpUntil([&] { return frame.TrayIcon().Added(); }, 5000));
+  EXPECT_TRUE(winetest::WaitFor([&] { return frame.TrayIcon().Added(); }, 5000));
   frame.Destroy();
 }
 
@@ -454,44 +469,30 @@ TEST(CheckerChannel, AnUnregisterTheCheckerDoesNotAnswerReturnsWithinSeconds) {
 TEST(ZTLumbrelProgram, RunsOnceAndEndsByItsExitCommand) {
   const char* exe = std::getenv("ZT_LUMBREL_EXE");
   ASSERT_NE(exe, nullptr) << "ZT_LUMBREL_EXE names the program";
-  auto start = [&](PROCESS_INFORMATION& pi) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string command = std::string("\"") + exe + "\"";
-    return CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) !=
-           FALSE;
-  };
   auto frames = [] {
     int count = 0;
     EnumWindows(&CountFramesProc, reinterpret_cast<LPARAM>(&count));
     return count;
   };
-  PROCESS_INFORMATION first{}, second{};
-  ASSERT_TRUE(start(first)) << "CreateProcess failed with error " << GetLastError();
+  const winetest::Program first = winetest::Start(exe);
+  ASSERT_TRUE(first) << "CreateProcess failed with error " << GetLastError();
   HWND window = nullptr;
   for (int i = 0; i < 150 && !window; ++i, Sleep(100)) window = FindWindowA(kFrameClassName, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
 
-  const bool secondStarted = start(second);
+  const winetest::Program second = winetest::Start(exe);
   // Seen once under Wine: the second start refused; the first program is still ended below.
-  EXPECT_TRUE(secondStarted) << "CreateProcess failed with error " << GetLastError();
-  if (secondStarted) {
-    EXPECT_EQ(WaitForSingleObject(second.hProcess, 15000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(second.hProcess, &code);
-    EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(second) << "CreateProcess failed with error " << GetLastError();
+  if (second) {
+    EXPECT_EQ(winetest::WaitExit(second, 15000), 0u);
     EXPECT_EQ(frames(), 1);
-    EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    CloseHandle(second.hProcess);
-    CloseHandle(second.hThread);
+    EXPECT_TRUE(first.Runs());
   }
 
   PostMessageA(window, WM_COMMAND, ID_TRAY_EXIT, 0);
-  EXPECT_EQ(WaitForSingleObject(first.hProcess, 15000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(first.process.Get(), 15000), WAIT_OBJECT_0);
   EXPECT_EQ(frames(), 0);
-  CloseHandle(first.hProcess);
-  CloseHandle(first.hThread);
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,31 +17,19 @@
 #include "overlay/shell/sdlink/sd_checker_link.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
 #include "test_files.h"
-#include "tests/support/installed_checker.h"
+#include "tests/support/simulated_card.h"
 
 namespace zt::shell {
 namespace {
 
 namespace sc = sdchannel;
-using e2e::CardControl;
-using e2e::Env;
-using e2e::InstalledChecker;
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The simulator's content of a scan file (card_simulator.py, file_bytes).
-std::string CardFileBytes(const std::string& name, std::size_t size) {
-  unsigned seed = 0;
-  for (unsigned char c : name) seed += c;
-  std::string s(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + seed) % 251);
-  return s;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using winetest::CardControl;
+using winetest::CardFileBytes;
+using winetest::CheckerProcessId;
+using winetest::Env;
+using winetest::Exists;
+using winetest::InstalledChecker;
+using winetest::ReadFileBytes;
 
 // The frame around the link: the channel's message, timer 105 and what the link asks of it.
 class LinkFrame final : public app::FrameWindow, public PipelineHost {
@@ -85,12 +71,6 @@ class LinkFrame final : public app::FrameWindow, public PipelineHost {
   std::vector<ULONGLONG> arrivals;
 };
 
-DWORD CheckerProcessId() {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(FindWindowA(sc::kCheckerWindowClass, nullptr), &pid);
-  return pid;
-}
-
 TEST(SdLinkWithTheRealChecker, StartsRegistersDeliversSurvivesAKillAndUnregisters) {
   ASSERT_FALSE(Env("ZT_CARD_URL").empty()) << "run through run_e2e.py";
   InstalledChecker installed;
@@ -105,20 +85,20 @@ TEST(SdLinkWithTheRealChecker, StartsRegistersDeliversSurvivesAKillAndUnregister
   ASSERT_TRUE(frame.link.Connect(frame.Window(), folder));
   const DWORD first = CheckerProcessId();
   ASSERT_NE(first, 0u);
-  ASSERT_TRUE(app::PumpUntil([&] { return frame.link.OutstandingBlocks().empty(); }, 5000)) << "no code 2";
+  ASSERT_TRUE(winetest::WaitFor([&] { return frame.link.OutstandingBlocks().empty(); }, 5000)) << "no code 2";
 
   // The card answers from now on; its first pass only learns the file already there.
-  CardControl("root?mode=normal");
-  app::PumpUntil([] { return false; }, 2500);
+  EXPECT_TRUE(CardControl("root?mode=normal"));
+  winetest::Pump(2500);
   EXPECT_TRUE(frame.posted.empty());
   const ULONGLONG signal = GetTickCount64();
-  CardControl("add?folder=DCIM&name=05011100.JPG&size=4000&minute=1&mode=normal");
-  ASSERT_TRUE(app::PumpUntil([&] { return !frame.posted.empty(); }, 15000)) << "no code 3";
+  EXPECT_TRUE(CardControl("add?folder=DCIM&name=05011100.JPG&size=4000&minute=1&mode=normal"));
+  ASSERT_TRUE(winetest::WaitFor([&] { return !frame.posted.empty(); }, 15000)) << "no code 3";
   std::printf("signal to path: %llu ms\n", frame.arrivals[0] - signal);
   EXPECT_EQ(frame.posted[0], UM_NEWSCAN);
-  EXPECT_EQ(frame.pipeline.m_strScanPath, folder + "05011100.JPG");
-  EXPECT_EQ(frame.pipeline.m_nScanSource, kScanFromSdCard);
-  EXPECT_NE(frame.pipeline.m_pPendingScreen, nullptr);
+  EXPECT_EQ(frame.pipeline.QueuedScan(), folder + "05011100.JPG");
+  EXPECT_EQ(frame.pipeline.QueuedSource(), kScanFromSdCard);
+  EXPECT_NE(frame.pipeline.PendingScreen(), nullptr);
   EXPECT_EQ(ReadFileBytes(folder + "05011100.JPG"), CardFileBytes("05011100.JPG", 4000));
   EXPECT_FALSE(Exists(folder + "05011000.JPG"));
 
@@ -131,37 +111,35 @@ TEST(SdLinkWithTheRealChecker, StartsRegistersDeliversSurvivesAKillAndUnregister
   // A checker that dies before it has answered code 1: its thread is held so that it cannot
   // answer, then it is killed; the watchdog starts a new one and registers there.
   ASSERT_TRUE(frame.link.Connect(frame.Window(), folder));
-  ASSERT_TRUE(app::PumpUntil([&] { return frame.link.OutstandingBlocks().empty(); }, 5000));
+  ASSERT_TRUE(winetest::WaitFor([&] { return frame.link.OutstandingBlocks().empty(); }, 5000));
   frame.link.Disconnect(frame.Window());
-  ASSERT_TRUE(app::PumpUntil([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) == nullptr; }, 10000));
+  ASSERT_TRUE(
+      winetest::WaitFor([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) == nullptr; }, 10000));
 
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  const std::string exe = Env("PROGRAMFILES") + sc::kCheckerRelativePath;
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  app::UniqueHandle doomed(pi.hProcess), doomedThread(pi.hThread);
-  ASSERT_TRUE(app::PumpUntil([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) != nullptr; }, 10000));
+  const winetest::Program doomed = winetest::Start(Env("PROGRAMFILES") + sc::kCheckerRelativePath);
+  ASSERT_TRUE(doomed);
+  ASSERT_TRUE(
+      winetest::WaitFor([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) != nullptr; }, 10000));
   const DWORD windowThread = GetWindowThreadProcessId(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
   app::UniqueHandle held(OpenThread(THREAD_SUSPEND_RESUME, FALSE, windowThread));
   ASSERT_NE(SuspendThread(held.Get()), static_cast<DWORD>(-1));
   ASSERT_TRUE(frame.link.Connect(frame.Window(), folder));
   ASSERT_EQ(frame.link.OutstandingBlocks().size(), 1u);
-  ASSERT_TRUE(TerminateProcess(doomed.Get(), 9));
-  ASSERT_EQ(WaitForSingleObject(doomed.Get(), 10000), WAIT_OBJECT_0);
+  ASSERT_TRUE(TerminateProcess(doomed.process.Get(), 9));
+  ASSERT_EQ(WaitForSingleObject(doomed.process.Get(), 10000), WAIT_OBJECT_0);
 
   ASSERT_TRUE(
-      app::PumpUntil([&] { return CheckerProcessId() != 0 && CheckerProcessId() != pi.dwProcessId; }, 5000))
+      winetest::WaitFor([&] { return CheckerProcessId() != 0 && CheckerProcessId() != doomed.id; }, 5000))
       << "no new checker";
-  EXPECT_TRUE(app::PumpUntil([&] { return frame.link.OutstandingBlocks().empty(); }, 5000)) << "no code 2";
+  EXPECT_TRUE(winetest::WaitFor([&] { return frame.link.OutstandingBlocks().empty(); }, 5000)) << "no code 2";
   EXPECT_TRUE(frame.link.Connected());
 
   // The new checker delivers too, once its first pass has learnt what is on the card already.
-  app::PumpUntil([] { return false; }, 2500);
+  winetest::Pump(2500);
   frame.posted.clear();
-  CardControl("add?folder=DCIM&name=05011101.JPG&size=3000&minute=2&mode=normal");
-  ASSERT_TRUE(app::PumpUntil([&] { return !frame.posted.empty(); }, 15000));
-  EXPECT_EQ(frame.pipeline.m_strScanPath, folder + "05011101.JPG");
+  EXPECT_TRUE(CardControl("add?folder=DCIM&name=05011101.JPG&size=3000&minute=2&mode=normal"));
+  ASSERT_TRUE(winetest::WaitFor([&] { return !frame.posted.empty(); }, 15000));
+  EXPECT_EQ(frame.pipeline.QueuedScan(), folder + "05011101.JPG");
 
   const DWORD last = CheckerProcessId();
   app::UniqueHandle lastProcess(OpenProcess(SYNCHRONIZE, FALSE, last));

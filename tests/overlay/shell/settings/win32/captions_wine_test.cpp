@@ -10,8 +10,8 @@
 namespace zt::shell {
 namespace {
 
-using test::ProgramFolder;
-using test::Recorder;
+using winetest::ProgramFolder;
+using winetest::Recorder;
 
 const char kEnglish[] =
     "[Language_Info]\nlangID_1=1033\nprimary_langID=9\nFont=Verdana\nCharSize=300\nCharSet=384\n"
@@ -22,7 +22,7 @@ const char kEnglish[] =
 
 class Captions : public ::testing::Test {
  protected:
-  void SetUp() override { test::ResetStore(); }
+  void SetUp() override { winetest::ResetStore(); }
   ProgramFolder folder;
   Recorder recorder;
 };
@@ -92,8 +92,8 @@ TEST_F(Captions, WithoutEnglishIniNoOtherFileIsConsidered) {
 TEST_F(Captions, BesideTheProgramTheShippedEnglishFileServesAnEnglishUser) {
   ASSERT_EQ(GetUserDefaultLangID(), 0x0409);
   const CAppSettings settings(recorder.Sink(), nullptr);
-  EXPECT_EQ(settings.ProgramFolder(), test::ExeFolder());
-  EXPECT_EQ(settings.CaptionFilePath(), test::ExeFolder() + "Lang\\English.ini");
+  EXPECT_EQ(settings.ProgramFolder(), winetest::ExeFolder());
+  EXPECT_EQ(settings.CaptionFilePath(), winetest::ExeFolder() + "Lang\\English.ini");
   EXPECT_STREQ(settings.AppName(), "Zentab Lumbrel");
   EXPECT_STREQ(settings.DialogFont().lfFaceName, "Arial");
   char text[256];

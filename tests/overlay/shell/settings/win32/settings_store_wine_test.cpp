@@ -3,36 +3,32 @@
 
 #include <string>
 
+#include "overlay/engine/frame_messages.h"
 #include "overlay/shell/settings/win32/app_settings.h"
 #include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell {
 namespace {
 
-using test::ProgramFolder;
-using test::Recorder;
+using winetest::ProgramFolder;
+using winetest::Recorder;
 
 const char kCaptions[] =
     "[Language_Info]\nlangID_1=1033\nprimary_langID=9\n"
     "[Message]\nID_CAP_APPNAME=Test App\nID_CAP_MES_VERSION_NUM=Test Version 2.5\n"
     "ID_CAP_MES_FAILEDTOACCESS_SETTING=Settings not accessible\n";
 
-struct Values {
-  std::string folder;
-  int autoSave = -1, size = -1, width = -1, height = -1, x = -1, y = -1;
-};
-
 std::string IniValue(const char* key) {
   char text[512] = {};
   GetPrivateProfileStringA("Settings", key, "(missing)", text, sizeof text,
-                           (test::SettingsFolder() + "\\Settings.ini").c_str());
+                           (winetest::SettingsFolder() + "\\Settings.ini").c_str());
   return text;
 }
 
 // Type and bytes of a value of the settings key.
 std::pair<DWORD, std::string> RegistryValue(const char* name) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return {0, ""};
   char data[512] = {};
   DWORD type = 0, size = sizeof data;
@@ -44,25 +40,39 @@ std::pair<DWORD, std::string> RegistryValue(const char* name) {
 
 void SetRegistryValue(const char* name, DWORD type, const std::string& bytes) {
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS);
   RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                  static_cast<DWORD>(bytes.size()));
   RegCloseKey(key);
 }
 
+// Settings unlike the defaults in every value.
+SettingsValues BoardSettings() {
+  SettingsValues values;
+  values.saveFolder = "C:\\Scans\\Board";
+  values.autoSave = 0;
+  values.saveImageSize = 1;
+  values.widthZoom = 150;
+  values.heightZoom = 75;
+  values.x = -20;
+  values.y = 35;
+  return values;
+}
+
 class SettingsStore : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::ResetStore();
+    winetest::ResetStore();
     folder.LangFile("English.ini", kCaptions);
   }
-  void TearDown() override { test::ResetStore(); }
+  void TearDown() override { winetest::ResetStore(); }
 
-  Values Load(const CAppSettings& settings, bool* ok = nullptr) {
-    Values v;
-    const bool result = settings.LoadAllSettings(v.folder, v.autoSave, v.size, v.width, v.height, v.x, v.y);
+  // Every value starts out as none the store could give, so that one left unread shows.
+  SettingsValues Load(const CAppSettings& settings, bool* ok = nullptr) {
+    SettingsValues v{"(unread)", -1, -1, -1, -1, -1, -1};
+    const bool result = settings.LoadAllSettings(v);
     if (ok) *ok = result;
     return v;
   }
@@ -73,12 +83,12 @@ class SettingsStore : public ::testing::Test {
 
 TEST_F(SettingsStore, FoldersAreSetUpInTheUsersLocalApplicationData) {
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
-  ASSERT_FALSE(test::LocalAppData().empty());
-  EXPECT_EQ(settings.SettingsFilePath(), test::SettingsFolder() + "\\Settings.ini");
-  EXPECT_EQ(settings.SdDownloadFolder(), test::SettingsFolder() + "\\ZTLB_SDWiFi\\");
+  ASSERT_FALSE(winetest::LocalAppData().empty());
+  EXPECT_EQ(settings.SettingsFilePath(), winetest::SettingsFolder() + "\\Settings.ini");
+  EXPECT_EQ(settings.SdDownloadFolder(), winetest::SettingsFolder() + "\\ZTLB_SDWiFi\\");
   EXPECT_TRUE(GetFileAttributesA(settings.SdDownloadFolder()) & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_NE(GetFileAttributesA(settings.SdDownloadFolder()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(settings.DefaultSaveFolder(), test::MyPictures());
+  EXPECT_EQ(settings.DefaultSaveFolder(), winetest::MyPictures());
   EXPECT_FALSE(std::string(settings.DefaultSaveFolder()).empty());
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -86,27 +96,28 @@ TEST_F(SettingsStore, FoldersAreSetUpInTheUsersLocalApplicationData) {
 TEST_F(SettingsStore, NothingStoredYetGivesTheDefaultsAndCreatesTheKey) {
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
   bool ok = false;
-  const Values v = Load(settings, &ok);
+  const SettingsValues v = Load(settings, &ok);
   EXPECT_TRUE(ok);
-  EXPECT_EQ(v.folder, test::MyPictures());
+  EXPECT_EQ(v.saveFolder, winetest::MyPictures());
   EXPECT_EQ(v.autoSave, 1);
-  EXPECT_EQ(v.size, 0);
-  EXPECT_EQ(v.width, 100);
-  EXPECT_EQ(v.height, 100);
+  EXPECT_EQ(v.saveImageSize, 0);
+  EXPECT_EQ(v.widthZoom, 100);
+  EXPECT_EQ(v.heightZoom, 100);
   EXPECT_EQ(v.x, 0);
   EXPECT_EQ(v.y, 0);
   HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_TRUE(recorder.messages.empty());
-  EXPECT_FALSE(settings.FolderSettingsChanged(test::MyPictures().c_str(), 1));
-  EXPECT_FALSE(settings.ImageSettingsChanged(0, 100, 100, 0, 0));
+  const SettingsValues defaults = winetest::SavingInto(winetest::MyPictures());
+  EXPECT_FALSE(settings.FolderSettingsChanged(defaults));
+  EXPECT_FALSE(settings.ImageSettingsChanged(defaults));
 }
 
 TEST_F(SettingsStore, SavedValuesComeBackWithTheirNamesAndTypes) {
   {
     const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
-    EXPECT_TRUE(settings.SaveAllSettings("C:\\Scans\\Board", 0, 1, 150, 75, -20, 35));
+    EXPECT_TRUE(settings.SaveAllSettings(BoardSettings()));
   }
   EXPECT_TRUE(recorder.messages.empty());
   EXPECT_EQ(IniValue("SaveFolderPath"), "C:\\Scans\\Board");
@@ -122,21 +133,29 @@ TEST_F(SettingsStore, SavedValuesComeBackWithTheirNamesAndTypes) {
             std::make_pair(DWORD{REG_SZ}, std::string("Test Version 2.5", 17)));
 
   const CAppSettings again(recorder.Sink(), folder.Path().c_str());
-  const Values v = Load(again);
-  EXPECT_EQ(v.folder, "C:\\Scans\\Board");
+  const SettingsValues v = Load(again);
+  EXPECT_EQ(v.saveFolder, "C:\\Scans\\Board");
   EXPECT_EQ(v.autoSave, 0);
-  EXPECT_EQ(v.size, 1);
-  EXPECT_EQ(v.width, 150);
-  EXPECT_EQ(v.height, 75);
+  EXPECT_EQ(v.saveImageSize, 1);
+  EXPECT_EQ(v.widthZoom, 150);
+  EXPECT_EQ(v.heightZoom, 75);
   EXPECT_EQ(v.x, -20);
   EXPECT_EQ(v.y, 35);
 
-  EXPECT_FALSE(again.FolderSettingsChanged("C:\\Scans\\Board", 0));
-  EXPECT_TRUE(again.FolderSettingsChanged("C:\\scans\\board", 0));
-  EXPECT_TRUE(again.FolderSettingsChanged("C:\\Scans\\Board", 1));
-  EXPECT_FALSE(again.ImageSettingsChanged(1, 150, 75, -20, 35));
-  EXPECT_TRUE(again.ImageSettingsChanged(1, 150, 75, -20, 36));
-  EXPECT_TRUE(again.ImageSettingsChanged(0, 150, 75, -20, 35));
+  SettingsValues changed = BoardSettings();
+  EXPECT_FALSE(again.FolderSettingsChanged(changed));
+  EXPECT_FALSE(again.ImageSettingsChanged(changed));
+  changed.saveFolder = "C:\\scans\\board";
+  EXPECT_TRUE(again.FolderSettingsChanged(changed));
+  changed = BoardSettings();
+  changed.autoSave = 1;
+  EXPECT_TRUE(again.FolderSettingsChanged(changed));
+  changed = BoardSettings();
+  changed.y = 36;
+  EXPECT_TRUE(again.ImageSettingsChanged(changed));
+  changed = BoardSettings();
+  changed.saveImageSize = 0;
+  EXPECT_TRUE(again.ImageSettingsChanged(changed));
   EXPECT_TRUE(recorder.messages.empty());
 }
 
@@ -146,29 +165,35 @@ TEST_F(SettingsStore, ValuesOfOtherTypesReadByTheirFirstFourBytes) {
   SetRegistryValue("XCoordinate", REG_BINARY, std::string("\x10", 1));                 // shorter than 4
   SetRegistryValue("YCoordinate", REG_QWORD, std::string("\xFB\xFF\xFF\xFF\x01\0\0\0", 8));
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
-  const Values v = Load(settings);
-  EXPECT_EQ(v.size, 0);  // missing: its default only
-  EXPECT_EQ(v.width, 0x3537);
-  EXPECT_EQ(v.height, 300);
+  const SettingsValues v = Load(settings);
+  EXPECT_EQ(v.saveImageSize, 0);  // missing: its default only
+  EXPECT_EQ(v.widthZoom, 0x3537);
+  EXPECT_EQ(v.heightZoom, 300);
   EXPECT_EQ(v.x, 16);
   EXPECT_EQ(v.y, -5);
 }
 
 TEST_F(SettingsStore, AnOverLongSaveFolderIsCutAt259Characters) {
   const std::string longFolder = "C:\\" + std::string(300, 'a');
-  CreateDirectoryA(test::SettingsFolder().c_str(), nullptr);
+  CreateDirectoryA(winetest::SettingsFolder().c_str(), nullptr);
   WritePrivateProfileStringA("Settings", "SaveFolderPath", longFolder.c_str(),
-                             (test::SettingsFolder() + "\\Settings.ini").c_str());
+                             (winetest::SettingsFolder() + "\\Settings.ini").c_str());
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
-  const Values v = Load(settings);
-  EXPECT_EQ(v.folder, longFolder.substr(0, 259));
+  const SettingsValues v = Load(settings);
+  EXPECT_EQ(v.saveFolder, longFolder.substr(0, 259));
 }
 
 TEST_F(SettingsStore, AFailedIniWriteIsReportedWhileTheRegistryIsStillWritten) {
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
   // A folder where Settings.ini should be: every profile write fails.
   ASSERT_TRUE(CreateDirectoryA(settings.SettingsFilePath(), nullptr));
-  EXPECT_FALSE(settings.SaveAllSettings("C:\\Scans", 1, 1, 120, 130, 5, 6));
+  SettingsValues values = winetest::SavingInto("C:\\Scans");
+  values.saveImageSize = 1;
+  values.widthZoom = 120;
+  values.heightZoom = 130;
+  values.x = 5;
+  values.y = 6;
+  EXPECT_FALSE(settings.SaveAllSettings(values));
   ASSERT_EQ(recorder.messages.size(), 1u);
   EXPECT_EQ(recorder.messages[0].text, "Settings not accessible");
   EXPECT_EQ(recorder.messages[0].style, static_cast<UINT>(MB_OK));
@@ -177,22 +202,22 @@ TEST_F(SettingsStore, AFailedIniWriteIsReportedWhileTheRegistryIsStillWritten) {
 }
 
 TEST_F(SettingsStore, SettingsFolderThatCannotBeMadeIsReportedAndDefaultsServe) {
-  const std::string corvane = test::LocalAppData() + "\\Corvane";
+  const std::string corvane = winetest::LocalAppData() + "\\Corvane";
   const std::string parked = corvane + ".parked";
-  test::RemoveTree(parked);
+  winetest::RemoveTree(parked);
   ASSERT_TRUE(MoveFileA(corvane.c_str(), parked.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
-  test::WriteFileBytes(corvane, "not a folder");
+  winetest::WriteFileBytes(corvane, "not a folder");
   {
     const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
     // Once for the settings folder, once for the SD download folder inside it.
     ASSERT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(recorder.messages[0].text, "Settings not accessible");
     EXPECT_EQ(recorder.messages[1].style, static_cast<UINT>(MB_OK));
-    EXPECT_EQ(settings.SdDownloadFolder(), test::SettingsFolder() + "\\ZTLB_SDWiFi\\");
-    const Values v = Load(settings);
-    EXPECT_EQ(v.folder, test::MyPictures());
+    EXPECT_EQ(settings.SdDownloadFolder(), winetest::SettingsFolder() + "\\ZTLB_SDWiFi\\");
+    const SettingsValues v = Load(settings);
+    EXPECT_EQ(v.saveFolder, winetest::MyPictures());
     EXPECT_EQ(v.autoSave, 1);
-    EXPECT_FALSE(settings.SaveAllSettings("C:\\Scans", 1, 0, 100, 100, 0, 0));
+    EXPECT_FALSE(settings.SaveAllSettings(winetest::SavingInto("C:\\Scans")));
     EXPECT_EQ(recorder.messages.size(), 3u);
   }
   DeleteFileA(corvane.c_str());
@@ -202,8 +227,8 @@ TEST_F(SettingsStore, SettingsFolderThatCannotBeMadeIsReportedAndDefaultsServe) 
 TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
   // A key whose security allows nobody anything (its owner may still change that).
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS);
   SECURITY_DESCRIPTOR denyAll;
   InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);
@@ -214,23 +239,23 @@ TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
   RegCloseKey(key);
 
   HKEY probe;
-  const LONG denied = RegOpenKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, KEY_QUERY_VALUE, &probe);
+  const LONG denied = RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_QUERY_VALUE, &probe);
   if (denied == ERROR_SUCCESS) RegCloseKey(probe);
   if (denied == ERROR_ACCESS_DENIED) {
     const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
     bool ok = true;
-    const Values v = Load(settings, &ok);
+    const SettingsValues v = Load(settings, &ok);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(v.width, 100);
+    EXPECT_EQ(v.widthZoom, 100);
     EXPECT_EQ(v.autoSave, 1);
     ASSERT_EQ(recorder.messages.size(), 1u);
-    EXPECT_EQ(recorder.messages[0].style, kForegroundBoxStyle);
-    EXPECT_FALSE(settings.SaveAllSettings("C:\\Scans", 1, 0, 100, 100, 0, 0));
+    EXPECT_EQ(recorder.messages[0].style, kMessageBoxNotice);
+    EXPECT_FALSE(settings.SaveAllSettings(winetest::SavingInto("C:\\Scans")));
     EXPECT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(IniValue("SaveFolderPath"), "C:\\Scans");  // what could be written stays written
   }
   // Give the key back an open DACL so that it can be deleted.
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, test::kKeyPath, 0, WRITE_DAC, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, WRITE_DAC, &key), ERROR_SUCCESS);
   SECURITY_DESCRIPTOR open;
   InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);

@@ -10,8 +10,8 @@
 namespace zt::shell {
 namespace {
 
-using test::ProgramFolder;
-using test::Recorder;
+using winetest::ProgramFolder;
+using winetest::Recorder;
 
 std::string LocaleHint(const char* locale) {
   return std::string("the user language comes from the Unix locale; generate it with: localedef -i ") +
@@ -30,7 +30,7 @@ TEST(UserLanguageJapanese, TheListedLanguageChoosesJapaneseIni) {
   ASSERT_EQ(GetUserDefaultLangID(), 0x0411) << LocaleHint("ja_JP");
   Recorder recorder;
   const CAppSettings settings(recorder.Sink(), nullptr);
-  EXPECT_EQ(settings.CaptionFilePath(), test::ExeFolder() + "Lang\\Japanese.ini");
+  EXPECT_EQ(settings.CaptionFilePath(), winetest::ExeFolder() + "Lang\\Japanese.ini");
   EXPECT_STREQ(settings.DialogFont().lfFaceName, "MS UI Gothic");
   EXPECT_EQ(settings.DialogFont().lfCharSet, 128);
   char text[1024];
