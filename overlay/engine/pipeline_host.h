@@ -47,7 +47,8 @@ class PipelineHost {
   virtual int ShowMessage(const std::string& text, unsigned style) = 0;
   // The text of key in section "Message" of the caption file, read into a buffer of bufferSize.
   virtual std::string MessageCaption(const char* key, std::size_t bufferSize) = 0;
-  // The seven settings; false when they could not be read (the store has told the user).
+  // The seven settings; false when the geometry could not be read (the store has told the user).
+  // Every value is filled either way, the unreadable ones with their defaults.
   virtual bool LoadAllSettings(SettingsValues& values) = 0;
 
   // A capture of the primary screen, or null.

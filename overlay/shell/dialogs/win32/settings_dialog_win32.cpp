@@ -1,5 +1,5 @@
 // The settings dialog's opening, its values, the buttons and what the frame calls on it. The
-// preview and the mouse, typing and arrow steps are in settings_dialog_preview.cpp.
+// preview and the mouse, typing and arrow steps are in settings_dialog_preview_win32.cpp.
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 
 #include <commctrl.h>

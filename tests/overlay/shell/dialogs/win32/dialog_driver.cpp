@@ -175,7 +175,7 @@ void EndIfOpen(HWND dialog) {
   if (dialog && IsWindow(dialog) && IsWindowVisible(dialog)) EndDialog(dialog, -2);
 }
 
-void Pump(DWORD ms) {
+void PumpAsDialogLoop(DWORD ms) {
   const DWORD start = GetTickCount();
   do {
     MSG msg;
@@ -192,7 +192,7 @@ void Pump(DWORD ms) {
 HWND WaitForMessageBox(HWND owner) {
   for (int i = 0; i < 100; ++i) {
     if (HWND box = FindMessageBox(owner)) return box;
-    Pump(20);
+    PumpAsDialogLoop(20);
   }
   return nullptr;
 }

@@ -41,7 +41,7 @@ void EndIfOpen(HWND dialog);
 
 // Dispatches the thread's messages for about ms milliseconds, offering each to the message
 // filter first as a modal dialog's loop does.
-void Pump(DWORD ms);
+void PumpAsDialogLoop(DWORD ms);
 // Finds the message box owned by owner within about 2 s; null when none came.
 HWND WaitForMessageBox(HWND owner);
 std::string BoxText(HWND box);

@@ -38,8 +38,8 @@ void Mouse(HWND dialog, UINT message, PixelPoint p) {
 }
 
 void WaitVisible(HWND dialog) {
-  for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) Pump(20);
-  Pump(100);
+  for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) PumpAsDialogLoop(20);
+  PumpAsDialogLoop(100);
 }
 
 class SettingsDialogTest : public ::testing::Test {
@@ -110,7 +110,7 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
     SetText(d, IDC_X_OFFSET, "384");
     SetText(d, IDC_Y_OFFSET, "108");
     UpdateWindow(d);
-    Pump(100);
+    PumpAsDialogLoop(100);
     PreviewLayout layout;
     const ScanPlacement scan = ExpectedScan(d, dlg, layout);
     ASSERT_TRUE(scan.Visible());
@@ -177,12 +177,12 @@ TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
     SetText(d, IDC_Y_OFFSET, "50");
     Click(d, IDC_MOVE_RIGHT);
     Click(d, IDC_MOVE_DOWN);
-    Pump(150);
+    PumpAsDialogLoop(150);
     EXPECT_EQ(dlg.CurrentValues().x, 101);
     EXPECT_EQ(dlg.CurrentValues().y, 51);
     Click(d, IDC_MOVE_LEFT);
     Click(d, IDC_MOVE_UP);
-    Pump(150);
+    PumpAsDialogLoop(150);
     EXPECT_EQ(dlg.CurrentValues().x, 100);
     EXPECT_EQ(dlg.CurrentValues().y, 50);
 
@@ -202,7 +202,7 @@ TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
       input.ki.dwFlags = key[1] | (key[0] == VK_MENU ? 0 : KEYEVENTF_EXTENDEDKEY);
       SendInput(1, &input, sizeof input);
     }
-    Pump(200);
+    PumpAsDialogLoop(200);
     EXPECT_EQ(dlg.CurrentValues().x, 101);
     EXPECT_EQ(dlg.CurrentValues().y, 51);
     SetText(d, IDC_X_OFFSET, "100");
@@ -212,10 +212,10 @@ TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
     const HWND up = GetDlgItem(d, IDC_MOVE_UP);
     const DWORD pressed = GetTickCount();
     SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-    Pump(650);
+    PumpAsDialogLoop(650);
     const DWORD held = GetTickCount() - pressed;
     SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-    Pump(150);
+    PumpAsDialogLoop(150);
     const int expected = 1 + (held >= 300 ? 1 + static_cast<int>(held - 300) / 100 : 0);
     const int steps = 50 - dlg.CurrentValues().y;
     EXPECT_NEAR(steps, expected, 1) << "held " << held << " ms";

@@ -33,7 +33,7 @@ TEST_F(SmallDialogsTest, AboutShowsVersionRightsAndLibraryNoticesAndComesBackAsO
   CAboutDlg about(settings);
   ASSERT_TRUE(about.CreateModeless(frame.Hwnd()));
   about.Show(true);
-  Pump(100);
+  PumpAsDialogLoop(100);
   const HWND d = about.Hwnd();
   EXPECT_EQ(WindowText(d), "About Zentab Lumbrel");
   EXPECT_EQ(Text(d, IDC_VERSION_TEXT), Caption(settings, "ID_CAP_MES_VERSION_NUM"));
@@ -65,7 +65,7 @@ TEST_F(SmallDialogsTest, AboutShowsVersionRightsAndLibraryNoticesAndComesBackAsO
   EXPECT_EQ(about.Hwnd(), d);
   EXPECT_TRUE(IsWindowVisible(d));
   about.Destroy();
-  Pump(50);
+  PumpAsDialogLoop(50);
   EXPECT_FALSE(IsWindow(d));
 }
 
@@ -73,7 +73,7 @@ TEST_F(SmallDialogsTest, CalibrationHintShowsItsTextAndHidesOnClose) {
   CCalibrationDlg hint(settings);
   ASSERT_TRUE(hint.CreateModeless(frame.Hwnd()));
   hint.Show(true);
-  Pump(100);
+  PumpAsDialogLoop(100);
   const HWND d = hint.Hwnd();
   EXPECT_EQ(WindowText(d), "Calibration");
   EXPECT_EQ(WindowText(d), Caption(settings, "ID_CAP_CAPTION_CALIB"));

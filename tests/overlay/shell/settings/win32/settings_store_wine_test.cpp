@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "overlay/engine/frame_messages.h"
 #include "overlay/shell/settings/win32/app_settings.h"
 #include "tests/support/shell_wine_fixture.h"
 
@@ -249,7 +248,8 @@ TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
     EXPECT_EQ(v.widthZoom, 100);
     EXPECT_EQ(v.autoSave, 1);
     ASSERT_EQ(recorder.messages.size(), 1u);
-    EXPECT_EQ(recorder.messages[0].style, kMessageBoxNotice);
+    EXPECT_EQ(recorder.messages[0].style,
+              static_cast<UINT>(MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST));
     EXPECT_FALSE(settings.SaveAllSettings(winetest::SavingInto("C:\\Scans")));
     EXPECT_EQ(recorder.messages.size(), 2u);
     EXPECT_EQ(IniValue("SaveFolderPath"), "C:\\Scans");  // what could be written stays written
