@@ -44,7 +44,7 @@ struct BmpHeader {
   bool topDown = false;
   std::uint32_t bits = 0, compression = kBiRgb, clrUsed = 0;
   std::int32_t ppmX = 0, ppmY = 0;
-  bool rle = false;
+  bool RunLength() const { return compression == kBiRle8 || compression == kBiRle4; }
 };
 
 // One channel of a bit-field pixel, scaled to 8 bits.
@@ -87,7 +87,7 @@ void CheckCompression(const BmpHeader& hd) {
              hd.compression > kBiRle4) {
     Fail(IMGFILE_ERR_UNSUPPORTED);
   }
-  if (hd.rle && hd.topDown) Fail(IMGFILE_ERR_CORRUPT);  // run-length bitmaps are always bottom-up
+  if (hd.RunLength() && hd.topDown) Fail(IMGFILE_ERR_CORRUPT);  // run-length bitmaps are always bottom-up
 }
 
 BmpHeader ReadHeader(const std::uint8_t* data, std::size_t size) {
@@ -125,7 +125,6 @@ BmpHeader ReadHeader(const std::uint8_t* data, std::size_t size) {
   if (hd.bits != 1 && hd.bits != 4 && hd.bits != 8 && hd.bits != 16 && hd.bits != 24 && hd.bits != 32)
     Fail(IMGFILE_ERR_UNSUPPORTED);
 
-  hd.rle = hd.compression == kBiRle8 || hd.compression == kBiRle4;
   CheckCompression(hd);
   return hd;
 }
@@ -285,7 +284,7 @@ void Finish(Decoded& out, const BmpHeader& hd) {
   char text[96];
   std::snprintf(text, sizeof text, "BMP %ux%u, %u bit%s%s", static_cast<unsigned>(out.dib.Width()),
                 static_cast<unsigned>(out.dib.Height()), static_cast<unsigned>(hd.bits),
-                hd.topDown ? ", top-down" : "", hd.rle ? ", run-length" : "");
+                hd.topDown ? ", top-down" : "", hd.RunLength() ? ", run-length" : "");
   out.description = text;
 }
 
@@ -296,7 +295,7 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, Decoded& out) {
   const BitFields fields = ReadBitFields(data, size, hd);
   const Palette palette = ReadPalette(data, size, hd);
   if (hd.offBits > size) Fail(IMGFILE_ERR_CORRUPT);
-  if (hd.rle)
+  if (hd.RunLength())
     ReadRunLengthRows(data + hd.offBits, size - hd.offBits, hd, palette, out);
   else
     ReadRows(data + hd.offBits, size - hd.offBits, hd, palette, fields, out);

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "chksdwifi/win32/fetch_win32.h"
 #include "common/sd_channel.h"
 #include "common/win32/application.h"
 #include "common/win32/gdi_handles.h"

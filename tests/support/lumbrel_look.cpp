@@ -1,8 +1,5 @@
 #include "tests/support/lumbrel_look.h"
 
-#include <algorithm>
-
-#include "common/sd_channel.h"
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/shell/resource.h"
 

@@ -243,12 +243,11 @@ void CAppSettings::ReadIniSettings(SettingsValues& values) const {
 }
 
 bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
-  const SettingsValues defaults;
-  values.saveImageSize = defaults.saveImageSize;
-  values.widthZoom = defaults.widthZoom;
-  values.heightZoom = defaults.heightZoom;
-  values.x = defaults.x;
-  values.y = defaults.y;
+  values.saveImageSize = kDefaultSaveImageSize;
+  values.widthZoom = kDefaultWidthZoom;
+  values.heightZoom = kDefaultHeightZoom;
+  values.x = kDefaultXCoordinate;
+  values.y = kDefaultYCoordinate;
   RegistryKey key;
   if (!OpenSettingsKey(key)) return false;
   values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
