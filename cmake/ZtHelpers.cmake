@@ -46,7 +46,7 @@ endfunction()
 # with label "wine" (GUI: on a virtual X screen). Wine tests share one prefix, so they run one
 # at a time.
 function(zt_test name)
-  cmake_parse_arguments(A "GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "GUI;TWO_SCREENS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} gmock gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -58,6 +58,9 @@ function(zt_test name)
     set(mode "--plain")
     if(A_GUI)
       set(mode "--gui")
+    endif()
+    if(A_TWO_SCREENS)
+      set(mode "--two-screens")
     endif()
     add_test(NAME ${name} COMMAND ${ZT_WINE_RUN} ${mode} --timeout ${A_TIMEOUT} $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS "wine;${A_LABELS}" RESOURCE_LOCK wineprefix

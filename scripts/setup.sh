@@ -16,7 +16,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 nasm
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth xserver-xephyr
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
   python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
   clang libclang-rt-14-dev

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine for the tests, in the private prefix $WINEPREFIX
 # (created on first use), and passes its exit code through.
-#   wine-run.sh [--gui|--plain] [--timeout SECONDS] PROGRAM.exe [ARGS...]
+#   wine-run.sh [--gui|--plain|--two-screens] [--timeout SECONDS] PROGRAM.exe [ARGS...]
 # The Wine loader is chosen from the program's machine type: the 32-bit loader for i686 programs
 # in a win32 prefix, the 64-bit loader for x86_64 programs in a win64 prefix. Debian's `wine`
 # wrapper is never used: it tries the 32-bit loader first, which cannot start on kernels without
@@ -10,12 +10,18 @@
 # ones included) without a display driver. --gui and --plain only document the test's intent.
 # The prefix's wineserver is ended after each program so that the next one, on another X screen,
 # starts clean.
+# --two-screens gives the program two displays side by side: a nested X server (Xephyr) with a
+# 1920x1080 and a 1024x768 screen joined by Xinerama, which Wine reads when told not to ask
+# XRandR; Wine then has \\.\DISPLAY1 at 0,0-1920,1080 (primary) and \\.\DISPLAY2 at 1920,0-2944,768.
+# The setting is taken away again after the program, so other programs see one display.
 set -uo pipefail
 
 timeout=120
+screens=one
 while [ $# -gt 0 ]; do
   case "$1" in
     --gui|--plain) shift ;;
+    --two-screens) screens=two; shift ;;
     --timeout) timeout=$2; shift 2 ;;
     *) break ;;
   esac
@@ -61,10 +67,36 @@ made=$(cat "$ready")
   { echo "wine-run: $WINEPREFIX is a $made prefix; $1 needs $kind (one build tree, one kind)" >&2; exit 2; }
 
 command -v xvfb-run >/dev/null || { echo "wine-run: xvfb-run is not installed" >&2; exit 2; }
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-  timeout --kill-after=10 "$0" "$WINELOADER" "$@"; rc=$?
-  "$WINESERVER" -k 2>/dev/null
-  exit $rc' "$timeout" "$@"
+if [ "$screens" = two ]; then
+  command -v Xephyr >/dev/null || { echo "wine-run: Xephyr is not installed (package xserver-xephyr)" >&2; exit 2; }
+  # Wine reads the setting when its desktop starts: set before the program, removed after it.
+  xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+    x11key="HKCU\\Software\\Wine\\X11 Driver"
+    nested=""
+    for n in $(seq 90 120); do
+      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+      Xephyr :$n -screen 1920x1080 -screen 1024x768 +xinerama -nolisten tcp >/dev/null 2>&1 &
+      pid=$!
+      for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+      if [ -e /tmp/.X11-unix/X$n ] && kill -0 $pid 2>/dev/null; then nested=$n; break; fi
+      kill $pid 2>/dev/null
+    done
+    [ -n "$nested" ] || { echo "wine-run: no nested X server could be started" >&2; exit 2; }
+    export DISPLAY=:$nested
+    "$WINELOADER" reg add "$x11key" /v UseXRandR /d N /f >/dev/null 2>&1
+    "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null
+    timeout --kill-after=10 "$0" "$WINELOADER" "$@"; rc=$?
+    "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null
+    "$WINELOADER" reg delete "$x11key" /v UseXRandR /f >/dev/null 2>&1
+    "$WINESERVER" -k 2>/dev/null
+    kill $pid 2>/dev/null
+    exit $rc' "$timeout" "$@"
+else
+  xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+    timeout --kill-after=10 "$0" "$WINELOADER" "$@"; rc=$?
+    "$WINESERVER" -k 2>/dev/null
+    exit $rc' "$timeout" "$@"
+fi
 rc=$?
 [ $rc -eq 124 ] && echo "wine-run: $1 timed out after ${timeout}s" >&2
 exit $rc

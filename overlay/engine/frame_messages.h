@@ -12,6 +12,10 @@ inline constexpr unsigned UM_SAVEOVERLAY = 0x0506;
 inline constexpr unsigned UM_CLOSEAPP = 0x0509;
 inline constexpr unsigned UM_CHECKDRIVE = 0x050A;
 inline constexpr unsigned UM_POLLSCANFLAG = 0x050B;
+// Sent by the settings dialog: show the calibration targets and take the next scan for them.
+inline constexpr unsigned UM_CALIBRATEFROMSCAN = 0x050E;
+// Posted by the calibration targets' window when the user leaves it (Esc).
+inline constexpr unsigned UM_ENDCALIBRATION = 0x050F;
 
 // Frame timers; each is a one-shot that its handler sets again when needed.
 inline constexpr unsigned kTimerWatchRetry = 100;  // start the drive watch again once not busy

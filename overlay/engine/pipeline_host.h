@@ -31,6 +31,8 @@ class SettingsDialogLink {
   virtual void StoreSettings() = 0;
   virtual void Close(int code) = 0;
   virtual void BringToFront() = 0;
+  // Shows values found from a calibration scan; nothing is stored until the user says so.
+  virtual void ApplyCalibration(int widthZoom, int heightZoom, int x, int y) = 0;
 };
 
 class PipelineHost {
@@ -51,8 +53,10 @@ class PipelineHost {
   // Every value is filled either way, the unreadable ones with their defaults.
   virtual bool LoadAllSettings(SettingsValues& values) = 0;
 
-  // A capture of the primary screen, or null.
+  // A capture of the chosen display (the primary screen when none is chosen), or null.
   virtual DibPtr CaptureScreenImage() = 0;
+  // Takes the calibration targets off the screen; the pipeline has its calibration scan.
+  virtual void EndCalibrationPattern() = 0;
 
   // The open settings dialog, or null.
   virtual SettingsDialogLink* SettingsDialog() = 0;

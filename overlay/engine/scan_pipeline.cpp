@@ -1,5 +1,6 @@
 #include "overlay/engine/scan_pipeline.h"
 
+#include "overlay/engine/calibration_fit.h"
 #include "overlay/engine/compose.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/outputs.h"
@@ -16,6 +17,26 @@ constexpr char kLoadFailed[] = "ID_CAP_MES_LOADFAIL_IMAGE";
 constexpr char kSaveFailed[] = "ID_CAP_MES_FAILEDTOSAVE";
 constexpr char kMultiScan[] = "ID_CAP_MES_MULTISCAN";
 constexpr std::size_t kMessageBuffer = 1024;
+
+// What the user is told when a calibration scan is refused.
+const char* RefusalCaption(CalibrationRefusal refusal) {
+  switch (refusal) {
+    case CalibrationRefusal::NoMarks:
+      return "ID_CAP_MES_CALIB_NOMARKS";
+    case CalibrationRefusal::AllInk:
+      return "ID_CAP_MES_CALIB_ALLINK";
+    case CalibrationRefusal::TooFewMarks:
+      return "ID_CAP_MES_CALIB_FEWMARKS";
+    case CalibrationRefusal::MarksOffPattern:
+      return "ID_CAP_MES_CALIB_OFFPATTERN";
+    case CalibrationRefusal::ResidualTooLarge:
+      return "ID_CAP_MES_CALIB_RESIDUAL";
+    case CalibrationRefusal::OutOfRange:
+    case CalibrationRefusal::None:
+      break;
+  }
+  return "ID_CAP_MES_CALIB_RANGE";
+}
 constexpr std::size_t kShortMessageBuffer = 256;
 
 }  // namespace
@@ -80,7 +101,10 @@ long CScanPipeline::OnNewScan() {
   m_bProcessing = 1;
   if (m_nScanSource == kScanFromSdCard) m_bSdScanWaiting = 0;  // the waiting scan is taken now
 
-  if (m_bStartupPass) {
+  if (m_bCalibrating && m_host.SettingsDialog()) {
+    m_bStartupPass = 0;  // a scan is shown: the start-up pass has nothing left to show
+    TakeCalibrationScan();
+  } else if (m_bStartupPass) {
     // The first pass after start-up shows the newest scan instead of saving it.
     if (PrepareImageSet()) {
       m_host.PostFrameMessage(UM_OPENSETTINGS);
@@ -159,16 +183,54 @@ void CScanPipeline::AskAboutUnsavedOverlay() {
 void CScanPipeline::RefreshSettingsDialog() {
   // PrepareImageSet may show a box, whose message loop may end the dialog: look it up after.
   if (!PrepareImageSet()) return;
+  ShowSetInDialog();
+}
+
+bool CScanPipeline::ShowSetInDialog() {
   SettingsDialogLink* dialog = m_host.SettingsDialog();
-  if (!dialog) return;
+  if (!dialog) return false;
   dialog->SetImages(m_set.scanHalf.get(), m_set.screenHalf.get(), m_set.scanMask.get(), m_set.scan->Width(),
                     m_set.scan->Height(), m_set.screen->Width(), m_set.screen->Height(), m_bSaved != 0);
-  if (!dialog->RebuildDisplay(true)) {
+  const bool shown = dialog->RebuildDisplay(true);
+  if (!shown) {
     dialog->Close(kSettingsDialogLoadFailed);
     Notify(kLoadFailed, kShortMessageBuffer);
   }
   // The close and the box's loop may have ended it; bring to front only a dialog still open.
   if (SettingsDialogLink* open = m_host.SettingsDialog()) open->BringToFront();
+  return shown && m_host.SettingsDialog() != nullptr;
+}
+
+void CScanPipeline::TakeCalibrationScan() {
+  // An overlay on show that was never saved is not replaced unasked, calibration or not; the
+  // targets stay up for the next scan.
+  SettingsDialogLink* dialog = m_host.SettingsDialog();
+  if (dialog->HasImages() && !dialog->SavedFlag()) {
+    AskAboutUnsavedOverlay();
+    return;
+  }
+  m_bCalibrating = 0;
+  m_host.EndCalibrationPattern();  // before any box: a box must not stand on the targets' display
+  ImageSet set;
+  PendingWorkingCopy copy(m_fs, m_isLead);
+  if (!BuildImageSet(set, copy)) {
+    Notify(kLoadFailed, kMessageBuffer);
+    return;
+  }
+  const CalibrationResult fit =
+      CalibrateFromScan(*set.scan, set.scanInk, set.screen->Width(), set.screen->Height());
+  if (fit.refusal != CalibrationRefusal::None) {
+    copy.Drop();
+    Notify(RefusalCaption(fit.refusal), kMessageBuffer);
+    return;
+  }
+  CommitImageSet(set, copy);
+  // The scan is the calibration's, never an overlay: nothing of it waits to be saved.
+  m_bSaved = 1;
+  m_bCalibrationSet = 1;
+  if (!ShowSetInDialog()) return;
+  if (SettingsDialogLink* open = m_host.SettingsDialog())
+    open->ApplyCalibration(fit.widthZoom, fit.heightZoom, fit.x, fit.y);
 }
 
 bool CScanPipeline::CaptureScreen() {
@@ -216,6 +278,16 @@ bool CScanPipeline::PrepareImageSet() {
   // The working copy is kept only with the new set and taken back (the previous copy in its
   // place again) when the set fails.
   PendingWorkingCopy copy(m_fs, m_isLead);
+  if (!BuildImageSet(set, copy)) {
+    AbandonEarlyScreenshot();
+    Notify(kLoadFailed, kMessageBuffer);
+    return false;
+  }
+  CommitImageSet(set, copy);
+  return true;
+}
+
+bool CScanPipeline::BuildImageSet(ImageSet& set, PendingWorkingCopy& copy) {
   bool loaded = false;
   if (TakeScreenshot(set)) {
     // The screenshot's half is made on a worker while the scan is copied, loaded and turned here.
@@ -232,15 +304,17 @@ bool CScanPipeline::PrepareImageSet() {
   }
   if (!loaded) {
     copy.Drop();
-    AbandonEarlyScreenshot();
-    Notify(kLoadFailed, kMessageBuffer);
     return false;
   }
-  copy.Keep(m_strWorkingCopy);
   set.scanPath = m_strScanPath;
+  return true;
+}
+
+void CScanPipeline::CommitImageSet(ImageSet& set, PendingWorkingCopy& copy) {
+  copy.Keep(m_strWorkingCopy);
   m_set = std::move(set);
   m_bSaved = 0;
-  return true;
+  m_bCalibrationSet = 0;
 }
 
 long CScanPipeline::SaveOverlay() {
@@ -253,6 +327,11 @@ long CScanPipeline::SaveOverlay() {
     return 0;
   };
   if (!HasImageSet()) return fail();
+  if (m_bCalibrationSet) {
+    // A calibration scan is never saved as an overlay; the dialog has stored the settings.
+    if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
+    return 0;
+  }
 
   if (!early) {
     early = std::make_unique<EarlyScreenshot>();

@@ -14,6 +14,7 @@
 #include "overlay/engine/image_set.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/settings_values.h"
+#include "overlay/engine/working_copy.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {
@@ -72,6 +73,15 @@ class CScanPipeline {
   // At shutdown: drops the image set and the waiting capture and deletes the working copy.
   void ReleaseImages();
 
+  // While the calibration targets are shown, the next scan (from either road) is taken as the
+  // calibration scan: the values found from it go to the settings dialog, and it is never saved
+  // as an overlay. The frame begins this when it shows the targets and ends it when they go.
+  void BeginCalibration() { m_bCalibrating = 1; }
+  void EndCalibration() { m_bCalibrating = 0; }
+  bool Calibrating() const { return m_bCalibrating != 0; }
+  // The image set is a calibration scan's.
+  bool HoldsCalibrationScan() const { return m_bCalibrationSet != 0; }
+
  private:
   struct EarlyScreenshot;
 
@@ -80,6 +90,13 @@ class CScanPipeline {
   void StartEarlyScreenshot(const SettingsValues& settings);
   void AbandonEarlyScreenshot();
   void AskAboutUnsavedOverlay();
+  void TakeCalibrationScan();
+  // Hands the image set to the open dialog; false when no dialog shows it afterwards.
+  bool ShowSetInDialog();
+  // The queued scan and its screenshot as a new set beside the current one; the copy holds the
+  // scan's working copy until the set is committed.
+  bool BuildImageSet(ImageSet& set, PendingWorkingCopy& copy);
+  void CommitImageSet(ImageSet& set, PendingWorkingCopy& copy);
   bool TakeScreenshot(ImageSet& set);
   bool LoadScanImage(const std::string& path, ImageSet& set);
   void Notify(const char* key, std::size_t bufferSize);
@@ -95,6 +112,8 @@ class CScanPipeline {
   std::uint8_t m_bProcessing = 0;
   std::uint8_t m_bMultiScanPrompt = 0;
   std::uint8_t m_bStartupPass = 1;
+  std::uint8_t m_bCalibrating = 0;
+  std::uint8_t m_bCalibrationSet = 0;
 
   PipelineHost& m_host;
   ImageFiles& m_images;

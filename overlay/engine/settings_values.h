@@ -1,6 +1,7 @@
 // The seven settings of the program, in the order in which they always travel: the save folder
 // and auto-save live in Settings.ini, the geometry in the registry. The defaults are what the
-// store gives for a value it does not have.
+// store gives for a value it does not have. Beside them, in the registry too, the display that
+// screenshots are taken of; the geometry always belongs to that display.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,9 @@ struct SettingsValues {
   std::int32_t heightZoom = kDefaultHeightZoom;
   std::int32_t x = kDefaultXCoordinate;  // scan's top-left corner on the screenshot, in screenshot pixels
   std::int32_t y = kDefaultYCoordinate;
+  // The display's identity (see displays.h); empty = the primary screen, as without a choice.
+  std::string captureDisplay;
+  std::string captureDisplayName;  // its name when chosen, shown while it is not attached
 };
 
 }  // namespace zt

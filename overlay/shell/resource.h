@@ -57,6 +57,11 @@
 #define IDC_POSITION_GROUP 1031
 #define IDC_X_LABEL 1032
 #define IDC_Y_LABEL 1033
+// The display to capture and calibration from a scan: added after the ids above, which keep
+// their numbers.
+#define IDC_DISPLAY_LABEL 1040
+#define IDC_DISPLAY_CHOICE 1041
+#define IDC_CALIBRATE_SCAN 1042
 
 // Calibration hint.
 #define IDD_CALIBRATION 131

@@ -57,7 +57,7 @@ void ResetStore() {
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     DeleteFileA(corvane.c_str());
   RemoveTree(SettingsFolder() + "\\Settings.ini");
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKeyPath);  // with the displays' subkey
 }
 
 ProgramFolder::ProgramFolder() {

@@ -2,6 +2,8 @@
 // display DC and read back as 24-bit rows.
 #include <windows.h>
 
+#include "common/win32/physical_pixels.h"
+#include "overlay/engine/displays.h"
 #include "overlay/engine/screen_capture.h"
 
 namespace zt {
@@ -61,11 +63,15 @@ class ScreenBitmap {
 }  // namespace
 
 DibPtr CaptureScreenArea(std::int32_t width, std::int32_t height) {
+  return CaptureScreenRect(0, 0, width, height);
+}
+
+DibPtr CaptureScreenRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
   DibPtr block = DibBlock::Allocate(width, height);
   if (!block) return nullptr;
   ScreenBitmap bitmap(width, height);
   if (!bitmap.Ready()) return nullptr;
-  if (!BitBlt(bitmap.Memory(), 0, 0, width, height, bitmap.Display(), 0, 0, SRCCOPY | kCaptureBlt))
+  if (!BitBlt(bitmap.Memory(), 0, 0, width, height, bitmap.Display(), left, top, SRCCOPY | kCaptureBlt))
     return nullptr;
   bitmap.Deselect();
   BITMAPINFO info{};
@@ -82,6 +88,16 @@ DibPtr CapturePrimaryScreen() {
   const int height = GetSystemMetrics(SM_CYSCREEN);
   if (width <= 0 || height <= 0) return nullptr;
   return CaptureScreenArea(width, height);
+}
+
+DibPtr CaptureChosenDisplay(const std::string& identity) {
+  if (!identity.empty()) {
+    const app::PhysicalPixels physical;
+    const std::vector<DisplayInfo> displays = ListDisplays();
+    if (const DisplayInfo* chosen = FindDisplay(displays, identity))
+      return CaptureScreenRect(chosen->left, chosen->top, chosen->Width(), chosen->Height());
+  }
+  return CapturePrimaryScreen();
 }
 
 }  // namespace zt

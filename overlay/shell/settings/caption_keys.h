@@ -35,6 +35,20 @@ inline constexpr char kVerticalMove[] = "ID_CAP_VERTICALMOVE";
 inline constexpr char kDefault[] = "ID_CAP_DEFAULT";
 inline constexpr char kCancel[] = "ID_CAP_CANCEL";
 inline constexpr char kOk[] = "ID_CAP_OK";
+// The display to capture ("%s" the display's name, "%d" its width and height) and calibration
+// from a scan.
+inline constexpr char kDisplay[] = "ID_CAP_DISPLAY";
+inline constexpr char kDisplayPrimary[] = "ID_CAP_DISPLAY_PRIMARY";
+inline constexpr char kDisplayItem[] = "ID_CAP_DISPLAY_ITEM";
+inline constexpr char kDisplayMissing[] = "ID_CAP_DISPLAY_MISSING";
+inline constexpr char kCalibrateScan[] = "ID_CAP_CALIBRATE_SCAN";
+inline constexpr char kMesCalibPattern[] = "ID_CAP_MES_CALIB_PATTERN";
+inline constexpr char kMesCalibNoMarks[] = "ID_CAP_MES_CALIB_NOMARKS";
+inline constexpr char kMesCalibAllInk[] = "ID_CAP_MES_CALIB_ALLINK";
+inline constexpr char kMesCalibFewMarks[] = "ID_CAP_MES_CALIB_FEWMARKS";
+inline constexpr char kMesCalibOffPattern[] = "ID_CAP_MES_CALIB_OFFPATTERN";
+inline constexpr char kMesCalibResidual[] = "ID_CAP_MES_CALIB_RESIDUAL";
+inline constexpr char kMesCalibRange[] = "ID_CAP_MES_CALIB_RANGE";
 // Calibration dialog; the text's key really ends with a blank.
 inline constexpr char kClose[] = "ID_CAP_CLOSE";
 inline constexpr char kCaptionCalib[] = "ID_CAP_CAPTION_CALIB";
@@ -88,6 +102,18 @@ inline constexpr CaptionUse kCaptionUses[] = {
     {kSectionMessage, caption::kDefault, 256},
     {kSectionMessage, caption::kCancel, 256},
     {kSectionMessage, caption::kOk, 64},
+    {kSectionMessage, caption::kDisplay, 256},
+    {kSectionMessage, caption::kDisplayPrimary, 256},
+    {kSectionMessage, caption::kDisplayItem, 256},
+    {kSectionMessage, caption::kDisplayMissing, 256},
+    {kSectionMessage, caption::kCalibrateScan, 256},
+    {kSectionMessage, caption::kMesCalibPattern, 1024},
+    {kSectionMessage, caption::kMesCalibNoMarks, 1024},
+    {kSectionMessage, caption::kMesCalibAllInk, 1024},
+    {kSectionMessage, caption::kMesCalibFewMarks, 1024},
+    {kSectionMessage, caption::kMesCalibOffPattern, 1024},
+    {kSectionMessage, caption::kMesCalibResidual, 1024},
+    {kSectionMessage, caption::kMesCalibRange, 1024},
     {kSectionMessage, caption::kClose, 64},
     {kSectionMessage, caption::kCaptionCalib, 64},
     {kSectionMessage, caption::kMesCalib, 1024},

@@ -6,7 +6,7 @@ namespace zt::shell {
 
 bool ImageSettingsDiffer(const SettingsValues& a, const SettingsValues& b) {
   return a.saveImageSize != b.saveImageSize || a.widthZoom != b.widthZoom || a.heightZoom != b.heightZoom ||
-         a.x != b.x || a.y != b.y;
+         a.x != b.x || a.y != b.y || a.captureDisplay != b.captureDisplay;
 }
 
 bool FolderSettingsDiffer(const char* folder, int autoSave, const char* storedFolder, int storedAutoSave) {

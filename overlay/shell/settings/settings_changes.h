@@ -9,7 +9,7 @@
 
 namespace zt::shell {
 
-// The geometry (size choice, zooms, position) differs.
+// The geometry (size choice, zooms, position) or the display it belongs to differs.
 bool ImageSettingsDiffer(const SettingsValues& a, const SettingsValues& b);
 
 // The folder compares byte for byte (case matters); a null folder counts as empty.

@@ -38,6 +38,10 @@ class FakeSettingsDialog final : public SettingsDialogLink {
   void StoreSettings() override { events.push_back("store"); }
   void Close(int code) override { closedWith = code; }
   void BringToFront() override { ++broughtToFront; }
+  void ApplyCalibration(int widthZoom, int heightZoom, int x, int y) override {
+    calibration = {widthZoom, heightZoom, x, y};
+    events.push_back("calibration");
+  }
 
   const DibBlock* scanHalf = nullptr;
   const DibBlock* screenHalf = nullptr;
@@ -49,6 +53,7 @@ class FakeSettingsDialog final : public SettingsDialogLink {
   int rebuilds = 0;
   int closedWith = -1;
   int broughtToFront = 0;
+  std::vector<int> calibration;  // width zoom, height zoom, x, y of the last calibration shown
   std::vector<std::string> events;
 };
 
@@ -86,6 +91,10 @@ class FakeHost final : public PipelineHost {
   }
   SettingsDialogLink* SettingsDialog() override { return dialog; }
   void HideCalibrationHint() override { ++calibrationHidden; }
+  void EndCalibrationPattern() override {
+    ++patternsEnded;
+    if (pipeline) pipeline->EndCalibration();
+  }
   void RearmScanPoll() override { ++rearms; }
   void ForgetKnownFile(const std::string& path) override { forgotten.push_back(path); }
   BusyInputs FrameBusyState() override { return busy; }
@@ -122,7 +131,7 @@ class FakeHost final : public PipelineHost {
   std::vector<std::pair<std::string, unsigned>> boxes;
   std::vector<std::size_t> captionBuffers;
   std::vector<std::string> forgotten;
-  int captures = 0, calibrationHidden = 0, rearms = 0;
+  int captures = 0, calibrationHidden = 0, rearms = 0, patternsEnded = 0;
 };
 
 }  // namespace zt::test

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "fake_host.h"
+#include "overlay/engine/calibration_targets.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "test_files.h"
 #include "test_images.h"
@@ -552,6 +553,100 @@ TEST_F(PipelineTest, ABitmapScanIsSavedAsJpegWithItsBytesAsTheOriginal) {
   ASSERT_EQ(images.writes.size(), 2u);
   EXPECT_EQ(images.writes[0].format, 13);
   EXPECT_EQ(images.writes[1].format, 13);
+}
+
+// A calibration scan as the board stores it (portrait), its marks where the values below put the
+// calibration targets of a 640 x 480 screen on the turned 800 x 600 scan.
+constexpr int kCalibrationScreenWidth = 640, kCalibrationScreenHeight = 480;
+constexpr int kWidthZoom = 90, kHeightZoom = 110, kX = 20, kY = -10;
+
+std::vector<std::uint8_t> CalibrationScan(bool withMarks) {
+  constexpr int turnedWidth = 800, turnedHeight = 600;
+  const double across = kWidthZoom * kCalibrationScreenHeight / (turnedHeight * 100.0);
+  const double down = kHeightZoom * kCalibrationScreenHeight / (turnedHeight * 100.0);
+  std::vector<TargetPoint> marks;
+  if (withMarks)
+    for (const TargetPoint& t : CalibrationTargets(kCalibrationScreenWidth, kCalibrationScreenHeight))
+      marks.push_back({(t.x - kX) / across, (t.y - kY) / down});
+  // The turned pixel (u, v) is the stored pixel (width - 1 - v, u).
+  DibPtr dib = test::MakeImage(turnedHeight, turnedWidth, [&](int x, int y) {
+    const double u = y, v = turnedHeight - 1 - x;
+    for (const TargetPoint& m : marks)
+      if ((u - m.x) * (u - m.x) + (v - m.y) * (v - m.y) <= 36) return test::kBlack;
+    return test::kWhite;
+  });
+  return test::PackedBytes(*dib);
+}
+
+class CalibrationTest : public DialogOpenTest {
+ protected:
+  void SetUp() override {
+    DialogOpenTest::SetUp();
+    dialog.SetSavedFlag(true);  // what is on show was saved
+    host.screenWidth = kCalibrationScreenWidth;
+    host.screenHeight = kCalibrationScreenHeight;
+    pipeline.BeginCalibration();
+  }
+  std::string PutCalibrationScan(const std::string& name, bool withMarks = true) {
+    return PutScan(name, test::ScanFileBytes(CalibrationScan(withMarks)));
+  }
+};
+
+TEST_F(CalibrationTest, TheNextScanFillsTheDialogsValuesAndIsNeverSaved) {
+  Signal(PutCalibrationScan("SCAN0002.JPG"), kScanFromSdCard);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(host.patternsEnded, 1);
+  EXPECT_FALSE(pipeline.Calibrating());
+  ASSERT_EQ(dialog.calibration.size(), 4u);
+  EXPECT_NEAR(dialog.calibration[0], kWidthZoom, 1);
+  EXPECT_NEAR(dialog.calibration[1], kHeightZoom, 1);
+  EXPECT_NEAR(dialog.calibration[2], kX, 2);
+  EXPECT_NEAR(dialog.calibration[3], kY, 2);
+  // The dialog shows the calibration scan over the screen of its signal, with nothing to save;
+  // its values come after the images, so that the preview places the new scan.
+  EXPECT_EQ(pipeline.Images().scanPath, board.Win("SCAN0002.JPG"));
+  EXPECT_EQ(dialog.scanHalf, pipeline.Images().scanHalf.get());
+  EXPECT_TRUE(dialog.saved);
+  EXPECT_THAT(dialog.events, ElementsAre("calibration"));
+  EXPECT_TRUE(pipeline.HoldsCalibrationScan());
+
+  // Save in the dialog stores the settings (the dialog's part) and writes no overlay of it.
+  pipeline.SaveOverlay();
+  EXPECT_TRUE(Saved().empty());
+  EXPECT_TRUE(host.boxes.empty());
+
+  // The next scan is an ordinary one again.
+  Signal(PutGoodScan("SCAN0003.JPG"));
+  EXPECT_FALSE(pipeline.HoldsCalibrationScan());
+  EXPECT_FALSE(pipeline.Saved());
+  EXPECT_EQ(dialog.calibration.size(), 4u);
+  EXPECT_THAT(dialog.events, ElementsAre("calibration"));
+}
+
+TEST_F(CalibrationTest, AScanWithoutMarksIsRefusedAndLeavesTheShownScanAndValues) {
+  const ImageSet& before = pipeline.Images();
+  const DibBlock* shownScan = before.scan.get();
+  const std::string workingCopy = pipeline.WorkingCopy();
+  Signal(PutCalibrationScan("SCAN0002.JPG", false));
+  EXPECT_THAT(host.BoxTexts(), ElementsAre("ID_CAP_MES_CALIB_NOMARKS"));
+  EXPECT_EQ(host.boxes[0].second, kMessageBoxNotice);
+  EXPECT_EQ(host.patternsEnded, 1);  // the targets go before the box is up
+  EXPECT_TRUE(dialog.calibration.empty());
+  EXPECT_EQ(dialog.imagesHandedOver, 0);
+  EXPECT_EQ(pipeline.Images().scan.get(), shownScan);
+  EXPECT_EQ(pipeline.WorkingCopy(), workingCopy);
+  EXPECT_TRUE(test::FileExists(workingCopy));
+  EXPECT_TRUE(Saved().empty());
+  EXPECT_EQ(host.rearms, 1);
+}
+
+TEST_F(CalibrationTest, AnUnsavedOverlayOnShowIsAskedAboutFirstAndTheTargetsStay) {
+  dialog.SetSavedFlag(false);
+  Signal(PutCalibrationScan("SCAN0002.JPG"));
+  EXPECT_THAT(host.BoxTexts(), ElementsAre("ID_CAP_MES_MULTISCAN"));
+  EXPECT_TRUE(pipeline.Calibrating());
+  EXPECT_EQ(host.patternsEnded, 0);
+  EXPECT_TRUE(dialog.calibration.empty());
 }
 
 }  // namespace

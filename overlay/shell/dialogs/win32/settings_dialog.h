@@ -7,13 +7,16 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/win32/dialog.h"
 #include "common/win32/gdi_handles.h"
 #include "overlay/engine/dib_block.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/settings_values.h"
+#include "overlay/shell/dialogs/display_switch.h"
 #include "overlay/shell/dialogs/preview_geometry.h"
 #include "overlay/shell/dialogs/win32/hold_button.h"
 #include "overlay/shell/dialogs/win32/preview_painter.h"
@@ -41,6 +44,8 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   bool InModalStep() const;
   // The values as the controls show them (taken over now).
   SettingsValues CurrentValues();
+  // The display chosen in the dialog (stored or not); empty = the primary screen.
+  const std::string& ChosenDisplay() const { return m_values.captureDisplay; }
 
   bool HasImages() override;
   bool SavedFlag() override { return m_bSaved; }
@@ -51,6 +56,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   void StoreSettings() override;
   void Close(int code) override;
   void BringToFront() override;
+  void ApplyCalibration(int widthZoom, int heightZoom, int x, int y) override;
 
  protected:
   bool OnInitDialog() override;
@@ -91,7 +97,13 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   void ApplyDrag(PixelPoint p);
   bool SetPreviewCursor(PixelPoint p);
 
+  // The display choice (display_choice_win32.cpp).
+  void FillDisplayChoice();
+  void OnDisplayChosen();
+  std::optional<DisplayCalibration> StoredDisplayValues(const std::string& identity) const;
+
   // Buttons.
+  void OnCalibrateFromScan();
   void OnBrowse();
   void OnDefaults();
   void OnSaveNow();
@@ -112,6 +124,10 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   // The values the controls stand for (the zooms live in the up-down controls; copies are kept
   // for when the window is gone).
   SettingsValues m_values;  // the seven settings as the controls hold them
+  SettingsValues m_stored;  // as the store had them when the dialog opened or last saved
+  DisplaySwitch m_displaySwitch;
+  std::vector<std::string> m_displayChoices;  // the identity of each entry of the display list
+  std::vector<std::string> m_displayNames;    // and its name
 
   PreviewBitmaps m_bitmaps;
   PreviewLayout m_layout;
@@ -127,6 +143,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   bool m_bSaved = false;
   bool m_bEnded = false;
   bool m_bWritingControls = false;  // our own control updates are no typing
+  bool m_bCalibrated = false;       // values from a calibration scan, not yet stored
 
   app::Font m_font;
   HACCEL m_hAccel = nullptr;  // a resource: freed with the module

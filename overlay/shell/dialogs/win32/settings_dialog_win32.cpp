@@ -39,6 +39,8 @@ constexpr ControlCaption kCaptions[] = {
     {IDC_X_LABEL, "ID_CAP_HORIZONTALMOVE"},
     {IDC_Y_LABEL, "ID_CAP_VERTICALMOVE"},
     {IDC_DEFAULTS, "ID_CAP_DEFAULT"},
+    {IDC_DISPLAY_LABEL, "ID_CAP_DISPLAY"},
+    {IDC_CALIBRATE_SCAN, "ID_CAP_CALIBRATE_SCAN"},
     {IDOK, "ID_CAP_OK"},
     {IDCANCEL, "ID_CAP_CANCEL"},
 };
@@ -81,7 +83,10 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM preselect
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(CAppSettings& settings, HWND frame, const DialogImages& images, bool saved)
-    : Dialog(IDD_SETTINGS), m_pSettings(&settings), m_hFrame(frame) {
+    : Dialog(IDD_SETTINGS),
+      m_pSettings(&settings),
+      m_hFrame(frame),
+      m_displaySwitch([this](const std::string& identity) { return StoredDisplayValues(identity); }) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   SetImages(images.scanHalf, images.screenHalf, images.scanMask, images.scanWidth, images.scanHeight,
@@ -159,6 +164,8 @@ void CSettingsDlg::LoadValues() {
     SendDlgItemMessageA(Hwnd(), spin, UDM_SETRANGE32, kMinZoom, kMaxZoom);
   m_pSettings->LoadAllSettings(m_values);
   if (!Alive()) return;  // closed while a failure of the store was shown
+  m_stored = m_values;
+  FillDisplayChoice();
   ShowValues();
   UpdatePreview();
 }
@@ -215,7 +222,17 @@ void CSettingsDlg::SetZoom(int spinId, int zoom) {
   m_bWritingControls = false;
 }
 
-bool CSettingsDlg::SaveValues() { return m_pSettings->SaveAllSettings(m_values); }
+bool CSettingsDlg::SaveValues() {
+  const bool saved = m_pSettings->SaveAllSettings(m_values);
+  // The displays left in this dialog keep what they had; the chosen one's went with the geometry.
+  for (const auto& [identity, calibration] : m_displaySwitch.Left(m_values.captureDisplay))
+    m_pSettings->WriteDisplayCalibration(identity, calibration);
+  if (saved) {
+    m_stored = m_values;
+    m_bCalibrated = false;
+  }
+  return saved;
+}
 
 SettingsValues CSettingsDlg::CurrentValues() {
   TakeOverValues();
@@ -319,6 +336,12 @@ bool CSettingsDlg::OnCommand(WORD id, WORD notifyCode) {
     case IDC_SAVE_NOW:
       OnSaveNow();
       return true;
+    case IDC_DISPLAY_CHOICE:
+      if (notifyCode == CBN_SELCHANGE) OnDisplayChosen();
+      return true;
+    case IDC_CALIBRATE_SCAN:
+      OnCalibrateFromScan();
+      return true;
     case IDOK:
       OnOk();
       return true;
@@ -413,6 +436,24 @@ void CSettingsDlg::OnDefaults() {
   UpdatePreview();
 }
 
+void CSettingsDlg::OnCalibrateFromScan() {
+  TakeOverValues();
+  // The frame shows the targets on the chosen display and takes the next scan for them.
+  if (m_hFrame) SendMessageA(m_hFrame, UM_CALIBRATEFROMSCAN, 0, 0);
+}
+
+void CSettingsDlg::ApplyCalibration(int widthZoom, int heightZoom, int x, int y) {
+  if (!Alive()) return;
+  TakeOverValues();
+  m_values.widthZoom = widthZoom;
+  m_values.heightZoom = heightZoom;
+  m_values.x = x;
+  m_values.y = y;
+  m_bCalibrated = true;
+  ShowValues();
+  UpdatePreview();
+}
+
 void CSettingsDlg::OnSaveNow() {
   StepFlag saving(m_bSaving);
   TakeOverValues();
@@ -436,7 +477,10 @@ void CSettingsDlg::OnCancel() {
   TakeOverValues();
   const bool changed =
       m_pSettings->ImageSettingsChanged(m_values) || m_pSettings->FolderSettingsChanged(m_values);
-  if (changed && !m_bSaved && ImagesPresent()) {
+  // Values found from a calibration scan are work of the user's too, though that scan is never
+  // saved as an overlay.
+  const bool unsavedWork = (!m_bSaved && ImagesPresent()) || m_bCalibrated;
+  if (changed && unsavedWork) {
     StepFlag asking(m_bCancelAsking);
     const int answer = AskYesNo("ID_CAP_MES_NOTSAVED_CANCEL");
     if (!Alive() || answer == IDNO) return;

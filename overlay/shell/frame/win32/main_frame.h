@@ -31,6 +31,7 @@ namespace zt::shell {
 class CSettingsDlg;
 class CAboutDlg;
 class CCalibrationDlg;
+class CCalibrationPattern;
 
 // A popup that is moved to 0,0 at 1 x 1 and hidden at once.
 inline constexpr DWORD kFrameStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
@@ -72,6 +73,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   std::string MessageCaption(const char* key, std::size_t bufferSize) override;
   bool LoadAllSettings(SettingsValues& values) override;
   DibPtr CaptureScreenImage() override;
+  void EndCalibrationPattern() override;
   SettingsDialogLink* SettingsDialog() override;
   void HideCalibrationHint() override;
   void RearmScanPoll() override;
@@ -95,6 +97,11 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   void AddTrayIcon();
   LRESULT OnOpenSettings();
   LRESULT OnShowCalibration();
+  // Calibration from a scan: the targets on the dialog's chosen display, until the scan comes or
+  // the user leaves them.
+  LRESULT OnCalibrateFromScan();
+  LRESULT OnEndCalibration();
+  CCalibrationPattern* CalibrationPattern() const { return m_pPattern.get(); }
   LRESULT OnCloseRequest();
 
   // Commands of the tray menu.
@@ -145,6 +152,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   CSettingsDlg* m_pSettingsDlg = nullptr;  // only while its modal loop runs
   std::unique_ptr<CAboutDlg> m_pAboutDlg;
   std::unique_ptr<CCalibrationDlg> m_pCalibrationDlg;
+  std::unique_ptr<CCalibrationPattern> m_pPattern;
   DriveWatch m_driveWatch{*this};  // last: its pass calls back into the members above
   std::uint8_t m_bExiting = 0;
   std::uint8_t m_bSessionEnding = 0;

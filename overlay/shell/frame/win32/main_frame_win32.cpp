@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "common/sd_channel.h"
+#include "overlay/engine/displays.h"
 #include "overlay/engine/drive_listing.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
 #include "overlay/shell/device_watch/device_change.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_dialog.h"
+#include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/frame/close_prompt.h"
@@ -59,6 +61,8 @@ void CMainFrame::BindMessages() {
   OnMessage(UM_NEWSCAN, [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.OnNewScan()); });
   OnMessage(UM_OPENSETTINGS, [this](WPARAM, LPARAM) { return OnOpenSettings(); });
   OnMessage(UM_SHOWCALIBRATION, [this](WPARAM, LPARAM) { return OnShowCalibration(); });
+  OnMessage(UM_CALIBRATEFROMSCAN, [this](WPARAM, LPARAM) { return OnCalibrateFromScan(); });
+  OnMessage(UM_ENDCALIBRATION, [this](WPARAM, LPARAM) { return OnEndCalibration(); });
   OnMessage(UM_SAVEOVERLAY,
             [this](WPARAM, LPARAM) { return static_cast<LRESULT>(m_pipeline.SaveOverlay()); });
   OnMessage(UM_CHECKDRIVE, [this](WPARAM, LPARAM) { return OnCheckDrive(); });
@@ -110,6 +114,7 @@ LRESULT CMainFrame::OnCreate() {
 
 LRESULT CMainFrame::OnDestroy() {
   EndSettingsDialog();
+  EndCalibrationPattern();
   m_driveWatch.Wait();
   m_pipeline.ReleaseImages();
   m_trayIcon.Remove();
@@ -187,6 +192,8 @@ LRESULT CMainFrame::OnOpenSettings() {
   dialog.DoModal(Hwnd());
   // The dialog's loop may have run the whole close sequence; only the pointer is left to drop.
   m_pSettingsDlg = nullptr;
+  // The targets belong to the dialog's calibration: they never outlive it.
+  EndCalibrationPattern();
   // The hint explains the dialog: it goes with it, and is never left on the screen that the
   // next scan captures.
   HideCalibrationHint();
@@ -399,6 +406,27 @@ LRESULT CMainFrame::OnPollScanFlag() {
   return 0;
 }
 
+LRESULT CMainFrame::OnCalibrateFromScan() {
+  if (!m_pSettingsDlg) return 0;
+  EndCalibrationPattern();
+  const std::vector<DisplayInfo> displays = ListDisplays();
+  const DisplayInfo* display = CaptureDisplayFor(displays, m_pSettingsDlg->ChosenDisplay());
+  if (!display) return 0;
+  auto pattern = std::make_unique<CCalibrationPattern>(
+      Hwnd(), MessageCaption(caption::kMesCalibPattern, 1024), m_settings.DialogFont());
+  if (!pattern->Show(*display)) return 0;
+  HideCalibrationHint();  // the hint's advice is for calibrating by hand
+  m_pPattern = std::move(pattern);
+  m_pipeline.BeginCalibration();
+  return 0;
+}
+
+LRESULT CMainFrame::OnEndCalibration() {
+  EndCalibrationPattern();
+  if (m_pSettingsDlg) m_pSettingsDlg->BringToFront();
+  return 0;
+}
+
 // ---- The wireless road ---------------------------------------------------------------------
 
 // Timer 103: try the checker again, as long as no board drive is published.
@@ -442,7 +470,18 @@ std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) 
 
 bool CMainFrame::LoadAllSettings(SettingsValues& values) { return m_settings.LoadAllSettings(values); }
 
-DibPtr CMainFrame::CaptureScreenImage() { return CapturePrimaryScreen(); }
+DibPtr CMainFrame::CaptureScreenImage() {
+  // The open dialog's choice counts before it is stored: its calibration shows on that display.
+  if (m_pSettingsDlg) return CaptureChosenDisplay(m_pSettingsDlg->ChosenDisplay());
+  SettingsValues stored;
+  m_settings.ReadRegistrySettings(stored);
+  return CaptureChosenDisplay(stored.captureDisplay);
+}
+
+void CMainFrame::EndCalibrationPattern() {
+  m_pipeline.EndCalibration();
+  m_pPattern.reset();
+}
 
 SettingsDialogLink* CMainFrame::SettingsDialog() { return m_pSettingsDlg; }
 

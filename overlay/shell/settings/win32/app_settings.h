@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "overlay/engine/settings_values.h"
+#include "overlay/shell/settings/display_calibration.h"
 
 namespace zt::shell {
 
@@ -34,15 +36,22 @@ class CAppSettings {
 
   // Save folder (at most 259 characters) and auto-save from Settings.ini; defaults when missing.
   void ReadIniSettings(SettingsValues& values) const;
-  // The geometry from the registry (the key is created when missing); false when the key cannot
-  // be opened, the geometry is then the defaults. A value that cannot be read gives its default.
+  // The geometry and the chosen display from the registry (the key is created when missing);
+  // false when the key cannot be opened, the geometry is then the defaults. A value that cannot be
+  // read gives its default.
   bool ReadRegistrySettings(SettingsValues& values) const;
+
+  // What a display (by identity; empty = the primary screen's choice) had when it was last the
+  // chosen one; nothing when it never was or its record is unreadable.
+  std::optional<DisplayCalibration> ReadDisplayCalibration(const std::string& identity) const;
+  bool WriteDisplayCalibration(const std::string& identity, const DisplayCalibration& calibration) const;
 
   // Both reads; on false (registry key not accessible) the failure message is shown and values
   // holds what could be read and the defaults.
   bool LoadAllSettings(SettingsValues& values) const;
-  // Writes all seven values and both version stamps; true only when every write succeeded,
-  // otherwise the failure message is shown (what was written stays written).
+  // Writes all seven values and both version stamps, and once a display has been chosen the
+  // choice and that display's record; true only when every write succeeded, otherwise the
+  // failure message is shown (what was written stays written).
   bool SaveAllSettings(const SettingsValues& values) const;
 
   // True when the folder and auto-save, or the geometry, differ from what is stored now.

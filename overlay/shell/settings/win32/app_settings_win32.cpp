@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/settings/caption_unescape.h"
 #include "overlay/shell/settings/dialog_font.h"
+#include "overlay/shell/settings/display_calibration.h"
 #include "overlay/shell/settings/settings_changes.h"
 
 namespace zt::shell {
@@ -22,6 +24,9 @@ namespace zt::shell {
 namespace {
 
 constexpr char kRegistryKey[] = "Software\\Corvane\\Zentab Lumbrel";
+constexpr char kDisplaysKey[] = "Software\\Corvane\\Zentab Lumbrel\\Displays";
+constexpr char kCaptureDisplay[] = "CaptureDisplay";
+constexpr char kCaptureDisplayName[] = "CaptureDisplayName";
 constexpr char kIniSection[] = "Settings";
 constexpr char kEnglishFile[] = "Lang\\English.ini";
 constexpr char kLangFolder[] = "Lang";
@@ -42,11 +47,28 @@ class RegistryKey {
   HKEY m_h = nullptr;
 };
 
-// Opens the settings key with the rights both reading and saving need, creating it when missing.
-bool OpenSettingsKey(RegistryKey& key) {
+// Opens the settings key (or its subkey) with the rights both reading and saving need, creating
+// it when missing.
+bool OpenSettingsKey(RegistryKey& key, const char* name = kRegistryKey) {
   DWORD disposition = 0;
-  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
                          KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Out(), &disposition) == ERROR_SUCCESS;
+}
+
+// A text value; nothing when it is missing, not text or too long to be ours.
+std::optional<std::string> QueryText(HKEY key, const char* name) {
+  char text[1024] = {};
+  DWORD type = 0;
+  DWORD size = sizeof text - 1;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+      type != REG_SZ)
+    return std::nullopt;
+  return std::string(text);  // the buffer's last byte stays 0: never read past it
+}
+
+bool SetText(HKEY key, const char* name, const std::string& text) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 // A value of any type read by its first four bytes; the default when it cannot be read.
@@ -248,6 +270,8 @@ bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
   values.heightZoom = kDefaultHeightZoom;
   values.x = kDefaultXCoordinate;
   values.y = kDefaultYCoordinate;
+  values.captureDisplay.clear();
+  values.captureDisplayName.clear();
   RegistryKey key;
   if (!OpenSettingsKey(key)) return false;
   values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
@@ -255,7 +279,23 @@ bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
   values.heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", kDefaultHeightZoom);
   values.x = QueryFirstFourBytes(key.Get(), "XCoordinate", kDefaultXCoordinate);
   values.y = QueryFirstFourBytes(key.Get(), "YCoordinate", kDefaultYCoordinate);
+  values.captureDisplay = QueryText(key.Get(), kCaptureDisplay).value_or("");
+  values.captureDisplayName = QueryText(key.Get(), kCaptureDisplayName).value_or("");
   return true;
+}
+
+std::optional<DisplayCalibration> CAppSettings::ReadDisplayCalibration(const std::string& identity) const {
+  RegistryKey key;
+  if (!OpenSettingsKey(key, kDisplaysKey)) return std::nullopt;
+  const std::optional<std::string> text = QueryText(key.Get(), DisplayRecordName(identity).c_str());
+  return text ? ParseDisplayCalibration(*text) : std::nullopt;
+}
+
+bool CAppSettings::WriteDisplayCalibration(const std::string& identity,
+                                           const DisplayCalibration& calibration) const {
+  RegistryKey key;
+  return OpenSettingsKey(key, kDisplaysKey) &&
+         SetText(key.Get(), DisplayRecordName(identity).c_str(), FormatDisplayCalibration(calibration));
 }
 
 bool CAppSettings::LoadAllSettings(SettingsValues& values) const {
@@ -293,6 +333,13 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values) const {
     written = SetDword(key.Get(), "YCoordinate", values.y) && written;
     RegSetValueExA(key.Get(), "SoftwareVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                    static_cast<DWORD>(std::strlen(version) + 1));
+    // Written once a display has been chosen, so that a store which never had a choice stays as
+    // it was; from then on the chosen display's record follows its geometry.
+    if (!values.captureDisplay.empty() || QueryText(key.Get(), kCaptureDisplay)) {
+      written = SetText(key.Get(), kCaptureDisplay, values.captureDisplay) && written;
+      written = SetText(key.Get(), kCaptureDisplayName, values.captureDisplayName) && written;
+      written = WriteDisplayCalibration(values.captureDisplay, CalibrationOf(values)) && written;
+    }
     ok = ok && written;
   } else {
     ok = false;

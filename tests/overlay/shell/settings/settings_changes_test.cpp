@@ -29,12 +29,19 @@ TEST(SettingsChanges, EveryValueCountsAndTheFolderComparesCaseSensitively) {
   // The defaults are the stored values of a fresh store: screen size, 100 %, no offset.
   const SettingsValues stored;
   EXPECT_EQ(stored.autoSave, 1);
-  EXPECT_FALSE(ImageSettingsDiffer(stored, SettingsValues{"C:\\Other", 0, 0, 100, 100, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 1, 100, 100, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 101, 100, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 99, 0, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 100, -1, 0}));
-  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 100, 0, 5}));
+  EXPECT_FALSE(ImageSettingsDiffer(stored, SettingsValues{"C:\\Other", 0, 0, 100, 100, 0, 0, "", ""}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 1, 100, 100, 0, 0, "", ""}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 101, 100, 0, 0, "", ""}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 99, 0, 0, "", ""}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 100, -1, 0, "", ""}));
+  EXPECT_TRUE(ImageSettingsDiffer(stored, SettingsValues{"", 1, 0, 100, 100, 0, 5, "", ""}));
+  // The geometry belongs to a display: another display is another geometry; its name is only a label.
+  SettingsValues projector = stored;
+  projector.captureDisplay = "\\\\?\\DISPLAY#PRJ0001#5&1&0&UID4352";
+  EXPECT_TRUE(ImageSettingsDiffer(stored, projector));
+  SettingsValues renamed = stored;
+  renamed.captureDisplayName = "Projector";
+  EXPECT_FALSE(ImageSettingsDiffer(stored, renamed));
 }
 
 TEST(SettingsChanges, AValueOfAnyTypeReadsAsItsFirstFourBytes) {

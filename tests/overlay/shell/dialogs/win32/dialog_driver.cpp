@@ -150,7 +150,10 @@ int TestFrame::Count(UINT message) const {
 }
 
 LRESULT CALLBACK TestFrame::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (g_frame && (message == UM_SAVEOVERLAY || message == UM_SHOWCALIBRATION || message == UM_CLOSEAPP)) {
+  const bool frameMessage = message == UM_SAVEOVERLAY || message == UM_SHOWCALIBRATION ||
+                            message == UM_CLOSEAPP || message == UM_CALIBRATEFROMSCAN ||
+                            message == UM_ENDCALIBRATION;
+  if (g_frame && frameMessage) {
     g_frame->m_received.push_back(message);
     if (message == UM_CLOSEAPP) {
       if (g_frame->onCloseApp) g_frame->onCloseApp();

@@ -311,7 +311,7 @@ TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
     Click(d, IDOK);
   });
   EXPECT_EQ(code, IDOK);
-  SettingsValues stored{"(unread)", -1, -1, -1, -1, 0, 0};
+  SettingsValues stored{"(unread)", -1, -1, -1, -1, 0, 0, "", ""};
   settings.ReadIniSettings(stored);
   EXPECT_EQ(stored.saveFolder, folder);
   EXPECT_EQ(stored.autoSave, 0);

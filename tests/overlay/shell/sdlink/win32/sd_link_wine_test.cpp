@@ -56,6 +56,7 @@ class LinkFrame final : public app::FrameWindow, public PipelineHost {
   DibPtr CaptureScreenImage() override { return CapturePrimaryScreen(); }
   SettingsDialogLink* SettingsDialog() override { return nullptr; }
   void HideCalibrationHint() override {}
+  void EndCalibrationPattern() override {}
   void RearmScanPoll() override {}
   void ForgetKnownFile(const std::string&) override {}
   BusyInputs FrameBusyState() override { return {}; }

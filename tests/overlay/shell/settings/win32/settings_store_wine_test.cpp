@@ -4,6 +4,7 @@
 #include <string>
 
 #include "overlay/shell/settings/win32/app_settings.h"
+#include "tests/support/registry_look.h"
 #include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell {
@@ -70,7 +71,7 @@ class SettingsStore : public ::testing::Test {
 
   // Every value starts out as none the store could give, so that one left unread shows.
   SettingsValues Load(const CAppSettings& settings, bool* ok = nullptr) {
-    SettingsValues v{"(unread)", -1, -1, -1, -1, -1, -1};
+    SettingsValues v{"(unread)", -1, -1, -1, -1, -1, -1, "(unread)", "(unread)"};
     const bool result = settings.LoadAllSettings(v);
     if (ok) *ok = result;
     return v;
@@ -155,6 +156,51 @@ TEST_F(SettingsStore, SavedValuesComeBackWithTheirNamesAndTypes) {
   changed = BoardSettings();
   changed.saveImageSize = 0;
   EXPECT_TRUE(again.ImageSettingsChanged(changed));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(SettingsStore, TheChosenDisplayIsStoredBesideItsGeometryOnceOneIsChosen) {
+  const std::string displays = std::string(winetest::kKeyPath) + "\\Displays";
+  const std::string projector = "\\\\?\\DISPLAY#Default_Monitor#0001&0000#{e6f07b5f}";
+  const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+  // Never chosen: the key holds what it always held.
+  ASSERT_TRUE(settings.SaveAllSettings(BoardSettings()));
+  EXPECT_FALSE(winetest::ValueExists(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "CaptureDisplay"));
+  EXPECT_FALSE(winetest::KeyExists(HKEY_LOCAL_MACHINE, displays));
+  EXPECT_EQ(Load(settings).captureDisplay, "");
+
+  SettingsValues chosen = BoardSettings();
+  chosen.captureDisplay = projector;
+  chosen.captureDisplayName = "Projector";
+  EXPECT_TRUE(settings.ImageSettingsChanged(chosen));
+  ASSERT_TRUE(settings.SaveAllSettings(chosen));
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "CaptureDisplay"), projector);
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "CaptureDisplayName"), "Projector");
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, displays, projector.c_str()), "1 150 75 -20 35");
+  EXPECT_EQ(RegistryValue("WidthZoom").second, std::string("\x96\0\0\0", 4));  // the five as before
+  const SettingsValues loaded = Load(settings);
+  EXPECT_EQ(loaded.captureDisplay, projector);
+  EXPECT_EQ(loaded.captureDisplayName, "Projector");
+  EXPECT_FALSE(settings.ImageSettingsChanged(chosen));
+
+  // Back to the primary screen: the choice is written empty, the primary screen gets its record
+  // and the projector keeps its own.
+  SettingsValues primary = winetest::SavingInto("C:\\Scans");
+  primary.widthZoom = 90;
+  ASSERT_TRUE(settings.SaveAllSettings(primary));
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "CaptureDisplay"), "");
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, displays, "Primary screen"), "0 90 100 0 0");
+  EXPECT_EQ(settings.ReadDisplayCalibration(projector), (DisplayCalibration{1, 150, 75, -20, 35}));
+  EXPECT_EQ(settings.ReadDisplayCalibration(""), (DisplayCalibration{0, 90, 100, 0, 0}));
+  EXPECT_FALSE(settings.ReadDisplayCalibration("\\\\?\\DISPLAY#never#chosen"));
+
+  // A record that is not five numbers is no record.
+  EXPECT_TRUE(settings.WriteDisplayCalibration(projector, {0, 100, 100, 0, 0}));
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, displays.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  RegSetValueExA(key, projector.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("100 100"), 8);
+  RegCloseKey(key);
+  EXPECT_FALSE(settings.ReadDisplayCalibration(projector));
   EXPECT_TRUE(recorder.messages.empty());
 }
 

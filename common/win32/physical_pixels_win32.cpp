@@ -1,0 +1,34 @@
+#include "common/win32/physical_pixels.h"
+
+namespace zt::app {
+
+namespace {
+
+using SetContext = HANDLE(WINAPI*)(HANDLE);
+
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, by its number: older headers lack the name.
+const HANDLE kPerMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+
+// Looked up at run time: the call exists from Windows 10 version 1607.
+SetContext ContextSetter() {
+  static const SetContext setter = [] {
+    HMODULE user = GetModuleHandleA("user32.dll");
+    return user ? reinterpret_cast<SetContext>(
+                      reinterpret_cast<void*>(GetProcAddress(user, "SetThreadDpiAwarenessContext")))
+                : nullptr;
+  }();
+  return setter;
+}
+
+}  // namespace
+
+PhysicalPixels::PhysicalPixels() {
+  if (SetContext set = ContextSetter()) m_previous = set(kPerMonitorV2);
+}
+
+PhysicalPixels::~PhysicalPixels() {
+  if (m_previous)
+    if (SetContext set = ContextSetter()) set(m_previous);
+}
+
+}  // namespace zt::app

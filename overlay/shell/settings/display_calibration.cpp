@@ -1,0 +1,51 @@
+#include "overlay/shell/settings/display_calibration.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zt::shell {
+
+DisplayCalibration CalibrationOf(const SettingsValues& values) {
+  return {values.saveImageSize, values.widthZoom, values.heightZoom, values.x, values.y};
+}
+
+void PutCalibration(const DisplayCalibration& calibration, SettingsValues& values) {
+  values.saveImageSize = calibration.saveImageSize;
+  values.widthZoom = calibration.widthZoom;
+  values.heightZoom = calibration.heightZoom;
+  values.x = calibration.x;
+  values.y = calibration.y;
+}
+
+std::string FormatDisplayCalibration(const DisplayCalibration& c) {
+  char text[80];
+  std::snprintf(text, sizeof text, "%d %d %d %d %d", static_cast<int>(c.saveImageSize),
+                static_cast<int>(c.widthZoom), static_cast<int>(c.heightZoom), static_cast<int>(c.x),
+                static_cast<int>(c.y));
+  return text;
+}
+
+std::optional<DisplayCalibration> ParseDisplayCalibration(const std::string& text) {
+  std::int32_t numbers[5];
+  const char* p = text.c_str();
+  for (std::int32_t& number : numbers) {
+    while (*p == ' ') ++p;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(p, &end, 10);
+    if (end == p || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+    number = static_cast<std::int32_t>(value);
+    p = end;
+  }
+  while (*p == ' ') ++p;
+  if (*p) return std::nullopt;
+  return DisplayCalibration{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
+}
+
+std::string DisplayRecordName(const std::string& identity) {
+  // Identities are device paths ("\\?\..." or "\\.\..."), so this name is never one of them.
+  return identity.empty() ? "Primary screen" : identity;
+}
+
+}  // namespace zt::shell

@@ -1,0 +1,38 @@
+// What each display keeps of its own: the size choice and the four calibration values. The
+// geometry values of the settings key always hold the chosen display's; the other displays'
+// wait in the key's "Displays" subkey, one text value each, named by the display's identity.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "overlay/engine/settings_values.h"
+
+namespace zt::shell {
+
+struct DisplayCalibration {
+  std::int32_t saveImageSize = kDefaultSaveImageSize;
+  std::int32_t widthZoom = kDefaultWidthZoom;
+  std::int32_t heightZoom = kDefaultHeightZoom;
+  std::int32_t x = kDefaultXCoordinate;
+  std::int32_t y = kDefaultYCoordinate;
+
+  bool operator==(const DisplayCalibration& o) const {
+    return saveImageSize == o.saveImageSize && widthZoom == o.widthZoom && heightZoom == o.heightZoom &&
+           x == o.x && y == o.y;
+  }
+};
+
+DisplayCalibration CalibrationOf(const SettingsValues& values);
+void PutCalibration(const DisplayCalibration& calibration, SettingsValues& values);
+
+// The stored text: the five numbers in the order of the settings key ("0 100 100 -12 40").
+std::string FormatDisplayCalibration(const DisplayCalibration& calibration);
+// Nothing for a text that is not exactly five whole numbers in range.
+std::optional<DisplayCalibration> ParseDisplayCalibration(const std::string& text);
+
+// The value name of a display's record; the primary screen's choice has one of its own.
+std::string DisplayRecordName(const std::string& identity);
+
+}  // namespace zt::shell
