@@ -20,6 +20,7 @@ def main():
     ap.add_argument("--work", required=True)
     ap.add_argument("--timeout", type=int, default=100)
     ap.add_argument("--lumbrel", help="ZTLumbrel.exe in its build folder, passed as ZT_LUMBREL_EXE")
+    ap.add_argument("--two-screens", action="store_true", help="run the client with two displays side by side")
     args = ap.parse_args()
     args.work = os.path.abspath(args.work)  # Wine sees it as Z:\<absolute path>
 
@@ -47,7 +48,8 @@ def main():
         env["ZT_DEST_FOLDER"] = "Z:" + os.path.join(args.work, "dest").replace("/", "\\") + "\\"
         if args.lumbrel:
             env["ZT_LUMBREL_EXE"] = "Z:" + os.path.abspath(args.lumbrel).replace("/", "\\")
-        result = subprocess.run([args.wine_run, "--plain", "--timeout", str(args.timeout), args.client], env=env)
+        screens = "--two-screens" if args.two_screens else "--plain"
+        result = subprocess.run([args.wine_run, screens, "--timeout", str(args.timeout), args.client], env=env)
         return result.returncode
     finally:
         server.stop()

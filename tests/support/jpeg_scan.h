@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,7 +18,7 @@ struct InkRect {
 
 // A width x height scan of one grey level with dark strokes, replacing any file at path.
 inline int WriteJpegScan(const std::string& path, int width, int height, unsigned char background,
-                         std::initializer_list<InkRect> ink) {
+                         const std::vector<InkRect>& ink) {
   const int row = (width * 3 + 3) & ~3;
   std::vector<unsigned char> dib(40 + static_cast<std::size_t>(row) * height, background);
   BITMAPINFOHEADER header{};

@@ -26,15 +26,16 @@ LRESULT CALLBACK DrawnWindowProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-DrawnWindow::DrawnWindow(COLORREF colour, const RECT& place) : m_brush(CreateSolidBrush(colour)) {
+DrawnWindow::DrawnWindow(COLORREF colour, const RECT& place, bool topmost)
+    : m_brush(CreateSolidBrush(colour)) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = &DrawnWindowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "ZtDrawnOnTheScreen";
   RegisterClassA(&wc);
-  m_hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, place.left,
-                           place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
-                           wc.hInstance, nullptr);
+  m_hwnd = CreateWindowExA((topmost ? WS_EX_TOPMOST : 0) | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP,
+                           place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
+                           nullptr, wc.hInstance, nullptr);
   SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_brush));
   ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
   UpdateWindow(m_hwnd);

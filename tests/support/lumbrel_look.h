@@ -14,10 +14,11 @@ namespace zt::winetest {
 // screenshot and the copy of the scan.
 std::vector<std::string> ScanOutputs(const std::string& saveFolder, const std::string& scanName);
 
-// A topmost window of one colour, painted by its class brush.
+// A window of one colour, painted by its class brush; topmost unless said otherwise (a slide
+// show's window is an ordinary one).
 class DrawnWindow {
  public:
-  DrawnWindow(COLORREF colour, const RECT& place);
+  DrawnWindow(COLORREF colour, const RECT& place, bool topmost = true);
   ~DrawnWindow();
   DrawnWindow(const DrawnWindow&) = delete;
   DrawnWindow& operator=(const DrawnWindow&) = delete;

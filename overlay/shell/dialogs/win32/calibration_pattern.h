@@ -13,6 +13,9 @@
 
 namespace zt::shell {
 
+// The targets' window class, by which tests and tools find it.
+inline constexpr char kCalibrationPatternClass[] = "ZTLumbrelCalibrationTargets";
+
 class CCalibrationPattern {
  public:
   CCalibrationPattern(HWND frame, std::string instruction, const LOGFONTA& font);

@@ -59,6 +59,9 @@ bool CCalibrationPattern::Show(const DisplayInfo& display) {
                       display.Width(), display.Height(), nullptr, nullptr, GetModuleHandleA(nullptr), this);
   if (!m_hWnd) return false;
   ShowWindow(m_hWnd, SW_SHOW);
+  // In front of other topmost windows too (a presentation may keep its slide on top): the
+  // screenshot of the calibration scan must show the targets.
+  SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(m_hWnd);
   SetFocus(m_hWnd);
   UpdateWindow(m_hWnd);
