@@ -6,8 +6,10 @@ namespace {
 
 using SetContext = HANDLE(WINAPI*)(HANDLE);
 
-// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, by its number: older headers lack the name.
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 (from Windows 10 1703) and _PER_MONITOR_AWARE,
+// by their numbers: older headers lack the names.
 const HANDLE kPerMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+const HANDLE kPerMonitor = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
 
 // Looked up at run time: the call exists from Windows 10 version 1607.
 SetContext ContextSetter() {
@@ -23,7 +25,10 @@ SetContext ContextSetter() {
 }  // namespace
 
 PhysicalPixels::PhysicalPixels() {
-  if (SetContext set = ContextSetter()) m_previous = set(kPerMonitorV2);
+  SetContext set = ContextSetter();
+  if (!set) return;
+  m_previous = set(kPerMonitorV2);
+  if (!m_previous) m_previous = set(kPerMonitor);
 }
 
 PhysicalPixels::~PhysicalPixels() {

@@ -202,15 +202,17 @@ bool CScanPipeline::ShowSetInDialog() {
 }
 
 void CScanPipeline::TakeCalibrationScan() {
-  // An overlay on show that was never saved is not replaced unasked, calibration or not; the
-  // targets stay up for the next scan.
+  // The targets go before any box: nothing may stand between the user and a question, and the
+  // next scan is an ordinary one again.
+  m_bCalibrating = 0;
+  m_host.EndCalibrationPattern();
+  // An overlay on show that was never saved is not replaced unasked, calibration or not: the
+  // question comes as for any scan, and this scan is dropped.
   SettingsDialogLink* dialog = m_host.SettingsDialog();
   if (dialog->HasImages() && !dialog->SavedFlag()) {
     AskAboutUnsavedOverlay();
     return;
   }
-  m_bCalibrating = 0;
-  m_host.EndCalibrationPattern();  // before any box: a box must not stand on the targets' display
   ImageSet set;
   PendingWorkingCopy copy(m_fs, m_isLead);
   if (!BuildImageSet(set, copy)) {

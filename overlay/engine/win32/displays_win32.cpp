@@ -60,7 +60,9 @@ void DescribeMonitor(const char* output, DisplayInfo& display) {
     display.identity = monitor.DeviceID;
     display.name = monitor.DeviceString;
   }
-  // Without a monitor interface the output's name is all there is to know it by.
+  // Without a monitor interface the output's name is all there is to know it by; such a choice
+  // may then follow the output rather than the monitor. The interface path names the monitor and
+  // the connector it is on: the same monitor on another connector is another display.
   if (display.identity.empty()) display.identity = output;
   if (display.name.empty()) display.name = output;
 }

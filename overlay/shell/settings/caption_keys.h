@@ -49,6 +49,7 @@ inline constexpr char kMesCalibFewMarks[] = "ID_CAP_MES_CALIB_FEWMARKS";
 inline constexpr char kMesCalibOffPattern[] = "ID_CAP_MES_CALIB_OFFPATTERN";
 inline constexpr char kMesCalibResidual[] = "ID_CAP_MES_CALIB_RESIDUAL";
 inline constexpr char kMesCalibRange[] = "ID_CAP_MES_CALIB_RANGE";
+inline constexpr char kMesCalibNoDisplay[] = "ID_CAP_MES_CALIB_NODISPLAY";
 // Calibration dialog; the text's key really ends with a blank.
 inline constexpr char kClose[] = "ID_CAP_CLOSE";
 inline constexpr char kCaptionCalib[] = "ID_CAP_CAPTION_CALIB";
@@ -114,6 +115,7 @@ inline constexpr CaptionUse kCaptionUses[] = {
     {kSectionMessage, caption::kMesCalibOffPattern, 1024},
     {kSectionMessage, caption::kMesCalibResidual, 1024},
     {kSectionMessage, caption::kMesCalibRange, 1024},
+    {kSectionMessage, caption::kMesCalibNoDisplay, 1024},
     {kSectionMessage, caption::kClose, 64},
     {kSectionMessage, caption::kCaptionCalib, 64},
     {kSectionMessage, caption::kMesCalib, 1024},

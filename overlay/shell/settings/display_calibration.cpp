@@ -40,7 +40,14 @@ std::optional<DisplayCalibration> ParseDisplayCalibration(const std::string& tex
   }
   while (*p == ' ') ++p;
   if (*p) return std::nullopt;
-  return DisplayCalibration{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
+  const DisplayCalibration c{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
+  // The values the dialog can hold: anything else was not written by us.
+  const auto zoom = [](std::int32_t z) { return z >= 1 && z <= 500; };
+  const auto offset = [](std::int32_t o) { return o >= -50000 && o <= 5000; };
+  if ((c.saveImageSize != 0 && c.saveImageSize != 1) || !zoom(c.widthZoom) || !zoom(c.heightZoom) ||
+      !offset(c.x) || !offset(c.y))
+    return std::nullopt;
+  return c;
 }
 
 std::string DisplayRecordName(const std::string& identity) {

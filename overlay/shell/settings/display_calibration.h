@@ -29,7 +29,8 @@ void PutCalibration(const DisplayCalibration& calibration, SettingsValues& value
 
 // The stored text: the five numbers in the order of the settings key ("0 100 100 -12 40").
 std::string FormatDisplayCalibration(const DisplayCalibration& calibration);
-// Nothing for a text that is not exactly five whole numbers in range.
+// Nothing for a text that is not exactly five whole numbers within what the dialog accepts
+// (size choice 0 or 1, zooms 1..500, offsets -50000..5000).
 std::optional<DisplayCalibration> ParseDisplayCalibration(const std::string& text);
 
 // The value name of a display's record; the primary screen's choice has one of its own.

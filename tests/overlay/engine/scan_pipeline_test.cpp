@@ -640,13 +640,16 @@ TEST_F(CalibrationTest, AScanWithoutMarksIsRefusedAndLeavesTheShownScanAndValues
   EXPECT_EQ(host.rearms, 1);
 }
 
-TEST_F(CalibrationTest, AnUnsavedOverlayOnShowIsAskedAboutFirstAndTheTargetsStay) {
+TEST_F(CalibrationTest, AnUnsavedOverlayOnShowIsAskedAboutOnceTheTargetsHaveGone) {
   dialog.SetSavedFlag(false);
+  int patternsWhenAsked = -1;
+  host.duringBox = [&] { patternsWhenAsked = host.patternsEnded; };
   Signal(PutCalibrationScan("SCAN0002.JPG"));
   EXPECT_THAT(host.BoxTexts(), ElementsAre("ID_CAP_MES_MULTISCAN"));
-  EXPECT_TRUE(pipeline.Calibrating());
-  EXPECT_EQ(host.patternsEnded, 0);
+  EXPECT_EQ(patternsWhenAsked, 1);
+  EXPECT_FALSE(pipeline.Calibrating());
   EXPECT_TRUE(dialog.calibration.empty());
+  EXPECT_EQ(pipeline.Images().scanPath, board.Win("SCAN0001.JPG"));
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace zt::shell {
 
 namespace {
 
-constexpr char kClassName[] = "ZTLumbrelCalibrationTargets";
 constexpr COLORREF kTargetColour = RGB(200, 0, 0);
 constexpr COLORREF kTextColour = RGB(40, 40, 40);
 
@@ -22,7 +21,7 @@ bool RegisterPatternClass(WNDPROC procedure) {
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = kCalibrationPatternClass;
   return RegisterClassA(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -54,9 +53,9 @@ bool CCalibrationPattern::Show(const DisplayInfo& display) {
   if (m_hWnd || !RegisterPatternClass(WindowProc)) return false;
   // Made in physical pixels, the window covers the display exactly whatever its scaling.
   const app::PhysicalPixels physical;
-  m_hWnd =
-      CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, display.left, display.top,
-                      display.Width(), display.Height(), nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  m_hWnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCalibrationPatternClass, "", WS_POPUP,
+                           display.left, display.top, display.Width(), display.Height(), nullptr, nullptr,
+                           GetModuleHandleA(nullptr), this);
   if (!m_hWnd) return false;
   ShowWindow(m_hWnd, SW_SHOW);
   // In front of other topmost windows too (a presentation may keep its slide on top): the

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "overlay/engine/displays.h"
+#include "overlay/engine/frame_messages.h"
 #include "overlay/shell/dialogs/display_label.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
@@ -45,6 +46,8 @@ void CSettingsDlg::OnDisplayChosen() {
   const LRESULT chosen = SendDlgItemMessageA(Hwnd(), IDC_DISPLAY_CHOICE, CB_GETCURSEL, 0, 0);
   if (chosen < 0 || static_cast<std::size_t>(chosen) >= m_displayChoices.size()) return;
   TakeOverValues();
+  // Targets on the display left would calibrate the one chosen now: they go.
+  if (m_hFrame) SendMessageA(m_hFrame, UM_ENDCALIBRATION, 0, 0);
   m_displaySwitch.Choose(m_values, m_displayChoices[chosen], m_displayNames[chosen]);
   ShowValues();
   UpdatePreview();

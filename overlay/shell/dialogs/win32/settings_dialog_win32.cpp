@@ -223,10 +223,8 @@ void CSettingsDlg::SetZoom(int spinId, int zoom) {
 }
 
 bool CSettingsDlg::SaveValues() {
-  const bool saved = m_pSettings->SaveAllSettings(m_values);
-  // The displays left in this dialog keep what they had; the chosen one's went with the geometry.
-  for (const auto& [identity, calibration] : m_displaySwitch.Left(m_values.captureDisplay))
-    m_pSettings->WriteDisplayCalibration(identity, calibration);
+  // The displays left in this dialog keep what they had; the chosen one's goes with the geometry.
+  const bool saved = m_pSettings->SaveAllSettings(m_values, m_displaySwitch.Left(m_values.captureDisplay));
   if (saved) {
     m_stored = m_values;
     m_bCalibrated = false;

@@ -101,7 +101,6 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   // the user leaves them.
   LRESULT OnCalibrateFromScan();
   LRESULT OnEndCalibration();
-  CCalibrationPattern* CalibrationPattern() const { return m_pPattern.get(); }
   LRESULT OnCloseRequest();
 
   // Commands of the tray menu.
@@ -153,6 +152,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   std::unique_ptr<CAboutDlg> m_pAboutDlg;
   std::unique_ptr<CCalibrationDlg> m_pCalibrationDlg;
   std::unique_ptr<CCalibrationPattern> m_pPattern;
+  std::string m_strPatternDisplay;  // the display the targets are on (empty: the primary screen)
   DriveWatch m_driveWatch{*this};  // last: its pass calls back into the members above
   std::uint8_t m_bExiting = 0;
   std::uint8_t m_bSessionEnding = 0;

@@ -409,14 +409,22 @@ LRESULT CMainFrame::OnPollScanFlag() {
 LRESULT CMainFrame::OnCalibrateFromScan() {
   if (!m_pSettingsDlg) return 0;
   EndCalibrationPattern();
+  const std::string chosen = m_pSettingsDlg->ChosenDisplay();
   const std::vector<DisplayInfo> displays = ListDisplays();
-  const DisplayInfo* display = CaptureDisplayFor(displays, m_pSettingsDlg->ChosenDisplay());
-  if (!display) return 0;
+  // A chosen display that is not attached cannot be calibrated: the targets would go to the
+  // primary screen and the values found there would be stored as the missing display's.
+  const DisplayInfo* display =
+      chosen.empty() ? CaptureDisplayFor(displays, "") : FindDisplay(displays, chosen);
+  if (!display) {
+    ShowMessage(MessageCaption(caption::kMesCalibNoDisplay, 1024), kMessageBoxNotice);
+    return 0;
+  }
   auto pattern = std::make_unique<CCalibrationPattern>(
       Hwnd(), MessageCaption(caption::kMesCalibPattern, 1024), m_settings.DialogFont());
   if (!pattern->Show(*display)) return 0;
   HideCalibrationHint();  // the hint's advice is for calibrating by hand
   m_pPattern = std::move(pattern);
+  m_strPatternDisplay = chosen;
   m_pipeline.BeginCalibration();
   return 0;
 }
@@ -471,8 +479,11 @@ std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) 
 bool CMainFrame::LoadAllSettings(SettingsValues& values) { return m_settings.LoadAllSettings(values); }
 
 DibPtr CMainFrame::CaptureScreenImage() {
-  // The open dialog's choice counts before it is stored: its calibration shows on that display.
-  if (m_pSettingsDlg) return CaptureChosenDisplay(m_pSettingsDlg->ChosenDisplay());
+  // The targets' display while they are up; else the open dialog's choice, which counts before it
+  // is stored; else the stored one.
+  if (m_pPattern) return CaptureChosenDisplay(m_strPatternDisplay);
+  if (m_pSettingsDlg && m_pSettingsDlg->Initialised())
+    return CaptureChosenDisplay(m_pSettingsDlg->ChosenDisplay());
   SettingsValues stored;
   m_settings.ReadRegistrySettings(stored);
   return CaptureChosenDisplay(stored.captureDisplay);

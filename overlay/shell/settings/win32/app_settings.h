@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -50,9 +51,11 @@ class CAppSettings {
   // holds what could be read and the defaults.
   bool LoadAllSettings(SettingsValues& values) const;
   // Writes all seven values and both version stamps, and once a display has been chosen the
-  // choice and that display's record; true only when every write succeeded, otherwise the
-  // failure message is shown (what was written stays written).
-  bool SaveAllSettings(const SettingsValues& values) const;
+  // choice, that display's record and the records of otherDisplays (what other displays had in
+  // the dialog); true only when every write succeeded, otherwise the failure message is shown
+  // (what was written stays written).
+  bool SaveAllSettings(const SettingsValues& values,
+                       const std::map<std::string, DisplayCalibration>& otherDisplays = {}) const;
 
   // True when the folder and auto-save, or the geometry, differ from what is stored now.
   bool FolderSettingsChanged(const SettingsValues& values) const;

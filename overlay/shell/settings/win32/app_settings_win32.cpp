@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -285,8 +286,10 @@ bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
 }
 
 std::optional<DisplayCalibration> CAppSettings::ReadDisplayCalibration(const std::string& identity) const {
+  // Opened for reading only: looking at a display in the dialog must leave the registry as it was.
   RegistryKey key;
-  if (!OpenSettingsKey(key, kDisplaysKey)) return std::nullopt;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDisplaysKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+    return std::nullopt;
   const std::optional<std::string> text = QueryText(key.Get(), DisplayRecordName(identity).c_str());
   return text ? ParseDisplayCalibration(*text) : std::nullopt;
 }
@@ -305,7 +308,8 @@ bool CAppSettings::LoadAllSettings(SettingsValues& values) const {
   return ok;
 }
 
-bool CAppSettings::SaveAllSettings(const SettingsValues& values) const {
+bool CAppSettings::SaveAllSettings(const SettingsValues& values,
+                                   const std::map<std::string, DisplayCalibration>& otherDisplays) const {
   char version[256];
   LoadCaption(kSectionMessage, caption::kMesVersionNum, "", version, sizeof version);
 
@@ -339,6 +343,9 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values) const {
       written = SetText(key.Get(), kCaptureDisplay, values.captureDisplay) && written;
       written = SetText(key.Get(), kCaptureDisplayName, values.captureDisplayName) && written;
       written = WriteDisplayCalibration(values.captureDisplay, CalibrationOf(values)) && written;
+      for (const auto& [identity, calibration] : otherDisplays)
+        if (identity != values.captureDisplay)
+          written = WriteDisplayCalibration(identity, calibration) && written;
     }
     ok = ok && written;
   } else {

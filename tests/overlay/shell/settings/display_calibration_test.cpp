@@ -10,11 +10,13 @@ TEST(DisplayCalibration, StoredTextRoundTripsAndAnythingElseIsNoRecord) {
   EXPECT_EQ(FormatDisplayCalibration(projector), "1 57 183 -300 4999");
   EXPECT_EQ(ParseDisplayCalibration(FormatDisplayCalibration(projector)), projector);
   EXPECT_EQ(ParseDisplayCalibration("  0 100 100 0 0  "), DisplayCalibration{});
-  const DisplayCalibration extremes{0, 1, 500, INT32_MIN, INT32_MAX};
+  const DisplayCalibration extremes{1, 1, 500, -50000, 5000};
   EXPECT_EQ(ParseDisplayCalibration(FormatDisplayCalibration(extremes)), extremes);
 
+  // Not five numbers, or values no dialog could have stored.
   for (const char* garbage : {"", "0 100 100 0", "0 100 100 0 0 7", "0 100 zoom 0 0", "0 100 100 0 0x10",
-                              "0 100 100 0 4294967296", "0,100,100,0,0"})
+                              "0 100 100 0 4294967296", "0,100,100,0,0", "2 100 100 0 0", "0 0 100 0 0",
+                              "0 100 501 0 0", "0 100 100 -50001 0", "0 100 100 0 5001"})
     EXPECT_FALSE(ParseDisplayCalibration(garbage)) << garbage;
 }
 

@@ -143,6 +143,12 @@ TEST_F(DisplayChoiceTest, TheCalibrateButtonAsksTheFrameForTheTargets) {
     SendMessageA(GetDlgItem(d, IDC_CALIBRATE_SCAN), BM_CLICK, 0, 0);
     EXPECT_EQ(frame.Count(UM_CALIBRATEFROMSCAN), 1);
     EXPECT_EQ(dlg.ChosenDisplay(), displays[1].identity);
+    // Another display chosen while the targets are up: they go, so that no display is calibrated
+    // from targets shown on another.
+    const int endsBefore = frame.Count(UM_ENDCALIBRATION);
+    Choose(d, 0);
+    EXPECT_EQ(frame.Count(UM_ENDCALIBRATION), endsBefore + 1);
+    Choose(d, 2);
     // Values from a calibration scan count as the user's unsaved work.
     dlg.ApplyCalibration(64, 72, -120, 35);
     EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "64");
@@ -154,7 +160,9 @@ TEST_F(DisplayChoiceTest, TheCalibrateButtonAsksTheFrameForTheTargets) {
   });
   SettingsValues stored;
   ASSERT_TRUE(settings.ReadRegistrySettings(stored));
-  EXPECT_EQ(stored.widthZoom, 100);  // cancelled: nothing stored
+  EXPECT_EQ(stored.widthZoom, 100);  // cancelled: nothing stored, not even the displays looked at
+  EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kKeyPath, "CaptureDisplay"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kKeyPath) + "\\Displays"));
 }
 
 // Whether the screen pixel under p is the targets' red.

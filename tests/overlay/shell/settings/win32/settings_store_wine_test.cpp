@@ -168,6 +168,9 @@ TEST_F(SettingsStore, TheChosenDisplayIsStoredBesideItsGeometryOnceOneIsChosen) 
   EXPECT_FALSE(winetest::ValueExists(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "CaptureDisplay"));
   EXPECT_FALSE(winetest::KeyExists(HKEY_LOCAL_MACHINE, displays));
   EXPECT_EQ(Load(settings).captureDisplay, "");
+  // Looking for a display's values makes no key either.
+  EXPECT_FALSE(settings.ReadDisplayCalibration(projector));
+  EXPECT_FALSE(winetest::KeyExists(HKEY_LOCAL_MACHINE, displays));
 
   SettingsValues chosen = BoardSettings();
   chosen.captureDisplay = projector;
@@ -187,7 +190,9 @@ TEST_F(SettingsStore, TheChosenDisplayIsStoredBesideItsGeometryOnceOneIsChosen) 
   // and the projector keeps its own.
   SettingsValues primary = winetest::SavingInto("C:\\Scans");
   primary.widthZoom = 90;
-  ASSERT_TRUE(settings.SaveAllSettings(primary));
+  const std::string sideScreen = "\\\\?\\DISPLAY#Default_Monitor#0002&0000#{e6f07b5f}";
+  ASSERT_TRUE(settings.SaveAllSettings(primary, {{sideScreen, {0, 60, 61, 2, 3}}}));
+  EXPECT_EQ(settings.ReadDisplayCalibration(sideScreen), (DisplayCalibration{0, 60, 61, 2, 3}));
   EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "CaptureDisplay"), "");
   EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, displays, "Primary screen"), "0 90 100 0 0");
   EXPECT_EQ(settings.ReadDisplayCalibration(projector), (DisplayCalibration{1, 150, 75, -20, 35}));
