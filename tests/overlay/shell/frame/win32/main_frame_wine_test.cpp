@@ -17,6 +17,7 @@
 #include "overlay/engine/frame_messages.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_dialog.h"
+#include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
@@ -72,6 +73,24 @@ BOOL CALLBACK FindMessageBoxProc(HWND w, LPARAM found) {
 HWND FindMessageBox() {
   HWND found = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), &FindMessageBoxProc, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A message box proper: its text is the static 0xFFFF (the calibration hint, also a dialog of
+// this thread, has none).
+BOOL CALLBACK FindTextBoxProc(HWND w, LPARAM found) {
+  char cls[16] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTextBox() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &FindTextBoxProc, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
@@ -400,6 +419,75 @@ TEST_F(MainFrame, TheModelessWindowsTakeTheirKeysWhileTheSettingsDialogIsOpen) {
   ASSERT_TRUE(RunScript(script, 10000));
   EXPECT_TRUE(aboutClosedByEscape);
   EXPECT_TRUE(hintClosedByEnter);
+}
+
+TEST_F(MainFrame, TheTargetsComeWithTheButtonGoWithEscOrTheDialogAndAnUnattachedDisplayIsRefused) {
+  SettingsValues values = winetest::SavingInto(saves);
+  values.captureDisplay = "\\\\?\\DISPLAY#Unplugged#0009&0000#{e6f07b5f}";
+  values.captureDisplayName = "Projector 9";
+  ASSERT_TRUE(frame.Settings().SaveAllSettings(values));
+  HWND dialog = nullptr;
+  std::string refusal;
+  bool targetsAfterRefusal = true;
+  RECT placed{};
+  const auto press = [&](int id, WORD code = BN_CLICKED) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  };
+  const auto targets = [] { return FindWindowA(kCalibrationPatternClass, nullptr); };
+  Script script({
+      [&] {
+        CSettingsDlg* open = frame.OpenSettingsDialog();
+        if (!open || !open->Initialised()) return false;
+        dialog = open->Hwnd();
+        press(IDC_CALIBRATE_SCAN);
+        return true;
+      },
+      // The chosen display is not attached: a message, and no targets on another display.
+      [&] {
+        const HWND box = FindTextBox();
+        if (!box) return false;
+        refusal = MessageBoxText(box);
+        targetsAfterRefusal = targets() != nullptr || frame.Pipeline().Calibrating();
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+      },
+      [&] {
+        if (FindTextBox()) return false;
+        SendDlgItemMessageA(dialog, IDC_DISPLAY_CHOICE, CB_SETCURSEL, 0, 0);
+        press(IDC_DISPLAY_CHOICE, CBN_SELCHANGE);
+        press(IDC_CALIBRATE_SCAN);
+        return true;
+      },
+      // The primary screen's targets; Esc takes them away and ends the calibration.
+      [&] {
+        const HWND shown = targets();
+        if (!shown || !IsWindowVisible(shown) || !frame.Pipeline().Calibrating()) return false;
+        GetWindowRect(shown, &placed);
+        PostMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
+        return true;
+      },
+      [&] {
+        if (targets() || frame.Pipeline().Calibrating()) return false;
+        press(IDC_CALIBRATE_SCAN);
+        return true;
+      },
+      // Up again, they go with the dialog.
+      [&] {
+        if (!targets() || !frame.Pipeline().Calibrating()) return false;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+      },
+  });
+  PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
+  ASSERT_TRUE(RunScript(script, 20000));
+  EXPECT_EQ(refusal, Caption(frame.Settings(), "ID_CAP_MES_CALIB_NODISPLAY"));
+  EXPECT_FALSE(targetsAfterRefusal);
+  EXPECT_EQ(placed.left, 0);
+  EXPECT_EQ(placed.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(placed.bottom, GetSystemMetrics(SM_CYSCREEN));
+  ASSERT_TRUE(winetest::WaitFor([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
+  EXPECT_EQ(targets(), nullptr);
+  EXPECT_FALSE(frame.Pipeline().Calibrating());
 }
 
 // A taskbar window of this process that refuses every icon, as a busy one does; it is found
