@@ -59,39 +59,37 @@ class Script {
   UINT_PTR m_timer = 0;
 };
 
-// A dialog-class window of this thread that is a message box (it has no save-folder edit).
-BOOL CALLBACK FindMessageBoxProc(HWND w, LPARAM found) {
+// A visible dialog-class window of this thread that passes fits.
+struct DialogSearch {
+  bool (*fits)(HWND);
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialogProc(HWND w, LPARAM search) {
+  auto* s = reinterpret_cast<DialogSearch*>(search);
   char cls[16] = {};
   GetClassNameA(w, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(w) && !GetDlgItem(w, IDC_SAVE_FOLDER)) {
-    *reinterpret_cast<HWND*>(found) = w;
+  if (std::string(cls) == "#32770" && IsWindowVisible(w) && s->fits(w)) {
+    s->found = w;
     return FALSE;
   }
   return TRUE;
 }
 
+HWND FindThreadDialog(bool (*fits)(HWND)) {
+  DialogSearch search{fits};
+  EnumThreadWindows(GetCurrentThreadId(), &FindDialogProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A message box, or the calibration hint: any dialog but the settings dialog.
 HWND FindMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &FindMessageBoxProc, reinterpret_cast<LPARAM>(&found));
-  return found;
+  return FindThreadDialog([](HWND w) { return !GetDlgItem(w, IDC_SAVE_FOLDER); });
 }
 
-// A message box proper: its text is the static 0xFFFF (the calibration hint, also a dialog of
-// this thread, has none).
-BOOL CALLBACK FindTextBoxProc(HWND w, LPARAM found) {
-  char cls[16] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
+// A message box proper: its text is the static 0xFFFF, which the hint has not.
 HWND FindTextBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &FindTextBoxProc, reinterpret_cast<LPARAM>(&found));
-  return found;
+  return FindThreadDialog([](HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr; });
 }
 
 BOOL CALLBACK CountFramesProc(HWND w, LPARAM count) {
