@@ -11,6 +11,7 @@
 #include "overlay/engine/dib_block.h"
 #include "overlay/engine/ink_cells.h"
 #include "overlay/engine/scan_marks.h"
+#include "overlay/engine/settings_values.h"
 
 namespace zt {
 
@@ -49,9 +50,6 @@ inline constexpr double kAllInkShare = 0.5;
 // The search for the placement tries pairs of marks; of more marks than this, the ones with
 // most ink are taken, which keeps the search small on a scan full of writing.
 inline constexpr std::int32_t kMaxFittedMarks = 48;
-
-inline constexpr std::int32_t kMinZoom = 1, kMaxZoom = 500;
-inline constexpr std::int32_t kMinOffset = -50000, kMaxOffset = 5000;
 
 // The fit alone, for marks of a scan scanHeight pixels high (refusals TooFewMarks onwards).
 CalibrationResult FitCalibration(const std::vector<ScanMark>& marks, std::int32_t scanHeight,

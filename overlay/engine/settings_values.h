@@ -16,6 +16,11 @@ inline constexpr std::int32_t kDefaultHeightZoom = 100;
 inline constexpr std::int32_t kDefaultXCoordinate = 0;
 inline constexpr std::int32_t kDefaultYCoordinate = 0;
 
+// What the settings dialog accepts for the zooms (percent) and the offsets (screenshot pixels),
+// and so what any stored geometry of ours holds.
+inline constexpr std::int32_t kMinZoom = 1, kMaxZoom = 500;
+inline constexpr std::int32_t kMinOffset = -50000, kMaxOffset = 5000;
+
 struct SettingsValues {
   std::string saveFolder;  // the default is the user's My Pictures, known only at run time
   std::int32_t autoSave = kDefaultAutoSave;

@@ -5,6 +5,8 @@
 // is tested natively.
 #pragma once
 
+#include "overlay/engine/settings_values.h"
+
 namespace zt::shell {
 
 struct PixelPoint {
@@ -28,14 +30,13 @@ bool operator==(const PixelRect& a, const PixelRect& b);
 inline bool operator!=(const PixelRect& a, const PixelRect& b) { return !(a == b); }
 inline bool operator==(PixelPoint a, PixelPoint b) { return a.x == b.x && a.y == b.y; }
 
-// The zoom range of the two up-down controls, and the largest zoom as a factor: the offsets may
-// push the scan off the screenshot by as much as the largest scan could cover.
-inline constexpr int kMinZoom = 1;
-inline constexpr int kMaxZoom = 500;
-inline constexpr int kMaxZoomFactor = 5;
+// The zoom range of the two up-down controls (kMinZoom..kMaxZoom of the settings), and the
+// largest zoom as a factor: the offsets may push the scan off the screenshot by as much as the
+// largest scan could cover.
+inline constexpr int kMaxZoomFactor = kMaxZoom / 100;
 // What the X and Y edits accept at all, before the screenshot's own limits.
-inline constexpr int kExchangeMinOffset = -50000;
-inline constexpr int kExchangeMaxOffset = 5000;
+inline constexpr int kExchangeMinOffset = kMinOffset;
+inline constexpr int kExchangeMaxOffset = kMaxOffset;
 // How close to an edge of the scan the mouse must be to pull that edge.
 inline constexpr int kEdgeTolerance = 4;
 

@@ -42,8 +42,8 @@ std::optional<DisplayCalibration> ParseDisplayCalibration(const std::string& tex
   if (*p) return std::nullopt;
   const DisplayCalibration c{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]};
   // The values the dialog can hold: anything else was not written by us.
-  const auto zoom = [](std::int32_t z) { return z >= 1 && z <= 500; };
-  const auto offset = [](std::int32_t o) { return o >= -50000 && o <= 5000; };
+  const auto zoom = [](std::int32_t z) { return z >= kMinZoom && z <= kMaxZoom; };
+  const auto offset = [](std::int32_t o) { return o >= kMinOffset && o <= kMaxOffset; };
   if ((c.saveImageSize != 0 && c.saveImageSize != 1) || !zoom(c.widthZoom) || !zoom(c.heightZoom) ||
       !offset(c.x) || !offset(c.y))
     return std::nullopt;

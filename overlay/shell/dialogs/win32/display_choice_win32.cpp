@@ -17,11 +17,9 @@ void CSettingsDlg::FillDisplayChoice() {
   const HWND list = Item(IDC_DISPLAY_CHOICE);
   SendMessageA(list, CB_RESETCONTENT, 0, 0);
   m_displayChoices.clear();
-  m_displayNames.clear();
   const auto add = [&](const std::string& label, const std::string& identity, const std::string& name) {
     SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
-    m_displayChoices.push_back(identity);
-    m_displayNames.push_back(name);
+    m_displayChoices.push_back({identity, name});
   };
   add(MessageCaption(*m_pSettings, caption::kDisplayPrimary, 256), "", "");
   const std::string pattern = MessageCaption(*m_pSettings, caption::kDisplayItem, 256);
@@ -31,7 +29,7 @@ void CSettingsDlg::FillDisplayChoice() {
 
   std::size_t chosen = 0;
   for (std::size_t i = 0; i < m_displayChoices.size(); ++i)
-    if (m_displayChoices[i] == m_values.captureDisplay) chosen = i;
+    if (m_displayChoices[i].identity == m_values.captureDisplay) chosen = i;
   if (chosen == 0 && !m_values.captureDisplay.empty()) {
     const std::string& name =
         m_values.captureDisplayName.empty() ? m_values.captureDisplay : m_values.captureDisplayName;
@@ -48,7 +46,8 @@ void CSettingsDlg::OnDisplayChosen() {
   TakeOverValues();
   // Targets on the display left would calibrate the one chosen now: they go.
   if (m_hFrame) SendMessageA(m_hFrame, UM_ENDCALIBRATION, 0, 0);
-  m_displaySwitch.Choose(m_values, m_displayChoices[chosen], m_displayNames[chosen]);
+  const DisplayEntry& entry = m_displayChoices[chosen];
+  m_displaySwitch.Choose(m_values, entry.identity, entry.name);
   ShowValues();
   UpdatePreview();
 }

@@ -126,8 +126,10 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   SettingsValues m_values;  // the seven settings as the controls hold them
   SettingsValues m_stored;  // as the store had them when the dialog opened or last saved
   DisplaySwitch m_displaySwitch;
-  std::vector<std::string> m_displayChoices;  // the identity of each entry of the display list
-  std::vector<std::string> m_displayNames;    // and its name
+  struct DisplayEntry {
+    std::string identity, name;
+  };
+  std::vector<DisplayEntry> m_displayChoices;  // each entry of the display list, in its order
 
   PreviewBitmaps m_bitmaps;
   PreviewLayout m_layout;
