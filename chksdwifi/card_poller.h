@@ -46,8 +46,15 @@ class CCardPoller {
  private:
   void ResetKnownFiles();
   bool HaveDownloadFolder();
-  // The client's file could not be written here: it is told, and the file is offered again.
-  void KeepForNextPoll(std::size_t clientIndex);
+  // The client's file could not be written here: it is told, and waits out the back-off.
+  void NotWritten(std::size_t clientIndex);
+  // The download of url was written: it reaches the client at index and every later client
+  // whose candidate it is, and ends their back-off.
+  void Served(const std::string& url, std::size_t clientIndex);
+  // Every candidate that did not reach its client in this poll is offered again.
+  void KeepUndelivered();
+  // Forgets the retried files that a listing read whole in this poll no longer names.
+  void ForgetGoneFiles(SDClient& client) const;
 
   CardSettings m_settings;
   ListingFormat m_format;
@@ -57,7 +64,11 @@ class CCardPoller {
   ClientRegistry m_clients;
   KnownFileList m_knownFiles;
   std::vector<std::string> m_folderUrls;
+  // Of this poll: the folders whose listing was read to its end, and the retried files listed.
+  std::vector<std::string> m_foldersReadWhole;
+  std::vector<std::string> m_retriedListed;
   std::int32_t m_nFolderIndex = 0;
+  std::uint64_t m_nPoll = 0;  // the back-off's clock
   bool m_bFirstPass = true;
 };
 

@@ -45,8 +45,9 @@ void ClientRegistry::ReleasePathBlock(BlockAddress address) {
   m_pathBlocks.erase(it);
 }
 
-void ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& localPath,
-                                 const std::string& fileName, std::size_t clientIndex) {
+std::vector<std::size_t> ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& localPath,
+                                                     const std::string& fileName, std::size_t clientIndex) {
+  std::vector<std::size_t> notCopied;
   for (std::size_t i = clientIndex; i < m_clients.size(); ++i) {
     SDClient& client = m_clients[i];
     if (client.candidate.fileUrl != fileUrl) continue;
@@ -57,7 +58,10 @@ void ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& 
       ReportDeliveryFailed(i);
       continue;
     }
-    if (!m_files.Copy(localPath, destination)) ReportDeliveryFailed(i);
+    if (!m_files.Copy(localPath, destination)) {
+      ReportDeliveryFailed(i);
+      notCopied.push_back(i);
+    }
 
     sc::PathBlock block{};
     std::memcpy(block.path, destination.c_str(), destination.size() + 1);
@@ -70,6 +74,7 @@ void ClientRegistry::DeliverFile(const std::string& fileUrl, const std::string& 
     m_files.Delete(destination);
     if (address != 0) m_blocks.Free(address);
   }
+  return notCopied;
 }
 
 void ClientRegistry::ReportDeliveryFailed(std::size_t clientIndex) {

@@ -9,6 +9,7 @@
 
 #include "chksdwifi/card_file_entry.h"
 #include "chksdwifi/checker_host.h"
+#include "chksdwifi/write_backoff.h"
 
 namespace zt::sdwifi {
 
@@ -18,10 +19,12 @@ struct SDClient {
   std::int32_t firstPass = 0;
   std::string destinationFolder;  // ends with a path separator; the file name is appended
   CardFileEntry candidate;        // the file chosen in the current poll
-  // A candidate whose download broke off with the card, or could not be written here: offered
-  // again, as new, by the next poll that reads the card whole, even a first pass (the client
-  // would otherwise never get it).
-  CardFileEntry brokenOff;
+  // Files chosen for this client that have not reached it: the download broke off with the card,
+  // could not be written here, or was put off by the back-off. Each is offered again, as new,
+  // whenever it is listed, even in a first pass (the client would otherwise never get it), until
+  // it is delivered or a listing of its folder read whole no longer names it.
+  std::vector<CardFileEntry> retried;
+  WriteBackOff backOff;
 };
 
 class ClientRegistry {
@@ -41,9 +44,10 @@ class ClientRegistry {
   void ReleasePathBlock(BlockAddress address);
 
   // Delivers the downloaded file to the client at index and every later client whose candidate
-  // is fileUrl: copy into its folder, post a path block, empty the candidate.
-  void DeliverFile(const std::string& fileUrl, const std::string& localPath, const std::string& fileName,
-                   std::size_t clientIndex);
+  // is fileUrl: copy into its folder, post a path block, empty the candidate. Returns the clients
+  // whose copy could not be written (told, and sent the path all the same).
+  std::vector<std::size_t> DeliverFile(const std::string& fileUrl, const std::string& localPath,
+                                       const std::string& fileName, std::size_t clientIndex);
   // Tells the client at index that the file it was to get could not be delivered.
   void ReportDeliveryFailed(std::size_t clientIndex);
   // Empties the download folder and removes it, frees the path blocks not yet released. Nothing

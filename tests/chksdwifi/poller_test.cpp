@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chksdwifi/card_poller.h"
@@ -306,7 +308,7 @@ TEST_F(Poller, WithoutDownloadFolderNothingTouchesTheDiskAndTheScanWaitsForOne) 
   files.disk["stray.txt"] = "in the working directory";
   poller->PollCard();
   poller->PollCard();
-  // Asked for again at each download, still not to be had: the client hears of it each time.
+  // Asked for again at the next poll, still not to be had: the client hears of each try.
   EXPECT_EQ(Fetches(std::string(kDcim) + "01021530.JPG"), 0);
   EXPECT_TRUE(Delivered(c).empty());
   EXPECT_EQ(FailureReports(c), 2);
@@ -316,14 +318,133 @@ TEST_F(Poller, WithoutDownloadFolderNothingTouchesTheDiskAndTheScanWaitsForOne) 
   EXPECT_TRUE(files.removedFolders.empty());
   EXPECT_EQ(files.disk.count("stray.txt"), 1u);
 
-  // The folder can be had now: the waiting scan arrives, and the folder is kept from then on.
+  // The folder can be had now: after the wait that follows a second failure, the waiting scan
+  // arrives, and the folder is kept from then on.
   files.downloadFolder = kDownloads;
+  poller->PollCard();
   poller->PollCard();
   EXPECT_EQ(Delivered(c), std::vector<std::string>{"C:\\client\\01021530.JPG"});
   EXPECT_EQ(poller->DownloadFolder(), kDownloads);
   poller->PollCard();
   EXPECT_EQ(files.setUps, 3);
   EXPECT_EQ(Fetches(std::string(kDcim) + "01021530.JPG"), 1);
+}
+
+// A scan that cannot be written here is tried again after 1, 2, 4, ... polls, at most 60 apart;
+// the client hears of each failed try and of nothing in between, and the scan stays offered.
+TEST_F(Poller, UnwritableScanIsTriedLessAndLessOften) {
+  struct Case {
+    const char* what;
+    FetchResult download;
+    bool folder;  // whether a download folder can be had
+  };
+  const Case cases[] = {{"file not created", FETCH_CREATE_FAILED, true},
+                        {"file not written", FETCH_WRITE_FAILED, true},
+                        {"no download folder", FETCH_OK, false}};
+  const std::string url = std::string(kDcim) + "01021530.JPG";
+  const std::vector<int> tries = {1, 2, 4, 8, 16, 32, 64, 124, 184, 244};
+  ClientWindow w = 20;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    files.downloadFolder = k.folder ? kDownloads : "";
+    MakePoller(files.downloadFolder);
+    const ClientWindow c = AddClient(++w, 1);
+    card.Set(kDcim, "");
+    AddFile(kDcim, "01021530.JPG", 1);
+    card.pages[url].result = k.download;
+    auto asked = [&] { return k.folder ? Fetches(url) : files.setUps; };
+    std::vector<int> tried, told;
+    for (int poll = 1; poll <= 250; ++poll) {
+      if (poll == 200) {  // writable again: it arrives at the next try
+        card.pages[url].result = FETCH_OK;
+        files.downloadFolder = kDownloads;
+      }
+      const int askedBefore = asked(), toldBefore = FailureReports(c);
+      poller->PollCard();
+      if (asked() > askedBefore) tried.push_back(poll);
+      if (FailureReports(c) > toldBefore) told.push_back(poll);
+    }
+    EXPECT_EQ(tried, tries);
+    EXPECT_EQ(told, std::vector<int>(tries.begin(), tries.end() - 1));
+    EXPECT_EQ(Delivered(c), std::vector<std::string>{"C:\\client\\01021530.JPG"});
+  }
+}
+
+TEST_F(Poller, ScansPutOffByTheBackOffAllArriveAndSuccessEndsIt) {
+  const ClientWindow c = AddClient(11, 0);
+  poller->PollCard();  // poll 1, a first pass
+  const std::string older = std::string(kDcim) + "01021530.JPG", newer = std::string(kDcim) + "01021531.JPG";
+  AddFile(kDcim, "01021530.JPG", 30);
+  card.pages[older].result = FETCH_WRITE_FAILED;
+  poller->PollCard();  // 2: not written
+  poller->PollCard();  // 3: not written again; the next try is at poll 5
+  card.pages[older].result = FETCH_OK;
+  AddFile(kDcim, "01021531.JPG", 31);
+  poller->PollCard();  // 4: the newer scan waits too
+  EXPECT_EQ(Fetches(newer), 0);
+  poller->PollCard();  // 5: the newer scan, then the older one
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c), (std::vector<std::string>{"C:\\client\\01021531.JPG", "C:\\client\\01021530.JPG"}));
+
+  // The success ended the back-off: after a new failure the next poll tries again.
+  const std::string third = std::string(kDcim) + "01021532.JPG";
+  AddFile(kDcim, "01021532.JPG", 32);
+  card.pages[third].result = FETCH_WRITE_FAILED;
+  poller->PollCard();
+  poller->PollCard();
+  EXPECT_EQ(Fetches(third), 2);
+  EXPECT_EQ(FailureReports(c), 4);
+}
+
+// A scan waiting for another try stays waiting over a poll that did not read its folder whole.
+TEST_F(Poller, RetriedScanOutlastsPollsThatDoNotReadItsFolder) {
+  const std::string url = std::string(kDcim) + "01021530.JPG";
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"folder not found", [&] { card.pages[kDcim].result = FETCH_NOT_FOUND; }},
+      {"folder not in the root listing", [&] { card.pages[kRoot].body = "<a>SCAN</a>"; }},
+      {"listing stops early", [&] { card.pages[kDcim].body.insert(0, "\"/x,01021529.JPG,?,32,1,1\"\n"); }},
+  };
+  ClientWindow w = 20;
+  for (const auto& [what, disturb] : cases) {
+    SCOPED_TRACE(what);
+    MakePoller(kDownloads);
+    const ClientWindow c = AddClient(++w, 0);
+    card.Set(kDcim, "");
+    poller->PollCard();  // a first pass over an empty folder
+    AddFile(kDcim, "01021530.JPG", 30);
+    card.pages[url].result = FETCH_WRITE_FAILED;
+    poller->PollCard();  // not written: to be tried at the next poll
+    card.pages[url].result = FETCH_OK;
+    const FakeCard::Page root = card.pages[kRoot], listing = card.pages[kDcim];
+    disturb();
+    poller->PollCard();
+    EXPECT_TRUE(Delivered(c).empty());
+    card.pages[kRoot] = root;
+    card.pages[kDcim] = listing;
+    poller->PollCard();
+    poller->PollCard();
+    EXPECT_EQ(Delivered(c), std::vector<std::string>{"C:\\client\\01021530.JPG"});
+    EXPECT_EQ(FailureReports(c), 1);
+  }
+}
+
+TEST_F(Poller, AScanTheClientsFolderCouldNotTakeIsDeliveredAgainOnceItCan) {
+  const ClientWindow c = AddClient(11, 0);
+  poller->PollCard();
+  files.folders.erase(kDest);  // the client's folder taken away while it runs
+  AddFile(kDcim, "01021530.JPG", 1);
+  poller->PollCard();
+  // Told, and sent the path all the same.
+  EXPECT_EQ(FailureReports(c), 1);
+  EXPECT_EQ(Delivered(c).size(), 1u);
+  EXPECT_FALSE(files.disk.count("C:\\client\\01021530.JPG"));
+  files.folders.insert(kDest);  // the client made it again
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c).size(), 2u);
+  EXPECT_EQ(files.disk.at("C:\\client\\01021530.JPG"), "bytes of 01021530.JPG");
+  poller->PollCard();
+  EXPECT_EQ(Delivered(c).size(), 2u);
+  EXPECT_EQ(FailureReports(c), 1);
 }
 
 TEST_F(Poller, FilesSeenWithoutClientsAreOnlyRecorded) {
