@@ -10,6 +10,8 @@ namespace zt::app {
 
 inline constexpr int kCsidlLocalAppData = 0x1C;
 inline constexpr int kCsidlMyPictures = 0x27;
+// Added to a folder's number: the folder is made when it does not exist yet.
+inline constexpr int kCsidlFlagCreate = 0x8000;
 
 // Keeps shfolder.dll loaded while folders are looked up.
 class ShellFolders {

@@ -24,8 +24,21 @@ struct DisplayInfo {
 // The attached display with this identity; null for the empty identity or one not attached.
 const DisplayInfo* FindDisplay(const std::vector<DisplayInfo>& displays, const std::string& identity);
 
-// The display a capture takes for a stored choice: the chosen one when attached, otherwise the
-// primary one; null only when the list has no primary display.
+// The make and model of the monitor an identity names: the second field of a monitor's
+// interface path ("\\?\DISPLAY#GSM5B09#5&2c03&0&UID4352#{...}" gives "GSM5B09"). Empty for an
+// output name, and for a monitor that did not say what it is (the system's "Default_Monitor"):
+// that is no hardware of its own.
+std::string DisplayHardware(const std::string& identity);
+
+// The display a stored choice stands for: the one with its identity; else, the same monitor on
+// another connector or adapter (whose interface path differs only there): the one attached
+// display of the same make and model. Null when neither is attached, for two attached displays of
+// that make and model (no telling which), and for the empty identity.
+const DisplayInfo* FindChosenDisplay(const std::vector<DisplayInfo>& displays, const std::string& identity);
+
+// The display a capture takes for a stored choice: the chosen one when attached (as
+// FindChosenDisplay finds it), otherwise the primary one; null only when the list has no primary
+// display.
 const DisplayInfo* CaptureDisplayFor(const std::vector<DisplayInfo>& displays, const std::string& identity);
 
 // The attached displays, the primary one first, read in physical pixels whatever the program's

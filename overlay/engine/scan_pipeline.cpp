@@ -16,6 +16,7 @@ namespace {
 constexpr char kLoadFailed[] = "ID_CAP_MES_LOADFAIL_IMAGE";
 constexpr char kSaveFailed[] = "ID_CAP_MES_FAILEDTOSAVE";
 constexpr char kMultiScan[] = "ID_CAP_MES_MULTISCAN";
+constexpr char kCalibrationStored[] = "ID_CAP_MES_CALIB_STORED";
 constexpr std::size_t kMessageBuffer = 1024;
 
 // What the user is told when a calibration scan is refused.
@@ -330,8 +331,10 @@ long CScanPipeline::SaveOverlay() {
   };
   if (!HasImageSet()) return fail();
   if (m_bCalibrationSet) {
-    // A calibration scan is never saved as an overlay; the dialog has stored the settings.
+    // A calibration scan is never saved as an overlay; the dialog has stored the settings. The
+    // user is told so, or the button would seem to have done nothing.
     if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
+    Notify(kCalibrationStored, kMessageBuffer);
     return 0;
   }
 

@@ -94,7 +94,7 @@ DibPtr CaptureChosenDisplay(const std::string& identity) {
   if (!identity.empty()) {
     const app::PhysicalPixels physical;
     const std::vector<DisplayInfo> displays = ListDisplays();
-    if (const DisplayInfo* chosen = FindDisplay(displays, identity))
+    if (const DisplayInfo* chosen = FindChosenDisplay(displays, identity))
       return CaptureScreenRect(chosen->left, chosen->top, chosen->Width(), chosen->Height());
   }
   return CapturePrimaryScreen();

@@ -1,6 +1,7 @@
 #include "overlay/shell/sdlink/sd_checker_link.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/sd_channel.h"
 #include "overlay/engine/frame_messages.h"
@@ -9,8 +10,9 @@ namespace zt::shell {
 
 namespace sc = sdchannel;
 
-CSDCheckerLink::CSDCheckerLink(CheckerChannel& channel, PipelineHost& frame, CScanPipeline& pipeline)
-    : m_channel(channel), m_frame(frame), m_pipeline(pipeline) {}
+CSDCheckerLink::CSDCheckerLink(CheckerChannel& channel, PipelineHost& frame, CScanPipeline& pipeline,
+                               FileSystem& fs)
+    : m_channel(channel), m_frame(frame), m_pipeline(pipeline), m_fs(fs) {}
 
 bool CSDCheckerLink::Connect(CheckerWindow frameWindow, const std::string& destinationFolder) {
   if (m_pProcess) return true;
@@ -19,6 +21,8 @@ bool CSDCheckerLink::Connect(CheckerWindow frameWindow, const std::string& desti
   // The folder travels with its NUL in a 260-byte field: a longer one is refused, never cut, and
   // without one the checker would copy scans wherever it happens to run.
   if (destinationFolder.empty() || destinationFolder.size() >= sc::kPathSize) return false;
+  // It may have been taken away since start-up; the checker cannot make it.
+  MakeFolder();
 
   const CheckerWindow checker = FindOrStartChecker();
   if (!checker) return false;
@@ -104,7 +108,24 @@ void CSDCheckerLink::TakeDeliveredPath(RemoteAddress block) {
   m_channel.Post(m_channel.FindChecker(), sc::kPathRead, block);
   if (!read) return;
   // The block comes from another process: take at most 259 bytes, whether it holds a NUL or not.
-  HandScanToPipeline(std::string(local.path, sc::BoundedLength(local.path, sc::kPathSize - 1)));
+  const std::string path(local.path, sc::BoundedLength(local.path, sc::kPathSize - 1));
+  const bool afterFailure = std::exchange(m_bFailureReported, false);
+  // After a failure report the path names the file that could not be written: the checker offers
+  // that scan again, and loading a file that is not there would only put a box on the screen.
+  if (afterFailure && !m_fs.Exists(path)) return;
+  m_bUserTold = false;
+  HandScanToPipeline(path);
+}
+
+bool CSDCheckerLink::DeliveryFailed() {
+  m_bFailureReported = true;
+  MakeFolder();
+  return !std::exchange(m_bUserTold, true);
+}
+
+void CSDCheckerLink::MakeFolder() {
+  if (m_strFolder.empty() || m_fs.IsDirectory(m_strFolder)) return;
+  m_fs.MakeDirectory(m_strFolder);
 }
 
 // The screenshot is taken now, when the file has arrived: the nearest moment to the scan that the

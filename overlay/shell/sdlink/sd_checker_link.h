@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "overlay/engine/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/shell/sdlink/checker_channel.h"
@@ -21,8 +22,9 @@ inline constexpr unsigned kWatchdogIntervalMs = 100;
 
 class CSDCheckerLink {
  public:
-  // frame: the frame's timers and messages; pipeline: where a delivered scan goes.
-  CSDCheckerLink(CheckerChannel& channel, PipelineHost& frame, CScanPipeline& pipeline);
+  // frame: the frame's timers and messages; pipeline: where a delivered scan goes; fs: where the
+  // folder the checker copies into is made.
+  CSDCheckerLink(CheckerChannel& channel, PipelineHost& frame, CScanPipeline& pipeline, FileSystem& fs);
   CSDCheckerLink(const CSDCheckerLink&) = delete;
   CSDCheckerLink& operator=(const CSDCheckerLink&) = delete;
 
@@ -36,6 +38,10 @@ class CSDCheckerLink {
   void ReleaseRegistrationBlock(RemoteAddress block);
   // Code 3: a scan was delivered; block holds its path.
   void TakeDeliveredPath(RemoteAddress block);
+  // Code 0x10003: a scan could not be put into our folder (taken away meanwhile, or full). The
+  // folder is made again for the checker's next try. True for the first failure since a scan last
+  // arrived: the user is told once, not at every try.
+  bool DeliveryFailed();
   // Timer 105.
   void Watchdog();
 
@@ -47,15 +53,19 @@ class CSDCheckerLink {
   bool Register(CheckerProcess& process, CheckerWindow frameWindow, const std::string& folder);
   void FreeOutstandingBlocks();
   void HandScanToPipeline(const std::string& path);
+  void MakeFolder();
 
   CheckerChannel& m_channel;
   PipelineHost& m_frame;
   CScanPipeline& m_pipeline;
+  FileSystem& m_fs;
   std::unique_ptr<CheckerProcess> m_pProcess;  // held while connected
   std::vector<RemoteAddress> m_outstanding;    // registration blocks the checker has not taken
   // What the watchdog registers again with when the checker has gone.
   CheckerWindow m_frameWindow = 0;
   std::string m_strFolder;
+  bool m_bFailureReported = false;  // a code 0x10003 came after the last code 3
+  bool m_bUserTold = false;         // the user knows that deliveries fail
 };
 
 }  // namespace zt::shell

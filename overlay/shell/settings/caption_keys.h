@@ -41,6 +41,7 @@ inline constexpr char kDisplay[] = "ID_CAP_DISPLAY";
 inline constexpr char kDisplayPrimary[] = "ID_CAP_DISPLAY_PRIMARY";
 inline constexpr char kDisplayItem[] = "ID_CAP_DISPLAY_ITEM";
 inline constexpr char kDisplayMissing[] = "ID_CAP_DISPLAY_MISSING";
+inline constexpr char kDisplayItemPrimary[] = "ID_CAP_DISPLAY_ITEM_PRIMARY";
 inline constexpr char kCalibrateScan[] = "ID_CAP_CALIBRATE_SCAN";
 inline constexpr char kMesCalibPattern[] = "ID_CAP_MES_CALIB_PATTERN";
 inline constexpr char kMesCalibNoMarks[] = "ID_CAP_MES_CALIB_NOMARKS";
@@ -50,6 +51,11 @@ inline constexpr char kMesCalibOffPattern[] = "ID_CAP_MES_CALIB_OFFPATTERN";
 inline constexpr char kMesCalibResidual[] = "ID_CAP_MES_CALIB_RESIDUAL";
 inline constexpr char kMesCalibRange[] = "ID_CAP_MES_CALIB_RANGE";
 inline constexpr char kMesCalibNoDisplay[] = "ID_CAP_MES_CALIB_NODISPLAY";
+inline constexpr char kMesCalibStored[] = "ID_CAP_MES_CALIB_STORED";
+// Beside the tray icon: the chosen display is not attached ("%s" its name), and a scan from the
+// card could not be put into the program's folder.
+inline constexpr char kMesDisplayAbsent[] = "ID_CAP_MES_DISPLAY_ABSENT";
+inline constexpr char kMesSdDeliveryFailed[] = "ID_CAP_MES_SD_DELIVERYFAILED";
 // Calibration dialog; the text's key really ends with a blank.
 inline constexpr char kClose[] = "ID_CAP_CLOSE";
 inline constexpr char kCaptionCalib[] = "ID_CAP_CAPTION_CALIB";
@@ -107,6 +113,7 @@ inline constexpr CaptionUse kCaptionUses[] = {
     {kSectionMessage, caption::kDisplayPrimary, 256},
     {kSectionMessage, caption::kDisplayItem, 256},
     {kSectionMessage, caption::kDisplayMissing, 256},
+    {kSectionMessage, caption::kDisplayItemPrimary, 256},
     {kSectionMessage, caption::kCalibrateScan, 256},
     {kSectionMessage, caption::kMesCalibPattern, 1024},
     {kSectionMessage, caption::kMesCalibNoMarks, 1024},
@@ -116,6 +123,9 @@ inline constexpr CaptionUse kCaptionUses[] = {
     {kSectionMessage, caption::kMesCalibResidual, 1024},
     {kSectionMessage, caption::kMesCalibRange, 1024},
     {kSectionMessage, caption::kMesCalibNoDisplay, 1024},
+    {kSectionMessage, caption::kMesCalibStored, 1024},
+    {kSectionMessage, caption::kMesDisplayAbsent, 256},
+    {kSectionMessage, caption::kMesSdDeliveryFailed, 256},
     {kSectionMessage, caption::kClose, 64},
     {kSectionMessage, caption::kCaptionCalib, 64},
     {kSectionMessage, caption::kMesCalib, 1024},

@@ -55,4 +55,27 @@ std::string DisplayRecordName(const std::string& identity) {
   return identity.empty() ? "Primary screen" : identity;
 }
 
+std::map<std::string, DisplayCalibration> RecordsToWrite(
+    const SettingsValues& values, const std::map<std::string, DisplayCalibration>& otherDisplays,
+    bool storeHasChoice) {
+  std::map<std::string, DisplayCalibration> records;
+  bool visitedAnother = !values.captureDisplay.empty();
+  for (const auto& [identity, calibration] : otherDisplays)
+    visitedAnother = visitedAnother || !identity.empty();
+  if (!visitedAnother && !storeHasChoice) return records;
+  records = otherDisplays;
+  records[values.captureDisplay] = CalibrationOf(values);
+  return records;
+}
+
+DisplayCalibration StandInCalibration(const SettingsValues& stored,
+                                      const std::optional<DisplayCalibration>& primaryOwn,
+                                      const std::optional<DisplayCalibration>& primaryChoice) {
+  if (primaryOwn) return *primaryOwn;
+  if (primaryChoice) return *primaryChoice;
+  DisplayCalibration defaults;
+  defaults.saveImageSize = stored.saveImageSize;
+  return defaults;
+}
+
 }  // namespace zt::shell

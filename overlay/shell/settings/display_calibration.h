@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -35,5 +36,21 @@ std::optional<DisplayCalibration> ParseDisplayCalibration(const std::string& tex
 
 // The value name of a display's record; the primary screen's choice has one of its own.
 std::string DisplayRecordName(const std::string& identity);
+
+// The records a save writes, by identity: none while no display but the primary screen has ever
+// been chosen (a store that never had a choice stays as it was); from then on the chosen
+// display's, from the geometry, and those of every other display visited in the dialog.
+// storeHasChoice: the store already holds a display choice.
+std::map<std::string, DisplayCalibration> RecordsToWrite(
+    const SettingsValues& values, const std::map<std::string, DisplayCalibration>& otherDisplays,
+    bool storeHasChoice);
+
+// The geometry for the primary display captured in place of a chosen display that is not
+// attached: the primary display's own record, else the record of the primary screen choice,
+// else the default zooms and offsets. The size choice of the stored values stays without a record:
+// it is the user's, not a display's.
+DisplayCalibration StandInCalibration(const SettingsValues& stored,
+                                      const std::optional<DisplayCalibration>& primaryOwn,
+                                      const std::optional<DisplayCalibration>& primaryChoice);
 
 }  // namespace zt::shell

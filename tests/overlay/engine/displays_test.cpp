@@ -27,3 +27,52 @@ TEST(CaptureDisplay, TheChosenDisplayWhenAttachedOtherwiseThePrimaryOne) {
 
 }  // namespace
 }  // namespace zt
+
+namespace zt {
+namespace {
+
+TEST(CaptureDisplay, TheSameMonitorOnAnotherConnectorIsTheChosenOne) {
+  const std::string projector = "\\\\?\\DISPLAY#PRJ5B09#5&2c03&0&UID4352#{e6f07b5f}";
+  std::vector<DisplayInfo> displays(3);
+  displays[0] = {
+      "\\\\?\\DISPLAY#LCD0001#4&1&0&UID256#{e6f07b5f}", "Laptop", "\\\\.\\DISPLAY1", 0, 0, 1920, 1080, true};
+  displays[1] = {"\\\\?\\display#prj5b09#7&99&0&UID8#{e6f07b5f}",
+                 "Projector",
+                 "\\\\.\\DISPLAY3",
+                 1920,
+                 0,
+                 2944,
+                 768,
+                 false};
+  displays[2] = {"\\\\?\\DISPLAY#Default_Monitor#4&5&0&UID9#{e6f07b5f}",
+                 "Generic",
+                 "\\\\.\\DISPLAY2",
+                 -800,
+                 0,
+                 0,
+                 600,
+                 false};
+  const struct {
+    std::string identity;
+    const DisplayInfo* found;
+  } cases[] = {
+      {projector, &displays[1]},             // moved to another connector: the same projector
+      {displays[0].identity, &displays[0]},  // attached as it was
+      {"\\\\?\\DISPLAY#PRJ9999#5&2c03&0&UID4352#{e6f07b5f}", nullptr},  // another model
+      // A monitor that did not say what it is matches no other such monitor.
+      {"\\\\?\\DISPLAY#Default_Monitor#1&2&0&UID1#{e6f07b5f}", nullptr},
+      {"\\\\.\\DISPLAY3", nullptr},  // an output name only
+      {"", nullptr},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindChosenDisplay(displays, c.identity), c.found) << c.identity;
+  EXPECT_EQ(DisplayHardware(projector), "PRJ5B09");
+  EXPECT_EQ(CaptureDisplayFor(displays, projector), &displays[1]);
+
+  // Two of that make and model attached: no telling which was meant, so neither.
+  displays[2].identity = "\\\\?\\DISPLAY#PRJ5B09#7&99&0&UID9#{e6f07b5f}";
+  EXPECT_EQ(FindChosenDisplay(displays, projector), nullptr);
+  EXPECT_EQ(CaptureDisplayFor(displays, projector), &displays[0]);
+}
+
+}  // namespace
+}  // namespace zt

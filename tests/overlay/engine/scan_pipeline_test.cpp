@@ -214,7 +214,9 @@ TEST_F(PipelineTest, AnAutoSaveThatFailsAfterItsScreenshotWasBegunLeavesNoFile) 
   // fails the save once the scan's size is known.
   host.settings.widthZoom = 0;
   CaptureAtSignal(test::Filled(40, 30, test::kBlack));
-  host.duringBox = [&] { EXPECT_TRUE(Saved().empty()) << "the begun screenshot is gone before the box is up"; };
+  host.duringBox = [&] {
+    EXPECT_TRUE(Saved().empty()) << "the begun screenshot is gone before the box is up";
+  };
   Signal(PutGoodScan("SCAN0001.JPG"));
   host.duringBox = nullptr;
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
@@ -610,10 +612,12 @@ TEST_F(CalibrationTest, TheNextScanFillsTheDialogsValuesAndIsNeverSaved) {
   EXPECT_THAT(dialog.events, ElementsAre("calibration"));
   EXPECT_TRUE(pipeline.HoldsCalibrationScan());
 
-  // Save in the dialog stores the settings (the dialog's part) and writes no overlay of it.
+  // Save in the dialog stores the settings (the dialog's part), writes no overlay of it and
+  // says so.
   pipeline.SaveOverlay();
   EXPECT_TRUE(Saved().empty());
-  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_THAT(host.BoxTexts(), ElementsAre("ID_CAP_MES_CALIB_STORED"));
+  host.boxes.clear();
 
   // The next scan is an ordinary one again.
   Signal(PutGoodScan("SCAN0003.JPG"));

@@ -1,7 +1,8 @@
 // The calibration targets: a window that fills one display with numbered targets and a short
 // instruction, so that the user can mark the centre of each on the whiteboard and scan. It is
-// part of what the screenshot of the calibration scan shows. Esc posts UM_ENDCALIBRATION to the
-// frame; the frame destroys the window.
+// part of what the screenshot of the calibration scan shows. Every end but the frame's own (Esc,
+// Alt+F4, a display change, the window destroyed from outside) posts UM_ENDCALIBRATION to the
+// frame, which ends the calibration and destroys the window.
 #pragma once
 
 #include <windows.h>
@@ -30,11 +31,13 @@ class CCalibrationPattern {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc) const;
+  void AskFrameToEnd() const;
 
   HWND m_hFrame;
   std::string m_strInstruction;
   LOGFONTA m_logFont;
   HWND m_hWnd = nullptr;
+  bool m_bOwnerEnds = false;  // the destructor is taking the window away
 };
 
 }  // namespace zt::shell

@@ -46,7 +46,12 @@ CCalibrationPattern::CCalibrationPattern(HWND frame, std::string instruction, co
     : m_hFrame(frame), m_strInstruction(std::move(instruction)), m_logFont(font) {}
 
 CCalibrationPattern::~CCalibrationPattern() {
+  m_bOwnerEnds = true;
   if (m_hWnd) DestroyWindow(m_hWnd);
+}
+
+void CCalibrationPattern::AskFrameToEnd() const {
+  if (m_hFrame) PostMessageA(m_hFrame, UM_ENDCALIBRATION, 0, 0);
 }
 
 bool CCalibrationPattern::Show(const DisplayInfo& display) {
@@ -82,11 +87,24 @@ LRESULT CALLBACK CCalibrationPattern::WindowProc(HWND window, UINT message, WPAR
       return 0;
     }
     case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE && self && self->m_hFrame)
-        PostMessageA(self->m_hFrame, UM_ENDCALIBRATION, 0, 0);
+      if (wParam == VK_ESCAPE && self) self->AskFrameToEnd();
       return 0;
+    // Alt+F4 or a close from outside: the frame ends the calibration and takes the window away,
+    // so that the next scan is an ordinary one again.
+    case WM_CLOSE:
+      if (self) self->AskFrameToEnd();
+      return 0;
+    // The display's size or arrangement changed: marks drawn on the old pattern would be fitted
+    // against targets of another size.
+    case WM_DISPLAYCHANGE:
+      if (self) self->AskFrameToEnd();
+      break;
     case WM_NCDESTROY:
-      if (self) self->m_hWnd = nullptr;
+      if (self) {
+        // Destroyed by anyone but its owner: the calibration must not outlive its targets.
+        if (!self->m_bOwnerEnds) self->AskFrameToEnd();
+        self->m_hWnd = nullptr;
+      }
       break;
     default:
       break;

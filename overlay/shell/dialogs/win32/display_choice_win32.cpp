@@ -3,6 +3,8 @@
 // chooses another.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "overlay/engine/displays.h"
 #include "overlay/engine/frame_messages.h"
 #include "overlay/shell/dialogs/display_label.h"
@@ -23,13 +25,24 @@ void CSettingsDlg::FillDisplayChoice() {
   };
   add(MessageCaption(*m_pSettings, caption::kDisplayPrimary, 256), "", "");
   const std::string pattern = MessageCaption(*m_pSettings, caption::kDisplayItem, 256);
-  for (const DisplayInfo& display : ListDisplays())
-    add(DisplayLabel(pattern, display.name, display.Width(), display.Height()), display.identity,
-        display.name);
+  // The primary display says so, or it would look like a second "Primary screen".
+  const std::string primaryPattern = MessageCaption(*m_pSettings, caption::kDisplayItemPrimary, 256);
+  const std::vector<DisplayInfo> displays = ListDisplays();
+  const std::vector<std::string> names = DistinctDisplayNames(displays);
+  for (std::size_t i = 0; i < displays.size(); ++i) {
+    const DisplayInfo& display = displays[i];
+    add(DisplayLabel(display.primary ? primaryPattern : pattern, names[i], display.Width(), display.Height()),
+        display.identity, names[i]);
+  }
 
   std::size_t chosen = 0;
   for (std::size_t i = 0; i < m_displayChoices.size(); ++i)
     if (m_displayChoices[i].identity == m_values.captureDisplay) chosen = i;
+  // The same monitor on another connector stands for the stored choice.
+  if (chosen == 0 && !m_values.captureDisplay.empty())
+    if (const DisplayInfo* same = FindChosenDisplay(displays, m_values.captureDisplay))
+      for (std::size_t i = 1; i < m_displayChoices.size(); ++i)
+        if (m_displayChoices[i].identity == same->identity) chosen = i;
   if (chosen == 0 && !m_values.captureDisplay.empty()) {
     const std::string& name =
         m_values.captureDisplayName.empty() ? m_values.captureDisplay : m_values.captureDisplayName;
@@ -38,6 +51,30 @@ void CSettingsDlg::FillDisplayChoice() {
     chosen = m_displayChoices.size() - 1;
   }
   SendMessageA(list, CB_SETCURSEL, chosen, 0);
+  WidenDropDown(list);
+}
+
+// The open list is as wide as its longest entry, so that no display's name is cut off in it.
+void CSettingsDlg::WidenDropDown(HWND list) {
+  const HDC dc = GetDC(list);
+  if (!dc) return;
+  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  char text[512];
+  const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    if (SendMessageA(list, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) continue;
+    const LRESULT length = SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    SIZE size{};
+    if (length > 0 && GetTextExtentPoint32A(dc, text, static_cast<int>(length), &size))
+      widest = std::max(widest, size.cx);
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(list, dc);
+  RECT box{};
+  GetWindowRect(list, &box);
+  const LONG margin = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;
+  if (widest + margin > box.right - box.left) SendMessageA(list, CB_SETDROPPEDWIDTH, widest + margin, 0);
 }
 
 void CSettingsDlg::OnDisplayChosen() {

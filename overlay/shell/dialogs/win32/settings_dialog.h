@@ -99,6 +99,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
 
   // The display choice (display_choice_win32.cpp).
   void FillDisplayChoice();
+  void WidenDropDown(HWND list);
   void OnDisplayChosen();
   std::optional<DisplayCalibration> StoredDisplayValues(const std::string& identity) const;
 

@@ -102,6 +102,9 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   LRESULT OnCalibrateFromScan();
   LRESULT OnEndCalibration();
   LRESULT OnCloseRequest();
+  void StandInForAbsentDisplay(SettingsValues& values);
+  // News beside the tray icon, never a box on the projected screen.
+  void TellByBalloon(const std::string& text);
 
   // Commands of the tray menu.
   void OnSettingsCommand();
@@ -141,7 +144,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   CScanPipeline m_pipeline;
   CTrayIcon m_trayIcon;
   WinCheckerChannel m_sdChannel;
-  CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline};
+  CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline, *m_pFileSystem};
   UINT m_nSdCheckerMsg = 0;
   CDriveMapClient m_driveMap;
   std::unique_ptr<DeviceTree> m_pDeviceTree;
@@ -152,8 +155,9 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   std::unique_ptr<CAboutDlg> m_pAboutDlg;
   std::unique_ptr<CCalibrationDlg> m_pCalibrationDlg;
   std::unique_ptr<CCalibrationPattern> m_pPattern;
-  std::string m_strPatternDisplay;  // the display the targets are on (empty: the primary screen)
-  DriveWatch m_driveWatch{*this};  // last: its pass calls back into the members above
+  std::string m_strPatternDisplay;     // the display the targets are on (empty: the primary screen)
+  std::string m_strToldAbsentDisplay;  // the chosen display the user was told is not attached
+  DriveWatch m_driveWatch{*this};      // last: its pass calls back into the members above
   std::uint8_t m_bExiting = 0;
   std::uint8_t m_bSessionEnding = 0;
 };

@@ -11,6 +11,7 @@
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
 #include "overlay/shell/device_watch/device_change.h"
+#include "overlay/shell/dialogs/display_label.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
@@ -414,7 +415,7 @@ LRESULT CMainFrame::OnCalibrateFromScan() {
   // A chosen display that is not attached cannot be calibrated: the targets would go to the
   // primary screen and the values found there would be stored as the missing display's.
   const DisplayInfo* display =
-      chosen.empty() ? CaptureDisplayFor(displays, "") : FindDisplay(displays, chosen);
+      chosen.empty() ? CaptureDisplayFor(displays, "") : FindChosenDisplay(displays, chosen);
   if (!display) {
     ShowMessage(MessageCaption(caption::kMesCalibNoDisplay, 1024), kMessageBoxNotice);
     return 0;
@@ -446,8 +447,7 @@ void CMainFrame::OnSdConnectTimer() {
 
 void CMainFrame::OnSdWatchdogTimer() { m_sdLink.Watchdog(); }
 
-// Codes 2 and 3 only; codes with a high word (the checker's delivery failures) and anything else
-// go to the default procedure.
+// Codes 2, 3 and the checker's delivery failure; anything else goes to the default procedure.
 LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
   const auto address = static_cast<RemoteAddress>(block);
   if (code == sdchannel::kRegistrationTaken) {
@@ -458,8 +458,14 @@ LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
     m_sdLink.TakeDeliveredPath(address);
     return 0;
   }
+  if (code == sdchannel::kDeliveryFailed) {
+    if (m_sdLink.DeliveryFailed()) TellByBalloon(MessageCaption(caption::kMesSdDeliveryFailed, 256));
+    return 0;
+  }
   return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
 }
+
+void CMainFrame::TellByBalloon(const std::string& text) { m_trayIcon.ShowBalloon(text); }
 
 // ---- PipelineHost ----------------------------------------------------------------------------
 
@@ -476,7 +482,34 @@ std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) 
   return shell::MessageCaption(m_settings, key, static_cast<DWORD>(bufferSize ? bufferSize : 1));
 }
 
-bool CMainFrame::LoadAllSettings(SettingsValues& values) { return m_settings.LoadAllSettings(values); }
+bool CMainFrame::LoadAllSettings(SettingsValues& values) {
+  const bool read = m_settings.LoadAllSettings(values);
+  // Without the dialog the stored choice decides the capture (with the dialog, its preview shows
+  // what will be saved).
+  if (!m_pSettingsDlg && !values.captureDisplay.empty()) StandInForAbsentDisplay(values);
+  return read;
+}
+
+// The capture of a chosen display that is not attached takes the primary one: the scan is laid
+// over it with the primary display's own values, not the absent one's, and the user is told
+// once, beside the tray icon rather than in a box on the projected screen.
+void CMainFrame::StandInForAbsentDisplay(SettingsValues& values) {
+  const std::vector<DisplayInfo> displays = ListDisplays();
+  if (FindChosenDisplay(displays, values.captureDisplay)) {
+    m_strToldAbsentDisplay.clear();
+    return;
+  }
+  const DisplayInfo* primary = CaptureDisplayFor(displays, "");
+  PutCalibration(StandInCalibration(
+                     values, primary ? m_settings.ReadDisplayCalibration(primary->identity) : std::nullopt,
+                     m_settings.ReadDisplayCalibration("")),
+                 values);
+  if (m_strToldAbsentDisplay == values.captureDisplay) return;
+  m_strToldAbsentDisplay = values.captureDisplay;
+  const std::string& name =
+      values.captureDisplayName.empty() ? values.captureDisplay : values.captureDisplayName;
+  TellByBalloon(DisplayLabel(MessageCaption(caption::kMesDisplayAbsent, 256), name, 0, 0));
+}
 
 DibPtr CMainFrame::CaptureScreenImage() {
   // The targets' display while they are up; else the open dialog's choice, which counts before it

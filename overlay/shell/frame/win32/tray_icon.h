@@ -2,8 +2,10 @@
 // own window, so the icon's callback and the menu's commands arrive at the frame.
 #pragma once
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
+
+#include <string>
 
 #include "overlay/shell/settings/win32/app_settings.h"
 
@@ -21,6 +23,10 @@ class CTrayIcon {
   bool Add();
   // NIM_DELETE, once.
   void Remove();
+  // A short word beside the icon, titled with the program's name, that goes by itself: news
+  // that needs no answer and must not stand on the projected screen as a box. False when the
+  // icon is not there to carry it.
+  bool ShowBalloon(const std::string& text);
   // The menu at point: its four items in the caption file's language, run modally; the chosen
   // command is posted to the frame as WM_COMMAND.
   void ShowMenu(POINT point);

@@ -39,6 +39,19 @@ class MenuHandle {
   HMENU m_h;
 };
 
+// Copies text into a field of size bytes with its NUL, cut at a whole character when longer.
+template <std::size_t size>
+void CopyCut(char (&field)[size], const char* text) {
+  std::size_t n = 0;
+  while (text[n]) {
+    const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[n])) && text[n + 1] ? 2 : 1;
+    if (n + step >= size) break;
+    n += step;
+  }
+  std::memcpy(field, text, n);
+  field[n] = '\0';
+}
+
 }  // namespace
 
 CTrayIcon::CTrayIcon(CAppSettings& settings) : m_settings(settings) {}
@@ -52,15 +65,7 @@ void CTrayIcon::Attach(HWND frame, UINT callbackMessage) {
   m_data.uCallbackMessage = callbackMessage;
   m_data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
   // The tip holds 64 bytes with its NUL; a longer name is cut at a whole character.
-  const char* name = m_settings.AppName();
-  std::size_t n = 0;
-  while (name[n]) {
-    const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(name[n])) && name[n + 1] ? 2 : 1;
-    if (n + step >= sizeof m_data.szTip) break;
-    n += step;
-  }
-  std::memcpy(m_data.szTip, name, n);
-  m_data.szTip[n] = '\0';
+  CopyCut(m_data.szTip, m_settings.AppName());
 }
 
 bool CTrayIcon::Add() {
@@ -73,6 +78,16 @@ bool CTrayIcon::Add() {
 void CTrayIcon::Remove() {
   if (m_data.hWnd) Shell_NotifyIconA(NIM_DELETE, &m_data);
   m_bAdded = false;
+}
+
+bool CTrayIcon::ShowBalloon(const std::string& text) {
+  if (!m_data.hWnd) return false;
+  NOTIFYICONDATAA balloon = m_data;
+  balloon.uFlags = NIF_INFO;
+  balloon.dwInfoFlags = NIIF_INFO;
+  CopyCut(balloon.szInfo, text.c_str());
+  CopyCut(balloon.szInfoTitle, m_settings.AppName());
+  return Shell_NotifyIconA(NIM_MODIFY, &balloon) != FALSE;
 }
 
 void CTrayIcon::ShowMenu(POINT point) {

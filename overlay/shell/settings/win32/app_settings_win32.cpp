@@ -220,7 +220,8 @@ void CAppSettings::SetUpFolders() {
     if (!EnsureDirectory(sdFolder) || !sdFolderNamed) ShowFailure(MB_OK);
   }
   std::string pictures;
-  const bool picturesFound = shell.Get(app::kCsidlMyPictures, pictures);
+  // A new profile may not have the folder yet; it is made rather than refused with a message.
+  const bool picturesFound = shell.Get(app::kCsidlMyPictures | app::kCsidlFlagCreate, pictures);
   if (picturesFound) CopyPath(m_szDefaultSaveFolder, pictures);
   if (!picturesFound || !localAppDataFound) ShowFailure(MB_OK);
 }
@@ -337,15 +338,13 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values,
     written = SetDword(key.Get(), "YCoordinate", values.y) && written;
     RegSetValueExA(key.Get(), "SoftwareVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                    static_cast<DWORD>(std::strlen(version) + 1));
-    // Written once a display has been chosen, so that a store which never had a choice stays as
-    // it was; from then on the chosen display's record follows its geometry.
-    if (!values.captureDisplay.empty() || QueryText(key.Get(), kCaptureDisplay)) {
+    const std::map<std::string, DisplayCalibration> records =
+        RecordsToWrite(values, otherDisplays, QueryText(key.Get(), kCaptureDisplay).has_value());
+    if (!records.empty()) {
       written = SetText(key.Get(), kCaptureDisplay, values.captureDisplay) && written;
       written = SetText(key.Get(), kCaptureDisplayName, values.captureDisplayName) && written;
-      written = WriteDisplayCalibration(values.captureDisplay, CalibrationOf(values)) && written;
-      for (const auto& [identity, calibration] : otherDisplays)
-        if (identity != values.captureDisplay)
-          written = WriteDisplayCalibration(identity, calibration) && written;
+      for (const auto& [identity, calibration] : records)
+        written = WriteDisplayCalibration(identity, calibration) && written;
     }
     ok = ok && written;
   } else {

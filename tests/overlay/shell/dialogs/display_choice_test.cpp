@@ -64,5 +64,16 @@ TEST(DisplayLabel, NameAndSizeFillTheTranslatorsPatternAndNothingElseIsInterpret
   EXPECT_EQ(DisplayLabel("%s", "%s %d", 5, 6), "%s %d");
 }
 
+TEST(DisplayLabel, DisplaysOfOneNameAreToldApartByTheirOutput) {
+  std::vector<DisplayInfo> displays(3);
+  displays[0] = {"\\\\?\\DISPLAY#A#1", "Generic Monitor", "\\\\.\\DISPLAY1", 0, 0, 1920, 1080, true};
+  displays[1] = {"\\\\?\\DISPLAY#P#2", "Projector", "\\\\.\\DISPLAY2", 1920, 0, 2944, 768, false};
+  displays[2] = {"\\\\?\\DISPLAY#A#3", "Generic Monitor", "\\\\.\\DISPLAY12", -800, 0, 0, 600, false};
+  EXPECT_EQ(DistinctDisplayNames(displays),
+            (std::vector<std::string>{"Generic Monitor (1)", "Projector", "Generic Monitor (12)"}));
+  displays.pop_back();
+  EXPECT_EQ(DistinctDisplayNames(displays), (std::vector<std::string>{"Generic Monitor", "Projector"}));
+}
+
 }  // namespace
 }  // namespace zt::shell

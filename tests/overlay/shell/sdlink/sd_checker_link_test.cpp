@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -138,7 +139,7 @@ class LinkTest : public ::testing::Test {
   test::FakeImageFiles images;
   std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
   CScanPipeline pipeline{frame, images, *fs};
-  CSDCheckerLink link{channel, frame, pipeline};
+  CSDCheckerLink link{channel, frame, pipeline, *fs};
 };
 
 TEST_F(LinkTest, ConnectRegistersWithTheRunningCheckerOnce) {
@@ -171,7 +172,7 @@ TEST_F(LinkTest, AMissingCheckerIsStartedAndGetsTenLooks) {
 
   FakeChecker silent;  // started, but its window never shows
   FakeChannel silentChannel{silent};
-  CSDCheckerLink second{silentChannel, frame, pipeline};
+  CSDCheckerLink second{silentChannel, frame, pipeline, *fs};
   EXPECT_FALSE(second.Connect(kFrame, kFolder));
   EXPECT_EQ(silent.pauses, 10);
   EXPECT_EQ(silent.processesOpen, 0);
@@ -179,7 +180,7 @@ TEST_F(LinkTest, AMissingCheckerIsStartedAndGetsTenLooks) {
   FakeChecker missing;  // not installed
   missing.startable = false;
   FakeChannel missingChannel{missing};
-  CSDCheckerLink third{missingChannel, frame, pipeline};
+  CSDCheckerLink third{missingChannel, frame, pipeline, *fs};
   EXPECT_FALSE(third.Connect(kFrame, kFolder));
   EXPECT_EQ(missing.pauses, 0);
   EXPECT_FALSE(third.Connected());
@@ -274,7 +275,7 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
   dying.diesOnFirstRegistration = true;
   dying.startable = false;
   FakeChannel dyingChannel{dying};
-  CSDCheckerLink other{dyingChannel, frame, pipeline};
+  CSDCheckerLink other{dyingChannel, frame, pipeline, *fs};
   ASSERT_TRUE(other.Connect(kFrame, kFolder));
   frame.timersSet.clear();
   other.Watchdog();
@@ -319,6 +320,31 @@ TEST_F(LinkTest, ADeliveredPathBecomesAnSdScanCapturedOnArrival) {
   EXPECT_EQ(pipeline.QueuedSource(), kScanFromSdCard);
 }
 
+TEST_F(LinkTest, AFolderTakenAwayIsMadeAgainAndAFailedDeliveryIsToldOnceAndNotLoaded) {
+  checker.window = 0x444;
+  test::TempDir settings;
+  const std::string folder = settings.Win("ZTLB_SDWiFi") + "\\";
+  ASSERT_TRUE(link.Connect(kFrame, folder));
+  EXPECT_TRUE(fs->IsDirectory(folder));
+
+  // Taken away while running: the checker's copy fails, and the folder is there for its next try.
+  std::filesystem::remove(test::NativePath(settings.Win("ZTLB_SDWiFi")));
+  EXPECT_TRUE(link.DeliveryFailed());
+  EXPECT_TRUE(fs->IsDirectory(folder));
+  EXPECT_FALSE(link.DeliveryFailed());  // told once, not at every try
+  // The path that follows names the file that was never written: answered, not loaded.
+  PutPath(0x8000, folder + "06011200.JPG");
+  link.TakeDeliveredPath(0x8000);
+  EXPECT_THAT(frame.posted, IsEmpty());
+  EXPECT_EQ(checker.events.back(), Post(4, 0x8000));
+
+  // The checker's next try arrives: a scan like any other, and a later failure is told again.
+  test::WriteAll(folder + "06011200.JPG", {1, 2, 3});
+  link.TakeDeliveredPath(0x8000);
+  EXPECT_THAT(frame.posted, ElementsAre(UM_NEWSCAN));
+  EXPECT_TRUE(link.DeliveryFailed());
+}
+
 TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
   checker.window = 0x444;
   ASSERT_TRUE(link.Connect(kFrame, kFolder));
@@ -337,7 +363,7 @@ TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
   EXPECT_EQ(frame.posted.size(), 1u);
 
   // Not connected: nothing is read, but the checker still gets its block back.
-  CSDCheckerLink idle{channel, frame, pipeline};
+  CSDCheckerLink idle{channel, frame, pipeline, *fs};
   checker.readWorks = true;
   idle.TakeDeliveredPath(0x8000);
   EXPECT_EQ(checker.events.back(), Post(4, 0x8000));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "overlay/shell/settings/display_calibration.h"
 
 namespace zt::shell {
@@ -30,6 +32,43 @@ TEST(DisplayCalibration, ThePrimaryScreensRecordHasANameNoDisplayCanHave) {
   EXPECT_EQ(values.saveFolder, "C:\\Scans");
   EXPECT_EQ(values.autoSave, 0);
   EXPECT_EQ(values.captureDisplay, "\\?\\DISPLAY#A");
+}
+
+TEST(DisplayCalibration, OnceAnotherDisplayWasVisitedEveryVisitedDisplaysRecordIsWritten) {
+  const std::string projector = "\\\\?\\DISPLAY#PRJ#1";
+  const DisplayCalibration tuned{1, 110, 95, 40, -20};
+  SettingsValues primary{"C:\\Scans", 1, 0, 100, 100, 3, 4, "", ""};
+  SettingsValues onProjector = primary;
+  onProjector.captureDisplay = projector;
+  using Records = std::map<std::string, DisplayCalibration>;
+  const struct {
+    const SettingsValues& values;
+    Records others;
+    bool storeHasChoice;
+    Records written;
+  } cases[] = {
+      // Never a choice: the store stays as it was.
+      {primary, {}, false, {}},
+      // The projector calibrated, then back to the primary screen: both are kept.
+      {primary, {{projector, tuned}}, false, {{"", {0, 100, 100, 3, 4}}, {projector, tuned}}},
+      {onProjector, {{"", tuned}}, false, {{"", tuned}, {projector, {0, 100, 100, 3, 4}}}},
+      // The primary screen looked at and left for itself: nothing was chosen.
+      {primary, {{"", tuned}}, false, {}},
+      // A store with a choice follows the geometry from then on.
+      {primary, {}, true, {{"", {0, 100, 100, 3, 4}}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RecordsToWrite(c.values, c.others, c.storeHasChoice), c.written);
+}
+
+TEST(DisplayCalibration, ThePrimaryDisplayStandsInWithItsOwnValues) {
+  const SettingsValues absentProjector{"C:\\Scans", 1, 1, 150, 75, -20, 35, "\\\\?\\DISPLAY#PRJ#1",
+                                       "Projector"};
+  const DisplayCalibration own{0, 90, 90, 5, 5}, choice{1, 120, 120, 0, 0};
+  EXPECT_EQ(StandInCalibration(absentProjector, own, choice), own);
+  EXPECT_EQ(StandInCalibration(absentProjector, std::nullopt, choice), choice);
+  // Nothing known of the primary display: no zoom or offset of the absent display, the size choice kept.
+  EXPECT_EQ(StandInCalibration(absentProjector, std::nullopt, std::nullopt),
+            (DisplayCalibration{1, 100, 100, 0, 0}));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "overlay/shell/resource.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
 #include "tests/support/jpeg_scan.h"
+#include "tests/support/lumbrel_look.h"
 #include "tests/support/shell_wine_fixture.h"
 #include "tests/support/wine_process.h"
 
@@ -419,7 +420,8 @@ TEST_F(MainFrame, TheModelessWindowsTakeTheirKeysWhileTheSettingsDialogIsOpen) {
   EXPECT_TRUE(hintClosedByEnter);
 }
 
-TEST_F(MainFrame, TheTargetsComeWithTheButtonGoWithEscOrTheDialogAndAnUnattachedDisplayIsRefused) {
+TEST_F(MainFrame,
+       TheTargetsComeWithTheButtonGoWithEscAltF4ADisplayChangeOrTheDialogAndAnUnattachedDisplayIsRefused) {
   SettingsValues values = winetest::SavingInto(saves);
   values.captureDisplay = "\\\\?\\DISPLAY#Unplugged#0009&0000#{e6f07b5f}";
   values.captureDisplayName = "Projector 9";
@@ -469,6 +471,27 @@ TEST_F(MainFrame, TheTargetsComeWithTheButtonGoWithEscOrTheDialogAndAnUnattached
         press(IDC_CALIBRATE_SCAN);
         return true;
       },
+      // Alt+F4 and a display change end the calibration as Esc does.
+      [&] {
+        if (!targets() || !frame.Pipeline().Calibrating()) return false;
+        PostMessageA(targets(), WM_CLOSE, 0, 0);
+        return true;
+      },
+      [&] {
+        if (targets() || frame.Pipeline().Calibrating()) return false;
+        press(IDC_CALIBRATE_SCAN);
+        return true;
+      },
+      [&] {
+        if (!targets() || !frame.Pipeline().Calibrating()) return false;
+        PostMessageA(targets(), WM_DISPLAYCHANGE, 24, MAKELPARAM(800, 600));
+        return true;
+      },
+      [&] {
+        if (targets() || frame.Pipeline().Calibrating()) return false;
+        press(IDC_CALIBRATE_SCAN);
+        return true;
+      },
       // Up again, they go with the dialog.
       [&] {
         if (!targets() || !frame.Pipeline().Calibrating()) return false;
@@ -486,6 +509,62 @@ TEST_F(MainFrame, TheTargetsComeWithTheButtonGoWithEscOrTheDialogAndAnUnattached
   ASSERT_TRUE(winetest::WaitFor([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
   EXPECT_EQ(targets(), nullptr);
   EXPECT_FALSE(frame.Pipeline().Calibrating());
+}
+
+// A taskbar window of this process that takes every icon and keeps what it was sent; it is
+// found before the real one.
+std::vector<std::string> g_taskbarData;
+LRESULT CALLBACK RecordingTaskbarProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_COPYDATA) return DefWindowProcA(w, message, wParam, lParam);
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  g_taskbarData.emplace_back(static_cast<const char*>(data->lpData), data->cbData);
+  return TRUE;
+}
+
+// How many of the taskbar's records carry text, in the wide characters the shell passes on.
+int RecordsHolding(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
+                                                           static_cast<int>(wide.size()))) -
+              1);
+  const std::string bytes(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+  int count = 0;
+  for (const std::string& record : g_taskbarData) count += record.find(bytes) != std::string::npos;
+  return count;
+}
+
+TEST_F(MainFrame, AChosenDisplayNotAttachedGivesThePrimaryScreenWithItsOwnValuesAndOneWord) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = RecordingTaskbarProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "Shell_TrayWnd";
+  RegisterClassA(&cls);
+  HWND taskbar = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), taskbar);
+  // The projector's values would save the scan at the board's size; the primary screen's own
+  // record says the screen's.
+  SettingsValues values = winetest::SavingInto(saves, 1);
+  values.captureDisplay = "\\\\?\\DISPLAY#Unplugged#0009&0000#{e6f07b5f}";
+  values.captureDisplayName = "Projector 9";
+  values.saveImageSize = 1;
+  ASSERT_TRUE(frame.Settings().SaveAllSettings(values));
+  ASSERT_TRUE(frame.Settings().WriteDisplayCalibration("", {0, 100, 100, 0, 0}));
+  const std::string word = Caption(frame.Settings(), "ID_CAP_MES_DISPLAY_ABSENT");
+  const std::string told = word.substr(0, word.find("%s")) + "Projector 9" + word.substr(word.find("%s") + 2);
+
+  for (const char* overlay : {"\\SCAN0001_Overlaid.JPG", "\\SCAN0001_Overlaid_001.JPG"}) {
+    HandOverScan();
+    ASSERT_TRUE(winetest::WaitFor([&] { return Exists(saves + overlay); }, 20000)) << overlay;
+    const winetest::Picture picture = winetest::LoadPicture(saves + overlay);
+    EXPECT_EQ(picture.width, GetSystemMetrics(SM_CXSCREEN)) << overlay;
+    EXPECT_EQ(picture.height, GetSystemMetrics(SM_CYSCREEN)) << overlay;
+  }
+  winetest::Pump(200);
+  EXPECT_EQ(RecordsHolding(told), 1) << "told once, beside the icon";
+  EXPECT_EQ(FindMessageBox(), nullptr);
+  DestroyWindow(taskbar);
+  UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
 }
 
 // A taskbar window of this process that refuses every icon, as a busy one does; it is found

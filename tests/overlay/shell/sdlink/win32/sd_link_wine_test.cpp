@@ -67,7 +67,7 @@ class LinkFrame final : public app::FrameWindow, public PipelineHost {
   std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
   CScanPipeline pipeline{*this, images, *fs};
   WinCheckerChannel channel;
-  CSDCheckerLink link{channel, *this, pipeline};
+  CSDCheckerLink link{channel, *this, pipeline, *fs};
   std::vector<unsigned> posted;
   std::vector<ULONGLONG> arrivals;
 };
