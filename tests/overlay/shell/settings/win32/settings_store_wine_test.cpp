@@ -93,6 +93,40 @@ TEST_F(SettingsStore, FoldersAreSetUpInTheUsersLocalApplicationData) {
   EXPECT_TRUE(recorder.messages.empty());
 }
 
+// A new profile whose Pictures folder is not there yet: it is made, without a message. The
+// profile's folder is pointed at a new name for the test, so that nothing of the prefix changes.
+// Wine makes such a folder as a link to the Unix home folder: it is never emptied, only unlinked.
+TEST_F(SettingsStore, APicturesFolderNotMadeYetIsMadeWithoutAMessage) {
+  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, shellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
+            ERROR_SUCCESS);
+  char before[MAX_PATH] = {};
+  DWORD type = REG_EXPAND_SZ, size = sizeof before;
+  const bool had = RegQueryValueExA(key, "My Pictures", nullptr, &type, reinterpret_cast<BYTE*>(before),
+                                    &size) == ERROR_SUCCESS;
+  const std::string unexpanded = "%USERPROFILE%\\New pictures " + std::to_string(GetTickCount64());
+  char expanded[MAX_PATH] = {};
+  ExpandEnvironmentStringsA(unexpanded.c_str(), expanded, sizeof expanded);
+  const std::string fresh = expanded;
+  ASSERT_EQ(GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+  RegSetValueExA(key, "My Pictures", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(unexpanded.c_str()),
+                 static_cast<DWORD>(unexpanded.size() + 1));
+
+  const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+  EXPECT_EQ(settings.DefaultSaveFolder(), fresh);
+  const DWORD made = GetFileAttributesA(fresh.c_str());
+  EXPECT_TRUE(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_TRUE(recorder.messages.empty());
+
+  if (had)
+    RegSetValueExA(key, "My Pictures", 0, type, reinterpret_cast<const BYTE*>(before), size);
+  else
+    RegDeleteValueA(key, "My Pictures");
+  RegCloseKey(key);
+  RemoveDirectoryA(fresh.c_str());  // never recursive: it may be a link to a folder of the user's
+}
+
 TEST_F(SettingsStore, NothingStoredYetGivesTheDefaultsAndCreatesTheKey) {
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
   bool ok = false;
