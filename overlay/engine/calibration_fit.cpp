@@ -19,10 +19,10 @@ struct Placing {
 };
 
 struct FitInput {
-  std::vector<ScanMark> marks;
+  const std::vector<ScanMark>& marks;
   std::vector<TargetPoint> targets;
-  double zoomPerScale = 0;  // scan height * 100 / screen height
-  double tolerance = 0;     // display pixels
+  double zoomPerScale = 0;                  // scan height * 100 / screen height
+  double displayHeight = 0, tolerance = 0;  // display pixels
 };
 
 // For each target, the mark placed nearest to it within the tolerance, or -1.
@@ -69,13 +69,19 @@ bool ZoomAllowed(const FitInput& in, double scale) {
   return zoom >= kMinZoom - 0.5 && zoom < kMaxZoom + 0.5;
 }
 
+// Whether the two zooms lie within kMaxZoomRatio of each other.
+bool NearSquare(const Placing& p) {
+  return p.x.scale > 0 && p.y.scale > 0 && p.x.scale <= kMaxZoomRatio * p.y.scale &&
+         p.y.scale <= kMaxZoomRatio * p.x.scale;
+}
+
 // The placing that puts mark a on target i and mark b on target j, if it is an allowed one.
 bool PairPlacing(const FitInput& in, const ScanMark& a, const ScanMark& b, const TargetPoint& i,
                  const TargetPoint& j, Placing& p) {
   if (a.x == b.x || a.y == b.y) return false;
   p.x.scale = (j.x - i.x) / (b.x - a.x);
   p.y.scale = (j.y - i.y) / (b.y - a.y);
-  if (!ZoomAllowed(in, p.x.scale) || !ZoomAllowed(in, p.y.scale)) return false;
+  if (!ZoomAllowed(in, p.x.scale) || !ZoomAllowed(in, p.y.scale) || !NearSquare(p)) return false;
   p.x.offset = i.x - p.x.scale * a.x;
   p.y.offset = i.y - p.y.scale * a.y;
   return true;
@@ -191,52 +197,181 @@ void SettingsOfAxis(const FitInput& in, const AxisPairs& pairs, const Axis& fit,
   offset = whole(sum / pairs.scan.size());
 }
 
-std::vector<ScanMark> MostInked(std::vector<ScanMark> marks) {
-  if (marks.size() <= static_cast<std::size_t>(kMaxFittedMarks)) return marks;
-  std::stable_sort(marks.begin(), marks.end(),
-                   [](const ScanMark& a, const ScanMark& b) { return a.pixels > b.pixels; });
-  marks.resize(static_cast<std::size_t>(kMaxFittedMarks));
-  return marks;
+// Other ink beside count matched marks: the marks on no target and the strokes.
+std::int64_t OtherInk(const ScanMarks& found, std::int32_t count) {
+  return static_cast<std::int64_t>(found.marks.size()) + found.strokes - count;
+}
+
+std::int64_t OtherInkAllowed(std::int32_t count) { return kOtherInkPerExtraTarget * std::max(0, count - 3); }
+
+// The target of the k-th matched mark, in target order (the order of PairsOf).
+std::size_t MatchedTarget(const Matching& m, std::size_t k) {
+  std::size_t t = 0;
+  for (; t < m.markOf.size(); ++t)
+    if (m.markOf[t] >= 0 && k-- == 0) break;
+  return t;
+}
+
+// The matching without target t's mark.
+Matching Without(Matching m, std::size_t t) {
+  m.markOf[t] = -1;
+  --m.count;
+  return m;
+}
+
+// The placing of marks on a board turned by a small angle: the scan positions are turned by
+// turn (radians) about their centre (centreX, centreY), then placed.
+struct TurnedPlacing {
+  Placing placing;
+  double turn = 0, centreX = 0, centreY = 0;
+
+  void At(double x, double y, double& displayX, double& displayY) const {
+    const double u = x - centreX, v = y - centreY;
+    displayX = placing.x.At(u * std::cos(turn) - v * std::sin(turn));
+    displayY = placing.y.At(u * std::sin(turn) + v * std::cos(turn));
+  }
+};
+
+// The least-squares turned placing of the matched marks but mark skip: the placing is fitted to
+// the turned positions, the turn then moved by the step that best takes up what is left, a few
+// times over (the turns are small, and each step leaves a small fraction of the last).
+TurnedPlacing FitTurned(const MatchedPairs& p, std::size_t skip) {
+  const std::size_t n = p.x.scan.size();
+  TurnedPlacing f;
+  for (std::size_t j = 0; j < n; ++j)
+    if (j != skip) f.centreX += p.x.scan[j] / (n - 1), f.centreY += p.y.scan[j] / (n - 1);
+  for (int step = 0; step < 4; ++step) {
+    MatchedPairs turned;
+    for (std::size_t j = 0; j < n; ++j) {
+      if (j == skip) continue;
+      const double u = p.x.scan[j] - f.centreX, v = p.y.scan[j] - f.centreY;
+      turned.x.scan.push_back(u * std::cos(f.turn) - v * std::sin(f.turn));
+      turned.y.scan.push_back(u * std::sin(f.turn) + v * std::cos(f.turn));
+      turned.x.display.push_back(p.x.display[j]);
+      turned.y.display.push_back(p.y.display[j]);
+    }
+    f.placing = FitPairs(turned);
+    double along = 0, square = 0;
+    for (std::size_t j = 0; j < turned.x.scan.size(); ++j) {
+      const double u = turned.x.scan[j], v = turned.y.scan[j];
+      const double dx = -f.placing.x.scale * v, dy = f.placing.y.scale * u;
+      along +=
+          dx * (turned.x.display[j] - f.placing.x.At(u)) + dy * (turned.y.display[j] - f.placing.y.At(v));
+      square += dx * dx + dy * dy;
+    }
+    f.turn += along / square;
+  }
+  return f;
+}
+
+double Miss2(const MatchedPairs& p, const TurnedPlacing& f, std::size_t k) {
+  double x = 0, y = 0;
+  f.At(p.x.scan[k], p.y.scan[k], x, y);
+  return (x - p.x.display[k]) * (x - p.x.display[k]) + (y - p.y.display[k]) * (y - p.y.display[k]);
+}
+
+// Whether the targets of the matched marks but mark skip lie near one line (as targets 1, 3
+// and 5 do): a turned placing through them leaves the turn undecided.
+bool OthersOnLine(const MatchedPairs& p, std::size_t skip) {
+  const std::size_t n = p.x.display.size();
+  double mx = 0, my = 0;
+  for (std::size_t j = 0; j < n; ++j)
+    if (j != skip) mx += p.x.display[j] / (n - 1), my += p.y.display[j] / (n - 1);
+  double xx = 0, xy = 0, yy = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    if (j == skip) continue;
+    const double x = p.x.display[j] - mx, y = p.y.display[j] - my;
+    xx += x * x, xy += x * y, yy += y * y;
+  }
+  return xx * yy - xy * xy <= 0.1 * xx * yy;
+}
+
+// A stray mark near a target but off its centre (a number written beside it, a slip of the
+// pen) is matched like a mark on it and would pull the fit. While more than three targets are
+// matched and the turned placing of the others puts some mark further than kResidualLimit of
+// the display height from its target, the mark without which the others agree best is left
+// out. The turn lets a board turned a little pass; the search for the best agreement lets the
+// others be judged without the stray among them.
+void LeaveOutStrays(const FitInput& in, Matching& m) {
+  const double limit = kResidualLimit * in.displayHeight;
+  while (m.count > 3) {
+    const MatchedPairs pairs = PairsOf(in, m);
+    const std::size_t n = pairs.x.scan.size();
+    double worstMiss2 = 0, leastDisagreement = 0;
+    std::size_t stray = n;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (OthersOnLine(pairs, k)) continue;
+      const TurnedPlacing others = FitTurned(pairs, k);
+      worstMiss2 = std::max(worstMiss2, Miss2(pairs, others, k));
+      double disagreement = 0;
+      for (std::size_t j = 0; j < n; ++j) disagreement += j == k ? 0 : Miss2(pairs, others, j);
+      if (stray == n || disagreement < leastDisagreement) leastDisagreement = disagreement, stray = k;
+    }
+    if (worstMiss2 <= limit * limit) return;
+    m = Without(m, MatchedTarget(m, stray));
+  }
 }
 
 bool InRange(std::int32_t value, std::int32_t low, std::int32_t high) {
   return value >= low && value <= high;
 }
 
-}  // namespace
-
-CalibrationResult FitCalibration(const std::vector<ScanMark>& marks, std::int32_t scanHeight,
-                                 std::int32_t screenWidth, std::int32_t screenHeight) {
-  CalibrationResult result;
-  if (screenWidth <= 0 || screenHeight <= 0 || scanHeight <= 0) {
-    result.refusal = CalibrationRefusal::OutOfRange;
-    return result;
-  }
-  if (marks.size() < 3) {
-    result.refusal = CalibrationRefusal::TooFewMarks;
-    return result;
-  }
-  const FitInput in{MostInked(marks), CalibrationTargets(screenWidth, screenHeight),
-                    scanHeight * 100.0 / screenHeight, kMatchTolerance * screenHeight};
-  Matching matching;
-  const bool found = BestMatching(in, matching);
-  result.matched = matching.count;
-  if (!found || matching.count < 3 || !SpansColumnsAndRows(in, matching)) {
-    result.refusal = CalibrationRefusal::MarksOffPattern;
-    return result;
-  }
-  const Placing fit = Refine(in, matching);
-  const MatchedPairs pairs = PairsOf(in, matching);
-  result.matched = matching.count;
+// The values of the fit of the matched marks, and the refusal they earn. Loose marks (strays
+// that could not be left out) are refused whatever their residual.
+void Judge(const FitInput& in, const Matching& m, const Placing& fit, bool loose, CalibrationResult& result) {
+  const MatchedPairs pairs = PairsOf(in, m);
+  result.matched = m.count;
   result.residual = Residual(pairs, fit);
   SettingsOfAxis(in, pairs.x, fit.x, result.widthZoom, result.x);
   SettingsOfAxis(in, pairs.y, fit.y, result.heightZoom, result.y);
-  if (result.residual > kResidualLimit * screenHeight)
+  if (!NearSquare(fit))
+    result.refusal = CalibrationRefusal::MarksOffPattern;
+  else if (loose || result.residual > kResidualLimit * in.displayHeight)
     result.refusal = CalibrationRefusal::ResidualTooLarge;
   else if (!InRange(result.widthZoom, kMinZoom, kMaxZoom) ||
            !InRange(result.heightZoom, kMinZoom, kMaxZoom) || !InRange(result.x, kMinOffset, kMaxOffset) ||
            !InRange(result.y, kMinOffset, kMaxOffset))
     result.refusal = CalibrationRefusal::OutOfRange;
+  else
+    result.refusal = CalibrationRefusal::None;
+}
+
+}  // namespace
+
+CalibrationResult FitCalibration(const ScanMarks& found, std::int32_t scanHeight, std::int32_t screenWidth,
+                                 std::int32_t screenHeight) {
+  CalibrationResult result;
+  if (screenWidth <= 0 || screenHeight <= 0 || scanHeight <= 0) {
+    result.refusal = CalibrationRefusal::OutOfRange;
+    return result;
+  }
+  if (found.marks.size() < 3) {
+    result.refusal = CalibrationRefusal::TooFewMarks;
+    return result;
+  }
+  result.refusal = CalibrationRefusal::MarksOffPattern;
+  // More ink than five matched targets allow beside them: no matching could be kept.
+  if (OtherInk(found, 5) > OtherInkAllowed(5)) return result;
+  const FitInput in{found.marks, CalibrationTargets(screenWidth, screenHeight),
+                    scanHeight * 100.0 / screenHeight, static_cast<double>(screenHeight),
+                    kMatchTolerance * screenHeight};
+  Matching matching;
+  const bool any = BestMatching(in, matching);
+  result.matched = matching.count;
+  if (!any || matching.count < 3 || !SpansColumnsAndRows(in, matching)) return result;
+  Placing fit = Refine(in, matching);
+  result.matched = matching.count;
+  if (OtherInk(found, matching.count) > OtherInkAllowed(matching.count)) return result;
+  // Strays left out count as other ink. When the marks kept cannot stand beside it, the marks
+  // are too loose for a calibration, and the refusal keeps the values of all of them.
+  Matching kept = matching;
+  LeaveOutStrays(in, kept);
+  const bool loose = OtherInk(found, kept.count) > OtherInkAllowed(kept.count);
+  if (loose)
+    kept = matching;
+  else if (kept.count < matching.count)
+    fit = FitPairs(PairsOf(in, kept));
+  Judge(in, kept, fit, loose, result);
   return result;
 }
 
@@ -250,7 +385,7 @@ CalibrationResult CalibrateFromScan(const DibBlock& scan, const InkCells& cells,
   else if (found.marks.empty() && found.strokes == 0)
     result.refusal = CalibrationRefusal::NoMarks;
   else
-    result = FitCalibration(found.marks, scan.Height(), screenWidth, screenHeight);
+    result = FitCalibration(found, scan.Height(), screenWidth, screenHeight);
   return result;
 }
 

@@ -13,7 +13,7 @@ TEST(CaptureDisplay, TheChosenDisplayWhenAttachedOtherwiseThePrimaryOne) {
   EXPECT_EQ(CaptureDisplayFor(displays, "\\\\?\\DISPLAY#PRJ#2"), &displays[1]);
   EXPECT_EQ(CaptureDisplayFor(displays, ""), &displays[0]);
   // Unplugged, or only its output name remembered: the primary screen, as without a choice.
-  EXPECT_EQ(CaptureDisplayFor(displays, "\\\\?\\DISPLAY#PRJ#9"), &displays[0]);
+  EXPECT_EQ(CaptureDisplayFor(displays, "\\\\?\\DISPLAY#OLD#9"), &displays[0]);
   EXPECT_EQ(FindDisplay(displays, "\\\\?\\DISPLAY#PRJ#9"), nullptr);
   EXPECT_EQ(FindDisplay(displays, ""), nullptr);
 
