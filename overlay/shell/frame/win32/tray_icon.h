@@ -2,8 +2,9 @@
 // own window, so the icon's callback and the menu's commands arrive at the frame.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include <string>
 

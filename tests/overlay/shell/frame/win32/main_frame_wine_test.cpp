@@ -533,15 +533,32 @@ int RecordsHolding(const std::string& text) {
   return count;
 }
 
+// The recording taskbar for one test.
+class RecordingTaskbar {
+ public:
+  RecordingTaskbar() {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = RecordingTaskbarProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&cls);
+    m_window = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    g_taskbarData.clear();
+  }
+  ~RecordingTaskbar() {
+    DestroyWindow(m_window);
+    UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
+  }
+  bool First() const { return m_window && FindWindowA("Shell_TrayWnd", nullptr) == m_window; }
+
+ private:
+  HWND m_window = nullptr;
+};
+
 TEST_F(MainFrame, AChosenDisplayNotAttachedGivesThePrimaryScreenWithItsOwnValuesAndOneWord) {
-  WNDCLASSA cls{};
-  cls.lpfnWndProc = RecordingTaskbarProc;
-  cls.hInstance = GetModuleHandleA(nullptr);
-  cls.lpszClassName = "Shell_TrayWnd";
-  RegisterClassA(&cls);
-  HWND taskbar = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-  ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), taskbar);
+  const RecordingTaskbar taskbar;
+  ASSERT_TRUE(taskbar.First());
   // The projector's values would save the scan at the board's size; the primary screen's own
   // record says the screen's.
   SettingsValues values = winetest::SavingInto(saves, 1);
@@ -563,8 +580,22 @@ TEST_F(MainFrame, AChosenDisplayNotAttachedGivesThePrimaryScreenWithItsOwnValues
   winetest::Pump(200);
   EXPECT_EQ(RecordsHolding(told), 1) << "told once, beside the icon";
   EXPECT_EQ(FindMessageBox(), nullptr);
-  DestroyWindow(taskbar);
-  UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
+}
+
+// The checker could not put a scan into the program's folder, taken away while it runs: the
+// folder is there again for its next try, and the user is told once, beside the icon.
+TEST_F(MainFrame, ADeliveryTheCheckerCouldNotMakeMakesTheFolderAgainAndIsToldOnce) {
+  const RecordingTaskbar taskbar;
+  ASSERT_TRUE(taskbar.First());
+  winetest::Pump(1500);  // no board here: the frame turns to the checker
+  const std::string folder = frame.Settings().SdDownloadFolder();
+  winetest::RemoveTree(folder.substr(0, folder.size() - 1));
+  const UINT channel = RegisterWindowMessageA(sdchannel::kMessageName);
+  for (int i = 0; i < 2; ++i) SendMessageA(frame.Hwnd(), channel, sdchannel::kDeliveryFailed, 0);
+  EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+  winetest::Pump(200);
+  EXPECT_EQ(RecordsHolding(Caption(frame.Settings(), "ID_CAP_MES_SD_DELIVERYFAILED")), 1);
+  EXPECT_EQ(FindMessageBox(), nullptr);
 }
 
 // A taskbar window of this process that refuses every icon, as a busy one does; it is found
