@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine if needed, builds all three configurations (native, and the i686
 # and x86_64 Windows builds, warnings as errors, as run.sh builds them) and runs every test: native unit tests under
-# AddressSanitizer/UBSan, a short pass of every fuzz target, and the Windows tests under Wine on
-# the i686 build where this machine runs 32-bit processes, on the x86_64 build otherwise.
+# AddressSanitizer/UBSan, a short pass of every fuzz target, the Windows tests under Wine on
+# the i686 build where this machine runs 32-bit processes, on the x86_64 build otherwise, and one
+# run of the engine bench (scripts/bench.sh --once: that it runs, not how fast).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -29,6 +30,9 @@ wine_tests() { ctest --test-dir "build/mingw-$wine_build" --output-on-failure 2>
 zt_step "native tests" native_tests || status=1
 zt_step "fuzzing, a short pass" fuzz_pass || status=1
 zt_step "Windows tests under Wine, $wine_build build ($reason)" wine_tests || status=1
+bench_pass() { bash scripts/bench.sh --once 2>&1 | tee build/bench.log; }
+bench=ran
+zt_step "the bench, one run of each case" bench_pass || { status=1; bench=FAILED; }
 
 # One closing line for both runs.
 summary() { grep -Eo '[0-9]+ tests failed out of [0-9]+' "$1" | tail -n 1; }
@@ -37,5 +41,5 @@ read -r wf _ _ _ _ wt < <(summary build/wine-ctest.log || echo "0 x x x x 0")
 failed=$((nf + wf)); total=$((nt + wt))
 [ "$nt" -gt 0 ] && [ "$wt" -gt 0 ] || status=1
 fuzz=$(grep -c ' 0 crashes (exit 0)' build/fuzz.log || true)
-echo "tests: $((total - failed)) passed, $failed failed; fuzz targets clean: $fuzz; Wine tests ran on the $wine_build build ($reason); $((SECONDS - started)) s in all"
+echo "tests: $((total - failed)) passed, $failed failed; fuzz targets clean: $fuzz; bench: $bench; Wine tests ran on the $wine_build build ($reason); $((SECONDS - started)) s in all"
 exit $status
