@@ -133,15 +133,27 @@ void CCalibrationPattern::Paint(HDC dc) const {
                 static_cast<int>(i + 1), numberFont.Get());
   SelectObject(dc, previousPen);
 
-  // The instruction between the upper targets and the centre one.
-  LOGFONTA textLook = m_logFont;
-  textLook.lfHeight = -(height / 30 > 12 ? height / 30 : 12);
-  const app::Font textFont(CreateFontIndirectA(&textLook));
-  const HGDIOBJ previousFont = SelectObject(dc, textFont.Get());
+  // The instruction between the upper targets and above the centre one, in the largest type
+  // that lets all of it fit there.
+  const RECT box{width / 5, height / 16, width - width / 5, height / 2 - 3 * radius};
   SetTextColor(dc, kTextColour);
-  RECT box{width / 5, height / 4, width - width / 5, height / 2 - 3 * radius};
-  DrawTextA(dc, m_strInstruction.c_str(), -1, &box, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, previousFont);
+  for (int size = height / 30 > 12 ? height / 30 : 12;; --size) {
+    LOGFONTA textLook = m_logFont;
+    textLook.lfHeight = -size;
+    const app::Font textFont(CreateFontIndirectA(&textLook));
+    const HGDIOBJ previousFont = SelectObject(dc, textFont.Get());
+    RECT needed = box;
+    DrawTextA(dc, m_strInstruction.c_str(), -1, &needed,
+              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+    const bool fits = needed.bottom <= box.bottom || size <= 8;
+    if (fits) {
+      RECT shown = box;
+      shown.top += (box.bottom - needed.bottom) / 2;  // centred in the space
+      DrawTextA(dc, m_strInstruction.c_str(), -1, &shown, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    }
+    SelectObject(dc, previousFont);
+    if (fits) return;
+  }
 }
 
 }  // namespace zt::shell

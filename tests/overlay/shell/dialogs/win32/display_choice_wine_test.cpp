@@ -8,8 +8,10 @@
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/screen_capture.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
+#include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/resource.h"
+#include "overlay/shell/settings/caption_keys.h"
 #include "tests/support/registry_look.h"
 #include "tests/support/shell_wine_fixture.h"
 
@@ -68,8 +70,9 @@ TEST_F(DisplayChoiceTest, EachDisplayIsListedAndKeepsItsOwnValues) {
     WaitVisible(d);
     const std::vector<std::string> entries = ListEntries(d);
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0], "Primary screen");
-    EXPECT_EQ(entries[1], displays[0].name + " - 1920 x 1080");
+    // The primary screen's choice and the display that is primary now are told apart.
+    EXPECT_EQ(entries[0], "Primary screen (whichever display is primary)");
+    EXPECT_EQ(entries[1], displays[0].name + " - 1920 x 1080 (primary now)");
     EXPECT_EQ(entries[2], displays[1].name + " - 1024 x 768");
     EXPECT_EQ(Chosen(d), 0);
     EXPECT_EQ(Text(d, IDC_DISPLAY_LABEL), "Display:");
@@ -184,8 +187,8 @@ TEST_F(DisplayChoiceTest, TheTargetsCoverTheChosenDisplayAndEscLeavesThem) {
                                      displays[1].Height(), nullptr, nullptr, slideClass.hInstance, nullptr);
   PumpAsDialogLoop(300);
   LOGFONTA font = settings.DialogFont();
-  CCalibrationPattern pattern(frame.Hwnd(), "Mark the centre of each target, then press the scan button.",
-                              font);
+  // The instruction the user reads, whole: the picture kept below shows that it fits.
+  CCalibrationPattern pattern(frame.Hwnd(), MessageCaption(settings, caption::kMesCalibPattern, 1024), font);
   ASSERT_TRUE(pattern.Show(displays[1]));
   PumpAsDialogLoop(500);
   RECT placed{};
