@@ -23,9 +23,11 @@ packages=(
   wixl msitools
 )
 
-# The 32-bit Wine loader is only worth installing where the kernel runs 32-bit processes.
+# The 32-bit Wine loader is only worth installing where the kernel runs 32-bit processes. Its X
+# driver finds the X extensions' libraries of its own architecture at run time: without
+# Xinerama it sees one display where the two-screen tests give it two.
 if bash "$here/scripts/can-run-32bit.sh"; then
-  packages+=(wine32:i386)
+  packages+=(wine32:i386 libxinerama1:i386 libxrandr2:i386)
 fi
 
 missing=()
