@@ -434,6 +434,20 @@ TEST_F(MainFrame,
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   };
   const auto targets = [] { return FindWindowA(kCalibrationPatternClass, nullptr); };
+  // Once the targets are up, a message to them; once they and the calibration are gone, the
+  // button again.
+  const auto upThenSend = [&](UINT message, WPARAM w, LPARAM l) -> Script::Step {
+    return [&, message, w, l] {
+      if (!targets() || !frame.Pipeline().Calibrating()) return false;
+      PostMessageA(targets(), message, w, l);
+      return true;
+    };
+  };
+  const Script::Step goneThenAgain = [&] {
+    if (targets() || frame.Pipeline().Calibrating()) return false;
+    press(IDC_CALIBRATE_SCAN);
+    return true;
+  };
   Script script({
       [&] {
         CSettingsDlg* open = frame.OpenSettingsDialog();
@@ -466,32 +480,12 @@ TEST_F(MainFrame,
         PostMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
         return true;
       },
-      [&] {
-        if (targets() || frame.Pipeline().Calibrating()) return false;
-        press(IDC_CALIBRATE_SCAN);
-        return true;
-      },
+      goneThenAgain,
       // Alt+F4 and a display change end the calibration as Esc does.
-      [&] {
-        if (!targets() || !frame.Pipeline().Calibrating()) return false;
-        PostMessageA(targets(), WM_CLOSE, 0, 0);
-        return true;
-      },
-      [&] {
-        if (targets() || frame.Pipeline().Calibrating()) return false;
-        press(IDC_CALIBRATE_SCAN);
-        return true;
-      },
-      [&] {
-        if (!targets() || !frame.Pipeline().Calibrating()) return false;
-        PostMessageA(targets(), WM_DISPLAYCHANGE, 24, MAKELPARAM(800, 600));
-        return true;
-      },
-      [&] {
-        if (targets() || frame.Pipeline().Calibrating()) return false;
-        press(IDC_CALIBRATE_SCAN);
-        return true;
-      },
+      upThenSend(WM_CLOSE, 0, 0),
+      goneThenAgain,
+      upThenSend(WM_DISPLAYCHANGE, 24, MAKELPARAM(800, 600)),
+      goneThenAgain,
       // Up again, they go with the dialog.
       [&] {
         if (!targets() || !frame.Pipeline().Calibrating()) return false;
@@ -500,7 +494,7 @@ TEST_F(MainFrame,
       },
   });
   PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
-  ASSERT_TRUE(RunScript(script, 20000));
+  ASSERT_TRUE(RunScript(script, 60000));
   EXPECT_EQ(refusal, Caption(frame.Settings(), "ID_CAP_MES_CALIB_NODISPLAY"));
   EXPECT_FALSE(targetsAfterRefusal);
   EXPECT_EQ(placed.left, 0);
