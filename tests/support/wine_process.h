@@ -34,7 +34,9 @@ inline std::string UnixPath(const std::string& winePath) {
   return p;
 }
 
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 inline bool AllExist(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
@@ -85,6 +87,9 @@ struct Program {
   app::UniqueHandle process;
   app::UniqueHandle output;  // read end of its standard output, when asked for
   DWORD id = 0;
+  // GetLastError of a refused start, taken at once: what runs after it (closing handles, freeing
+  // the command line, a test's failure message) may change the thread's last error.
+  DWORD error = 0;
   explicit operator bool() const { return static_cast<bool>(process); }
   bool Runs() const { return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; }
 };
@@ -114,6 +119,8 @@ inline Program Start(const std::string& exe, const std::string& args = "", bool 
     CloseHandle(pi.hThread);
     p.process.Reset(pi.hProcess);
     p.id = pi.dwProcessId;
+  } else {
+    p.error = GetLastError();
   }
   return p;
 }
