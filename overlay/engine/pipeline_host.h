@@ -7,8 +7,8 @@
 #include <string>
 
 #include "overlay/engine/busy.h"
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/settings_values.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/settings/settings_values.h"
 
 namespace zt {
 

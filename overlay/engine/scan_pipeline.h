@@ -9,12 +9,12 @@
 #include <string>
 
 #include "common/mbcs_path.h"
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/file_system.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/image_set.h"
 #include "overlay/engine/pipeline_host.h"
-#include "overlay/engine/settings_values.h"
-#include "overlay/engine/working_copy.h"
+#include "overlay/engine/settings/settings_values.h"
+#include "overlay/engine/outputs/working_copy.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {

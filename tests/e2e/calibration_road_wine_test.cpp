@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "cvimgfileio/cvimgfileio.h"
-#include "overlay/engine/calibration_targets.h"
-#include "overlay/engine/displays.h"
+#include "overlay/engine/calibration/calibration_targets.h"
+#include "overlay/engine/capture/displays.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/frame/win32/frame_class.h"
 #include "overlay/shell/resource.h"

@@ -11,7 +11,7 @@
 #include "overlay/engine/frame_messages.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
-#include "test_images.h"
+#include "tests/support/test_images.h"
 
 namespace zt::test {
 

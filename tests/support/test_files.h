@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt::test {

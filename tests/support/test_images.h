@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 
 namespace zt::test {
 

@@ -1,9 +1,9 @@
-#include "overlay/engine/calibration_fit.h"
+#include "overlay/engine/calibration/calibration_fit.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "overlay/engine/calibration_targets.h"
+#include "overlay/engine/calibration/calibration_targets.h"
 
 namespace zt {
 

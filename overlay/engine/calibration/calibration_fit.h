@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/ink_cells.h"
-#include "overlay/engine/scan_marks.h"
-#include "overlay/engine/settings_values.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/ink_cells.h"
+#include "overlay/engine/calibration/scan_marks.h"
+#include "overlay/engine/settings/settings_values.h"
 
 namespace zt {
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/calibration_targets.h"
+#include "overlay/engine/calibration/calibration_targets.h"
 
 namespace zt {
 

@@ -1,8 +1,8 @@
-#include "overlay/engine/ink_blocks.h"
+#include "overlay/engine/calibration/ink_blocks.h"
 
 #include <algorithm>
 
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/pixels/ink_pixel.h"
 
 namespace zt {
 

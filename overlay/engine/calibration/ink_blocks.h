@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/ink_cells.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/ink_cells.h"
 
 namespace zt {
 

@@ -1,11 +1,11 @@
-#include "overlay/engine/scan_marks.h"
+#include "overlay/engine/calibration/scan_marks.h"
 
 #include <algorithm>
 #include <limits>
 #include <tuple>
 
-#include "overlay/engine/ink_blocks.h"
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/calibration/ink_blocks.h"
+#include "overlay/engine/pixels/ink_pixel.h"
 
 namespace zt {
 

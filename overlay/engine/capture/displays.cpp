@@ -1,4 +1,4 @@
-#include "overlay/engine/displays.h"
+#include "overlay/engine/capture/displays.h"
 
 #include <cctype>
 

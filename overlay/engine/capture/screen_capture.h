@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 
 namespace zt {
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/output_names.h"
+#include "overlay/engine/outputs/output_names.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/mbcs_path.h"
-#include "overlay/engine/file_system.h"
+#include "overlay/engine/outputs/file_system.h"
 
 namespace zt {
 

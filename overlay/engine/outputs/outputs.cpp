@@ -1,4 +1,4 @@
-#include "overlay/engine/outputs.h"
+#include "overlay/engine/outputs/outputs.h"
 
 namespace zt {
 

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "common/mbcs_path.h"
-#include "overlay/engine/compose.h"
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/file_system.h"
-#include "overlay/engine/output_names.h"
-#include "overlay/engine/region.h"
-#include "overlay/engine/settings_values.h"
-#include "overlay/engine/worker_pool.h"
+#include "overlay/engine/pixels/compose.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/outputs/file_system.h"
+#include "overlay/engine/outputs/output_names.h"
+#include "overlay/engine/pixels/region.h"
+#include "overlay/engine/settings/settings_values.h"
+#include "overlay/engine/pixels/worker_pool.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {

@@ -1,4 +1,4 @@
-#include "overlay/engine/working_copy.h"
+#include "overlay/engine/outputs/working_copy.h"
 
 namespace zt {
 

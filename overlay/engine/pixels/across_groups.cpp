@@ -1,4 +1,4 @@
-#include "overlay/engine/across_groups.h"
+#include "overlay/engine/pixels/across_groups.h"
 
 namespace zt {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "overlay/engine/resample_kernels.h"
+#include "overlay/engine/pixels/resample_kernels.h"
 
 namespace zt {
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/block_reserve.h"
+#include "overlay/engine/pixels/block_reserve.h"
 
 #include <mutex>
 #include <new>

@@ -1,11 +1,11 @@
-#include "overlay/engine/compose.h"
+#include "overlay/engine/pixels/compose.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "overlay/engine/pixel_kernels.h"
-#include "overlay/engine/resample.h"
-#include "overlay/engine/stretched_ink.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
+#include "overlay/engine/pixels/resample.h"
+#include "overlay/engine/pixels/stretched_ink.h"
 
 namespace zt {
 

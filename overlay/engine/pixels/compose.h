@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/ink_cells.h"
-#include "overlay/engine/region.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/ink_cells.h"
+#include "overlay/engine/pixels/region.h"
 
 namespace zt {
 

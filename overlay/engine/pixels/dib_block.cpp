@@ -1,8 +1,8 @@
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 
 #include <new>
 
-#include "overlay/engine/block_reserve.h"
+#include "overlay/engine/pixels/block_reserve.h"
 
 namespace zt {
 

@@ -1,6 +1,6 @@
-#include "overlay/engine/ink_cells.h"
+#include "overlay/engine/pixels/ink_cells.h"
 
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/pixels/ink_pixel.h"
 
 namespace zt {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 
 namespace zt {
 

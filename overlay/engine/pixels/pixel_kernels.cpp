@@ -1,9 +1,9 @@
-#include "overlay/engine/pixel_kernels.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
 
 #include <cstring>
 
-#include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/pixels/resample_kernels.h"
+#include "overlay/engine/pixels/ink_pixel.h"
 
 namespace zt {
 

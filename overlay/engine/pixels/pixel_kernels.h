@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "overlay/engine/across_groups.h"
-#include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/vector_level.h"
+#include "overlay/engine/pixels/across_groups.h"
+#include "overlay/engine/pixels/resample_kernels.h"
+#include "overlay/engine/pixels/vector_level.h"
 
 namespace zt {
 

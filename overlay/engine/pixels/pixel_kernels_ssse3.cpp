@@ -5,9 +5,8 @@
 
 #include <cstring>
 
-#include "overlay/engine/pixel_kernels.h"
-#include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
+#include "overlay/engine/pixels/resample_kernels.h"
 
 #define ZT_SSSE3 __attribute__((target("ssse3")))
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/region.h"
+#include "overlay/engine/pixels/region.h"
 
 namespace zt {
 

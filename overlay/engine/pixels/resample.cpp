@@ -1,13 +1,13 @@
-#include "overlay/engine/resample.h"
+#include "overlay/engine/pixels/resample.h"
 
 #include <algorithm>
 #include <atomic>
 #include <new>
 #include <vector>
 
-#include "overlay/engine/pixel_kernels.h"
-#include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/worker_pool.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
+#include "overlay/engine/pixels/resample_kernels.h"
+#include "overlay/engine/pixels/worker_pool.h"
 
 namespace zt {
 

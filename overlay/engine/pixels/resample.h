@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/region.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/region.h"
 
 namespace zt {
 

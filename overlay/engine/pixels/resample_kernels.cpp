@@ -1,4 +1,4 @@
-#include "overlay/engine/resample_kernels.h"
+#include "overlay/engine/pixels/resample_kernels.h"
 
 #include <algorithm>
 

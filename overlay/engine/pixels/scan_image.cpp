@@ -1,13 +1,13 @@
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/pixels/scan_image.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "overlay/engine/pixel_kernels.h"
-#include "overlay/engine/resample.h"
-#include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/worker_pool.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
+#include "overlay/engine/pixels/resample.h"
+#include "overlay/engine/pixels/resample_kernels.h"
+#include "overlay/engine/pixels/worker_pool.h"
 
 namespace zt {
 

@@ -7,22 +7,11 @@
 #include <optional>
 
 #include "common/dib.h"
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/ink_cells.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/ink_pixel.h"
+#include "overlay/engine/pixels/ink_cells.h"
 
 namespace zt {
-
-// A scan pixel is background when its blue, green and red bytes are all 200 or more.
-inline bool IsBackground(const std::uint8_t* bgr) { return bgr[0] >= 200 && bgr[1] >= 200 && bgr[2] >= 200; }
-inline bool IsInk(const std::uint8_t* bgr) { return !IsBackground(bgr); }
-
-// Whether any of the whole pixels in these bytes is ink. A pixel is ink when one of its bytes is
-// below 200, so the lowest byte answers for all of them at once.
-inline bool AnyInk(const std::uint8_t* bgr, std::size_t bytes) {
-  std::uint8_t lowest = 255;
-  for (std::size_t i = 0; i < bytes; ++i) lowest = bgr[i] < lowest ? bgr[i] : lowest;
-  return lowest < 200;
-}
 
 // What the engine accepts from the load: 40-byte header, positive width and (bottom-up) height,
 // one plane, BI_RGB, 24 bits without palette, or 1 bit with a two-entry palette; sizes within

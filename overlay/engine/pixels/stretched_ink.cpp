@@ -1,4 +1,4 @@
-#include "overlay/engine/stretched_ink.h"
+#include "overlay/engine/pixels/stretched_ink.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,9 +6,9 @@
 #include <new>
 #include <vector>
 
-#include "overlay/engine/pixel_kernels.h"
-#include "overlay/engine/resample_kernels.h"
-#include "overlay/engine/worker_pool.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
+#include "overlay/engine/pixels/resample_kernels.h"
+#include "overlay/engine/pixels/worker_pool.h"
 
 namespace zt {
 

@@ -1,9 +1,9 @@
 // Laying the ink of a stretched scan region over an image, as the PC-size overlay does it.
 #pragma once
 
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/ink_cells.h"
-#include "overlay/engine/region.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/ink_cells.h"
+#include "overlay/engine/pixels/region.h"
 
 namespace zt {
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/vector_level.h"
+#include "overlay/engine/pixels/vector_level.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/worker_pool.h"
+#include "overlay/engine/pixels/worker_pool.h"
 
 #include <algorithm>
 #include <atomic>

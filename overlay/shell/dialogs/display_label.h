@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/engine/displays.h"
+#include "overlay/engine/capture/displays.h"
 
 namespace zt::shell {
 

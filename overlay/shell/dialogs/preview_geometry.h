@@ -5,7 +5,7 @@
 // is tested natively.
 #pragma once
 
-#include "overlay/engine/settings_values.h"
+#include "overlay/engine/settings/settings_values.h"
 
 namespace zt::shell {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/engine/drive_watch_pass.h"
+#include "overlay/shell/drive_watch/drive_watch_pass.h"
 
 namespace zt {
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/drive_watch.h"
+#include "overlay/shell/drive_watch/drive_watch.h"
 
 #include <algorithm>
 #include <system_error>

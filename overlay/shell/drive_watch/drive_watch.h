@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "overlay/engine/drive_watch_pass.h"
+#include "overlay/shell/drive_watch/drive_watch_pass.h"
 
 namespace zt {
 

@@ -1,4 +1,4 @@
-#include "overlay/engine/drive_watch_pass.h"
+#include "overlay/shell/drive_watch/drive_watch_pass.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/engine/file_system.h"
+#include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/shell/sdlink/checker_channel.h"

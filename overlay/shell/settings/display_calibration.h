@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "overlay/engine/settings_values.h"
+#include "overlay/engine/settings/settings_values.h"
 
 namespace zt::shell {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "overlay/engine/settings_values.h"
+#include "overlay/engine/settings/settings_values.h"
 
 namespace zt::shell {
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "fake_host.h"
-#include "overlay/engine/calibration_targets.h"
+#include "tests/support/fake_pipeline_host.h"
+#include "overlay/engine/calibration/calibration_targets.h"
 #include "overlay/engine/scan_pipeline.h"
-#include "test_files.h"
-#include "test_images.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

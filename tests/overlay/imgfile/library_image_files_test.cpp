@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "overlay/engine/dib_block.h"
-#include "overlay/engine/scan_image.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/pixels/scan_image.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {

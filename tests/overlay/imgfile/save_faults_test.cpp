@@ -17,9 +17,9 @@
 
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/imgfile/image_files.h"
-#include "tests/overlay/engine/fake_host.h"
-#include "tests/overlay/engine/test_files.h"
-#include "tests/overlay/engine/test_images.h"
+#include "tests/support/fake_pipeline_host.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "common/win32/physical_pixels.h"
-#include "overlay/engine/displays.h"
+#include "overlay/engine/capture/displays.h"
 
 namespace zt {
 

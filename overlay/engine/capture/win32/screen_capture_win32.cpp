@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "common/win32/physical_pixels.h"
-#include "overlay/engine/displays.h"
-#include "overlay/engine/screen_capture.h"
+#include "overlay/engine/capture/displays.h"
+#include "overlay/engine/capture/screen_capture.h"
 
 namespace zt {
 

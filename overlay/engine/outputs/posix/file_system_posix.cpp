@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "overlay/engine/file_system.h"
+#include "overlay/engine/outputs/file_system.h"
 
 namespace zt {
 

@@ -2,7 +2,7 @@
 // SHGetFolderPathA, loaded at run time from shfolder.dll.
 #include <windows.h>
 
-#include "overlay/engine/file_system.h"
+#include "overlay/engine/outputs/file_system.h"
 
 #include "common/win32/shell_folder.h"
 

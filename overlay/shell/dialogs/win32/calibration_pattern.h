@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/win32/gdi_handles.h"
-#include "overlay/engine/displays.h"
+#include "overlay/engine/capture/displays.h"
 
 namespace zt::shell {
 

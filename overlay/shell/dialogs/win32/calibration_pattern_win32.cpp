@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/win32/physical_pixels.h"
-#include "overlay/engine/calibration_targets.h"
+#include "overlay/engine/calibration/calibration_targets.h"
 #include "overlay/engine/frame_messages.h"
 
 namespace zt::shell {

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "common/win32/gdi_handles.h"
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 #include "overlay/shell/dialogs/preview_geometry.h"
 
 namespace zt::shell {

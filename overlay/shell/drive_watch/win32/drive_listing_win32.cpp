@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "common/win32/handles.h"
-#include "overlay/engine/drive_listing.h"
+#include "overlay/shell/drive_watch/drive_listing.h"
 
 namespace zt {
 

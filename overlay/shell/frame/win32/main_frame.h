@@ -11,8 +11,8 @@
 
 #include "common/win32/frame_window.h"
 #include "common/win32/handles.h"
-#include "overlay/engine/drive_watch.h"
-#include "overlay/engine/file_system.h"
+#include "overlay/shell/drive_watch/drive_watch.h"
+#include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/imgfile/image_files.h"

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "common/sd_channel.h"
-#include "overlay/engine/displays.h"
-#include "overlay/engine/drive_listing.h"
+#include "overlay/engine/capture/displays.h"
+#include "overlay/shell/drive_watch/drive_listing.h"
 #include "overlay/engine/frame_messages.h"
-#include "overlay/engine/screen_capture.h"
+#include "overlay/engine/capture/screen_capture.h"
 #include "overlay/shell/device_watch/device_change.h"
 #include "overlay/shell/dialogs/display_label.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"

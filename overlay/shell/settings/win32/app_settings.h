@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "overlay/engine/settings_values.h"
+#include "overlay/engine/settings/settings_values.h"
 #include "overlay/shell/settings/display_calibration.h"
 
 namespace zt::shell {

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <random>
 
-#include "overlay/engine/calibration_fit.h"
-#include "overlay/engine/calibration_targets.h"
-#include "overlay/engine/scan_image.h"
-#include "test_images.h"
+#include "overlay/engine/calibration/calibration_fit.h"
+#include "overlay/engine/calibration/calibration_targets.h"
+#include "overlay/engine/pixels/scan_image.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "overlay/engine/displays.h"
+#include "overlay/engine/capture/displays.h"
 
 namespace zt {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "overlay/engine/output_names.h"
+#include "overlay/engine/outputs/output_names.h"
 
 namespace zt {
 namespace {

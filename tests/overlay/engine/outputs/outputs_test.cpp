@@ -1,10 +1,10 @@
 // The working copy and the three outputs, on a real folder.
 #include <gtest/gtest.h>
 
-#include "overlay/engine/outputs.h"
-#include "overlay/engine/working_copy.h"
-#include "test_files.h"
-#include "test_images.h"
+#include "overlay/engine/outputs/outputs.h"
+#include "overlay/engine/outputs/working_copy.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "overlay/engine/block_reserve.h"
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/block_reserve.h"
+#include "overlay/engine/pixels/dib_block.h"
 
 namespace zt {
 namespace {

@@ -1,8 +1,8 @@
 // The overlaid image in both sizes.
 #include <gtest/gtest.h>
 
-#include "overlay/engine/compose.h"
-#include "test_images.h"
+#include "overlay/engine/pixels/compose.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

@@ -7,12 +7,12 @@
 #include <random>
 #include <vector>
 
-#include "overlay/engine/compose.h"
-#include "overlay/engine/pixel_kernels.h"
-#include "overlay/engine/resample.h"
-#include "overlay/engine/scan_image.h"
-#include "overlay/engine/vector_level.h"
-#include "test_images.h"
+#include "overlay/engine/pixels/compose.h"
+#include "overlay/engine/pixels/pixel_kernels.h"
+#include "overlay/engine/pixels/resample.h"
+#include "overlay/engine/pixels/scan_image.h"
+#include "overlay/engine/pixels/vector_level.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

@@ -1,7 +1,7 @@
 // Where the scan lies on the screen.
 #include <gtest/gtest.h>
 
-#include "overlay/engine/region.h"
+#include "overlay/engine/pixels/region.h"
 
 namespace zt {
 namespace {

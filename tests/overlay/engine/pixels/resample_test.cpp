@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "overlay/engine/resample.h"
-#include "test_images.h"
+#include "overlay/engine/pixels/resample.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

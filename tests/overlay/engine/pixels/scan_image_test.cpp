@@ -4,9 +4,9 @@
 #include <functional>
 #include <tuple>
 
-#include "overlay/engine/resample.h"
-#include "overlay/engine/scan_image.h"
-#include "test_images.h"
+#include "overlay/engine/pixels/resample.h"
+#include "overlay/engine/pixels/scan_image.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

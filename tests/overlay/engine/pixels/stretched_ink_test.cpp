@@ -2,10 +2,10 @@
 // the whole region and testing every pixel gives.
 #include <gtest/gtest.h>
 
-#include "overlay/engine/resample.h"
-#include "overlay/engine/scan_image.h"
-#include "overlay/engine/stretched_ink.h"
-#include "test_images.h"
+#include "overlay/engine/pixels/resample.h"
+#include "overlay/engine/pixels/scan_image.h"
+#include "overlay/engine/pixels/stretched_ink.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

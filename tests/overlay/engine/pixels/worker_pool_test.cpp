@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "overlay/engine/compose.h"
-#include "overlay/engine/resample.h"
-#include "overlay/engine/scan_image.h"
-#include "overlay/engine/worker_pool.h"
-#include "test_images.h"
+#include "overlay/engine/pixels/compose.h"
+#include "overlay/engine/pixels/resample.h"
+#include "overlay/engine/pixels/scan_image.h"
+#include "overlay/engine/pixels/worker_pool.h"
+#include "tests/support/test_images.h"
 
 namespace zt {
 namespace {

@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "overlay/engine/drive_watch_pass.h"
+#include "overlay/shell/drive_watch/drive_watch_pass.h"
 
 namespace zt {
 namespace {

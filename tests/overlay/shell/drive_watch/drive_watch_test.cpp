@@ -9,7 +9,7 @@
 #include <future>
 #include <mutex>
 
-#include "overlay/engine/drive_watch.h"
+#include "overlay/shell/drive_watch/drive_watch.h"
 
 namespace zt {
 namespace {

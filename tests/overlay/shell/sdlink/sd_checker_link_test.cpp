@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "common/sd_channel.h"
-#include "fake_host.h"
+#include "tests/support/fake_pipeline_host.h"
 #include "overlay/shell/sdlink/checker_executable.h"
 #include "overlay/shell/sdlink/sd_checker_link.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zt::shell {
 namespace {

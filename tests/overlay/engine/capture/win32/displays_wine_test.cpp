@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "overlay/engine/displays.h"
-#include "overlay/engine/screen_capture.h"
+#include "overlay/engine/capture/displays.h"
+#include "overlay/engine/capture/screen_capture.h"
 #include "tests/support/wine_process.h"
 
 namespace zt {

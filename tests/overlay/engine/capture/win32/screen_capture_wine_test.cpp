@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "overlay/engine/screen_capture.h"
+#include "overlay/engine/capture/screen_capture.h"
 
 namespace zt {
 namespace {

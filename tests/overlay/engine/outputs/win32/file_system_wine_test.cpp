@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "overlay/engine/drive_listing.h"
-#include "overlay/engine/file_system.h"
-#include "overlay/engine/output_names.h"
-#include "overlay/engine/working_copy.h"
+#include "overlay/shell/drive_watch/drive_listing.h"
+#include "overlay/engine/outputs/file_system.h"
+#include "overlay/engine/outputs/output_names.h"
+#include "overlay/engine/outputs/working_copy.h"
 
 namespace zt {
 namespace {

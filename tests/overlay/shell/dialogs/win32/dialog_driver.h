@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/engine/dib_block.h"
+#include "overlay/engine/pixels/dib_block.h"
 
 namespace zt::winetest {
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "dialog_driver.h"
-#include "overlay/engine/calibration_targets.h"
-#include "overlay/engine/displays.h"
+#include "overlay/engine/calibration/calibration_targets.h"
+#include "overlay/engine/capture/displays.h"
 #include "overlay/engine/frame_messages.h"
-#include "overlay/engine/screen_capture.h"
+#include "overlay/engine/capture/screen_capture.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"

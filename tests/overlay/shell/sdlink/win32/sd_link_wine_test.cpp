@@ -13,10 +13,10 @@
 #include "common/win32/frame_window.h"
 #include "common/win32/handles.h"
 #include "overlay/engine/frame_messages.h"
-#include "overlay/engine/screen_capture.h"
+#include "overlay/engine/capture/screen_capture.h"
 #include "overlay/shell/sdlink/sd_checker_link.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
-#include "test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/simulated_card.h"
 
 namespace zt::shell {
