@@ -1,16 +1,42 @@
-// What the scan pipeline needs of the main frame and its neighbours: messages and timers of the
-// frame window, message boxes, captions, settings, screen capture, the open settings dialog, the
-// calibration hint, the scan-flag poll and the drive watch's list of known files.
+// What the scan pipeline needs of the main frame and its neighbours, by meaning: steps the frame
+// takes on its own queue, retries a second later, what the user is told or asked, settings,
+// screen capture, the open settings dialog, the calibration hint, the scan-flag poll and the drive
+// watch's list of known files. How each is done (messages, timers, box styles, captions) is the
+// frame's.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "overlay/engine/busy.h"
+#include "overlay/engine/calibration/calibration_fit.h"
 #include "overlay/engine/pixels/dib_block.h"
 #include "overlay/engine/settings/settings_values.h"
 
 namespace zt {
+
+// Where a scan came from.
+enum class ScanSource : std::uint8_t { Board, SdCard };
+
+// What the pipeline asks the frame to do once the present message is handled.
+enum class FrameStep {
+  StartDriveWatch,  // a pass of the drive watch over the board's drive
+  TakeQueuedScan,   // the queued scan, as a new scan signal
+  OpenSettings,     // the settings dialog, showing the current image set
+};
+
+// What the pipeline asks to try again a second later, when the frame may be less busy.
+enum class Retry {
+  DriveWatch,  // the pass that found a scan the frame could not take
+  SdScan,      // the card's scan that waits
+};
+
+// What the pipeline tells the user in a box.
+enum class Notice {
+  LoadFailed,         // the scan or the screenshot could not be made into an image set
+  SaveFailed,         // the three files could not all be written
+  CalibrationStored,  // "save" of a calibration scan: the values are stored, no file is written
+};
 
 // The open settings dialog as the pipeline sees it.
 class SettingsDialogLink {
@@ -29,7 +55,8 @@ class SettingsDialogLink {
   virtual bool RebuildDisplay(bool redrawNow) = 0;
   // Writes the dialog's current values to the settings store.
   virtual void StoreSettings() = 0;
-  virtual void Close(int code) = 0;
+  // Ends the dialog because it cannot show the new image set.
+  virtual void CloseForLoadFailure() = 0;
   virtual void BringToFront() = 0;
   // Shows values found from a calibration scan; nothing is stored until the user says so.
   virtual void ApplyCalibration(int widthZoom, int heightZoom, int x, int y) = 0;
@@ -39,16 +66,20 @@ class PipelineHost {
  public:
   virtual ~PipelineHost() = default;
 
-  virtual void PostFrameMessage(unsigned message) = 0;
-  // Runs the frame's handler before returning (the frame's SendMessage to itself).
-  virtual void SendFrameMessage(unsigned message) = 0;
-  virtual void SetFrameTimer(unsigned id, unsigned milliseconds) = 0;
-  virtual void KillFrameTimer(unsigned id) = 0;
+  // Posted: the step comes after the present message.
+  virtual void Later(FrameStep step) = 0;
+  // The frame's own save of the current image set, before returning.
+  virtual void SaveOverlayNow() = 0;
+  virtual void RetryLater(Retry what) = 0;
+  virtual void CancelRetry(Retry what) = 0;
 
-  // Shows a message box and returns the button chosen.
-  virtual int ShowMessage(const std::string& text, unsigned style) = 0;
-  // The text of key in section "Message" of the caption file, read into a buffer of bufferSize.
-  virtual std::string MessageCaption(const char* key, std::size_t bufferSize) = 0;
+  // A box with the notice's text; returns once the user has closed it.
+  virtual void Tell(Notice notice) = 0;
+  // A box saying why a calibration scan was refused.
+  virtual void TellCalibrationRefused(CalibrationRefusal why) = 0;
+  // The question whether the overlay on show, never saved, is to be saved before the next scan
+  // replaces it; true for yes. The box runs a nested message loop.
+  virtual bool AskToSaveUnsavedOverlay() = 0;
   // The seven settings; false when the geometry could not be read (the store has told the user).
   // Every value is filled either way, the unreadable ones with their defaults.
   virtual bool LoadAllSettings(SettingsValues& values) = 0;

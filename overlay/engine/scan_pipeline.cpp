@@ -2,7 +2,6 @@
 
 #include "overlay/engine/calibration/calibration_fit.h"
 #include "overlay/engine/pixels/compose.h"
-#include "overlay/engine/frame_messages.h"
 #include "overlay/engine/outputs/outputs.h"
 #include "overlay/engine/pixels/resample.h"
 #include "overlay/engine/pixels/scan_image.h"
@@ -10,37 +9,6 @@
 #include "overlay/engine/outputs/working_copy.h"
 
 namespace zt {
-
-namespace {
-
-constexpr char kLoadFailed[] = "ID_CAP_MES_LOADFAIL_IMAGE";
-constexpr char kSaveFailed[] = "ID_CAP_MES_FAILEDTOSAVE";
-constexpr char kMultiScan[] = "ID_CAP_MES_MULTISCAN";
-constexpr char kCalibrationStored[] = "ID_CAP_MES_CALIB_STORED";
-constexpr std::size_t kMessageBuffer = 1024;
-
-// What the user is told when a calibration scan is refused.
-const char* RefusalCaption(CalibrationRefusal refusal) {
-  switch (refusal) {
-    case CalibrationRefusal::NoMarks:
-      return "ID_CAP_MES_CALIB_NOMARKS";
-    case CalibrationRefusal::AllInk:
-      return "ID_CAP_MES_CALIB_ALLINK";
-    case CalibrationRefusal::TooFewMarks:
-      return "ID_CAP_MES_CALIB_FEWMARKS";
-    case CalibrationRefusal::MarksOffPattern:
-      return "ID_CAP_MES_CALIB_OFFPATTERN";
-    case CalibrationRefusal::ResidualTooLarge:
-      return "ID_CAP_MES_CALIB_RESIDUAL";
-    case CalibrationRefusal::OutOfRange:
-    case CalibrationRefusal::None:
-      break;
-  }
-  return "ID_CAP_MES_CALIB_RANGE";
-}
-constexpr std::size_t kShortMessageBuffer = 256;
-
-}  // namespace
 
 // The plan and the writer of an auto-save whose screenshot was begun before the scan was loaded.
 struct CScanPipeline::EarlyScreenshot {
@@ -60,20 +28,17 @@ bool CScanPipeline::IsBusy() {
   return zt::IsBusy(state);
 }
 
-void CScanPipeline::Notify(const char* key, std::size_t bufferSize) {
-  m_host.ShowMessage(m_host.MessageCaption(key, bufferSize), kMessageBoxNotice);
-}
-
-bool CScanPipeline::QueueScan(const std::string& path, std::int32_t source) {
-  const bool replacesWaiting =
-      source == kScanFromSdCard && m_nScanSource == kScanFromSdCard && m_bSdScanWaiting == 1;
-  if (replacesWaiting) m_bSdScanWaiting = 0;
+void CScanPipeline::QueueScan(const std::string& path, ScanSource source) {
+  // A scan from the card takes the place of one from the card that waits for its retry.
+  if (source == ScanSource::SdCard && m_nScanSource == ScanSource::SdCard && m_bSdScanWaiting == 1) {
+    m_bSdScanWaiting = 0;
+    m_host.CancelRetry(Retry::SdScan);
+  }
   m_nScanSource = source;
   m_strScanPath = path;
-  return replacesWaiting;
 }
 
-long CScanPipeline::TakeScan(const std::string& path, std::int32_t source) {
+long CScanPipeline::TakeScan(const std::string& path, ScanSource source) {
   QueueScan(path, source);
   return OnNewScan();
 }
@@ -89,18 +54,18 @@ long CScanPipeline::OnNewScan() {
 
   // The frame cannot take the scan now: hand it back so that it comes again in a second.
   if (IsBusy()) {
-    if (m_nScanSource == kScanFromSdCard) {
+    if (m_nScanSource == ScanSource::SdCard) {
       m_bSdScanWaiting = 1;
-      m_host.SetFrameTimer(kTimerSdScanRetry, kRetryIntervalMs);
+      m_host.RetryLater(Retry::SdScan);
     } else {
       m_host.ForgetKnownFile(m_strScanPath);
-      m_host.SetFrameTimer(kTimerWatchRetry, kRetryIntervalMs);
+      m_host.RetryLater(Retry::DriveWatch);
     }
     return 0;
   }
 
   m_bProcessing = 1;
-  if (m_nScanSource == kScanFromSdCard) m_bSdScanWaiting = 0;  // the waiting scan is taken now
+  if (m_nScanSource == ScanSource::SdCard) m_bSdScanWaiting = 0;  // the waiting scan is taken now
 
   if (m_bCalibrating && m_host.SettingsDialog()) {
     m_bStartupPass = 0;  // a scan is shown: the start-up pass has nothing left to show
@@ -108,7 +73,7 @@ long CScanPipeline::OnNewScan() {
   } else if (m_bStartupPass) {
     // The first pass after start-up shows the newest scan instead of saving it.
     if (PrepareImageSet()) {
-      m_host.PostFrameMessage(UM_OPENSETTINGS);
+      m_host.Later(FrameStep::OpenSettings);
       m_bStartupPass = 0;
     }
   } else {
@@ -137,9 +102,9 @@ void CScanPipeline::PrepareAndAutoSave() {
   if (readable && settings.autoSave == 1) StartEarlyScreenshot(settings);
   if (PrepareImageSet()) {
     if (settings.autoSave == 1)
-      m_host.SendFrameMessage(UM_SAVEOVERLAY);
+      m_host.SaveOverlayNow();
     else
-      m_host.PostFrameMessage(UM_OPENSETTINGS);
+      m_host.Later(FrameStep::OpenSettings);
   }
   AbandonEarlyScreenshot();  // one that the save did not take
 }
@@ -162,14 +127,13 @@ void CScanPipeline::AbandonEarlyScreenshot() {
 }
 
 void CScanPipeline::AskAboutUnsavedOverlay() {
-  const std::string text = m_host.MessageCaption(kMultiScan, kMessageBuffer);
   m_bMultiScanPrompt = 1;
   m_bProcessing = 0;
   m_host.RearmScanPoll();
   // The box runs a nested message loop; the flag keeps further scans from starting a pass. The
   // loop may also close the program's dialogs (the end of the session), so the dialog is looked
   // up again once the box returns. Without it, Yes still saves the image set as stored.
-  const bool save = m_host.ShowMessage(text, kMessageBoxYesNo) == kAnswerYes;
+  const bool save = m_host.AskToSaveUnsavedOverlay();
   SettingsDialogLink* dialog = m_host.SettingsDialog();
   if (save) {
     if (dialog) dialog->StoreSettings();
@@ -194,8 +158,8 @@ bool CScanPipeline::ShowSetInDialog() {
                     m_set.scan->Height(), m_set.screen->Width(), m_set.screen->Height(), m_bSaved != 0);
   const bool shown = dialog->RebuildDisplay(true);
   if (!shown) {
-    dialog->Close(kSettingsDialogLoadFailed);
-    Notify(kLoadFailed, kShortMessageBuffer);
+    dialog->CloseForLoadFailure();
+    m_host.Tell(Notice::LoadFailed);
   }
   // The close and the box's loop may have ended it; bring to front only a dialog still open.
   if (SettingsDialogLink* open = m_host.SettingsDialog()) open->BringToFront();
@@ -217,14 +181,14 @@ void CScanPipeline::TakeCalibrationScan() {
   ImageSet set;
   PendingWorkingCopy copy(m_fs, m_isLead);
   if (!BuildImageSet(set, copy)) {
-    Notify(kLoadFailed, kMessageBuffer);
+    m_host.Tell(Notice::LoadFailed);
     return;
   }
   const CalibrationResult fit =
       CalibrateFromScan(*set.scan, set.scanInk, set.screen->Width(), set.screen->Height());
   if (fit.refusal != CalibrationRefusal::None) {
     copy.Drop();
-    Notify(RefusalCaption(fit.refusal), kMessageBuffer);
+    m_host.TellCalibrationRefused(fit.refusal);
     return;
   }
   CommitImageSet(set, copy);
@@ -283,7 +247,7 @@ bool CScanPipeline::PrepareImageSet() {
   PendingWorkingCopy copy(m_fs, m_isLead);
   if (!BuildImageSet(set, copy)) {
     AbandonEarlyScreenshot();
-    Notify(kLoadFailed, kMessageBuffer);
+    m_host.Tell(Notice::LoadFailed);
     return false;
   }
   CommitImageSet(set, copy);
@@ -321,12 +285,11 @@ void CScanPipeline::CommitImageSet(ImageSet& set, PendingWorkingCopy& copy) {
 }
 
 long CScanPipeline::SaveOverlay() {
-  // An auto-save of this UM_NEWSCAN has its settings, names and screenshot from before the load.
+  // An auto-save of this new scan has its settings, names and screenshot from before the load.
   std::unique_ptr<EarlyScreenshot> early = std::move(m_pEarly);
-  const std::string text = m_host.MessageCaption(kSaveFailed, kMessageBuffer);
   auto fail = [&] {
     early.reset();  // a begun screenshot goes before the box is up
-    m_host.ShowMessage(text, kMessageBoxNotice);
+    m_host.Tell(Notice::SaveFailed);
     return 0;
   };
   if (!HasImageSet()) return fail();
@@ -334,7 +297,7 @@ long CScanPipeline::SaveOverlay() {
     // A calibration scan is never saved as an overlay; the dialog has stored the settings. The
     // user is told so, or the button would seem to have done nothing.
     if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
-    Notify(kCalibrationStored, kMessageBuffer);
+    m_host.Tell(Notice::CalibrationStored);
     return 0;
   }
 
@@ -373,18 +336,18 @@ long CScanPipeline::SaveOverlay() {
   return 0;
 }
 
-void CScanPipeline::OnWatchRetryTimer() {
-  m_host.KillFrameTimer(kTimerWatchRetry);
+void CScanPipeline::OnWatchRetry() {
+  m_host.CancelRetry(Retry::DriveWatch);
   if (IsBusy())
-    m_host.SetFrameTimer(kTimerWatchRetry, kRetryIntervalMs);
+    m_host.RetryLater(Retry::DriveWatch);
   else
-    m_host.PostFrameMessage(UM_STARTWATCH);
+    m_host.Later(FrameStep::StartDriveWatch);
 }
 
-void CScanPipeline::OnSdScanRetryTimer() {
-  m_host.KillFrameTimer(kTimerSdScanRetry);
-  if (m_nScanSource == kScanFromSdCard && m_bSdScanWaiting == 1)
-    m_host.PostFrameMessage(UM_NEWSCAN);
+void CScanPipeline::OnSdScanRetry() {
+  m_host.CancelRetry(Retry::SdScan);
+  if (m_nScanSource == ScanSource::SdCard && m_bSdScanWaiting == 1)
+    m_host.Later(FrameStep::TakeQueuedScan);
   else
     m_bSdScanWaiting = 0;
 }

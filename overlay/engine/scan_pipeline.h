@@ -1,7 +1,7 @@
 // The scan pipeline of the main frame: pairs a new scan with its screenshot, builds the image set,
 // and either saves at once or hands the set to the settings dialog. Everything runs on the
-// frame's user-interface thread; the frame forwards UM_NEWSCAN, UM_SAVEOVERLAY and timers 100
-// and 104 here.
+// frame's user-interface thread; the frame forwards its new-scan and save messages and the two
+// retries here.
 #pragma once
 
 #include <cstdint>
@@ -26,15 +26,14 @@ class CScanPipeline {
   CScanPipeline(const CScanPipeline&) = delete;
   CScanPipeline& operator=(const CScanPipeline&) = delete;
 
-  // The scan that the next UM_NEWSCAN takes, and where it came from. A scan from the card takes
-  // the place of one from the card that waits for timer 104; true then (the caller stops that
-  // timer).
-  bool QueueScan(const std::string& path, std::int32_t source);
-  // UM_NEWSCAN: processes the queued scan. Returns 0.
+  // The scan that the next new-scan signal takes, and where it came from. A scan from the card
+  // takes the place of one from the card that waits for its retry, and that retry is cancelled.
+  void QueueScan(const std::string& path, ScanSource source);
+  // The new-scan signal: processes the queued scan. Returns 0.
   long OnNewScan();
-  // A scan handled at once, as UM_NEWSCAN would handle it once queued. Returns 0.
-  long TakeScan(const std::string& path, std::int32_t source);
-  // UM_SAVEOVERLAY: writes the three outputs of the current image set. Returns 0.
+  // A scan handled at once, as the signal would handle it once queued. Returns 0.
+  long TakeScan(const std::string& path, ScanSource source);
+  // The save: writes the three outputs of the current image set. Returns 0.
   long SaveOverlay();
   // Builds a new image set from the waiting screenshot (or a new capture) and the queued scan;
   // true when it is in place. On false the previous set and everything that belongs to it are
@@ -43,10 +42,10 @@ class CScanPipeline {
   // Builds a new image set and hands it to the open settings dialog.
   void RefreshSettingsDialog();
 
-  // Timer 100: start the drive watch again once the frame is not busy.
-  void OnWatchRetryTimer();
-  // Timer 104: offer a waiting SD scan again.
-  void OnSdScanRetryTimer();
+  // Retry::DriveWatch is due: start the drive watch again once the frame is not busy.
+  void OnWatchRetry();
+  // Retry::SdScan is due: offer a waiting SD scan again.
+  void OnSdScanRetry();
 
   // Replaces the waiting screenshot with a capture of the screen now; true when one was taken.
   bool CaptureScreen();
@@ -61,7 +60,7 @@ class CScanPipeline {
   // The screenshot taken at a scan signal, not yet paired with a scan; null when there is none.
   const DibBlock* PendingScreen() const { return m_pPendingScreen.get(); }
   const std::string& QueuedScan() const { return m_strScanPath; }
-  std::int32_t QueuedSource() const { return m_nScanSource; }
+  ScanSource QueuedSource() const { return m_nScanSource; }
   bool SdScanWaiting() const { return m_bSdScanWaiting != 0; }
   bool Processing() const { return m_bProcessing != 0; }
   // The question about an unsaved overlay is on the screen.
@@ -99,14 +98,13 @@ class CScanPipeline {
   void CommitImageSet(ImageSet& set, PendingWorkingCopy& copy);
   bool TakeScreenshot(ImageSet& set);
   bool LoadScanImage(const std::string& path, ImageSet& set);
-  void Notify(const char* key, std::size_t bufferSize);
 
   ImageSet m_set;
   DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired
 
   std::string m_strScanPath;          // the scan to process next
-  std::int32_t m_nScanSource = 0;     // 0 = board drive, 1 = wireless SD card
-  std::int32_t m_bSdScanWaiting = 0;  // an SD scan waits for timer 104
+  ScanSource m_nScanSource = ScanSource::Board;
+  std::int32_t m_bSdScanWaiting = 0;  // an SD scan waits for its retry
   std::string m_strWorkingCopy;       // the set's scan, copied into the settings folder
   std::uint8_t m_bSaved = 0;
   std::uint8_t m_bProcessing = 0;
@@ -119,12 +117,8 @@ class CScanPipeline {
   ImageFiles& m_images;
   FileSystem& m_fs;
   LeadByteTest m_isLead;
-  // Within one UM_NEWSCAN only: the screenshot being written for the auto-save to come.
+  // Within one new scan only: the screenshot being written for the auto-save to come.
   std::unique_ptr<EarlyScreenshot> m_pEarly;
 };
-
-// The scan sources.
-inline constexpr std::int32_t kScanFromBoard = 0;
-inline constexpr std::int32_t kScanFromSdCard = 1;
 
 }  // namespace zt

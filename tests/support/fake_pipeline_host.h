@@ -1,5 +1,5 @@
 // A main frame stand-in for the pipeline's tests: records what the pipeline asks of the frame,
-// answers message boxes from a script and sends UM_SAVEOVERLAY back to the pipeline.
+// answers the unsaved-overlay question from a script and hands a save back to the pipeline.
 #pragma once
 
 #include <deque>
@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "overlay/engine/frame_messages.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "tests/support/test_images.h"
@@ -36,7 +35,7 @@ class FakeSettingsDialog final : public SettingsDialogLink {
     return rebuildSucceeds;
   }
   void StoreSettings() override { events.push_back("store"); }
-  void Close(int code) override { closedWith = code; }
+  void CloseForLoadFailure() override { closedForLoadFailure = true; }
   void BringToFront() override { ++broughtToFront; }
   void ApplyCalibration(int widthZoom, int heightZoom, int x, int y) override {
     calibration = {widthZoom, heightZoom, x, y};
@@ -51,34 +50,49 @@ class FakeSettingsDialog final : public SettingsDialogLink {
   bool rebuildSucceeds = true;
   int imagesHandedOver = 0;
   int rebuilds = 0;
-  int closedWith = -1;
+  bool closedForLoadFailure = false;
   int broughtToFront = 0;
   std::vector<int> calibration;  // width zoom, height zoom, x, y of the last calibration shown
   std::vector<std::string> events;
 };
 
+// How the fake writes what the user was told or asked.
+inline std::string BoxName(Notice notice) {
+  switch (notice) {
+    case Notice::LoadFailed:
+      return "load failed";
+    case Notice::SaveFailed:
+      return "save failed";
+    case Notice::CalibrationStored:
+      break;
+  }
+  return "calibration stored";
+}
+inline std::string BoxName(CalibrationRefusal why) {
+  static const char* const kNames[] = {"none", "no marks", "all ink", "few marks", "off pattern", "residual",
+                                       "range"};
+  return std::string("refused: ") + kNames[static_cast<int>(why)];
+}
+inline constexpr char kUnsavedQuestion[] = "unsaved overlay?";
+
 class FakeHost final : public PipelineHost {
  public:
-  void PostFrameMessage(unsigned message) override { posted.push_back(message); }
-  void SendFrameMessage(unsigned message) override {
-    sent.push_back(message);
-    if (message == UM_SAVEOVERLAY && pipeline) pipeline->SaveOverlay();
+  void Later(FrameStep step) override { steps.push_back(step); }
+  void SaveOverlayNow() override {
+    ++savesAsked;
+    if (pipeline) pipeline->SaveOverlay();
   }
-  void SetFrameTimer(unsigned id, unsigned ms) override { timersSet.push_back({id, ms}); }
-  void KillFrameTimer(unsigned id) override { timersKilled.push_back(id); }
+  void RetryLater(Retry what) override { retries.push_back(what); }
+  void CancelRetry(Retry what) override { cancelled.push_back(what); }
 
-  int ShowMessage(const std::string& text, unsigned style) override {
-    boxes.push_back({text, style});
-    if (dialog) dialog->events.push_back("box");
-    if (duringBox) duringBox();
-    if (answers.empty()) return 1;  // IDOK
-    const int answer = answers.front();
+  void Tell(Notice notice) override { Box(BoxName(notice)); }
+  void TellCalibrationRefused(CalibrationRefusal why) override { Box(BoxName(why)); }
+  bool AskToSaveUnsavedOverlay() override {
+    Box(kUnsavedQuestion);
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
     answers.pop_front();
-    return answer;
-  }
-  std::string MessageCaption(const char* key, std::size_t bufferSize) override {
-    captionBuffers.push_back(bufferSize);
-    return captionPrefix + key;
+    return yes;
   }
   bool LoadAllSettings(SettingsValues& values) override {
     values = settings;
@@ -99,12 +113,8 @@ class FakeHost final : public PipelineHost {
   void ForgetKnownFile(const std::string& path) override { forgotten.push_back(path); }
   BusyInputs FrameBusyState() override { return busy; }
 
-  // Texts of the boxes shown, without their styles.
-  std::vector<std::string> BoxTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes) texts.push_back(box.first);
-    return texts;
-  }
+  // What each box shown said (BoxName), in order.
+  const std::vector<std::string>& BoxTexts() const { return boxes; }
 
   // Wires the host to a pipeline that has left its start-up pass and saves into saveFolder at once.
   void AttachAutoSaving(CScanPipeline& p, const std::string& saveFolder) {
@@ -121,17 +131,23 @@ class FakeHost final : public PipelineHost {
   bool captureWorks = true;
   DibPtr nextCapture;  // the screen of the next capture, when a case chooses it
   int screenWidth = 64, screenHeight = 48;
-  std::string captionPrefix;
-  std::deque<int> answers;
+  std::deque<bool> answers;  // to the unsaved-overlay question; no when none is left
   std::function<void()> duringBox;
   BusyInputs busy;
 
-  std::vector<unsigned> posted, sent, timersKilled;
-  std::vector<std::pair<unsigned, unsigned>> timersSet;
-  std::vector<std::pair<std::string, unsigned>> boxes;
-  std::vector<std::size_t> captionBuffers;
+  std::vector<FrameStep> steps;
+  std::vector<Retry> retries, cancelled;
+  std::vector<std::string> boxes;
+  int savesAsked = 0;
   std::vector<std::string> forgotten;
   int captures = 0, calibrationHidden = 0, rearms = 0, patternsEnded = 0;
+
+ private:
+  void Box(const std::string& text) {
+    boxes.push_back(text);
+    if (dialog) dialog->events.push_back("box");
+    if (duringBox) duringBox();
+  }
 };
 
 }  // namespace zt::test

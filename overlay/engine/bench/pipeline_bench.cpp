@@ -22,7 +22,6 @@
 #include "overlay/engine/calibration/calibration_fit.h"
 #include "overlay/engine/calibration/calibration_targets.h"
 #include "overlay/engine/pixels/compose.h"
-#include "overlay/engine/frame_messages.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/pixels/region.h"
 #include "overlay/engine/pixels/resample.h"
@@ -153,18 +152,16 @@ class TimedImages final : public ImageFiles {
 // The frame as far as an auto-saving scan needs it.
 class BenchHost final : public PipelineHost {
  public:
-  void PostFrameMessage(unsigned) override {}
-  void SendFrameMessage(unsigned message) override {
-    if (message == UM_SAVEOVERLAY) pipeline->SaveOverlay();
+  void Later(FrameStep) override {}
+  void SaveOverlayNow() override { pipeline->SaveOverlay(); }
+  void RetryLater(Retry) override {}
+  void CancelRetry(Retry) override {}
+  void Tell(Notice notice) override { Failed("notice", static_cast<int>(notice)); }
+  void TellCalibrationRefused(CalibrationRefusal why) override { Failed("refusal", static_cast<int>(why)); }
+  bool AskToSaveUnsavedOverlay() override {
+    Failed("question", 0);
+    return false;
   }
-  void SetFrameTimer(unsigned, unsigned) override {}
-  void KillFrameTimer(unsigned) override {}
-  int ShowMessage(const std::string& text, unsigned) override {
-    std::fprintf(stderr, "message box: %s\n", text.c_str());
-    failures++;
-    return 1;
-  }
-  std::string MessageCaption(const char* key, std::size_t) override { return key; }
   bool LoadAllSettings(SettingsValues& values) override {
     values = settings;
     return true;
@@ -181,6 +178,12 @@ class BenchHost final : public PipelineHost {
   const DibBlock* screen = nullptr;
   SettingsValues settings;
   int failures = 0;
+
+ private:
+  void Failed(const char* what, int which) {
+    std::fprintf(stderr, "message box: %s %d\n", what, which);
+    failures++;
+  }
 };
 
 struct Result {
@@ -228,7 +231,7 @@ Result Measure(ImageFiles& images, const std::string& root, int scanW, int scanH
     double& best = count == 1 ? result.pipelineMs : result.threadedMs;
     for (int i = 0; i < runs; ++i) {
       Clear(saveDir);
-      pipeline.QueueScan(scanPath, kScanFromBoard);
+      pipeline.QueueScan(scanPath, ScanSource::Board);
       // The screen is captured when the scan signal arrives, before the scan is handled.
       pipeline.CaptureScreen();
       // The old set stays until the new one is complete: the second run onwards holds both.

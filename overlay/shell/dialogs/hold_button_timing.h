@@ -6,9 +6,7 @@
 
 namespace zt::shell {
 
-// Posted to the dialog for each step, with the button's control id in wParam.
-inline constexpr unsigned UM_HOLDREPEAT = 0x0507;
-inline constexpr unsigned kHoldTimerId = 101;
+// Its message to the dialog and its timer are in the frame's list (frame_messages.h).
 inline constexpr unsigned kHoldFirstDelayMs = 300;
 inline constexpr unsigned kHoldRepeatMs = 100;
 

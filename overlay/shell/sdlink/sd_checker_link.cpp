@@ -4,13 +4,12 @@
 #include <utility>
 
 #include "common/sd_channel.h"
-#include "overlay/engine/frame_messages.h"
 
 namespace zt::shell {
 
 namespace sc = sdchannel;
 
-CSDCheckerLink::CSDCheckerLink(CheckerChannel& channel, PipelineHost& frame, CScanPipeline& pipeline,
+CSDCheckerLink::CSDCheckerLink(CheckerChannel& channel, LinkClock& frame, CScanPipeline& pipeline,
                                FileSystem& fs)
     : m_channel(channel), m_frame(frame), m_pipeline(pipeline), m_fs(fs) {}
 
@@ -29,7 +28,7 @@ bool CSDCheckerLink::Connect(CheckerWindow frameWindow, const std::string& desti
   std::unique_ptr<CheckerProcess> process = m_channel.Open(checker);
   if (!process || !Register(*process, frameWindow, destinationFolder)) return false;
   m_pProcess = std::move(process);
-  m_frame.SetFrameTimer(kTimerSdWatchdog, kWatchdogIntervalMs);
+  m_frame.SetLinkTimer(LinkTimer::Watchdog, kWatchdogIntervalMs);
   return true;
 }
 
@@ -64,7 +63,7 @@ bool CSDCheckerLink::Register(CheckerProcess& process, CheckerWindow frameWindow
 }
 
 void CSDCheckerLink::Disconnect(CheckerWindow frameWindow) {
-  m_frame.KillFrameTimer(kTimerSdWatchdog);
+  m_frame.KillLinkTimer(LinkTimer::Watchdog);
   if (m_pProcess) {
     FreeOutstandingBlocks();
     m_pProcess.reset();
@@ -89,16 +88,16 @@ void CSDCheckerLink::FreeOutstandingBlocks() {
 // The watchdog lives until the checker has taken every registration block. A checker that dies
 // before that would leave us registered with nobody: start a new one and register again.
 void CSDCheckerLink::Watchdog() {
-  m_frame.KillFrameTimer(kTimerSdWatchdog);
+  m_frame.KillLinkTimer(LinkTimer::Watchdog);
   if (!m_pProcess || m_outstanding.empty()) return;
   if (m_channel.FindChecker()) {
-    m_frame.SetFrameTimer(kTimerSdWatchdog, kWatchdogIntervalMs);
+    m_frame.SetLinkTimer(LinkTimer::Watchdog, kWatchdogIntervalMs);
     return;
   }
   FreeOutstandingBlocks();
   m_pProcess.reset();
   // A failure is tried again every second, as at start-up; without it no scan would arrive.
-  if (!Connect(m_frameWindow, m_strFolder)) m_frame.SetFrameTimer(kTimerSdConnect, kRetryIntervalMs);
+  if (!Connect(m_frameWindow, m_strFolder)) m_frame.SetLinkTimer(LinkTimer::Connect, kConnectRetryMs);
 }
 
 void CSDCheckerLink::TakeDeliveredPath(RemoteAddress block) {
@@ -132,9 +131,9 @@ void CSDCheckerLink::MakeFolder() {
 // wireless road knows.
 void CSDCheckerLink::HandScanToPipeline(const std::string& path) {
   // This newer scan replaces one that waits for the retry.
-  if (m_pipeline.QueueScan(path, kScanFromSdCard)) m_frame.KillFrameTimer(kTimerSdScanRetry);
+  m_pipeline.QueueScan(path, ScanSource::SdCard);
   m_pipeline.CaptureScreen();
-  m_frame.PostFrameMessage(UM_NEWSCAN);
+  m_frame.PostNewScan();
 }
 
 }  // namespace zt::shell

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "overlay/engine/outputs/file_system.h"
-#include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
 #include "overlay/shell/sdlink/checker_channel.h"
+#include "overlay/shell/sdlink/link_clock.h"
 
 namespace zt::shell {
 
@@ -19,12 +19,13 @@ namespace zt::shell {
 inline constexpr int kCheckerStartLooks = 10;
 inline constexpr unsigned kCheckerStartPauseMs = 100;
 inline constexpr unsigned kWatchdogIntervalMs = 100;
+inline constexpr unsigned kConnectRetryMs = 1000;
 
 class CSDCheckerLink {
  public:
   // frame: the frame's timers and messages; pipeline: where a delivered scan goes; fs: where the
   // folder the checker copies into is made.
-  CSDCheckerLink(CheckerChannel& channel, PipelineHost& frame, CScanPipeline& pipeline, FileSystem& fs);
+  CSDCheckerLink(CheckerChannel& channel, LinkClock& frame, CScanPipeline& pipeline, FileSystem& fs);
   CSDCheckerLink(const CSDCheckerLink&) = delete;
   CSDCheckerLink& operator=(const CSDCheckerLink&) = delete;
 
@@ -42,7 +43,7 @@ class CSDCheckerLink {
   // folder is made again for the checker's next try. True for the first failure since a scan last
   // arrived: the user is told once, not at every try.
   bool DeliveryFailed();
-  // Timer 105.
+  // LinkTimer::Watchdog is due.
   void Watchdog();
 
   bool Connected() const { return m_pProcess != nullptr; }
@@ -56,7 +57,7 @@ class CSDCheckerLink {
   void MakeFolder();
 
   CheckerChannel& m_channel;
-  PipelineHost& m_frame;
+  LinkClock& m_frame;
   CScanPipeline& m_pipeline;
   FileSystem& m_fs;
   std::unique_ptr<CheckerProcess> m_pProcess;  // held while connected

@@ -51,7 +51,7 @@ TEST_P(PipelineFilesTest, PcAndBoardSize) {
   const int format = extension == ".pdf" ? 59 : extension == ".tif" ? 9 : 13;
   const std::string scan = MakeScan("SCAN0001" + extension, format);
 
-  pipeline.TakeScan(scan, kScanFromBoard);
+  pipeline.TakeScan(scan, ScanSource::Board);
   ASSERT_TRUE(host.boxes.empty());
   EXPECT_EQ(test::ReadAll(saves.Win("Original\\SCAN0001" + extension)), test::ReadAll(scan));
   EXPECT_EQ(SizeOf(saves.Win("Original\\SCAN0001_Screenshot" + extension)), (std::pair<int, int>{320, 200}));

@@ -24,8 +24,8 @@
 namespace zt {
 namespace {
 
-constexpr char kSaveFail[] = "ID_CAP_MES_FAILEDTOSAVE";
-constexpr char kLoadFail[] = "ID_CAP_MES_LOADFAIL_IMAGE";
+constexpr char kSaveFail[] = "save failed";
+constexpr char kLoadFail[] = "load failed";
 
 std::string WinPath(std::string native) {
   std::replace(native.begin(), native.end(), '/', '\\');
@@ -72,7 +72,7 @@ class SaveFaults : public ::testing::Test {
         170, 240, [](int x, int y) { return x > 40 && x < 50 && y < 200 ? test::kInk : test::kWhite; });
     const std::string path = board.Win("SCAN0001.JPG");
     ASSERT_GE(images.WriteImage(scan->Packed(), 200, 200, 612, 792, 0, 0, 13, test::NativePath(path)), 0);
-    pipeline.TakeScan(path, kScanFromBoard);
+    pipeline.TakeScan(path, ScanSource::Board);
     ASSERT_TRUE(pipeline.HasImageSet());
   }
 
@@ -155,7 +155,7 @@ TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
   };
   host.settings.autoSave = 1;
   host.boxes.clear();
-  pipeline.TakeScan(board.Win("SCAN0002.JPG"), kScanFromBoard);
+  pipeline.TakeScan(board.Win("SCAN0002.JPG"), ScanSource::Board);
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
   EXPECT_EQ(pipeline.Images().scanPath, shown);
   EXPECT_EQ(test::ReadAll(workingCopy), workingBytes);

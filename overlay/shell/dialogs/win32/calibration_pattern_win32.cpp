@@ -6,7 +6,7 @@
 
 #include "common/win32/physical_pixels.h"
 #include "overlay/engine/calibration/calibration_targets.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 
 namespace zt::shell {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "overlay/engine/capture/displays.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/display_label.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"

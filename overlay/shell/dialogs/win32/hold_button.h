@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "overlay/shell/dialogs/hold_button_timing.h"
+#include "overlay/shell/frame/frame_messages.h"
 
 namespace zt::shell {
 

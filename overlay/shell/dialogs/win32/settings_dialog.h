@@ -54,9 +54,11 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
                  int scanWidth, int scanHeight, int screenWidth, int screenHeight, bool saved) override;
   bool RebuildDisplay(bool redrawNow) override;
   void StoreSettings() override;
-  void Close(int code) override;
+  void CloseForLoadFailure() override;
   void BringToFront() override;
   void ApplyCalibration(int widthZoom, int heightZoom, int x, int y) override;
+  // Ends the dialog with code (the frame's IDCANCEL at the end of the session).
+  void Close(int code);
 
  protected:
   bool OnInitDialog() override;

@@ -6,7 +6,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/offset_typing.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/resource.h"
@@ -244,6 +244,8 @@ void CSettingsDlg::StoreSettings() {
   TakeOverValues();
   SaveValues();
 }
+
+void CSettingsDlg::CloseForLoadFailure() { Close(kSettingsDialogLoadFailed); }
 
 void CSettingsDlg::Close(int code) {
   m_bitmaps.Clear();

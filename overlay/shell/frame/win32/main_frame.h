@@ -36,18 +36,8 @@ class CCalibrationPattern;
 // A popup that is moved to 0,0 at 1 x 1 and hidden at once.
 inline constexpr DWORD kFrameStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
 static_assert(kFrameStyle == 0x90080000);
-// Posted by the drive watch thread when its pass found no new scan: the frame, not the thread,
-// re-arms the scan poll (timers belong to the frame's own thread).
-inline constexpr UINT UM_WATCHFOUNDNOTHING = 0x050C;
-// Posted by the drive watch thread when its pass found a new scan: the frame takes the path from
-// the watch and handles it as a new scan from the board.
-inline constexpr UINT UM_WATCHFOUNDSCAN = 0x050D;
-// Tries again to put the icon into a taskbar that was not ready for it (at log-on, or busy):
-// without the icon the program could be neither used nor ended.
-inline constexpr UINT_PTR kTimerTrayRetry = 106;
-inline constexpr UINT kTrayRetryIntervalMs = 2000;
 
-class CMainFrame final : public app::FrameWindow, public PipelineHost, private DriveWatchHost {
+class CMainFrame final : public app::FrameWindow, public PipelineHost, private LinkClock, private DriveWatchHost {
  public:
   // The device tree is the system's; a test build of the program hands in a stand-in board.
   explicit CMainFrame(std::unique_ptr<DeviceTree> deviceTree = std::make_unique<WinDeviceTree>());
@@ -65,12 +55,13 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   bool IsBusy() { return m_pipeline.IsBusy(); }
 
   // PipelineHost
-  void PostFrameMessage(unsigned message) override;
-  void SendFrameMessage(unsigned message) override;
-  void SetFrameTimer(unsigned id, unsigned milliseconds) override;
-  void KillFrameTimer(unsigned id) override;
-  int ShowMessage(const std::string& text, unsigned style) override;
-  std::string MessageCaption(const char* key, std::size_t bufferSize) override;
+  void Later(FrameStep step) override;
+  void SaveOverlayNow() override;
+  void RetryLater(Retry what) override;
+  void CancelRetry(Retry what) override;
+  void Tell(Notice notice) override;
+  void TellCalibrationRefused(CalibrationRefusal why) override;
+  bool AskToSaveUnsavedOverlay() override;
   bool LoadAllSettings(SettingsValues& values) override;
   DibPtr CaptureScreenImage() override;
   void EndCalibrationPattern() override;
@@ -81,6 +72,11 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   BusyInputs FrameBusyState() override;
 
  private:
+  // LinkClock
+  void SetLinkTimer(LinkTimer timer, unsigned milliseconds) override;
+  void KillLinkTimer(LinkTimer timer) override;
+  void PostNewScan() override;
+
   // DriveWatchHost, on the watch thread.
   std::vector<ListedEntry> ListScanFiles(const std::string& root) override;
   bool PassEnded(bool foundScan) override;
@@ -105,6 +101,9 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private D
   void StandInForAbsentDisplay(SettingsValues& values);
   // News beside the tray icon, never a box on the projected screen.
   void TellByBalloon(const std::string& text);
+  // A box with text; returns the button chosen.
+  int ShowMessage(const std::string& text, unsigned style);
+  std::string MessageCaption(const char* key, std::size_t bufferSize);
 
   // Commands of the tray menu.
   void OnSettingsCommand();

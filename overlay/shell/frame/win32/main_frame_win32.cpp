@@ -8,7 +8,6 @@
 #include "common/sd_channel.h"
 #include "overlay/engine/capture/displays.h"
 #include "overlay/shell/drive_watch/drive_listing.h"
-#include "overlay/engine/frame_messages.h"
 #include "overlay/engine/capture/screen_capture.h"
 #include "overlay/shell/device_watch/device_change.h"
 #include "overlay/shell/dialogs/display_label.h"
@@ -18,6 +17,7 @@
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/frame/close_prompt.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/frame/help_path.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/caption_keys.h"
@@ -34,7 +34,53 @@ static_assert(kAnswerYes == IDYES);
 
 constexpr UINT kCloseQuestionStyle = MB_ICONWARNING | MB_YESNOCANCEL;
 constexpr std::size_t kMessageCaptionBuffer = 1024;
-constexpr UINT kScanPollIntervalMs = 100;
+
+// The message that takes each step the pipeline asks for, and the timer of each retry.
+UINT StepMessage(FrameStep step) {
+  switch (step) {
+    case FrameStep::StartDriveWatch:
+      return UM_STARTWATCH;
+    case FrameStep::TakeQueuedScan:
+      return UM_NEWSCAN;
+    case FrameStep::OpenSettings:
+      break;
+  }
+  return UM_OPENSETTINGS;
+}
+UINT_PTR RetryTimer(Retry what) { return what == Retry::DriveWatch ? kTimerWatchRetry : kTimerSdScanRetry; }
+UINT_PTR LinkTimerId(LinkTimer timer) { return timer == LinkTimer::Connect ? kTimerSdConnect : kTimerSdWatchdog; }
+
+const char* NoticeCaption(Notice notice) {
+  switch (notice) {
+    case Notice::LoadFailed:
+      return caption::kMesLoadFailImage;
+    case Notice::SaveFailed:
+      return caption::kMesFailedToSave;
+    case Notice::CalibrationStored:
+      break;
+  }
+  return caption::kMesCalibStored;
+}
+
+// What the user is told when a calibration scan is refused.
+const char* RefusalCaption(CalibrationRefusal refusal) {
+  switch (refusal) {
+    case CalibrationRefusal::NoMarks:
+      return caption::kMesCalibNoMarks;
+    case CalibrationRefusal::AllInk:
+      return caption::kMesCalibAllInk;
+    case CalibrationRefusal::TooFewMarks:
+      return caption::kMesCalibFewMarks;
+    case CalibrationRefusal::MarksOffPattern:
+      return caption::kMesCalibOffPattern;
+    case CalibrationRefusal::ResidualTooLarge:
+      return caption::kMesCalibResidual;
+    case CalibrationRefusal::OutOfRange:
+    case CalibrationRefusal::None:
+      break;
+  }
+  return caption::kMesCalibRange;
+}
 
 }  // namespace
 
@@ -71,10 +117,10 @@ void CMainFrame::BindMessages() {
   OnMessage(UM_WATCHFOUNDSCAN, [this](WPARAM, LPARAM) { return OnWatchFoundScan(); });
   OnMessage(UM_WATCHFOUNDNOTHING, [this](WPARAM, LPARAM) { return OnWatchFoundNothing(); });
 
-  OnTimer(kTimerWatchRetry, [this] { m_pipeline.OnWatchRetryTimer(); });
+  OnTimer(kTimerWatchRetry, [this] { m_pipeline.OnWatchRetry(); });
   OnTimer(kTimerScanPoll, [this] { Post(UM_POLLSCANFLAG); });
   OnTimer(kTimerSdConnect, [this] { OnSdConnectTimer(); });
-  OnTimer(kTimerSdScanRetry, [this] { m_pipeline.OnSdScanRetryTimer(); });
+  OnTimer(kTimerSdScanRetry, [this] { m_pipeline.OnSdScanRetry(); });
   OnTimer(kTimerSdWatchdog, [this] { OnSdWatchdogTimer(); });
   OnTimer(kTimerTrayRetry, [this] { AddTrayIcon(); });
 
@@ -382,7 +428,7 @@ bool CMainFrame::PassEnded(bool foundScan) {
 
 LRESULT CMainFrame::OnWatchFoundScan() {
   if (const std::optional<std::string> scan = m_driveWatch.TakeFoundScan()) {
-    m_pipeline.TakeScan(*scan, kScanFromBoard);
+    m_pipeline.TakeScan(*scan, ScanSource::Board);
   }
   // Only now may the next pass write the path and the known files again.
   m_driveWatch.ScanHandled();
@@ -469,10 +515,29 @@ void CMainFrame::TellByBalloon(const std::string& text) { m_trayIcon.ShowBalloon
 
 // ---- PipelineHost ----------------------------------------------------------------------------
 
-void CMainFrame::PostFrameMessage(unsigned message) { Post(message); }
-void CMainFrame::SendFrameMessage(unsigned message) { Send(message); }
-void CMainFrame::SetFrameTimer(unsigned id, unsigned milliseconds) { SetTimer(id, milliseconds); }
-void CMainFrame::KillFrameTimer(unsigned id) { KillTimer(id); }
+void CMainFrame::Later(FrameStep step) { Post(StepMessage(step)); }
+void CMainFrame::SaveOverlayNow() { Send(UM_SAVEOVERLAY); }
+void CMainFrame::RetryLater(Retry what) { SetTimer(RetryTimer(what), kRetryIntervalMs); }
+void CMainFrame::CancelRetry(Retry what) { KillTimer(RetryTimer(what)); }
+
+void CMainFrame::Tell(Notice notice) {
+  ShowMessage(MessageCaption(NoticeCaption(notice), kMessageCaptionBuffer), kMessageBoxNotice);
+}
+
+void CMainFrame::TellCalibrationRefused(CalibrationRefusal why) {
+  ShowMessage(MessageCaption(RefusalCaption(why), kMessageCaptionBuffer), kMessageBoxNotice);
+}
+
+bool CMainFrame::AskToSaveUnsavedOverlay() {
+  const std::string text = MessageCaption(caption::kMesMultiScan, kMessageCaptionBuffer);
+  return ShowMessage(text, kMessageBoxYesNo) == kAnswerYes;
+}
+
+// ---- LinkClock -------------------------------------------------------------------------------
+
+void CMainFrame::SetLinkTimer(LinkTimer timer, unsigned milliseconds) { SetTimer(LinkTimerId(timer), milliseconds); }
+void CMainFrame::KillLinkTimer(LinkTimer timer) { KillTimer(LinkTimerId(timer)); }
+void CMainFrame::PostNewScan() { Post(UM_NEWSCAN); }
 
 int CMainFrame::ShowMessage(const std::string& text, unsigned style) {
   return MessageBoxA(nullptr, text.c_str(), ApplicationTitle().c_str(), style);

@@ -12,7 +12,7 @@
 
 #include "common/mbcs_path.h"
 #include "common/win32/shell_folder.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/settings/caption_file_choice.h"
 #include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/settings/caption_unescape.h"

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "common/sd_channel.h"
-#include "tests/support/fake_pipeline_host.h"
 #include "overlay/shell/sdlink/checker_executable.h"
 #include "overlay/shell/sdlink/sd_checker_link.h"
+#include "tests/support/fake_link_clock.h"
+#include "tests/support/fake_pipeline_host.h"
 #include "tests/support/test_files.h"
 
 namespace zt::shell {
@@ -135,10 +136,11 @@ class LinkTest : public ::testing::Test {
 
   FakeChecker checker;
   FakeChannel channel{checker};
-  test::FakeHost frame;
+  test::FakeLinkClock frame;
+  test::FakeHost host;
   test::FakeImageFiles images;
   std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
-  CScanPipeline pipeline{frame, images, *fs};
+  CScanPipeline pipeline{host, images, *fs};
   CSDCheckerLink link{channel, frame, pipeline, *fs};
 };
 
@@ -155,7 +157,7 @@ TEST_F(LinkTest, ConnectRegistersWithTheRunningCheckerOnce) {
   EXPECT_THAT(checker.events, ElementsAre(Post(1, 0x5000)));
   EXPECT_EQ(checker.starts, 0);
   EXPECT_EQ(checker.processesOpen, 1);
-  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(105u, 100u)));
+  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(LinkTimer::Watchdog, 100u)));
 
   // Connected: a second connect changes nothing.
   EXPECT_TRUE(link.Connect(kFrame, kFolder));
@@ -246,7 +248,7 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
   frame.timersSet.clear();
 
   link.Watchdog();  // the checker is alive and has not answered yet: look again
-  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(105u, 100u)));
+  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(LinkTimer::Watchdog, 100u)));
 
   // Killed before it answered: the block is freed, the process forgotten, a new checker
   // started and registered with.
@@ -260,16 +262,16 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
   EXPECT_EQ(checker.processesOpen, 1);
   EXPECT_EQ(sc::FieldToWindow(WrittenBlock(0x6000).clientWindow), kFrame);
   EXPECT_STREQ(WrittenBlock(0x6000).destinationFolder, kFolder);
-  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(105u, 100u)));
+  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(LinkTimer::Watchdog, 100u)));
 
   // Answered: the watchdog ends.
   link.ReleaseRegistrationBlock(0x6000);
   frame.timersSet.clear();
   link.Watchdog();
   EXPECT_THAT(frame.timersSet, IsEmpty());
-  EXPECT_EQ(std::count(frame.timersKilled.begin(), frame.timersKilled.end(), 105u), 3);
+  EXPECT_EQ(std::count(frame.timersKilled.begin(), frame.timersKilled.end(), LinkTimer::Watchdog), 3);
 
-  // A reconnection that fails is tried again every second, as at start-up (timer 103).
+  // A reconnection that fails is tried again every second, as at start-up (the connect timer).
   FakeChecker dying;
   dying.window = 0x444;
   dying.diesOnFirstRegistration = true;
@@ -282,7 +284,7 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
   EXPECT_EQ(dying.starts, 1);
   EXPECT_FALSE(other.Connected());
   EXPECT_THAT(dying.memory, IsEmpty());
-  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(103u, 1000u)));
+  EXPECT_THAT(frame.timersSet, ElementsAre(std::make_pair(LinkTimer::Connect, 1000u)));
 }
 
 TEST_F(LinkTest, ADeliveredPathBecomesAnSdScanCapturedOnArrival) {
@@ -290,34 +292,34 @@ TEST_F(LinkTest, ADeliveredPathBecomesAnSdScanCapturedOnArrival) {
   ASSERT_TRUE(link.Connect(kFrame, kFolder));
   const std::string path = std::string(kFolder) + "06011200.JPG";
   PutPath(0x8000, path);
-  // An earlier SD scan came while the frame was busy: it waits for timer 104.
-  frame.busy.exiting = true;
-  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", kScanFromSdCard);
-  frame.busy.exiting = false;
+  // An earlier SD scan came while the frame was busy: it waits for its retry.
+  host.busy.exiting = true;
+  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", ScanSource::SdCard);
+  host.busy.exiting = false;
   ASSERT_TRUE(pipeline.SdScanWaiting());
   checker.events.clear();
-  frame.timersKilled.clear();
+  host.cancelled.clear();
 
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(checker.events, ElementsAre(Post(4, 0x8000)));
   EXPECT_EQ(pipeline.QueuedScan(), path);
-  EXPECT_EQ(pipeline.QueuedSource(), kScanFromSdCard);
+  EXPECT_EQ(pipeline.QueuedSource(), ScanSource::SdCard);
   EXPECT_FALSE(pipeline.SdScanWaiting());
-  EXPECT_THAT(frame.timersKilled, ElementsAre(104u));
-  EXPECT_EQ(frame.captures, 1);
+  EXPECT_THAT(host.cancelled, ElementsAre(Retry::SdScan));
+  EXPECT_EQ(host.captures, 1);
   EXPECT_NE(pipeline.PendingScreen(), nullptr);
-  EXPECT_THAT(frame.posted, ElementsAre(UM_NEWSCAN));
+  EXPECT_EQ(frame.newScansPosted, 1);
 
   // A board scan was queued after an SD scan that waits: it is replaced, no SD timer is touched.
-  frame.busy.exiting = true;
-  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", kScanFromSdCard);
-  frame.busy.exiting = false;
-  pipeline.QueueScan("B:\\DCIM\\06011300.JPG", kScanFromBoard);
-  frame.timersKilled.clear();
+  host.busy.exiting = true;
+  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", ScanSource::SdCard);
+  host.busy.exiting = false;
+  pipeline.QueueScan("B:\\DCIM\\06011300.JPG", ScanSource::Board);
+  host.cancelled.clear();
   link.TakeDeliveredPath(0x8000);
-  EXPECT_THAT(frame.timersKilled, IsEmpty());
+  EXPECT_THAT(host.cancelled, IsEmpty());
   EXPECT_TRUE(pipeline.SdScanWaiting());
-  EXPECT_EQ(pipeline.QueuedSource(), kScanFromSdCard);
+  EXPECT_EQ(pipeline.QueuedSource(), ScanSource::SdCard);
 }
 
 TEST_F(LinkTest, AFolderTakenAwayIsMadeAgainAndAFailedDeliveryIsToldOnceAndNotLoaded) {
@@ -335,13 +337,13 @@ TEST_F(LinkTest, AFolderTakenAwayIsMadeAgainAndAFailedDeliveryIsToldOnceAndNotLo
   // The path that follows names the file that was never written: answered, not loaded.
   PutPath(0x8000, folder + "06011200.JPG");
   link.TakeDeliveredPath(0x8000);
-  EXPECT_THAT(frame.posted, IsEmpty());
+  EXPECT_EQ(frame.newScansPosted, 0);
   EXPECT_EQ(checker.events.back(), Post(4, 0x8000));
 
   // The checker's next try arrives: a scan like any other, and a later failure is told again.
   test::WriteAll(folder + "06011200.JPG", {1, 2, 3});
   link.TakeDeliveredPath(0x8000);
-  EXPECT_THAT(frame.posted, ElementsAre(UM_NEWSCAN));
+  EXPECT_EQ(frame.newScansPosted, 1);
   EXPECT_TRUE(link.DeliveryFailed());
 }
 
@@ -355,12 +357,12 @@ TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
   EXPECT_EQ(pipeline.QueuedScan(), std::string(259, 'p'));
 
   checker.readWorks = false;
-  pipeline.QueueScan("before", kScanFromSdCard);
+  pipeline.QueueScan("before", ScanSource::SdCard);
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(checker.events, ElementsAre(Post(4, 0x8000), Post(4, 0x8000)));
   EXPECT_EQ(pipeline.QueuedScan(), "before");
-  EXPECT_EQ(frame.captures, 1);
-  EXPECT_EQ(frame.posted.size(), 1u);
+  EXPECT_EQ(host.captures, 1);
+  EXPECT_EQ(frame.newScansPosted, 1);
 
   // Not connected: nothing is read, but the checker still gets its block back.
   CSDCheckerLink idle{channel, frame, pipeline, *fs};
@@ -376,7 +378,7 @@ TEST_F(LinkTest, DisconnectFreesTheBlocksThenUnregisters) {
   checker.events.clear();
   link.Disconnect(kFrame);
   EXPECT_THAT(checker.events, ElementsAre(Free(0x5000), "close", "send 5 " + std::to_string(kFrame)));
-  EXPECT_THAT(frame.timersKilled, ElementsAre(105u));
+  EXPECT_THAT(frame.timersKilled, ElementsAre(LinkTimer::Watchdog));
   EXPECT_FALSE(link.Connected());
   EXPECT_THAT(checker.memory, IsEmpty());
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "common/win32/gdi_handles.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "tests/support/dib_section.h"
 #include "tests/support/png_file.h"
 
@@ -150,16 +150,16 @@ int TestFrame::Count(UINT message) const {
 }
 
 LRESULT CALLBACK TestFrame::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  const bool frameMessage = message == UM_SAVEOVERLAY || message == UM_SHOWCALIBRATION ||
-                            message == UM_CLOSEAPP || message == UM_CALIBRATEFROMSCAN ||
-                            message == UM_ENDCALIBRATION;
+  const bool frameMessage = message == shell::UM_SAVEOVERLAY || message == shell::UM_SHOWCALIBRATION ||
+                            message == shell::UM_CLOSEAPP || message == shell::UM_CALIBRATEFROMSCAN ||
+                            message == shell::UM_ENDCALIBRATION;
   if (g_frame && frameMessage) {
     g_frame->m_received.push_back(message);
-    if (message == UM_CLOSEAPP) {
+    if (message == shell::UM_CLOSEAPP) {
       if (g_frame->onCloseApp) g_frame->onCloseApp();
       return g_frame->closeAppResult;
     }
-    if (message == UM_SAVEOVERLAY && g_frame->onSaveOverlay) g_frame->onSaveOverlay();
+    if (message == shell::UM_SAVEOVERLAY && g_frame->onSaveOverlay) g_frame->onSaveOverlay();
     return 0;
   }
   return DefWindowProcA(hWnd, message, wParam, lParam);

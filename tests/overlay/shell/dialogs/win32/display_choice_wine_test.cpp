@@ -5,7 +5,7 @@
 #include "dialog_driver.h"
 #include "overlay/engine/calibration/calibration_targets.h"
 #include "overlay/engine/capture/displays.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/engine/capture/screen_capture.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_driver.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/preview_geometry.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/resource.h"

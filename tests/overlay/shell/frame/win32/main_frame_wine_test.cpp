@@ -14,7 +14,7 @@
 #include "common/sd_channel.h"
 #include "common/win32/application.h"
 #include "cvimgfileio/cvimgfileio.h"
-#include "overlay/engine/frame_messages.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
@@ -141,7 +141,7 @@ class MainFrame : public ::testing::Test {
   }
   // Hands the scan to the frame as the drive watch does, past the start-up pass.
   void HandOverScan() {
-    frame.Pipeline().QueueScan(scan, kScanFromBoard);
+    frame.Pipeline().QueueScan(scan, ScanSource::Board);
     PostMessageA(frame.Hwnd(), UM_NEWSCAN, 0, 0);
   }
   bool RunScript(Script& script, DWORD ms = 20000) {

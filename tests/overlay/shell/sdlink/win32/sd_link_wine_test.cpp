@@ -12,10 +12,10 @@
 #include "common/win32/application.h"
 #include "common/win32/frame_window.h"
 #include "common/win32/handles.h"
-#include "overlay/engine/frame_messages.h"
-#include "overlay/engine/capture/screen_capture.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/sdlink/sd_checker_link.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
+#include "tests/support/fake_pipeline_host.h"
 #include "tests/support/test_files.h"
 #include "tests/support/simulated_card.h"
 
@@ -31,8 +31,8 @@ using winetest::Exists;
 using winetest::InstalledChecker;
 using winetest::ReadFileBytes;
 
-// The frame around the link: the channel's message, timer 105 and what the link asks of it.
-class LinkFrame final : public app::FrameWindow, public PipelineHost {
+// The frame around the link: the channel's message, the watchdog's timer and the new-scan signal.
+class LinkFrame final : public app::FrameWindow, public LinkClock {
  public:
   LinkFrame() : FrameWindow("ZtSdLinkTestFrame") {
     OnRegisteredMessage(sc::kMessageName, [this](WPARAM code, LPARAM block) -> LRESULT {
@@ -43,32 +43,26 @@ class LinkFrame final : public app::FrameWindow, public PipelineHost {
     OnTimer(kTimerSdWatchdog, [this] { link.Watchdog(); });
   }
 
-  void PostFrameMessage(unsigned message) override {
-    posted.push_back(message);
+  void SetLinkTimer(LinkTimer timer, unsigned ms) override {
+    if (timer == LinkTimer::Watchdog) SetTimer(kTimerSdWatchdog, ms);
+  }
+  void KillLinkTimer(LinkTimer timer) override {
+    if (timer == LinkTimer::Watchdog) KillTimer(kTimerSdWatchdog);
+  }
+  void PostNewScan() override {
+    ++newScans;
     arrivals.push_back(GetTickCount64());
   }
-  void SendFrameMessage(unsigned) override {}
-  void SetFrameTimer(unsigned id, unsigned ms) override { SetTimer(id, ms); }
-  void KillFrameTimer(unsigned id) override { KillTimer(id); }
-  int ShowMessage(const std::string&, unsigned) override { return IDOK; }
-  std::string MessageCaption(const char*, std::size_t) override { return {}; }
-  bool LoadAllSettings(SettingsValues&) override { return false; }
-  DibPtr CaptureScreenImage() override { return CapturePrimaryScreen(); }
-  SettingsDialogLink* SettingsDialog() override { return nullptr; }
-  void HideCalibrationHint() override {}
-  void EndCalibrationPattern() override {}
-  void RearmScanPoll() override {}
-  void ForgetKnownFile(const std::string&) override {}
-  BusyInputs FrameBusyState() override { return {}; }
 
   CheckerWindow Window() const { return reinterpret_cast<CheckerWindow>(Hwnd()); }
 
+  test::FakeHost host;
   test::FakeImageFiles images;
   std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
-  CScanPipeline pipeline{*this, images, *fs};
+  CScanPipeline pipeline{host, images, *fs};
   WinCheckerChannel channel;
   CSDCheckerLink link{channel, *this, pipeline, *fs};
-  std::vector<unsigned> posted;
+  int newScans = 0;
   std::vector<ULONGLONG> arrivals;
 };
 
@@ -91,14 +85,13 @@ TEST(SdLinkWithTheRealChecker, StartsRegistersDeliversSurvivesAKillAndUnregister
   // The card answers from now on; its first pass only learns the file already there.
   EXPECT_TRUE(CardControl("root?mode=normal"));
   winetest::Pump(2500);
-  EXPECT_TRUE(frame.posted.empty());
+  EXPECT_EQ(frame.newScans, 0);
   const ULONGLONG signal = GetTickCount64();
   EXPECT_TRUE(CardControl("add?folder=DCIM&name=05011100.JPG&size=4000&minute=1&mode=normal"));
-  ASSERT_TRUE(winetest::WaitFor([&] { return !frame.posted.empty(); }, 15000)) << "no code 3";
+  ASSERT_TRUE(winetest::WaitFor([&] { return frame.newScans > 0; }, 15000)) << "no code 3";
   std::printf("signal to path: %llu ms\n", frame.arrivals[0] - signal);
-  EXPECT_EQ(frame.posted[0], UM_NEWSCAN);
   EXPECT_EQ(frame.pipeline.QueuedScan(), folder + "05011100.JPG");
-  EXPECT_EQ(frame.pipeline.QueuedSource(), kScanFromSdCard);
+  EXPECT_EQ(frame.pipeline.QueuedSource(), ScanSource::SdCard);
   EXPECT_NE(frame.pipeline.PendingScreen(), nullptr);
   EXPECT_EQ(ReadFileBytes(folder + "05011100.JPG"), CardFileBytes("05011100.JPG", 4000));
   EXPECT_FALSE(Exists(folder + "05011000.JPG"));
@@ -137,9 +130,9 @@ TEST(SdLinkWithTheRealChecker, StartsRegistersDeliversSurvivesAKillAndUnregister
 
   // The new checker delivers too, once its first pass has learnt what is on the card already.
   winetest::Pump(2500);
-  frame.posted.clear();
+  frame.newScans = 0;
   EXPECT_TRUE(CardControl("add?folder=DCIM&name=05011101.JPG&size=3000&minute=2&mode=normal"));
-  ASSERT_TRUE(winetest::WaitFor([&] { return !frame.posted.empty(); }, 15000));
+  ASSERT_TRUE(winetest::WaitFor([&] { return frame.newScans > 0; }, 15000));
   EXPECT_EQ(frame.pipeline.QueuedScan(), folder + "05011101.JPG");
 
   const DWORD last = CheckerProcessId();
