@@ -1,15 +1,17 @@
 #include "overlay/shell/frame/close_prompt.h"
 
+#include "overlay/shell/settings/caption_keys.h"
+
 namespace zt::shell {
 
 ClosePrompt ChooseClosePrompt(const OpenDialogState& state) {
   if (!state.initialised) {
-    if (!state.saved && state.hasImages) return {"ID_CAP_MES_IMAGE_NOTSAVED", false, true};
+    if (!state.saved && state.hasImages) return {&caption::kMesImageNotSaved, false, true};
     return {};
   }
-  if (!state.saved && state.hasImages) return {"ID_CAP_MES_IMAGE_NOTSAVED", true, true};
-  if (state.imageSettingsChanged) return {"ID_CAP_MES_POSITION_NOTSAVED", true, state.hasImages};
-  if (state.folderSettingsChanged) return {"ID_CAP_MES_SAVEINFO_NOTSAVED", true, false};
+  if (!state.saved && state.hasImages) return {&caption::kMesImageNotSaved, true, true};
+  if (state.imageSettingsChanged) return {&caption::kMesPositionNotSaved, true, state.hasImages};
+  if (state.folderSettingsChanged) return {&caption::kMesSaveInfoNotSaved, true, false};
   return {};
 }
 

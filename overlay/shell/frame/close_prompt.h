@@ -4,6 +4,8 @@
 
 namespace zt::shell {
 
+struct Caption;
+
 struct OpenDialogState {
   bool initialised = true;       // false while the dialog is still opening: its controls are empty
   bool saved = false;            // the overlay on display has been saved or given up
@@ -13,7 +15,7 @@ struct OpenDialogState {
 };
 
 struct ClosePrompt {
-  const char* captionKey = nullptr;  // null: nothing to ask
+  const Caption* question = nullptr;  // null: nothing to ask
   bool yesStoresSettings = false;
   bool yesSavesOverlay = false;
 };

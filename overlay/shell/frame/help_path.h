@@ -7,8 +7,6 @@
 
 namespace zt::shell {
 
-inline constexpr unsigned kHelpCaptionBuffer = 256;
-
 // programFolder ends in a separator (or is empty); relative is the caption's text. No path when
 // either is empty or the whole would not fit in 260 bytes with its NUL: a cut path could open
 // some other file.

@@ -1,6 +1,6 @@
 // Every caption the application reads, with the sections of the language files and the size
-// of the buffer each text is read into. The language-file tests check each shipped file against
-// this table, so a key used anywhere in the program belongs here.
+// of the buffer each text is read into. Every reader takes its caption from here, and the
+// language-file tests check each shipped file against this table.
 #pragma once
 
 namespace zt::shell {
@@ -10,138 +10,141 @@ inline constexpr char kSectionMessage[] = "Message";
 inline constexpr char kSectionPath[] = "Path";
 inline constexpr char kSectionLanguageInfo[] = "Language_Info";
 
+// One caption: the section and key of the language file, and the size of the buffer its text is
+// read into (a longer text is cut there).
+struct Caption {
+  const char* section;
+  const char* key;
+  unsigned bufferSize;
+};
+
 namespace caption {
 
-inline constexpr char kAppName[] = "ID_CAP_APPNAME";
+inline constexpr Caption kAppName{kSectionMessage, "ID_CAP_APPNAME", 64};
 // Tray menu.
-inline constexpr char kSettings[] = "ID_CAP_SETTINGS";
-inline constexpr char kHelp[] = "ID_CAP_HELP";
-inline constexpr char kAbout[] = "ID_CAP_ABOUT";
-inline constexpr char kExit[] = "ID_CAP_EXIT";
+inline constexpr Caption kSettings{kSectionMessage, "ID_CAP_SETTINGS", 64};
+inline constexpr Caption kHelp{kSectionMessage, "ID_CAP_HELP", 64};
+inline constexpr Caption kAbout{kSectionMessage, "ID_CAP_ABOUT", 64};
+inline constexpr Caption kExit{kSectionMessage, "ID_CAP_EXIT", 64};
 // Settings dialog.
-inline constexpr char kSaveFolder[] = "ID_CAP_SAVEFOLDER";
-inline constexpr char kSelectFolder[] = "ID_CAP_SELECTFOLDER";
-inline constexpr char kSaveFile[] = "ID_CAP_SAVEFILE";
-inline constexpr char kAutoSave[] = "ID_CAP_AUTOSAVE";
-inline constexpr char kSelectSize[] = "ID_CAP_SELECTSIZE";
-inline constexpr char kSizeIsPc[] = "ID_CAP_SIZEISPC";
-inline constexpr char kSizeIsBoard[] = "ID_CAP_SIZEISBOARD";
-inline constexpr char kMagnification[] = "ID_CAP_MAGNIFICATION";
-inline constexpr char kWidth[] = "ID_CAP_WIDTH";
-inline constexpr char kHeight[] = "ID_CAP_HEIGHT";
-inline constexpr char kPosition[] = "ID_CAP_POSITION";
-inline constexpr char kHorizontalMove[] = "ID_CAP_HORIZONTALMOVE";
-inline constexpr char kVerticalMove[] = "ID_CAP_VERTICALMOVE";
-inline constexpr char kDefault[] = "ID_CAP_DEFAULT";
-inline constexpr char kCancel[] = "ID_CAP_CANCEL";
-inline constexpr char kOk[] = "ID_CAP_OK";
+inline constexpr Caption kSaveFolder{kSectionMessage, "ID_CAP_SAVEFOLDER", 256};
+inline constexpr Caption kSelectFolder{kSectionMessage, "ID_CAP_SELECTFOLDER", 256};
+inline constexpr Caption kSaveFile{kSectionMessage, "ID_CAP_SAVEFILE", 256};
+inline constexpr Caption kAutoSave{kSectionMessage, "ID_CAP_AUTOSAVE", 256};
+inline constexpr Caption kSelectSize{kSectionMessage, "ID_CAP_SELECTSIZE", 256};
+inline constexpr Caption kSizeIsPc{kSectionMessage, "ID_CAP_SIZEISPC", 256};
+inline constexpr Caption kSizeIsBoard{kSectionMessage, "ID_CAP_SIZEISBOARD", 256};
+inline constexpr Caption kMagnification{kSectionMessage, "ID_CAP_MAGNIFICATION", 256};
+inline constexpr Caption kWidth{kSectionMessage, "ID_CAP_WIDTH", 256};
+inline constexpr Caption kHeight{kSectionMessage, "ID_CAP_HEIGHT", 256};
+inline constexpr Caption kPosition{kSectionMessage, "ID_CAP_POSITION", 256};
+inline constexpr Caption kHorizontalMove{kSectionMessage, "ID_CAP_HORIZONTALMOVE", 256};
+inline constexpr Caption kVerticalMove{kSectionMessage, "ID_CAP_VERTICALMOVE", 256};
+inline constexpr Caption kDefault{kSectionMessage, "ID_CAP_DEFAULT", 256};
+inline constexpr Caption kCancel{kSectionMessage, "ID_CAP_CANCEL", 256};
+inline constexpr Caption kOk{kSectionMessage, "ID_CAP_OK", 64};
 // The display to capture ("%s" the display's name, "%d" its width and height) and calibration
 // from a scan.
-inline constexpr char kDisplay[] = "ID_CAP_DISPLAY";
-inline constexpr char kDisplayPrimary[] = "ID_CAP_DISPLAY_PRIMARY";
-inline constexpr char kDisplayItem[] = "ID_CAP_DISPLAY_ITEM";
-inline constexpr char kDisplayMissing[] = "ID_CAP_DISPLAY_MISSING";
-inline constexpr char kDisplayItemPrimary[] = "ID_CAP_DISPLAY_ITEM_PRIMARY";
-inline constexpr char kCalibrateScan[] = "ID_CAP_CALIBRATE_SCAN";
-inline constexpr char kMesCalibPattern[] = "ID_CAP_MES_CALIB_PATTERN";
-inline constexpr char kMesCalibNoMarks[] = "ID_CAP_MES_CALIB_NOMARKS";
-inline constexpr char kMesCalibAllInk[] = "ID_CAP_MES_CALIB_ALLINK";
-inline constexpr char kMesCalibFewMarks[] = "ID_CAP_MES_CALIB_FEWMARKS";
-inline constexpr char kMesCalibOffPattern[] = "ID_CAP_MES_CALIB_OFFPATTERN";
-inline constexpr char kMesCalibResidual[] = "ID_CAP_MES_CALIB_RESIDUAL";
-inline constexpr char kMesCalibRange[] = "ID_CAP_MES_CALIB_RANGE";
-inline constexpr char kMesCalibNoDisplay[] = "ID_CAP_MES_CALIB_NODISPLAY";
-inline constexpr char kMesCalibStored[] = "ID_CAP_MES_CALIB_STORED";
+inline constexpr Caption kDisplay{kSectionMessage, "ID_CAP_DISPLAY", 256};
+inline constexpr Caption kDisplayPrimary{kSectionMessage, "ID_CAP_DISPLAY_PRIMARY", 256};
+inline constexpr Caption kDisplayItem{kSectionMessage, "ID_CAP_DISPLAY_ITEM", 256};
+inline constexpr Caption kDisplayMissing{kSectionMessage, "ID_CAP_DISPLAY_MISSING", 256};
+inline constexpr Caption kDisplayItemPrimary{kSectionMessage, "ID_CAP_DISPLAY_ITEM_PRIMARY", 256};
+inline constexpr Caption kCalibrateScan{kSectionMessage, "ID_CAP_CALIBRATE_SCAN", 256};
+inline constexpr Caption kMesCalibPattern{kSectionMessage, "ID_CAP_MES_CALIB_PATTERN", 1024};
+inline constexpr Caption kMesCalibNoMarks{kSectionMessage, "ID_CAP_MES_CALIB_NOMARKS", 1024};
+inline constexpr Caption kMesCalibAllInk{kSectionMessage, "ID_CAP_MES_CALIB_ALLINK", 1024};
+inline constexpr Caption kMesCalibFewMarks{kSectionMessage, "ID_CAP_MES_CALIB_FEWMARKS", 1024};
+inline constexpr Caption kMesCalibOffPattern{kSectionMessage, "ID_CAP_MES_CALIB_OFFPATTERN", 1024};
+inline constexpr Caption kMesCalibResidual{kSectionMessage, "ID_CAP_MES_CALIB_RESIDUAL", 1024};
+inline constexpr Caption kMesCalibRange{kSectionMessage, "ID_CAP_MES_CALIB_RANGE", 1024};
+inline constexpr Caption kMesCalibNoDisplay{kSectionMessage, "ID_CAP_MES_CALIB_NODISPLAY", 1024};
+inline constexpr Caption kMesCalibStored{kSectionMessage, "ID_CAP_MES_CALIB_STORED", 1024};
 // Beside the tray icon: the chosen display is not attached ("%s" its name), and a scan from the
 // card could not be put into the program's folder.
-inline constexpr char kMesDisplayAbsent[] = "ID_CAP_MES_DISPLAY_ABSENT";
-inline constexpr char kMesSdDeliveryFailed[] = "ID_CAP_MES_SD_DELIVERYFAILED";
+inline constexpr Caption kMesDisplayAbsent{kSectionMessage, "ID_CAP_MES_DISPLAY_ABSENT", 256};
+inline constexpr Caption kMesSdDeliveryFailed{kSectionMessage, "ID_CAP_MES_SD_DELIVERYFAILED", 256};
 // Calibration dialog; the text's key really ends with a blank.
-inline constexpr char kClose[] = "ID_CAP_CLOSE";
-inline constexpr char kCaptionCalib[] = "ID_CAP_CAPTION_CALIB";
-inline constexpr char kMesCalib[] = "ID_CAP_MES_CALIB ";
+inline constexpr Caption kClose{kSectionMessage, "ID_CAP_CLOSE", 64};
+inline constexpr Caption kCaptionCalib{kSectionMessage, "ID_CAP_CAPTION_CALIB", 64};
+inline constexpr Caption kMesCalib{kSectionMessage, "ID_CAP_MES_CALIB ", 1024};
 // About dialog; the version line is also the version stamp of saved settings.
-inline constexpr char kMesVersion[] = "ID_CAP_MES_VERSION";
-inline constexpr char kMesVersionNum[] = "ID_CAP_MES_VERSION_NUM";
-inline constexpr char kMesCopyright[] = "ID_CAP_MES_COPYRIGHT";
+inline constexpr Caption kMesVersion{kSectionMessage, "ID_CAP_MES_VERSION", 64};
+inline constexpr Caption kMesVersionNum{kSectionMessage, "ID_CAP_MES_VERSION_NUM", 256};
+inline constexpr Caption kMesCopyright{kSectionMessage, "ID_CAP_MES_COPYRIGHT", 256};
 // Messages.
-inline constexpr char kMesFailedToAccessSetting[] = "ID_CAP_MES_FAILEDTOACCESS_SETTING";
-inline constexpr char kMesLoadFailImage[] = "ID_CAP_MES_LOADFAIL_IMAGE";
-inline constexpr char kMesNotSavedOk[] = "ID_CAP_MES_NOTSAVED_OK";
-inline constexpr char kMesNotSavedCancel[] = "ID_CAP_MES_NOTSAVED_CANCEL";
-inline constexpr char kMesImageNotSaved[] = "ID_CAP_MES_IMAGE_NOTSAVED";
-inline constexpr char kMesPositionNotSaved[] = "ID_CAP_MES_POSITION_NOTSAVED";
-inline constexpr char kMesSaveInfoNotSaved[] = "ID_CAP_MES_SAVEINFO_NOTSAVED";
-inline constexpr char kMesMultiScan[] = "ID_CAP_MES_MULTISCAN";
-inline constexpr char kMesFailedToSave[] = "ID_CAP_MES_FAILEDTOSAVE";
+inline constexpr Caption kMesFailedToAccessSetting{kSectionMessage, "ID_CAP_MES_FAILEDTOACCESS_SETTING", 256};
+inline constexpr Caption kMesLoadFailImage{kSectionMessage, "ID_CAP_MES_LOADFAIL_IMAGE", 256};
+inline constexpr Caption kMesNotSavedOk{kSectionMessage, "ID_CAP_MES_NOTSAVED_OK", 256};
+inline constexpr Caption kMesNotSavedCancel{kSectionMessage, "ID_CAP_MES_NOTSAVED_CANCEL", 256};
+inline constexpr Caption kMesImageNotSaved{kSectionMessage, "ID_CAP_MES_IMAGE_NOTSAVED", 256};
+inline constexpr Caption kMesPositionNotSaved{kSectionMessage, "ID_CAP_MES_POSITION_NOTSAVED", 256};
+inline constexpr Caption kMesSaveInfoNotSaved{kSectionMessage, "ID_CAP_MES_SAVEINFO_NOTSAVED", 256};
+inline constexpr Caption kMesMultiScan{kSectionMessage, "ID_CAP_MES_MULTISCAN", 1024};
+inline constexpr Caption kMesFailedToSave{kSectionMessage, "ID_CAP_MES_FAILEDTOSAVE", 1024};
 // Section "Path": the help page, relative to the program folder.
-inline constexpr char kPathHelp[] = "ID_CAP_PATH_HELP";
+inline constexpr Caption kPathHelp{kSectionPath, "ID_CAP_PATH_HELP", 256};
 
 }  // namespace caption
 
 inline constexpr char kDefaultHelpPath[] = "Help\\\\ZTLB_help.htm";  // unescapes to one backslash
 
-struct CaptionUse {
-  const char* section;
-  const char* key;
-  unsigned bufferSize;  // the smallest buffer the text is read into anywhere
-};
-
-inline constexpr CaptionUse kCaptionUses[] = {
-    {kSectionMessage, caption::kAppName, 64},
-    {kSectionMessage, caption::kSettings, 64},
-    {kSectionMessage, caption::kHelp, 64},
-    {kSectionMessage, caption::kAbout, 64},
-    {kSectionMessage, caption::kExit, 64},
-    {kSectionMessage, caption::kSaveFolder, 256},
-    {kSectionMessage, caption::kSelectFolder, 256},
-    {kSectionMessage, caption::kSaveFile, 256},
-    {kSectionMessage, caption::kAutoSave, 256},
-    {kSectionMessage, caption::kSelectSize, 256},
-    {kSectionMessage, caption::kSizeIsPc, 256},
-    {kSectionMessage, caption::kSizeIsBoard, 256},
-    {kSectionMessage, caption::kMagnification, 256},
-    {kSectionMessage, caption::kWidth, 256},
-    {kSectionMessage, caption::kHeight, 256},
-    {kSectionMessage, caption::kPosition, 256},
-    {kSectionMessage, caption::kHorizontalMove, 256},
-    {kSectionMessage, caption::kVerticalMove, 256},
-    {kSectionMessage, caption::kDefault, 256},
-    {kSectionMessage, caption::kCancel, 256},
-    {kSectionMessage, caption::kOk, 64},
-    {kSectionMessage, caption::kDisplay, 256},
-    {kSectionMessage, caption::kDisplayPrimary, 256},
-    {kSectionMessage, caption::kDisplayItem, 256},
-    {kSectionMessage, caption::kDisplayMissing, 256},
-    {kSectionMessage, caption::kDisplayItemPrimary, 256},
-    {kSectionMessage, caption::kCalibrateScan, 256},
-    {kSectionMessage, caption::kMesCalibPattern, 1024},
-    {kSectionMessage, caption::kMesCalibNoMarks, 1024},
-    {kSectionMessage, caption::kMesCalibAllInk, 1024},
-    {kSectionMessage, caption::kMesCalibFewMarks, 1024},
-    {kSectionMessage, caption::kMesCalibOffPattern, 1024},
-    {kSectionMessage, caption::kMesCalibResidual, 1024},
-    {kSectionMessage, caption::kMesCalibRange, 1024},
-    {kSectionMessage, caption::kMesCalibNoDisplay, 1024},
-    {kSectionMessage, caption::kMesCalibStored, 1024},
-    {kSectionMessage, caption::kMesDisplayAbsent, 256},
-    {kSectionMessage, caption::kMesSdDeliveryFailed, 256},
-    {kSectionMessage, caption::kClose, 64},
-    {kSectionMessage, caption::kCaptionCalib, 64},
-    {kSectionMessage, caption::kMesCalib, 1024},
-    {kSectionMessage, caption::kMesVersion, 64},
-    {kSectionMessage, caption::kMesVersionNum, 256},
-    {kSectionMessage, caption::kMesCopyright, 256},
-    {kSectionMessage, caption::kMesFailedToAccessSetting, 256},
-    {kSectionMessage, caption::kMesLoadFailImage, 256},
-    {kSectionMessage, caption::kMesNotSavedOk, 256},
-    {kSectionMessage, caption::kMesNotSavedCancel, 256},
-    {kSectionMessage, caption::kMesImageNotSaved, 256},
-    {kSectionMessage, caption::kMesPositionNotSaved, 256},
-    {kSectionMessage, caption::kMesSaveInfoNotSaved, 256},
-    {kSectionMessage, caption::kMesMultiScan, 1024},
-    {kSectionMessage, caption::kMesFailedToSave, 1024},
-    {kSectionPath, caption::kPathHelp, 256},
+// Every caption the program reads; the language-file tests check each shipped file against it.
+inline constexpr Caption kCaptions[] = {
+    caption::kAppName,
+    caption::kSettings,
+    caption::kHelp,
+    caption::kAbout,
+    caption::kExit,
+    caption::kSaveFolder,
+    caption::kSelectFolder,
+    caption::kSaveFile,
+    caption::kAutoSave,
+    caption::kSelectSize,
+    caption::kSizeIsPc,
+    caption::kSizeIsBoard,
+    caption::kMagnification,
+    caption::kWidth,
+    caption::kHeight,
+    caption::kPosition,
+    caption::kHorizontalMove,
+    caption::kVerticalMove,
+    caption::kDefault,
+    caption::kCancel,
+    caption::kOk,
+    caption::kDisplay,
+    caption::kDisplayPrimary,
+    caption::kDisplayItem,
+    caption::kDisplayMissing,
+    caption::kDisplayItemPrimary,
+    caption::kCalibrateScan,
+    caption::kMesCalibPattern,
+    caption::kMesCalibNoMarks,
+    caption::kMesCalibAllInk,
+    caption::kMesCalibFewMarks,
+    caption::kMesCalibOffPattern,
+    caption::kMesCalibResidual,
+    caption::kMesCalibRange,
+    caption::kMesCalibNoDisplay,
+    caption::kMesCalibStored,
+    caption::kMesDisplayAbsent,
+    caption::kMesSdDeliveryFailed,
+    caption::kClose,
+    caption::kCaptionCalib,
+    caption::kMesCalib,
+    caption::kMesVersion,
+    caption::kMesVersionNum,
+    caption::kMesCopyright,
+    caption::kMesFailedToAccessSetting,
+    caption::kMesLoadFailImage,
+    caption::kMesNotSavedOk,
+    caption::kMesNotSavedCancel,
+    caption::kMesImageNotSaved,
+    caption::kMesPositionNotSaved,
+    caption::kMesSaveInfoNotSaved,
+    caption::kMesMultiScan,
+    caption::kMesFailedToSave,
+    caption::kPathHelp,
 };
 
 }  // namespace zt::shell

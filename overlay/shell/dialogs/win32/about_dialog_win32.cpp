@@ -38,10 +38,10 @@ bool CAboutDlg::OnInitDialog() {
   ExcludeFromCapture(Hwnd());
   m_font = CreatePointFont(m_pSettings->DialogFont());
   ApplyFont(Hwnd(), m_font.Get());
-  SetCaption(Hwnd(), 0, *m_pSettings, "ID_CAP_MES_VERSION", 64);
-  SetCaption(Hwnd(), IDC_VERSION_TEXT, *m_pSettings, "ID_CAP_MES_VERSION_NUM", 256);
-  SetCaption(Hwnd(), IDC_COPYRIGHT_TEXT, *m_pSettings, "ID_CAP_MES_COPYRIGHT", 256);
-  SetCaption(Hwnd(), IDOK, *m_pSettings, "ID_CAP_OK", 64);
+  SetCaption(Hwnd(), 0, *m_pSettings, caption::kMesVersion);
+  SetCaption(Hwnd(), IDC_VERSION_TEXT, *m_pSettings, caption::kMesVersionNum);
+  SetCaption(Hwnd(), IDC_COPYRIGHT_TEXT, *m_pSettings, caption::kMesCopyright);
+  SetCaption(Hwnd(), IDOK, *m_pSettings, caption::kOk);
   SetItemText(IDC_IJG_NOTICE, kJpegNotice);
   SetItemText(IDC_LIBTIFF_NOTICE, kTiffNotice);
   return true;

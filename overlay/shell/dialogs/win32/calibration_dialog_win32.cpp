@@ -11,10 +11,10 @@ bool CCalibrationDlg::OnInitDialog() {
   ExcludeFromCapture(Hwnd());
   m_font = CreatePointFont(m_pSettings->DialogFont());
   ApplyFont(Hwnd(), m_font.Get());
-  SetCaption(Hwnd(), 0, *m_pSettings, "ID_CAP_CAPTION_CALIB", 64);
+  SetCaption(Hwnd(), 0, *m_pSettings, caption::kCaptionCalib);
   // The key really ends with a blank: that is how the language files spell it.
-  SetCaption(Hwnd(), IDC_CALIB_TEXT, *m_pSettings, "ID_CAP_MES_CALIB ", 1024);
-  SetCaption(Hwnd(), IDOK, *m_pSettings, "ID_CAP_CLOSE", 64);
+  SetCaption(Hwnd(), IDC_CALIB_TEXT, *m_pSettings, caption::kMesCalib);
+  SetCaption(Hwnd(), IDOK, *m_pSettings, caption::kClose);
   SendDlgItemMessageA(Hwnd(), IDC_CALIB_ICON, STM_SETICON,
                       reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_INFORMATION)), 0);
   return true;

@@ -16,12 +16,12 @@ app::Font CreatePointFont(const LOGFONTA& logFont);
 // Sends font to every control of dialog, nested ones included.
 void ApplyFont(HWND dialog, HFONT font);
 
-// The text of key in section "Message", read into a buffer of bufferSize bytes.
-std::string MessageCaption(const CAppSettings& settings, const char* key, DWORD bufferSize);
+// The caption's text, read into a buffer of its size.
+std::string MessageCaption(const CAppSettings& settings, const Caption& caption);
 // The application title (string 57344), the caption of the program's message boxes.
 std::string ApplicationTitle();
 // Puts that text on control id, or on the dialog's title when id is 0.
-void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* key, DWORD bufferSize);
+void SetCaption(HWND dialog, int id, const CAppSettings& settings, const Caption& caption);
 
 // Keeps window out of screen captures where the system can (Windows 10 2004 and later): a scan's
 // screenshot shows what the user showed, not our windows in front of it.

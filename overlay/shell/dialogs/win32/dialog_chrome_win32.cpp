@@ -36,15 +36,12 @@ std::string ApplicationTitle() {
   return "Zentab Lumbrel";
 }
 
-std::string MessageCaption(const CAppSettings& settings, const char* key, DWORD bufferSize) {
-  std::vector<char> buffer(bufferSize, '\0');
-  settings.LoadCaption("Message", key, "", buffer.data(), bufferSize);
-  buffer.back() = '\0';
-  return buffer.data();
+std::string MessageCaption(const CAppSettings& settings, const Caption& caption) {
+  return settings.CaptionText(caption);
 }
 
-void SetCaption(HWND dialog, int id, const CAppSettings& settings, const char* key, DWORD bufferSize) {
-  const std::string text = MessageCaption(settings, key, bufferSize);
+void SetCaption(HWND dialog, int id, const CAppSettings& settings, const Caption& caption) {
+  const std::string text = MessageCaption(settings, caption);
   if (id == 0)
     SetWindowTextA(dialog, text.c_str());
   else

@@ -113,7 +113,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   void OnOk();
   void OnCancel();
   void OnWindowPosChanged(const WINDOWPOS& pos);
-  int AskYesNo(const char* key);
+  int AskYesNo(const Caption& question);
   // False once the dialog has ended or its window is gone: after a nested message loop nothing
   // of the window may be touched then.
   bool Alive() const;

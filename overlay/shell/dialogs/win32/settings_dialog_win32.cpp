@@ -9,6 +9,7 @@
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/offset_typing.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
+#include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {
@@ -18,32 +19,6 @@ namespace {
 constexpr int kArrowIds[4] = {IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MOVE_LEFT, IDC_MOVE_RIGHT};
 constexpr int kArrowIcons[4] = {IDI_ARROW_UP, IDI_ARROW_DOWN, IDI_ARROW_LEFT, IDI_ARROW_RIGHT};
 constexpr UINT kMaxFolderChars = 255;
-
-// Each control and its caption key; all are read into 256 bytes.
-struct ControlCaption {
-  int id;
-  const char* key;
-};
-constexpr ControlCaption kCaptions[] = {
-    {IDC_FOLDER_LABEL, "ID_CAP_SAVEFOLDER"},
-    {IDC_BROWSE, "ID_CAP_SELECTFOLDER"},
-    {IDC_SAVE_NOW, "ID_CAP_SAVEFILE"},
-    {IDC_AUTO_SAVE, "ID_CAP_AUTOSAVE"},
-    {IDC_SIZE_GROUP, "ID_CAP_SELECTSIZE"},
-    {IDC_SIZE_PC, "ID_CAP_SIZEISPC"},
-    {IDC_SIZE_BOARD, "ID_CAP_SIZEISBOARD"},
-    {IDC_ZOOM_GROUP, "ID_CAP_MAGNIFICATION"},
-    {IDC_WIDTH_LABEL, "ID_CAP_WIDTH"},
-    {IDC_HEIGHT_LABEL, "ID_CAP_HEIGHT"},
-    {IDC_POSITION_GROUP, "ID_CAP_POSITION"},
-    {IDC_X_LABEL, "ID_CAP_HORIZONTALMOVE"},
-    {IDC_Y_LABEL, "ID_CAP_VERTICALMOVE"},
-    {IDC_DEFAULTS, "ID_CAP_DEFAULT"},
-    {IDC_DISPLAY_LABEL, "ID_CAP_DISPLAY"},
-    {IDC_CALIBRATE_SCAN, "ID_CAP_CALIBRATE_SCAN"},
-    {IDOK, "ID_CAP_OK"},
-    {IDCANCEL, "ID_CAP_CANCEL"},
-};
 
 // Sets a flag for the length of a modal step (question, folder browser, save).
 class StepFlag {
@@ -122,7 +97,7 @@ bool CSettingsDlg::OnInitDialog() {
   SetUpControls();
   SetCaptions();
   if (ImagesPresent() && !RebuildDisplay(false)) {
-    MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, "ID_CAP_MES_LOADFAIL_IMAGE", 256).c_str(),
+    MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, caption::kMesLoadFailImage).c_str(),
                 ApplicationTitle().c_str(), kMessageBoxNotice);
     m_bInitialised = true;
     Close(IDCANCEL);
@@ -155,8 +130,8 @@ void CSettingsDlg::SetUpControls() {
 
 void CSettingsDlg::SetCaptions() {
   SetWindowTextA(Hwnd(), m_pSettings->AppName());
-  for (const ControlCaption& caption : kCaptions)
-    SetCaption(Hwnd(), caption.id, *m_pSettings, caption.key, 256);
+  for (const ControlCaption& control : kSettingsDialogCaptions)
+    SetCaption(Hwnd(), control.id, *m_pSettings, control.caption);
 }
 
 void CSettingsDlg::LoadValues() {
@@ -404,8 +379,8 @@ bool CSettingsDlg::OnQueryEndSession(LRESULT& answer) {
 
 // ---- Buttons -------------------------------------------------------------------------------
 
-int CSettingsDlg::AskYesNo(const char* key) {
-  return MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, key, 256).c_str(), ApplicationTitle().c_str(),
+int CSettingsDlg::AskYesNo(const Caption& question) {
+  return MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, question).c_str(), ApplicationTitle().c_str(),
                      MB_YESNO | MB_ICONQUESTION);
 }
 
@@ -465,7 +440,7 @@ void CSettingsDlg::OnSaveNow() {
 void CSettingsDlg::OnOk() {
   StepFlag running(m_bOkRunning);
   if (ImagesPresent() && !m_bSaved) {
-    const int answer = AskYesNo("ID_CAP_MES_NOTSAVED_OK");
+    const int answer = AskYesNo(caption::kMesNotSavedOk);
     if (!Alive() || answer != IDYES) return;
   }
   TakeOverValues();
@@ -482,7 +457,7 @@ void CSettingsDlg::OnCancel() {
   const bool unsavedWork = (!m_bSaved && ImagesPresent()) || m_bCalibrated;
   if (changed && unsavedWork) {
     StepFlag asking(m_bCancelAsking);
-    const int answer = AskYesNo("ID_CAP_MES_NOTSAVED_CANCEL");
+    const int answer = AskYesNo(caption::kMesNotSavedCancel);
     if (!Alive() || answer == IDNO) return;
   }
   Close(IDCANCEL);

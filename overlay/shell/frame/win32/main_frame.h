@@ -103,7 +103,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private L
   void TellByBalloon(const std::string& text);
   // A box with text; returns the button chosen.
   int ShowMessage(const std::string& text, unsigned style);
-  std::string MessageCaption(const char* key, std::size_t bufferSize);
+  std::string MessageCaption(const Caption& caption);
 
   // Commands of the tray menu.
   void OnSettingsCommand();

@@ -26,14 +26,12 @@ namespace zt::shell {
 
 namespace {
 
-constexpr DWORD kCloseQuestionBuffer = 1024;
 // The engine's box styles and answer, as the system numbers them.
 static_assert(kMessageBoxNotice == (MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST));
 static_assert(kMessageBoxYesNo == (kMessageBoxNotice | MB_YESNO));
 static_assert(kAnswerYes == IDYES);
 
 constexpr UINT kCloseQuestionStyle = MB_ICONWARNING | MB_YESNOCANCEL;
-constexpr std::size_t kMessageCaptionBuffer = 1024;
 
 // The message that takes each step the pipeline asks for, and the timer of each retry.
 UINT StepMessage(FrameStep step) {
@@ -50,7 +48,7 @@ UINT StepMessage(FrameStep step) {
 UINT_PTR RetryTimer(Retry what) { return what == Retry::DriveWatch ? kTimerWatchRetry : kTimerSdScanRetry; }
 UINT_PTR LinkTimerId(LinkTimer timer) { return timer == LinkTimer::Connect ? kTimerSdConnect : kTimerSdWatchdog; }
 
-const char* NoticeCaption(Notice notice) {
+const Caption& NoticeCaption(Notice notice) {
   switch (notice) {
     case Notice::LoadFailed:
       return caption::kMesLoadFailImage;
@@ -63,7 +61,7 @@ const char* NoticeCaption(Notice notice) {
 }
 
 // What the user is told when a calibration scan is refused.
-const char* RefusalCaption(CalibrationRefusal refusal) {
+const Caption& RefusalCaption(CalibrationRefusal refusal) {
   switch (refusal) {
     case CalibrationRefusal::NoMarks:
       return caption::kMesCalibNoMarks;
@@ -195,8 +193,9 @@ void CMainFrame::AddTrayIcon() {
 void CMainFrame::OnSettingsCommand() { Post(UM_OPENSETTINGS); }
 
 void CMainFrame::OnHelpCommand() {
-  char relative[kHelpCaptionBuffer] = {};
-  m_settings.LoadCaption(kSectionPath, caption::kPathHelp, kDefaultHelpPath, relative, sizeof relative);
+  char relative[caption::kPathHelp.bufferSize] = {};
+  m_settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, kDefaultHelpPath, relative,
+                         sizeof relative);
   const std::optional<std::string> page = HelpPagePath(m_settings.ProgramFolder(), relative);
   if (!page) return;  // a path that does not fit is not opened cut short
   ShellExecuteA(nullptr, "open", page->c_str(), nullptr, nullptr, SW_SHOW);
@@ -292,9 +291,9 @@ bool CMainFrame::AskAboutUnsavedSettings() {
     state.folderSettingsChanged = m_settings.FolderSettingsChanged(v);
   }
   const ClosePrompt prompt = ChooseClosePrompt(state);
-  if (!prompt.captionKey) return true;
+  if (!prompt.question) return true;
 
-  const std::string text = shell::MessageCaption(m_settings, prompt.captionKey, kCloseQuestionBuffer);
+  const std::string text = shell::MessageCaption(m_settings, *prompt.question);
   const int answer =
       MessageBoxA(m_pSettingsDlg->Hwnd(), text.c_str(), m_settings.AppName(), kCloseQuestionStyle);
   if (answer == IDCANCEL) return false;
@@ -356,7 +355,7 @@ void CMainFrame::OnBoardFound(const BoardDrive& board) {
     return;
   }
   // The detector service's map is missing; a later device event tries again.
-  ShowMessage(MessageCaption(caption::kMesFailedToAccessSetting, kMessageCaptionBuffer), kMessageBoxNotice);
+  ShowMessage(MessageCaption(caption::kMesFailedToAccessSetting), kMessageBoxNotice);
   // The box ran a loop of its own, in which the program may have been closed.
   if (IsWindow(Hwnd())) LeaveStartupPassForSettings();
 }
@@ -463,11 +462,11 @@ LRESULT CMainFrame::OnCalibrateFromScan() {
   const DisplayInfo* display =
       chosen.empty() ? CaptureDisplayFor(displays, "") : FindChosenDisplay(displays, chosen);
   if (!display) {
-    ShowMessage(MessageCaption(caption::kMesCalibNoDisplay, 1024), kMessageBoxNotice);
+    ShowMessage(MessageCaption(caption::kMesCalibNoDisplay), kMessageBoxNotice);
     return 0;
   }
   auto pattern = std::make_unique<CCalibrationPattern>(
-      Hwnd(), MessageCaption(caption::kMesCalibPattern, 1024), m_settings.DialogFont());
+      Hwnd(), MessageCaption(caption::kMesCalibPattern), m_settings.DialogFont());
   if (!pattern->Show(*display)) return 0;
   HideCalibrationHint();  // the hint's advice is for calibrating by hand
   m_pPattern = std::move(pattern);
@@ -505,7 +504,7 @@ LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
     return 0;
   }
   if (code == sdchannel::kDeliveryFailed) {
-    if (m_sdLink.DeliveryFailed()) TellByBalloon(MessageCaption(caption::kMesSdDeliveryFailed, 256));
+    if (m_sdLink.DeliveryFailed()) TellByBalloon(MessageCaption(caption::kMesSdDeliveryFailed));
     return 0;
   }
   return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
@@ -521,15 +520,15 @@ void CMainFrame::RetryLater(Retry what) { SetTimer(RetryTimer(what), kRetryInter
 void CMainFrame::CancelRetry(Retry what) { KillTimer(RetryTimer(what)); }
 
 void CMainFrame::Tell(Notice notice) {
-  ShowMessage(MessageCaption(NoticeCaption(notice), kMessageCaptionBuffer), kMessageBoxNotice);
+  ShowMessage(MessageCaption(NoticeCaption(notice)), kMessageBoxNotice);
 }
 
 void CMainFrame::TellCalibrationRefused(CalibrationRefusal why) {
-  ShowMessage(MessageCaption(RefusalCaption(why), kMessageCaptionBuffer), kMessageBoxNotice);
+  ShowMessage(MessageCaption(RefusalCaption(why)), kMessageBoxNotice);
 }
 
 bool CMainFrame::AskToSaveUnsavedOverlay() {
-  const std::string text = MessageCaption(caption::kMesMultiScan, kMessageCaptionBuffer);
+  const std::string text = MessageCaption(caption::kMesMultiScan);
   return ShowMessage(text, kMessageBoxYesNo) == kAnswerYes;
 }
 
@@ -543,9 +542,7 @@ int CMainFrame::ShowMessage(const std::string& text, unsigned style) {
   return MessageBoxA(nullptr, text.c_str(), ApplicationTitle().c_str(), style);
 }
 
-std::string CMainFrame::MessageCaption(const char* key, std::size_t bufferSize) {
-  return shell::MessageCaption(m_settings, key, static_cast<DWORD>(bufferSize ? bufferSize : 1));
-}
+std::string CMainFrame::MessageCaption(const Caption& caption) { return shell::MessageCaption(m_settings, caption); }
 
 bool CMainFrame::LoadAllSettings(SettingsValues& values) {
   const bool read = m_settings.LoadAllSettings(values);
@@ -573,7 +570,7 @@ void CMainFrame::StandInForAbsentDisplay(SettingsValues& values) {
   m_strToldAbsentDisplay = values.captureDisplay;
   const std::string& name =
       values.captureDisplayName.empty() ? values.captureDisplay : values.captureDisplayName;
-  TellByBalloon(DisplayLabel(MessageCaption(caption::kMesDisplayAbsent, 256), name, 0, 0));
+  TellByBalloon(DisplayLabel(MessageCaption(caption::kMesDisplayAbsent), name, 0, 0));
 }
 
 DibPtr CMainFrame::CaptureScreenImage() {

@@ -12,18 +12,17 @@ namespace {
 static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAA) == 508);
 
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
-constexpr DWORD kMenuCaptionBuffer = 64;
 
-// The tray menu's items that carry text, by position, with their commands and caption keys.
+// The tray menu's items that carry text, by position, with their commands and captions.
 struct MenuItem {
   UINT position;
   UINT command;
-  const char* captionKey;
+  const Caption& caption;
 };
-constexpr MenuItem kMenuItems[] = {{0, ID_TRAY_SETTINGS, "ID_CAP_SETTINGS"},
-                                   {2, ID_TRAY_HELP, "ID_CAP_HELP"},
-                                   {3, ID_APP_ABOUT, "ID_CAP_ABOUT"},
-                                   {5, ID_TRAY_EXIT, "ID_CAP_EXIT"}};
+constexpr MenuItem kMenuItems[] = {{0, ID_TRAY_SETTINGS, caption::kSettings},
+                                   {2, ID_TRAY_HELP, caption::kHelp},
+                                   {3, ID_APP_ABOUT, caption::kAbout},
+                                   {5, ID_TRAY_EXIT, caption::kExit}};
 
 class MenuHandle {
  public:
@@ -97,9 +96,8 @@ void CTrayIcon::ShowMenu(POINT point) {
   HMENU popup = GetSubMenu(menu.Get(), 0);
   if (!popup) return;
   for (const MenuItem& item : kMenuItems) {
-    char text[kMenuCaptionBuffer];
-    m_settings.LoadCaption("Message", item.captionKey, "", text, sizeof text);
-    ModifyMenuA(popup, item.position, MF_BYPOSITION | MF_STRING, item.command, text);
+    const std::string text = m_settings.CaptionText(item.caption);
+    ModifyMenuA(popup, item.position, MF_BYPOSITION | MF_STRING, item.command, text.c_str());
   }
   // The menu closes properly when the user clicks elsewhere only if the frame is in front, and
   // the WM_NULL afterwards lets the next click on the icon open it again.

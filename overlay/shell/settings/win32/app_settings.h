@@ -13,6 +13,7 @@
 #include <string>
 
 #include "overlay/engine/settings/settings_values.h"
+#include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/settings/display_calibration.h"
 
 namespace zt::shell {
@@ -34,6 +35,8 @@ class CAppSettings {
   // number of characters read (from the file or the default text); on 0 the whole buffer is
   // zeroed. Never writes past size bytes.
   DWORD LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer, DWORD size) const;
+  // The caption's text, read into a buffer of its size (empty when the file has none).
+  std::string CaptionText(const Caption& caption) const;
 
   // Save folder (at most 259 characters) and auto-save from Settings.ini; defaults when missing.
   void ReadIniSettings(SettingsValues& values) const;
@@ -79,7 +82,7 @@ class CAppSettings {
 
   SettingsMessageSink m_sink;
   LOGFONTA m_logFont{};
-  char m_szAppName[64] = {};
+  char m_szAppName[caption::kAppName.bufferSize] = {};
   char m_szProgramFolder[MAX_PATH] = {};
   char m_szCaptionFile[MAX_PATH] = {};
   char m_szSettingsFile[MAX_PATH] = {};

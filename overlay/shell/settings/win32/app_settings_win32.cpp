@@ -152,7 +152,7 @@ void CAppSettings::Initialise(const char* programFolder) {
   PickCaptionFile();
   BuildDialogFont();
   SetUpFolders();
-  LoadCaption(kSectionMessage, caption::kAppName, "", m_szAppName, sizeof m_szAppName);
+  LoadCaption(caption::kAppName.section, caption::kAppName.key, "", m_szAppName, sizeof m_szAppName);
 }
 
 void CAppSettings::PickCaptionFile() {
@@ -227,9 +227,15 @@ void CAppSettings::SetUpFolders() {
 }
 
 void CAppSettings::ShowFailure(UINT style) const {
-  char text[256];
-  LoadCaption(kSectionMessage, caption::kMesFailedToAccessSetting, "", text, sizeof text);
-  if (m_sink) m_sink(text, style);
+  const std::string text = CaptionText(caption::kMesFailedToAccessSetting);
+  if (m_sink) m_sink(text.c_str(), style);
+}
+
+std::string CAppSettings::CaptionText(const Caption& caption) const {
+  std::string text(caption.bufferSize, '\0');
+  LoadCaption(caption.section, caption.key, "", text.data(), caption.bufferSize);
+  text.resize(std::strlen(text.c_str()));
+  return text;
 }
 
 DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer,
@@ -311,8 +317,8 @@ bool CAppSettings::LoadAllSettings(SettingsValues& values) const {
 
 bool CAppSettings::SaveAllSettings(const SettingsValues& values,
                                    const std::map<std::string, DisplayCalibration>& otherDisplays) const {
-  char version[256];
-  LoadCaption(kSectionMessage, caption::kMesVersionNum, "", version, sizeof version);
+  const std::string versionText = CaptionText(caption::kMesVersionNum);
+  const char* version = versionText.c_str();
 
   bool ok = false;
   if (*m_szSettingsFile) {

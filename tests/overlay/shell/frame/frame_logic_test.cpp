@@ -4,6 +4,7 @@
 #include <string>
 
 #include "overlay/shell/frame/close_prompt.h"
+#include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/frame/help_path.h"
 
 namespace zt::shell {
@@ -22,17 +23,17 @@ TEST(HelpPagePath, IsTheProgramFolderAndTheCaptionOrNothingWhenItWouldNotFit) {
 
 TEST(ClosePrompt, AsksTheFirstThatAppliesAndYesDoesWhatItSays) {
   OpenDialogState s;
-  EXPECT_EQ(ChooseClosePrompt(s).captionKey, nullptr);
+  EXPECT_EQ(ChooseClosePrompt(s).question, nullptr);
 
   s.folderSettingsChanged = true;
   ClosePrompt p = ChooseClosePrompt(s);
-  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_SAVEINFO_NOTSAVED");
+  EXPECT_EQ(p.question, &caption::kMesSaveInfoNotSaved);
   EXPECT_TRUE(p.yesStoresSettings);
   EXPECT_FALSE(p.yesSavesOverlay);
 
   s.imageSettingsChanged = true;  // without images: geometry is stored, nothing to save
   p = ChooseClosePrompt(s);
-  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_POSITION_NOTSAVED");
+  EXPECT_EQ(p.question, &caption::kMesPositionNotSaved);
   EXPECT_FALSE(p.yesSavesOverlay);
   s.hasImages = true;
   s.saved = true;  // a saved overlay: the new geometry saves it once more
@@ -40,22 +41,22 @@ TEST(ClosePrompt, AsksTheFirstThatAppliesAndYesDoesWhatItSays) {
 
   s.saved = false;  // an unsaved overlay comes before everything else
   p = ChooseClosePrompt(s);
-  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_IMAGE_NOTSAVED");
+  EXPECT_EQ(p.question, &caption::kMesImageNotSaved);
   EXPECT_TRUE(p.yesStoresSettings && p.yesSavesOverlay);
 
   OpenDialogState noImages;  // "unsaved" without images is nothing to lose
   noImages.saved = false;
-  EXPECT_EQ(ChooseClosePrompt(noImages).captionKey, nullptr);
+  EXPECT_EQ(ChooseClosePrompt(noImages).question, nullptr);
 
   // Still opening (a box of its start is up): the empty controls are no change of the user's and
   // must never be stored; an overlay on display is still asked about and saved as stored.
   OpenDialogState opening;
   opening.initialised = false;
   opening.imageSettingsChanged = opening.folderSettingsChanged = true;
-  EXPECT_EQ(ChooseClosePrompt(opening).captionKey, nullptr);
+  EXPECT_EQ(ChooseClosePrompt(opening).question, nullptr);
   opening.hasImages = true;
   p = ChooseClosePrompt(opening);
-  EXPECT_STREQ(p.captionKey, "ID_CAP_MES_IMAGE_NOTSAVED");
+  EXPECT_EQ(p.question, &caption::kMesImageNotSaved);
   EXPECT_FALSE(p.yesStoresSettings);
   EXPECT_TRUE(p.yesSavesOverlay);
 }

@@ -123,7 +123,7 @@ class LanguageFile : public ::testing::TestWithParam<ShippedFile> {
 TEST_P(LanguageFile, HasEveryCaptionTheProgramReadsAndEachUnescapesCleanly) {
   ASSERT_FALSE(bytes.empty()) << GetParam().name << " is missing";
   EXPECT_TRUE(ini.duplicates.empty()) << "duplicate key " << ini.duplicates.front();
-  for (const CaptionUse& use : kCaptionUses) {
+  for (const Caption& use : kCaptions) {
     const std::string* raw = ini.Find(use.section, use.key);
     if (!raw) {
       ADD_FAILURE() << "[" << use.section << "] \"" << use.key << "\" missing";
@@ -166,7 +166,7 @@ TEST_P(LanguageFile, DeclaresItsLanguagesAndAUsableFont) {
 }
 
 TEST_P(LanguageFile, PointsAtTheShippedHelpPage) {
-  const std::string* raw = ini.Find(kSectionPath, caption::kPathHelp);
+  const std::string* raw = ini.Find(caption::kPathHelp.section, caption::kPathHelp.key);
   ASSERT_NE(raw, nullptr);
   char out[256];
   const std::size_t n = UnescapeCaption(raw->data(), raw->size(), out, sizeof out);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_driver.h"
+#include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/preview_geometry.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
@@ -16,12 +17,6 @@ namespace {
 using namespace winetest;
 
 constexpr int kScreenW = 1920, kScreenH = 1080, kScanW = 1600, kScanH = 1200;
-
-std::string Caption(const CAppSettings& settings, const char* key) {
-  char text[1024] = {};
-  settings.LoadCaption("Message", key, "", text, sizeof text);
-  return text;
-}
 
 PixelRect ControlRect(HWND dialog, int id) {
   RECT r{};
@@ -78,27 +73,12 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
     EXPECT_TRUE(dlg.Initialised());
     EXPECT_FALSE(dlg.InModalStep());
     EXPECT_EQ(WindowText(d), "Zentab Lumbrel");
-    const std::pair<int, const char*> captions[] = {{IDC_FOLDER_LABEL, "ID_CAP_SAVEFOLDER"},
-                                                    {IDC_BROWSE, "ID_CAP_SELECTFOLDER"},
-                                                    {IDC_SAVE_NOW, "ID_CAP_SAVEFILE"},
-                                                    {IDC_AUTO_SAVE, "ID_CAP_AUTOSAVE"},
-                                                    {IDC_SIZE_GROUP, "ID_CAP_SELECTSIZE"},
-                                                    {IDC_SIZE_PC, "ID_CAP_SIZEISPC"},
-                                                    {IDC_SIZE_BOARD, "ID_CAP_SIZEISBOARD"},
-                                                    {IDC_ZOOM_GROUP, "ID_CAP_MAGNIFICATION"},
-                                                    {IDC_WIDTH_LABEL, "ID_CAP_WIDTH"},
-                                                    {IDC_HEIGHT_LABEL, "ID_CAP_HEIGHT"},
-                                                    {IDC_POSITION_GROUP, "ID_CAP_POSITION"},
-                                                    {IDC_X_LABEL, "ID_CAP_HORIZONTALMOVE"},
-                                                    {IDC_Y_LABEL, "ID_CAP_VERTICALMOVE"},
-                                                    {IDC_DEFAULTS, "ID_CAP_DEFAULT"},
-                                                    {IDOK, "ID_CAP_OK"},
-                                                    {IDCANCEL, "ID_CAP_CANCEL"}};
-    for (const auto& [id, key] : captions) {
-      EXPECT_FALSE(Caption(settings, key).empty()) << key;
-      EXPECT_EQ(Text(d, id), Caption(settings, key)) << key;
+    for (const ControlCaption& control : kSettingsDialogCaptions) {
+      const std::string text = settings.CaptionText(control.caption);
+      EXPECT_FALSE(text.empty()) << control.caption.key;
+      EXPECT_EQ(Text(d, control.id), text) << control.caption.key;
     }
-    EXPECT_EQ(Caption(settings, "ID_CAP_SAVEFILE"), "Save now");  // the English file, not a template text
+    EXPECT_EQ(settings.CaptionText(caption::kSaveFile), "Save now");  // the English file, not a template text
     // The stored defaults, and Save enabled now that a preview exists.
     EXPECT_EQ(Text(d, IDC_SAVE_FOLDER), MyPictures());
     EXPECT_EQ(Text(d, IDC_X_OFFSET), "0");
@@ -142,7 +122,7 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
     // The changes are unsaved and so is the overlay: the question comes first.
     AnswerNextBox(d, IDYES);
     Click(d, IDCANCEL);
-    EXPECT_EQ(LastBoxText(), Caption(settings, "ID_CAP_MES_NOTSAVED_CANCEL"));
+    EXPECT_EQ(LastBoxText(), settings.CaptionText(caption::kMesNotSavedCancel));
   });
   EXPECT_EQ(code, IDCANCEL);
 }
@@ -331,12 +311,12 @@ TEST_F(SettingsDialogTest, OkAndCancelAskAboutAnUnsavedOverlay) {
     // Cancel with a change and an unsaved overlay: No keeps the dialog.
     AnswerNextBox(d, IDNO);
     Click(d, IDCANCEL);
-    EXPECT_EQ(LastBoxText(), Caption(settings, "ID_CAP_MES_NOTSAVED_CANCEL"));
+    EXPECT_EQ(LastBoxText(), settings.CaptionText(caption::kMesNotSavedCancel));
     EXPECT_TRUE(IsWindowVisible(d));
     // OK: No keeps it too, and nothing was stored.
     AnswerNextBox(d, IDNO, [&](HWND) { EXPECT_TRUE(dlg.InModalStep()); });
     Click(d, IDOK);
-    EXPECT_EQ(LastBoxText(), Caption(settings, "ID_CAP_MES_NOTSAVED_OK"));
+    EXPECT_EQ(LastBoxText(), settings.CaptionText(caption::kMesNotSavedOk));
     EXPECT_FALSE(dlg.InModalStep());
     EXPECT_EQ(GetFileAttributesA(settings.SettingsFilePath()), INVALID_FILE_ATTRIBUTES);
     // Yes: the settings are stored (not the outputs) and the dialog ends.

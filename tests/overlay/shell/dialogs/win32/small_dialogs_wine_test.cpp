@@ -14,12 +14,6 @@ namespace {
 // The dialogs are driven with the Wine tests' helpers.
 using namespace winetest;
 
-std::string Caption(const CAppSettings& settings, const char* key) {
-  char text[1024] = {};
-  settings.LoadCaption("Message", key, "", text, sizeof text);
-  return text;
-}
-
 std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 class SmallDialogsTest : public ::testing::Test {
@@ -36,8 +30,8 @@ TEST_F(SmallDialogsTest, AboutShowsVersionRightsAndLibraryNoticesAndComesBackAsO
   PumpAsDialogLoop(100);
   const HWND d = about.Hwnd();
   EXPECT_EQ(WindowText(d), "About Zentab Lumbrel");
-  EXPECT_EQ(Text(d, IDC_VERSION_TEXT), Caption(settings, "ID_CAP_MES_VERSION_NUM"));
-  EXPECT_EQ(Text(d, IDC_COPYRIGHT_TEXT), Caption(settings, "ID_CAP_MES_COPYRIGHT"));
+  EXPECT_EQ(Text(d, IDC_VERSION_TEXT), settings.CaptionText(caption::kMesVersionNum));
+  EXPECT_EQ(Text(d, IDC_COPYRIGHT_TEXT), settings.CaptionText(caption::kMesCopyright));
   EXPECT_EQ(Text(d, IDOK), "OK");
   EXPECT_EQ(Text(d, IDC_IJG_NOTICE),
             "This software is based in part on the work of the Independent JPEG Group.");
@@ -76,11 +70,11 @@ TEST_F(SmallDialogsTest, CalibrationHintShowsItsTextAndHidesOnClose) {
   PumpAsDialogLoop(100);
   const HWND d = hint.Hwnd();
   EXPECT_EQ(WindowText(d), "Calibration");
-  EXPECT_EQ(WindowText(d), Caption(settings, "ID_CAP_CAPTION_CALIB"));
+  EXPECT_EQ(WindowText(d), settings.CaptionText(caption::kCaptionCalib));
   // The key ends with a blank, as the language files spell it.
-  EXPECT_FALSE(Caption(settings, "ID_CAP_MES_CALIB ").empty());
-  EXPECT_EQ(Text(d, IDC_CALIB_TEXT), Caption(settings, "ID_CAP_MES_CALIB "));
-  EXPECT_EQ(Text(d, IDOK), Caption(settings, "ID_CAP_CLOSE"));
+  EXPECT_FALSE(settings.CaptionText(caption::kMesCalib).empty());
+  EXPECT_EQ(Text(d, IDC_CALIB_TEXT), settings.CaptionText(caption::kMesCalib));
+  EXPECT_EQ(Text(d, IDOK), settings.CaptionText(caption::kClose));
   EXPECT_NE(SendDlgItemMessageA(d, IDC_CALIB_ICON, STM_GETICON, 0, 0), 0);
   SendMessageA(GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindowVisible(d));

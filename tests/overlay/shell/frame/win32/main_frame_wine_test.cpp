@@ -107,12 +107,6 @@ std::string MessageBoxText(HWND box) {
 }
 
 // A caption as the program reads it from its language file, escapes undone.
-std::string Caption(const CAppSettings& settings, const char* key) {
-  char text[1024] = {};
-  settings.LoadCaption("Message", key, "", text, sizeof text);
-  return text;
-}
-
 using winetest::Exists;
 
 class MainFrame : public ::testing::Test {
@@ -198,8 +192,8 @@ TEST_F(MainFrame, TrayClickShowsTheMenuInTheLanguageFilesWords) {
   ASSERT_TRUE(menuSeen);
   EXPECT_EQ(texts,
             (std::vector<std::string>{
-                Caption(frame.Settings(), "ID_CAP_SETTINGS"), "", Caption(frame.Settings(), "ID_CAP_HELP"),
-                Caption(frame.Settings(), "ID_CAP_ABOUT"), "", Caption(frame.Settings(), "ID_CAP_EXIT")}));
+                frame.Settings().CaptionText(caption::kSettings), "", frame.Settings().CaptionText(caption::kHelp),
+                frame.Settings().CaptionText(caption::kAbout), "", frame.Settings().CaptionText(caption::kExit)}));
   EXPECT_EQ(ids, (std::vector<UINT>{32775, 0, 32776, 57664, 0, 32774}));
 }
 
@@ -341,7 +335,7 @@ TEST_F(MainFrame, WithoutAutoSaveTheDialogShowsTheScanAndEndingTheSessionAsksFir
   HandOverScan();
   ASSERT_TRUE(RunScript(script, 30000));
   EXPECT_EQ(firstAnswer, 0);
-  EXPECT_EQ(firstQuestion, Caption(frame.Settings(), "ID_CAP_MES_IMAGE_NOTSAVED"));
+  EXPECT_EQ(firstQuestion, frame.Settings().CaptionText(caption::kMesImageNotSaved));
   EXPECT_EQ(secondAnswer, 1);
   EXPECT_FALSE(IsWindow(frameWindow));
   EXPECT_EQ(frame.OpenSettingsDialog(), nullptr);
@@ -495,7 +489,7 @@ TEST_F(MainFrame,
   });
   PostMessageA(frame.Hwnd(), UM_OPENSETTINGS, 0, 0);
   ASSERT_TRUE(RunScript(script, 60000));
-  EXPECT_EQ(refusal, Caption(frame.Settings(), "ID_CAP_MES_CALIB_NODISPLAY"));
+  EXPECT_EQ(refusal, frame.Settings().CaptionText(caption::kMesCalibNoDisplay));
   EXPECT_FALSE(targetsAfterRefusal);
   EXPECT_EQ(placed.left, 0);
   EXPECT_EQ(placed.right, GetSystemMetrics(SM_CXSCREEN));
@@ -561,7 +555,7 @@ TEST_F(MainFrame, AChosenDisplayNotAttachedGivesThePrimaryScreenWithItsOwnValues
   values.saveImageSize = 1;
   ASSERT_TRUE(frame.Settings().SaveAllSettings(values));
   ASSERT_TRUE(frame.Settings().WriteDisplayCalibration("", {0, 100, 100, 0, 0}));
-  const std::string word = Caption(frame.Settings(), "ID_CAP_MES_DISPLAY_ABSENT");
+  const std::string word = frame.Settings().CaptionText(caption::kMesDisplayAbsent);
   const std::string told = word.substr(0, word.find("%s")) + "Projector 9" + word.substr(word.find("%s") + 2);
 
   for (const char* overlay : {"\\SCAN0001_Overlaid.JPG", "\\SCAN0001_Overlaid_001.JPG"}) {
@@ -588,7 +582,7 @@ TEST_F(MainFrame, ADeliveryTheCheckerCouldNotMakeMakesTheFolderAgainAndIsToldOnc
   for (int i = 0; i < 2; ++i) SendMessageA(frame.Hwnd(), channel, sdchannel::kDeliveryFailed, 0);
   EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
   winetest::Pump(200);
-  EXPECT_EQ(RecordsHolding(Caption(frame.Settings(), "ID_CAP_MES_SD_DELIVERYFAILED")), 1);
+  EXPECT_EQ(RecordsHolding(frame.Settings().CaptionText(caption::kMesSdDeliveryFailed)), 1);
   EXPECT_EQ(FindMessageBox(), nullptr);
 }
 

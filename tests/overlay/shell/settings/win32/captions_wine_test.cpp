@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/settings/win32/app_settings.h"
 #include "tests/support/shell_wine_fixture.h"
 
@@ -17,7 +18,7 @@ const char kEnglish[] =
     "[Language_Info]\nlangID_1=1033\nprimary_langID=9\nFont=Verdana\nCharSize=300\nCharSet=384\n"
     "[Message]\nID_CAP_APPNAME=Test App\n"
     "ID_CAP_MES_CALIB =Line one\\nC:\\\\Lang\\\\x \\\"quoted\\\"\\q\n"
-    "ID_CAP_LONG=0123456789012345678901234567890123456789012345678901234567890123456789\n"
+    "TEST_LONG_TEXT=0123456789012345678901234567890123456789012345678901234567890123456789\n"
     "ID_CAP_MES_FAILEDTOACCESS_SETTING=No access\n";
 
 class Captions : public ::testing::Test {
@@ -35,16 +36,16 @@ TEST_F(Captions, LoadCaptionUnescapesAndZeroesTheBufferForAMissingKey) {
 
   char text[1024];
   // The key ends with a blank; the file's key is trimmed, the lookup finds it all the same.
-  EXPECT_GT(settings.LoadCaption("Message", "ID_CAP_MES_CALIB ", "", text, sizeof text), 0u);
+  EXPECT_GT(settings.LoadCaption(caption::kMesCalib.section, caption::kMesCalib.key, "", text, sizeof text), 0u);
   EXPECT_STREQ(text, "Line one\nC:\\Lang\\x \"quoted\"q");
 
   std::memset(text, 'x', sizeof text);
-  EXPECT_EQ(settings.LoadCaption("Message", "ID_CAP_NOSUCHKEY", "", text, 64), 0u);
+  EXPECT_EQ(settings.LoadCaption("Message", "NO_SUCH_KEY", "", text, 64), 0u);
   for (int i = 0; i < 64; ++i) ASSERT_EQ(text[i], 0) << i;
   EXPECT_EQ(text[64], 'x');
 
   // The default text is unescaped too: the help page's default path.
-  EXPECT_EQ(settings.LoadCaption("Path", "ID_CAP_PATH_HELP", "Help\\\\ZTLB_help.htm", text, 256), 19u);
+  EXPECT_EQ(settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, "Help\\\\ZTLB_help.htm", text, 256), 19u);
   EXPECT_STREQ(text, "Help\\ZTLB_help.htm");
 }
 
@@ -53,10 +54,10 @@ TEST_F(Captions, ATextAsLongAsTheBufferStaysInsideIt) {
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
   char text[80];
   std::memset(text, '#', sizeof text);
-  EXPECT_EQ(settings.LoadCaption("Message", "ID_CAP_LONG", "", text, 64), 63u);
+  EXPECT_EQ(settings.LoadCaption("Message", "TEST_LONG_TEXT", "", text, 64), 63u);
   EXPECT_EQ(std::strlen(text), 63u);
   for (int i = 64; i < 80; ++i) ASSERT_EQ(text[i], '#') << i;
-  EXPECT_EQ(settings.LoadCaption("Message", "ID_CAP_LONG", "", text, 1), 0u);
+  EXPECT_EQ(settings.LoadCaption("Message", "TEST_LONG_TEXT", "", text, 1), 0u);
 }
 
 TEST_F(Captions, TheDialogFontComesFromTheChosenFile) {
@@ -97,7 +98,7 @@ TEST_F(Captions, BesideTheProgramTheShippedEnglishFileServesAnEnglishUser) {
   EXPECT_STREQ(settings.AppName(), "Zentab Lumbrel");
   EXPECT_STREQ(settings.DialogFont().lfFaceName, "Arial");
   char text[256];
-  EXPECT_GT(settings.LoadCaption("Path", "ID_CAP_PATH_HELP", "", text, sizeof text), 0u);
+  EXPECT_GT(settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, "", text, sizeof text), 0u);
   EXPECT_STREQ(text, "Help\\ZTLB_help.htm");
 }
 
