@@ -41,12 +41,20 @@ function(zt_setup_googletest)
   endif()
 endfunction()
 
-# zt_test(NAME SOURCES ... [LIBS ...] [GUI] [TIMEOUT seconds] [RESOURCES rc...])
+# zt_test(NAME SOURCES ... [LIBS ...] [GUI | TWO_SCREENS] [TIMEOUT seconds] [LABELS ...]
+#         [ENVIRONMENT var=value ...] [ARTIFACTS] [SHELL_DATA] [IMAGE_LIBRARY] [SHELL_RESOURCES rc]
+#         [LOCALES Language:locale ... LOCALE_SUITE prefix])
 # Native builds register it with label "unit"; Windows builds run it through the Wine launcher
-# with label "wine" (GUI: on a virtual X screen). Wine tests share one prefix, so they run one
-# at a time.
+# with label "wine" (GUI: on a virtual X screen; TWO_SCREENS: on two). Wine tests share one
+# prefix, so they run one at a time. ENVIRONMENT adds to the test's environment; ARTIFACTS gives
+# the program ZT_ARTIFACT_DIR, the build's artifacts folder as Wine sees it, for pictures a person
+# looks at; SHELL_DATA lays the language files and help beside the program, IMAGE_LIBRARY the
+# image-file library, SHELL_RESOURCES compiles ZTLumbrel's resources (from rc) into it. LOCALES
+# runs the suites LOCALE_SUITE<Language> once more for each language, as NAME without "_test"
+# plus "_<Language>", under that Unix locale; the main run leaves them out.
 function(zt_test name)
-  cmake_parse_arguments(A "GUI;TWO_SCREENS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "GUI;TWO_SCREENS;ARTIFACTS;SHELL_DATA;IMAGE_LIBRARY" "TIMEOUT;SHELL_RESOURCES;LOCALE_SUITE"
+    "SOURCES;LIBS;LABELS;ENVIRONMENT;LOCALES" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} gmock gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -54,21 +62,54 @@ function(zt_test name)
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
   endif()
-  if(WIN32)
-    set(mode "--plain")
-    if(A_GUI)
-      set(mode "--gui")
-    endif()
-    if(A_TWO_SCREENS)
-      set(mode "--two-screens")
-    endif()
-    add_test(NAME ${name} COMMAND ${ZT_WINE_RUN} ${mode} --timeout ${A_TIMEOUT} $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES LABELS "wine;${A_LABELS}" RESOURCE_LOCK wineprefix
-      TIMEOUT ${A_TIMEOUT} ENVIRONMENT "WINEPREFIX=${ZT_WINEPREFIX}")
-  else()
+  if(A_ARTIFACTS)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/artifacts)
+    target_compile_definitions(${name} PRIVATE ZT_ARTIFACT_DIR="Z:${CMAKE_BINARY_DIR}/artifacts")
+  endif()
+  if(A_SHELL_DATA)
+    zt_copy_shell_data(${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  if(A_IMAGE_LIBRARY AND WIN32)
+    zt_with_image_library(${name})
+  endif()
+  if(A_SHELL_RESOURCES)
+    zt_shell_resources(${name} ${A_SHELL_RESOURCES})
+  endif()
+  if(NOT WIN32)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "unit;${A_LABELS}" TIMEOUT ${A_TIMEOUT})
+    if(A_ENVIRONMENT)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENVIRONMENT}")
+    endif()
+    return()
   endif()
+  set(mode "--plain")
+  if(A_GUI)
+    set(mode "--gui")
+  endif()
+  if(A_TWO_SCREENS)
+    set(mode "--two-screens")
+  endif()
+  set(environment "WINEPREFIX=${ZT_WINEPREFIX}" ${A_ENVIRONMENT})
+  set(main_environment ${environment})
+  if(A_LOCALES)
+    list(APPEND main_environment "GTEST_FILTER=-${A_LOCALE_SUITE}*")
+  endif()
+  add_test(NAME ${name} COMMAND ${ZT_WINE_RUN} ${mode} --timeout ${A_TIMEOUT} $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES LABELS "wine;${A_LABELS}" RESOURCE_LOCK wineprefix
+    TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${main_environment}")
+  string(REGEX REPLACE "_test$" "" stem ${name})
+  foreach(case IN LISTS A_LOCALES)
+    string(REPLACE ":" ";" pair ${case})
+    list(GET pair 0 language)
+    list(GET pair 1 locale)
+    set(case_environment ${environment})
+    list(FILTER case_environment EXCLUDE REGEX "^LC_ALL=")
+    list(APPEND case_environment "LC_ALL=${locale}.UTF-8" "GTEST_FILTER=${A_LOCALE_SUITE}${language}.*")
+    add_test(NAME ${stem}_${language} COMMAND ${ZT_WINE_RUN} ${mode} --timeout ${A_TIMEOUT} $<TARGET_FILE:${name}>)
+    set_tests_properties(${stem}_${language} PROPERTIES LABELS "wine;${A_LABELS}" RESOURCE_LOCK wineprefix
+      TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${case_environment}")
+  endforeach()
 endfunction()
 
 # zt_test_program(NAME SOURCES ... [LIBS ...]): a test's program that a driver runs rather than
