@@ -19,7 +19,7 @@ packages=(
   wine wine64 xvfb xauth xserver-xephyr
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
   python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   wixl msitools
 )
 

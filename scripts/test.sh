@@ -3,7 +3,9 @@
 # and x86_64 Windows builds, warnings as errors, as run.sh builds them) and runs every test: native unit tests under
 # AddressSanitizer/UBSan, a short pass of every fuzz target, the Windows tests under Wine on
 # the i686 build where this machine runs 32-bit processes, on the x86_64 build otherwise, and one
-# run of the engine bench (scripts/bench.sh --once: that it runs, not how fast).
+# run of the engine bench (scripts/bench.sh --once: that it runs, not how fast). First it checks
+# the tree's own rules (scripts/check_tree.py: the engine's layers and clang-format), listing any
+# file that breaks one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +14,9 @@ jobs=${ZT_JOBS:-2}
 
 started=$SECONDS
 zt_step "set-up" bash scripts/setup.sh
+status=0
+tree=held
+zt_step "the tree's rules: layers and formatting" python3 scripts/check_tree.py || { status=1; tree=BROKEN; }
 
 native_build() {
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_SANITIZE=ON -DZT_WERROR=ON >/dev/null &&
@@ -23,7 +28,6 @@ zt_step "Windows build, x86_64" zt_build_windows x86_64
 wine_build=$(zt_wine_build 2>build/wine-build-reason.txt)
 reason=$(cat build/wine-build-reason.txt)
 
-status=0
 native_tests() { ctest --test-dir build/native --output-on-failure -j"$jobs" 2>&1 | tee build/native-ctest.log; }
 fuzz_pass() { bash scripts/fuzz.sh --seconds 5 2>&1 | tee build/fuzz.log; }
 wine_tests() { ctest --test-dir "build/mingw-$wine_build" --output-on-failure 2>&1 | tee build/wine-ctest.log; }
@@ -41,5 +45,5 @@ read -r wf _ _ _ _ wt < <(summary build/wine-ctest.log || echo "0 x x x x 0")
 failed=$((nf + wf)); total=$((nt + wt))
 [ "$nt" -gt 0 ] && [ "$wt" -gt 0 ] || status=1
 fuzz=$(grep -c ' 0 crashes (exit 0)' build/fuzz.log || true)
-echo "tests: $((total - failed)) passed, $failed failed; fuzz targets clean: $fuzz; bench: $bench; Wine tests ran on the $wine_build build ($reason); $((SECONDS - started)) s in all"
+echo "tests: $((total - failed)) passed, $failed failed; tree rules: $tree; fuzz targets clean: $fuzz; bench: $bench; Wine tests ran on the $wine_build build ($reason); $((SECONDS - started)) s in all"
 exit $status
