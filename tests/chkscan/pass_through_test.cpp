@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chkscan/pass_through.h"
-#include "tests/chkscan/fake_volume.h"
+#include "tests/support/fake_volume.h"
 
 namespace zt::chkscan {
 namespace {

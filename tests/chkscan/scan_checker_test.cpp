@@ -4,7 +4,7 @@
 #include <array>
 
 #include "chkscan/scan_checker.h"
-#include "tests/chkscan/fake_volume.h"
+#include "tests/support/fake_volume.h"
 
 namespace zt::chkscan {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "chksdwifi/client_registry.h"
-#include "tests/chksdwifi/fakes.h"
+#include "tests/support/sdwifi_fakes.h"
 
 namespace zt::sdwifi {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "chksdwifi/listing_parser.h"
 #include "chksdwifi/listing_text.h"
-#include "tests/chksdwifi/tz_fixture.h"
+#include "tests/support/fixed_time_zone.h"
 
 namespace zt::sdwifi {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "chksdwifi/card_poller.h"
-#include "tests/chksdwifi/fakes.h"
-#include "tests/chksdwifi/tz_fixture.h"
+#include "tests/support/sdwifi_fakes.h"
+#include "tests/support/fixed_time_zone.h"
 
 namespace zt::sdwifi {
 namespace {
