@@ -35,12 +35,6 @@ class CScanPipeline {
   long TakeScan(const std::string& path, ScanSource source);
   // The save: writes the three outputs of the current image set. Returns 0.
   long SaveOverlay();
-  // Builds a new image set from the waiting screenshot (or a new capture) and the queued scan;
-  // true when it is in place. On false the previous set and everything that belongs to it are
-  // unchanged.
-  bool PrepareImageSet();
-  // Builds a new image set and hands it to the open settings dialog.
-  void RefreshSettingsDialog();
 
   // Retry::DriveWatch is due: start the drive watch again once the frame is not busy.
   void OnWatchRetry();
@@ -53,16 +47,8 @@ class CScanPipeline {
   bool IsBusy();
   bool HasImageSet() const { return !m_set.Empty(); }
   const ImageSet& Images() const { return m_set; }
-  // The byte copy of the current set's scan in the settings folder.
-  const std::string& WorkingCopy() const { return m_strWorkingCopy; }
   // The image set has been saved since it was made (or the user chose not to).
   bool Saved() const { return m_bSaved != 0; }
-  // The screenshot taken at a scan signal, not yet paired with a scan; null when there is none.
-  const DibBlock* PendingScreen() const { return m_pPendingScreen.get(); }
-  const std::string& QueuedScan() const { return m_strScanPath; }
-  ScanSource QueuedSource() const { return m_nScanSource; }
-  bool SdScanWaiting() const { return m_bSdScanWaiting != 0; }
-  bool Processing() const { return m_bProcessing != 0; }
   // The question about an unsaved overlay is on the screen.
   bool AskingAboutUnsavedOverlay() const { return m_bMultiScanPrompt != 0; }
   // The first pass after start-up shows the newest scan instead of saving it; it ends with a
@@ -77,12 +63,16 @@ class CScanPipeline {
   // as an overlay. The frame begins this when it shows the targets and ends it when they go.
   void BeginCalibration() { m_bCalibrating = 1; }
   void EndCalibration() { m_bCalibrating = 0; }
-  bool Calibrating() const { return m_bCalibrating != 0; }
-  // The image set is a calibration scan's.
-  bool HoldsCalibrationScan() const { return m_bCalibrationSet != 0; }
 
  private:
   struct EarlyScreenshot;
+
+  // Builds a new image set from the waiting screenshot (or a new capture) and the queued scan;
+  // true when it is in place. On false the previous set and everything that belongs to it are
+  // unchanged.
+  bool PrepareImageSet();
+  // Builds a new image set and hands it to the open settings dialog.
+  void RefreshSettingsDialog();
 
   // Auto-saving a scan without a dialog: the screenshot's file is begun beside the scan's load.
   void PrepareAndAutoSave();
@@ -111,7 +101,7 @@ class CScanPipeline {
   std::uint8_t m_bMultiScanPrompt = 0;
   std::uint8_t m_bStartupPass = 1;
   std::uint8_t m_bCalibrating = 0;
-  std::uint8_t m_bCalibrationSet = 0;
+  std::uint8_t m_bCalibrationSet = 0;  // the set is a calibration scan's, never saved as an overlay
 
   PipelineHost& m_host;
   ImageFiles& m_images;

@@ -47,19 +47,26 @@ class PipelineTest : public ::testing::Test {
   }
   // The screen captured at a scan's signal, before the scan is handled.
   const DibBlock* CaptureAtSignal(DibPtr screen) {
+    const DibBlock* captured = screen.get();
     host.nextCapture = std::move(screen);
     EXPECT_TRUE(pipeline.CaptureScreen());
-    return pipeline.PendingScreen();
+    return captured;
   }
 
-  // Files under the save folder, relative and sorted.
-  std::vector<std::string> Saved() const {
+  // Files under a folder, relative and sorted.
+  static std::vector<std::string> Files(const std::string& folder) {
     std::vector<std::string> names;
-    const std::string root = test::NativePath(saves.Win());
+    const std::string root = test::NativePath(folder);
+    if (!std::filesystem::is_directory(root)) return names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
       if (entry.is_regular_file()) names.push_back(entry.path().generic_string().substr(root.size() + 1));
     std::sort(names.begin(), names.end());
     return names;
+  }
+  std::vector<std::string> Saved() const { return Files(saves.Win()); }
+  // The settings folder holds the image set's working copy, named as its scan.
+  std::string SettingsFolder(const std::string& name = std::string()) const {
+    return appData.Win(name.empty() ? "Corvane\\Zentab Lumbrel" : "Corvane\\Zentab Lumbrel\\" + name);
   }
 
   test::TempDir appData, board, saves;
@@ -79,7 +86,7 @@ TEST_F(PipelineTest, AutoSaveWritesTheThreeFilesWithoutAWindow) {
                                    "SCAN0001_Overlaid.JPG"));
   EXPECT_EQ(test::ReadAll(saves.Win("Original\\SCAN0001.JPG")), test::ReadAll(scan));
   EXPECT_EQ(pipeline.Saved(), true);
-  EXPECT_EQ(pipeline.Processing(), false);
+  EXPECT_FALSE(pipeline.IsBusy());  // the scan's pass is over
   EXPECT_EQ(host.rearms, 1);
   EXPECT_EQ(host.calibrationHidden, 1);
 
@@ -145,58 +152,44 @@ TEST_F(PipelineTest, AScanThatCannotBeLoadedKeepsThePreviousSet) {
   Signal(PutGoodScan("SCAN0001.JPG", {300, 300, 5, 6}));
   ASSERT_TRUE(pipeline.HasImageSet());
   const DibBlock* scanBefore = pipeline.Images().scan.get();
-  const std::string workingBefore = pipeline.WorkingCopy();
-  const auto workingBytes = test::ReadAll(workingBefore);
+  const auto workingBytes = test::ReadAll(SettingsFolder("SCAN0001.JPG"));
   host.savesAsked = 0;
 
   auto truncated = test::ScanFileBytes(PortraitScan());
   truncated.resize(truncated.size() / 2);
-  const std::vector<std::vector<std::uint8_t>> bad = {
-      {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
-      truncated,
-      // A depth the pixel steps do not handle.
-      [] {
-        auto bytes = test::ScanFileBytes(PortraitScan());
-        bytes[16 + 14] = 8;
-        return bytes;
-      }(),
-  };
-  for (const auto& bytes : bad) {
+  auto deep = test::ScanFileBytes(PortraitScan());
+  deep[16 + 14] = 8;  // a depth the pixel steps do not handle
+  const std::vector<std::uint8_t> junk = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
+  // The same name as the working copy, so a lost copy would show; and another name, whose copy,
+  // made beside the load, goes again with the failure.
+  const std::pair<const char*, std::vector<std::uint8_t>> bad[] = {
+      {"SCAN0001.JPG", junk}, {"SCAN0001.JPG", truncated}, {"SCAN0001.JPG", deep}, {"SCAN0002.JPG", junk}};
+  for (const auto& [name, bytes] : bad) {
     host.boxes.clear();
-    // Same name as the working copy, so a lost copy would show. The screenshot of the signal
-    // lets the auto-save begin writing it beside the load.
+    // The screenshot of the signal lets the auto-save begin writing it beside the load.
     CaptureAtSignal(test::Filled(40, 30, test::kBlack));
-    Signal(PutScan("SCAN0001.JPG", bytes));
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0], kLoadFail);
+    Signal(PutScan(name, bytes));
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
     EXPECT_EQ(pipeline.Images().scan.get(), scanBefore);
     EXPECT_EQ(pipeline.Images().resX, 300);
     EXPECT_EQ(pipeline.Images().pageOffsetY, 6);
-    EXPECT_EQ(pipeline.WorkingCopy(), workingBefore);
-    EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
+    EXPECT_THAT(Files(SettingsFolder()), ElementsAre("SCAN0001.JPG"));  // no _old.tmp either
+    EXPECT_EQ(test::ReadAll(SettingsFolder("SCAN0001.JPG")), workingBytes);
     EXPECT_EQ(pipeline.Saved(), true);
-    EXPECT_EQ(pipeline.Processing(), false);
+    EXPECT_FALSE(pipeline.IsBusy());
     // The auto-save's screenshot, begun beside the load, went with the failure.
     EXPECT_THAT(Saved(), ElementsAre("Original/SCAN0001.JPG", "Original/SCAN0001_Screenshot.JPG",
                                      "SCAN0001_Overlaid.JPG"));
   }
   EXPECT_EQ(host.savesAsked, 0);
-  EXPECT_EQ(host.rearms, 4);  // every pass ends with the poll re-armed
-
-  // The working copy is made beside the load: one of another name goes again with the failure.
-  host.boxes.clear();
-  Signal(PutScan("SCAN0002.JPG", bad[0]));
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
-  EXPECT_EQ(pipeline.WorkingCopy(), workingBefore);
-  EXPECT_EQ(test::ReadAll(workingBefore), workingBytes);
-  const std::string settingsFolder = workingBefore.substr(0, workingBefore.rfind('\\'));
-  EXPECT_FALSE(test::FileExists(settingsFolder + "\\SCAN0002.JPG"));
-  EXPECT_FALSE(test::FileExists(settingsFolder + "\\_old.tmp"));
+  EXPECT_EQ(host.rearms, 5);  // every pass ends with the poll re-armed
+  // The set's working copy is still the first scan's: it goes with the set.
+  pipeline.ReleaseImages();
+  EXPECT_TRUE(Files(SettingsFolder()).empty());
 }
 
 TEST_F(PipelineTest, AFailedWorkingCopyRestoresTheOldOne) {
   Signal(PutGoodScan("SCAN0001.JPG"));
-  const std::string working = pipeline.WorkingCopy();
   const DibBlock* before = pipeline.Images().scan.get();
   // The settings folder is taken by a file: no copy can be made there.
   std::filesystem::remove_all(test::NativePath(appData.Win("Corvane")));
@@ -205,8 +198,13 @@ TEST_F(PipelineTest, AFailedWorkingCopyRestoresTheOldOne) {
   Signal(PutGoodScan("SCAN0002.JPG"));
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
   EXPECT_EQ(pipeline.Images().scan.get(), before);
-  EXPECT_EQ(pipeline.WorkingCopy(), working);
   EXPECT_NE(pipeline.Images().scanPath, board.Win("SCAN0002.JPG"));
+  // Once the folder is back, the set's working copy is still the first scan's: it goes with the set.
+  std::filesystem::remove(test::NativePath(appData.Win("Corvane")));
+  std::filesystem::create_directories(test::NativePath(SettingsFolder()));
+  test::WriteAll(SettingsFolder("SCAN0001.JPG"), {1});
+  pipeline.ReleaseImages();
+  EXPECT_TRUE(Files(SettingsFolder()).empty());
 }
 
 TEST_F(PipelineTest, AnAutoSaveThatFailsAfterItsScreenshotWasBegunLeavesNoFile) {
@@ -239,9 +237,9 @@ TEST_F(PipelineTest, TheWaitingScreenshotIsUsedOnceAndAFailedCaptureIsALoadFailu
   const DibBlock* pending = CaptureAtSignal(test::Filled(40, 30, test::kBlack));
   Signal(PutGoodScan("SCAN0001.JPG"));
   EXPECT_EQ(pipeline.Images().screen.get(), pending);
-  EXPECT_EQ(pipeline.PendingScreen(), nullptr);
   EXPECT_EQ(host.captures, 1);  // the signal's only
 
+  // The set took the waiting screenshot: the next scan needs a capture of its own.
   host.captureWorks = false;
   Signal(PutGoodScan("SCAN0002.JPG"));
   EXPECT_EQ(host.captures, 2);
@@ -273,15 +271,16 @@ TEST_F(PipelineTest, ABusyFrameHandsTheScanBack) {
   host.retries.clear();
   host.steps.clear();
   Signal(scan, ScanSource::SdCard);
-  EXPECT_EQ(pipeline.SdScanWaiting(), true);
   EXPECT_THAT(host.retries, ElementsAre(Retry::SdScan));
   EXPECT_EQ(host.forgotten.size(), 1u);
-  pipeline.OnSdScanRetry();
+  pipeline.OnSdScanRetry();  // it waits: the retry offers it again
   EXPECT_THAT(host.steps, ElementsAre(FrameStep::TakeQueuedScan));
-  // A board scan took its place meanwhile: the SD retry lapses.
+  // A board scan took its place meanwhile: the SD retry lapses, and the waiting is over, so that a
+  // card scan queued later is no waiting one.
   pipeline.QueueScan(scan, ScanSource::Board);
   pipeline.OnSdScanRetry();
-  EXPECT_EQ(pipeline.SdScanWaiting(), false);
+  pipeline.QueueScan(scan, ScanSource::SdCard);
+  pipeline.OnSdScanRetry();
   EXPECT_EQ(host.steps.size(), 1u);
 }
 
@@ -344,11 +343,10 @@ TEST_F(DialogOpenTest, NoGivesTheOverlayUpAndScansDuringTheQuestionAreDropped) {
   const std::string third = PutGoodScan("SCAN0003.JPG");
   host.duringBox = [&] {
     // The box's message loop delivers another scan: it is dropped with its screenshot.
-    EXPECT_EQ(pipeline.Processing(), false);
+    EXPECT_FALSE(pipeline.IsBusy());
     CaptureAtSignal(test::Filled(8, 8, test::kBlack));
     host.duringBox = nullptr;
     Signal(third);
-    EXPECT_EQ(pipeline.PendingScreen(), nullptr);
     EXPECT_EQ(dialog.broughtToFront, 1);
   };
   Signal(PutGoodScan("SCAN0002.JPG"));
@@ -358,6 +356,10 @@ TEST_F(DialogOpenTest, NoGivesTheOverlayUpAndScansDuringTheQuestionAreDropped) {
   EXPECT_TRUE(dialog.events.size() == 1 && dialog.events[0] == "box");
   EXPECT_TRUE(Saved().empty());
   EXPECT_EQ(images.loads, 1);
+  // The dropped scan's screenshot went with it: taken again, the scan has a screen of its own.
+  Signal(third);
+  EXPECT_EQ(dialog.imagesHandedOver, 1);
+  EXPECT_EQ(dialog.screenSize, (std::pair<int, int>{64, 48}));  // not the dropped 8 x 8
 }
 
 TEST_F(DialogOpenTest, ASavedOverlayIsReplacedWithoutAQuestion) {
@@ -516,8 +518,9 @@ TEST_F(SaveFailureTest, ZeroZoomOrResolution) {
 }
 
 TEST_F(SaveFailureTest, NoImageSetIsAFailureNotACrash) {
+  ASSERT_THAT(Files(SettingsFolder()), ElementsAre("SCAN0001.JPG"));
   pipeline.ReleaseImages();
-  EXPECT_FALSE(test::FileExists(pipeline.WorkingCopy()));
+  EXPECT_TRUE(Files(SettingsFolder()).empty());  // the working copy went with the set
   host.boxes.clear();
   pipeline.SaveOverlay();
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
@@ -595,7 +598,6 @@ TEST_F(CalibrationTest, TheNextScanFillsTheDialogsValuesAndIsNeverSaved) {
   Signal(PutCalibrationScan("SCAN0002.JPG"), ScanSource::SdCard);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(host.patternsEnded, 1);
-  EXPECT_FALSE(pipeline.Calibrating());
   ASSERT_EQ(dialog.calibration.size(), 4u);
   EXPECT_NEAR(dialog.calibration[0], kWidthZoom, 1);
   EXPECT_NEAR(dialog.calibration[1], kHeightZoom, 1);
@@ -607,7 +609,6 @@ TEST_F(CalibrationTest, TheNextScanFillsTheDialogsValuesAndIsNeverSaved) {
   EXPECT_EQ(dialog.scanHalf, pipeline.Images().scanHalf.get());
   EXPECT_TRUE(dialog.saved);
   EXPECT_THAT(dialog.events, ElementsAre("calibration"));
-  EXPECT_TRUE(pipeline.HoldsCalibrationScan());
 
   // Save in the dialog stores the settings (the dialog's part), writes no overlay of it and
   // says so.
@@ -615,28 +616,31 @@ TEST_F(CalibrationTest, TheNextScanFillsTheDialogsValuesAndIsNeverSaved) {
   EXPECT_TRUE(Saved().empty());
   EXPECT_THAT(host.BoxTexts(), ElementsAre("calibration stored"));
 
-  // The next scan is an ordinary one again.
+  // The calibration ended with its scan: the next scan is an ordinary one again, and saves.
   Signal(PutGoodScan("SCAN0003.JPG"));
-  EXPECT_FALSE(pipeline.HoldsCalibrationScan());
+  EXPECT_EQ(host.patternsEnded, 1);
   EXPECT_FALSE(pipeline.Saved());
   EXPECT_EQ(dialog.calibration.size(), 4u);
   EXPECT_THAT(dialog.events, ElementsAre("calibration", "box"));
+  pipeline.SaveOverlay();
+  EXPECT_EQ(Saved().size(), 3u);
 }
 
 TEST_F(CalibrationTest, AScanWithoutMarksIsRefusedAndLeavesTheShownScanAndValues) {
-  const ImageSet& before = pipeline.Images();
-  const DibBlock* shownScan = before.scan.get();
-  const std::string workingCopy = pipeline.WorkingCopy();
+  const DibBlock* shownScan = pipeline.Images().scan.get();
+  const auto workingBytes = test::ReadAll(SettingsFolder("SCAN0001.JPG"));
   Signal(PutCalibrationScan("SCAN0002.JPG", false));
   EXPECT_THAT(host.BoxTexts(), ElementsAre("refused: no marks"));
   EXPECT_EQ(host.patternsEnded, 1);  // the targets go before the box is up
   EXPECT_TRUE(dialog.calibration.empty());
   EXPECT_EQ(dialog.imagesHandedOver, 0);
   EXPECT_EQ(pipeline.Images().scan.get(), shownScan);
-  EXPECT_EQ(pipeline.WorkingCopy(), workingCopy);
-  EXPECT_TRUE(test::FileExists(workingCopy));
+  EXPECT_THAT(Files(SettingsFolder()), ElementsAre("SCAN0001.JPG"));
+  EXPECT_EQ(test::ReadAll(SettingsFolder("SCAN0001.JPG")), workingBytes);
   EXPECT_TRUE(Saved().empty());
   EXPECT_EQ(host.rearms, 1);
+  pipeline.ReleaseImages();  // the working copy is still the shown scan's: it goes with it
+  EXPECT_TRUE(Files(SettingsFolder()).empty());
 }
 
 TEST_F(CalibrationTest, AnUnsavedOverlayOnShowIsAskedAboutOnceTheTargetsHaveGone) {
@@ -646,9 +650,12 @@ TEST_F(CalibrationTest, AnUnsavedOverlayOnShowIsAskedAboutOnceTheTargetsHaveGone
   Signal(PutCalibrationScan("SCAN0002.JPG"));
   EXPECT_THAT(host.BoxTexts(), ElementsAre(kUnsavedQuestion));
   EXPECT_EQ(patternsWhenAsked, 1);
-  EXPECT_FALSE(pipeline.Calibrating());
   EXPECT_TRUE(dialog.calibration.empty());
   EXPECT_EQ(pipeline.Images().scanPath, board.Win("SCAN0001.JPG"));
+  // The calibration ended with the targets: the next scan is an ordinary one.
+  Signal(PutGoodScan("SCAN0003.JPG"));
+  EXPECT_EQ(host.patternsEnded, 1);
+  EXPECT_EQ(pipeline.Images().scanPath, board.Win("SCAN0003.JPG"));
 }
 
 }  // namespace

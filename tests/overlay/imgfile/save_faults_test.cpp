@@ -147,8 +147,10 @@ TEST_F(SaveFaults, FolderVanishesDuringTheSave) {
 // before it stays shown and saveable, and nothing is saved from the cut file.
 TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
   const std::string shown = pipeline.Images().scanPath;
-  const std::string workingCopy = pipeline.WorkingCopy();
-  const auto workingBytes = test::ReadAll(workingCopy);
+  // The settings folder, with the shown scan's working copy.
+  const std::string settings = test::NativePath(appData.Win("Corvane"));
+  const auto working = Contents(settings);
+  ASSERT_EQ(working.size(), 1u);
   std::filesystem::copy_file(test::NativePath(board.Win("SCAN0001.JPG")), test::NativePath(board.Win("SCAN0002.JPG")));
   images.beforeLoad = [](const std::string& path) {
     std::filesystem::resize_file(test::NativePath(path), std::filesystem::file_size(test::NativePath(path)) / 2);
@@ -158,7 +160,7 @@ TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
   pipeline.TakeScan(board.Win("SCAN0002.JPG"), ScanSource::Board);
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kLoadFail});
   EXPECT_EQ(pipeline.Images().scanPath, shown);
-  EXPECT_EQ(test::ReadAll(workingCopy), workingBytes);
+  EXPECT_EQ(Contents(settings), working);
   EXPECT_TRUE(Contents(test::NativePath(sound.Win())).empty());
 
   images.beforeLoad = nullptr;

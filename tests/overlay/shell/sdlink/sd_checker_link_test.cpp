@@ -133,13 +133,25 @@ class LinkTest : public ::testing::Test {
   static std::string Post(std::uint32_t code, RemoteAddress a) {
     return "post " + std::to_string(code) + " " + std::to_string(a);
   }
+  // A scan file that the pipeline loads, at path.
+  static std::string PutScan(const std::string& path) {
+    test::WriteAll(path, test::ScanFileBytes(test::PackedBytes(*test::Filled(60, 80, test::kWhite))));
+    return path;
+  }
+  // An SD scan that came while the frame was busy: it waits for its retry.
+  void SdScanWhileBusy() {
+    host.busy.exiting = true;
+    pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", ScanSource::SdCard);
+    host.busy.exiting = false;
+  }
 
   FakeChecker checker;
   FakeChannel channel{checker};
   test::FakeLinkClock frame;
   test::FakeHost host;
   test::FakeImageFiles images;
-  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
+  test::TempDir appData, card;  // the pipeline's settings folder, and where delivered scans lie
+  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem(appData.Win());
   CScanPipeline pipeline{host, images, *fs};
   CSDCheckerLink link{channel, frame, pipeline, *fs};
 };
@@ -290,36 +302,36 @@ TEST_F(LinkTest, WatchdogWaitsForTheAnswerAndReplacesADeadChecker) {
 TEST_F(LinkTest, ADeliveredPathBecomesAnSdScanCapturedOnArrival) {
   checker.window = 0x444;
   ASSERT_TRUE(link.Connect(kFrame, kFolder));
-  const std::string path = std::string(kFolder) + "06011200.JPG";
+  const std::string path = PutScan(card.Win("06011200.JPG"));
   PutPath(0x8000, path);
-  // An earlier SD scan came while the frame was busy: it waits for its retry.
-  host.busy.exiting = true;
-  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", ScanSource::SdCard);
-  host.busy.exiting = false;
-  ASSERT_TRUE(pipeline.SdScanWaiting());
+  SdScanWhileBusy();
+  ASSERT_THAT(host.retries, ElementsAre(Retry::SdScan));
   checker.events.clear();
   host.cancelled.clear();
 
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(checker.events, ElementsAre(Post(4, 0x8000)));
-  EXPECT_EQ(pipeline.QueuedScan(), path);
-  EXPECT_EQ(pipeline.QueuedSource(), ScanSource::SdCard);
-  EXPECT_FALSE(pipeline.SdScanWaiting());
   EXPECT_THAT(host.cancelled, ElementsAre(Retry::SdScan));
   EXPECT_EQ(host.captures, 1);
-  EXPECT_NE(pipeline.PendingScreen(), nullptr);
   EXPECT_EQ(frame.newScansPosted, 1);
+  // The delivered scan took the waiting one's place, so the retry finds none; the signal takes it
+  // over the screen captured on its arrival.
+  pipeline.OnSdScanRetry();
+  EXPECT_THAT(host.steps, IsEmpty());
+  pipeline.OnNewScan();
+  EXPECT_EQ(pipeline.Images().scanPath, path);
+  EXPECT_EQ(host.captures, 1);
 
-  // A board scan was queued after an SD scan that waits: it is replaced, no SD timer is touched.
-  host.busy.exiting = true;
-  pipeline.TakeScan(std::string(kFolder) + "06011100.JPG", ScanSource::SdCard);
-  host.busy.exiting = false;
+  // A board scan was queued after an SD scan that waits: it is replaced as a card scan that still
+  // waits, and no SD timer is touched.
+  SdScanWhileBusy();
   pipeline.QueueScan("B:\\DCIM\\06011300.JPG", ScanSource::Board);
   host.cancelled.clear();
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(host.cancelled, IsEmpty());
-  EXPECT_TRUE(pipeline.SdScanWaiting());
-  EXPECT_EQ(pipeline.QueuedSource(), ScanSource::SdCard);
+  host.steps.clear();
+  pipeline.OnSdScanRetry();
+  EXPECT_THAT(host.steps, ElementsAre(FrameStep::TakeQueuedScan));
 }
 
 TEST_F(LinkTest, AFolderTakenAwayIsMadeAgainAndAFailedDeliveryIsToldOnceAndNotLoaded) {
@@ -352,24 +364,35 @@ TEST_F(LinkTest, APathIsReadBoundedAndAnsweredWhateverTheReadGave) {
   ASSERT_TRUE(link.Connect(kFrame, kFolder));
   checker.events.clear();
 
-  PutPath(0x8000, std::string(260, 'p'));  // no NUL anywhere in the block
+  // No NUL anywhere in the block: its first 259 bytes name the scan that the signal takes.
+  // The length is in the folder, so that the copy in the settings folder has a short name.
+  const std::string name = "\\DELIVERED_06011200.JPG";
+  const std::string folder = card.Win("p") + std::string(259 - name.size() - card.Win("p").size(), 'p');
+  std::filesystem::create_directory(test::NativePath(folder));
+  const std::string path = PutScan(folder + name);
+  PutPath(0x8000, path + "X");
   link.TakeDeliveredPath(0x8000);
-  EXPECT_EQ(pipeline.QueuedScan(), std::string(259, 'p'));
+  pipeline.OnNewScan();
+  EXPECT_EQ(pipeline.Images().scanPath, path);
 
+  // A block that cannot be read leaves the queued scan as it was.
   checker.readWorks = false;
-  pipeline.QueueScan("before", ScanSource::SdCard);
+  const std::string before = PutScan(card.Win("BEFORE.JPG"));
+  pipeline.QueueScan(before, ScanSource::SdCard);
   link.TakeDeliveredPath(0x8000);
   EXPECT_THAT(checker.events, ElementsAre(Post(4, 0x8000), Post(4, 0x8000)));
-  EXPECT_EQ(pipeline.QueuedScan(), "before");
   EXPECT_EQ(host.captures, 1);
   EXPECT_EQ(frame.newScansPosted, 1);
+  pipeline.OnNewScan();
+  EXPECT_EQ(pipeline.Images().scanPath, before);
 
   // Not connected: nothing is read, but the checker still gets its block back.
   CSDCheckerLink idle{channel, frame, pipeline, *fs};
   checker.readWorks = true;
   idle.TakeDeliveredPath(0x8000);
   EXPECT_EQ(checker.events.back(), Post(4, 0x8000));
-  EXPECT_EQ(pipeline.QueuedScan(), "before");
+  pipeline.OnNewScan();
+  EXPECT_EQ(pipeline.Images().scanPath, before);
 }
 
 TEST_F(LinkTest, DisconnectFreesTheBlocksThenUnregisters) {

@@ -205,7 +205,7 @@ TEST_F(MainFrame, NoMenuWhileAScanIsBeingProcessed) {
   ULONGLONG clicked = 0;
   Script script({[&] {
                    if (!FindMessageBox()) return false;
-                   EXPECT_TRUE(frame.Pipeline().Processing());
+                   EXPECT_TRUE(frame.IsBusy());  // the scan's pass is still on
                    PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
                    clicked = GetTickCount64();
                    return true;
@@ -221,7 +221,7 @@ TEST_F(MainFrame, NoMenuWhileAScanIsBeingProcessed) {
   HandOverScan();
   ASSERT_TRUE(RunScript(script));
   EXPECT_FALSE(menuSeen);
-  EXPECT_FALSE(frame.Pipeline().Processing());
+  EXPECT_FALSE(frame.IsBusy());
 }
 
 TEST_F(MainFrame, AnAutoSavedScanBecomesThreeFilesWithoutAWindow) {
@@ -432,13 +432,13 @@ TEST_F(MainFrame,
   // button again.
   const auto upThenSend = [&](UINT message, WPARAM w, LPARAM l) -> Script::Step {
     return [&, message, w, l] {
-      if (!targets() || !frame.Pipeline().Calibrating()) return false;
+      if (!targets()) return false;
       PostMessageA(targets(), message, w, l);
       return true;
     };
   };
   const Script::Step goneThenAgain = [&] {
-    if (targets() || frame.Pipeline().Calibrating()) return false;
+    if (targets()) return false;
     press(IDC_CALIBRATE_SCAN);
     return true;
   };
@@ -455,7 +455,7 @@ TEST_F(MainFrame,
         const HWND box = FindTextBox();
         if (!box) return false;
         refusal = MessageBoxText(box);
-        targetsAfterRefusal = targets() != nullptr || frame.Pipeline().Calibrating();
+        targetsAfterRefusal = targets() != nullptr;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return true;
       },
@@ -469,7 +469,7 @@ TEST_F(MainFrame,
       // The primary screen's targets; Esc takes them away and ends the calibration.
       [&] {
         const HWND shown = targets();
-        if (!shown || !IsWindowVisible(shown) || !frame.Pipeline().Calibrating()) return false;
+        if (!shown || !IsWindowVisible(shown)) return false;
         GetWindowRect(shown, &placed);
         PostMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
         return true;
@@ -482,7 +482,7 @@ TEST_F(MainFrame,
       goneThenAgain,
       // Up again, they go with the dialog.
       [&] {
-        if (!targets() || !frame.Pipeline().Calibrating()) return false;
+        if (!targets()) return false;
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
       },
@@ -496,7 +496,6 @@ TEST_F(MainFrame,
   EXPECT_EQ(placed.bottom, GetSystemMetrics(SM_CYSCREEN));
   ASSERT_TRUE(winetest::WaitFor([&] { return frame.OpenSettingsDialog() == nullptr; }, 5000));
   EXPECT_EQ(targets(), nullptr);
-  EXPECT_FALSE(frame.Pipeline().Calibrating());
 }
 
 // A taskbar window of this process that takes every icon and keeps what it was sent; it is
