@@ -14,7 +14,7 @@ class DriveMapAttachment {
   // service has not created the block this fails and the checker stays detached.
   bool AttachMap();
   void Detach();
-  drivemap::DriveMapView View() const { return drivemap::DriveMapView(m_view.Bytes()); }
+  drivemap::DriveMapView View() const { return drivemap::DriveMapView(m_view.Get()); }
 
  private:
   app::UniqueHandle m_section;

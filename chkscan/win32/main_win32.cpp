@@ -3,16 +3,12 @@
 // scan button was pressed and marks a press in the block.
 #include <windows.h>
 
-#include <memory>
-
 #include "chkscan/scan_checker.h"
 #include "chkscan/win32/drive_map_attach_win32.h"
 #include "chkscan/win32/volume_device_win32.h"
 #include "common/drive_letter_map.h"
-#include "common/win32/application.h"
 #include "common/win32/frame_window.h"
-#include "common/win32/handles.h"
-#include "common/win32/single_instance.h"
+#include "common/win32/hidden_frame_program.h"
 
 namespace zt::chkscan {
 namespace {
@@ -74,24 +70,10 @@ class CMainFrame : public app::FrameWindow {
   DriveMapAttachment m_map;
 };
 
-class CChkScanApp : public app::Application {
- protected:
-  bool InitInstance() override {
-    // First of all: a second copy must end before it touches anything.
-    if (!app::ClaimSingleInstance(m_mutex, drivemap::kCheckerMutex)) return false;
-    m_pFrame = std::make_unique<CMainFrame>();
-    return m_pFrame->Start();
-  }
-
- private:
-  app::UniqueHandle m_mutex;  // held for the life of the process
-  std::unique_ptr<CMainFrame> m_pFrame;
-};
-
 }  // namespace
 }  // namespace zt::chkscan
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  zt::chkscan::CChkScanApp app;
-  return app.Run();
+  return zt::app::RunHiddenFrameProgram(zt::drivemap::kCheckerMutex,
+                                        &zt::app::StartFrame<zt::chkscan::CMainFrame>);
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/win32/handles.h"
+#include "common/win32/internet_handle.h"
 
 namespace zt::sdwifi {
 
@@ -17,21 +18,6 @@ constexpr char kUserAgent[] = "ZTChkSDWiFi";
 // A card that stops answering must not block the checker (and its clients' unregister) forever.
 constexpr DWORD kConnectTimeoutMs = 5000;
 constexpr DWORD kReceiveTimeoutMs = 10000;
-
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET h) : m_h(h) {}
-  ~InternetHandle() {
-    if (m_h) InternetCloseHandle(m_h);
-  }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  HINTERNET Get() const { return m_h; }
-  explicit operator bool() const { return m_h != nullptr; }
-
- private:
-  HINTERNET m_h;
-};
 
 // The local file of a download: deleted again unless the fetch succeeds.
 class LocalFile {
@@ -83,7 +69,8 @@ class InternetBody : public ResponseBody {
 
 FetchResult WinInetFetcher::FetchUrl(const std::string& url, const std::string* localPath,
                                      std::string* text) {
-  InternetHandle session(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  app::UniqueInternetHandle session(
+      InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   // Without a session nothing can be opened: the poll treats it as an unreachable card.
   if (!session) return FETCH_CONNECT_FAILED;
   DWORD connectTimeout = kConnectTimeoutMs, receiveTimeout = kReceiveTimeoutMs;
@@ -92,7 +79,7 @@ FetchResult WinInetFetcher::FetchUrl(const std::string& url, const std::string* 
 
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                       INTERNET_FLAG_TRANSFER_BINARY;
-  InternetHandle request(InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, flags, 1));
+  app::UniqueInternetHandle request(InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0, flags, 1));
   if (!request) return FETCH_CONNECT_FAILED;
 
   LocalFile file(localPath);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/win32/directory_walk.h"
 #include "common/win32/shell_folder.h"
 
 namespace zt::sdwifi {
@@ -35,13 +36,8 @@ bool WinDownloadFiles::Delete(const std::string& path) { return DeleteFileA(path
 
 std::vector<std::string> WinDownloadFiles::List(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.emplace_back(data.cFileName);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
+  app::ForEachEntry(folder + "*.*",
+                    [&](const WIN32_FIND_DATAA& data) { names.emplace_back(data.cFileName); });
   return names;
 }
 

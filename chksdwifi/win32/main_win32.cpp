@@ -9,10 +9,8 @@
 #include "chksdwifi/win32/host_win32.h"
 #include "chksdwifi/win32/profile_win32.h"
 #include "common/sd_channel.h"
-#include "common/win32/application.h"
 #include "common/win32/frame_window.h"
-#include "common/win32/handles.h"
-#include "common/win32/single_instance.h"
+#include "common/win32/hidden_frame_program.h"
 
 namespace zt::sdwifi {
 namespace {
@@ -90,24 +88,14 @@ class CMainFrame : public app::FrameWindow {
   std::unique_ptr<CCardPoller> m_pPoller;
 };
 
-class CCheckerApp : public app::Application {
- protected:
-  bool InitInstance() override {
-    if (!app::ClaimSingleInstance(m_mutex, sc::kCheckerMutex)) return false;
-    SetProcessShutdownParameters(0x200, 0);
-    m_pFrame = std::make_unique<CMainFrame>();
-    return m_pFrame->Start();
-  }
-
- private:
-  app::UniqueHandle m_mutex;  // held for the life of the process
-  std::unique_ptr<CMainFrame> m_pFrame;
-};
+std::unique_ptr<app::FrameWindow> StartChecker() {
+  SetProcessShutdownParameters(0x200, 0);
+  return app::StartFrame<CMainFrame>();
+}
 
 }  // namespace
 }  // namespace zt::sdwifi
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  zt::sdwifi::CCheckerApp app;
-  return app.Run();
+  return zt::app::RunHiddenFrameProgram(zt::sdchannel::kCheckerMutex, &zt::sdwifi::StartChecker);
 }

@@ -4,56 +4,32 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "common/win32/unique_handle.h"
 
 namespace zt::app {
 
 // A pen, brush, font or bitmap, deleted with DeleteObject.
 template <typename T>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(T object) : m_object(object) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(GdiObject&& o) noexcept : m_object(std::exchange(o.m_object, nullptr)) {}
-  GdiObject& operator=(GdiObject&& o) noexcept {
-    if (this != &o) Reset(std::exchange(o.m_object, nullptr));
-    return *this;
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-
-  T Get() const { return m_object; }
-  explicit operator bool() const { return m_object != nullptr; }
-  void Reset(T object = nullptr) {
-    if (m_object) DeleteObject(m_object);
-    m_object = object;
-  }
-
- private:
-  T m_object = nullptr;
+struct GdiObjectTraits {
+  using Type = T;
+  static bool Valid(T object) { return object != nullptr; }
+  static void Close(T object) { DeleteObject(object); }
 };
+template <typename T>
+using GdiObject = UniqueOwner<GdiObjectTraits<T>>;
 
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
 using Pen = GdiObject<HPEN>;
 using Brush = GdiObject<HBRUSH>;
 
-// A memory DC from CreateCompatibleDC, deleted with DeleteDC.
-class MemoryDc {
- public:
-  explicit MemoryDc(HDC compatibleWith) : m_dc(CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDc() {
-    if (m_dc) DeleteDC(m_dc);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC Get() const { return m_dc; }
-  explicit operator bool() const { return m_dc != nullptr; }
-
- private:
-  HDC m_dc;
+// A DC of our own (CreateCompatibleDC for a memory DC, CreateDCA), deleted with DeleteDC.
+struct DcTraits {
+  using Type = HDC;
+  static bool Valid(HDC dc) { return dc != nullptr; }
+  static void Close(HDC dc) { DeleteDC(dc); }
 };
+using UniqueDc = UniqueOwner<DcTraits>;
 
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDc {

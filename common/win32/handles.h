@@ -1,62 +1,59 @@
-// Owners of Win32 handles, so that no failure path leaks one.
+// Owners of kernel and system handles: the one owner template, told how each kind is closed.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "common/win32/unique_handle.h"
 
 namespace zt::app {
 
-// A kernel handle closed with CloseHandle (processes, threads, mutexes, sections, files).
-// Both null and INVALID_HANDLE_VALUE count as "none".
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : m_h(h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) Reset(std::exchange(o.m_h, nullptr));
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE Get() const { return m_h; }
-  explicit operator bool() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
-  HANDLE Release() { return std::exchange(m_h, nullptr); }
-  void Reset(HANDLE h = nullptr) {
-    if (*this) CloseHandle(m_h);
-    m_h = h;
-  }
-
- private:
-  HANDLE m_h = nullptr;
+// A kernel handle closed with CloseHandle (processes, threads, mutexes, events, sections, files,
+// snapshots). Both null and INVALID_HANDLE_VALUE count as "none".
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
 };
+using UniqueHandle = UniqueOwner<KernelHandleTraits>;
 
-// A mapped view of a section, unmapped on destruction.
-class MappedView {
- public:
-  MappedView() = default;
-  explicit MappedView(void* p) : m_p(p) {}
-  ~MappedView() { Reset(); }
-  MappedView(MappedView&& o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
-  MappedView& operator=(MappedView&& o) noexcept {
-    if (this != &o) Reset(std::exchange(o.m_p, nullptr));
-    return *this;
-  }
-  MappedView(const MappedView&) = delete;
-  MappedView& operator=(const MappedView&) = delete;
-
-  unsigned char* Bytes() const { return static_cast<unsigned char*>(m_p); }
-  explicit operator bool() const { return m_p != nullptr; }
-  void Reset(void* p = nullptr) {
-    if (m_p) UnmapViewOfFile(m_p);
-    m_p = p;
-  }
-
- private:
-  void* m_p = nullptr;
+// A FindFirstFileA search, closed with FindClose; a failed search is INVALID_HANDLE_VALUE.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static bool Valid(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
 };
+using UniqueFindHandle = UniqueOwner<FindHandleTraits>;
+
+// An open registry key, closed with RegCloseKey.
+struct RegistryKeyTraits {
+  using Type = HKEY;
+  static bool Valid(HKEY h) { return h != nullptr; }
+  static void Close(HKEY h) { RegCloseKey(h); }
+};
+using UniqueKey = UniqueOwner<RegistryKeyTraits>;
+
+// The service control manager or a service, closed with CloseServiceHandle.
+struct ServiceHandleTraits {
+  using Type = SC_HANDLE;
+  static bool Valid(SC_HANDLE h) { return h != nullptr; }
+  static void Close(SC_HANDLE h) { CloseServiceHandle(h); }
+};
+using UniqueServiceHandle = UniqueOwner<ServiceHandleTraits>;
+
+// A window's registration for device events, given back with UnregisterDeviceNotification.
+struct DeviceNotificationTraits {
+  using Type = HDEVNOTIFY;
+  static bool Valid(HDEVNOTIFY h) { return h != nullptr; }
+  static void Close(HDEVNOTIFY h) { UnregisterDeviceNotification(h); }
+};
+using UniqueDeviceNotification = UniqueOwner<DeviceNotificationTraits>;
+
+// A view of a section from MapViewOfFile, unmapped with UnmapViewOfFile.
+struct MappedViewTraits {
+  using Type = void*;
+  static bool Valid(void* p) { return p != nullptr; }
+  static void Close(void* p) { UnmapViewOfFile(p); }
+};
+using MappedView = UniqueOwner<MappedViewTraits>;
 
 }  // namespace zt::app

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
+#include "common/win32/handles.h"
 #include "detector/registration.h"
 #include "detector/supervisor.h"
-#include "detector/win32/service_handles.h"
 #include "detector/win32/supervision_win32.h"
 
 namespace zt::detector {
@@ -28,18 +28,15 @@ constexpr DWORD kServiceDoneWaitMs = 10000;
 
 CServiceModule::CServiceModule(std::string serviceName) : m_strServiceName(std::move(serviceName)) {
   m_status = SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, SERVICE_ACCEPT_STOP, 0, 0, 0, 0};
-  m_hServiceDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  m_hServiceDone.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   g_pModule = this;
 }
 
-CServiceModule::~CServiceModule() {
-  g_pModule = nullptr;
-  if (m_hServiceDone) CloseHandle(m_hServiceDone);
-}
+CServiceModule::~CServiceModule() { g_pModule = nullptr; }
 
 int CServiceModule::Start() {
-  UniqueKey appIds;
-  UniqueKey key;
+  app::UniqueKey appIds;
+  app::UniqueKey key;
   LONG r = RegOpenKeyExA(HKEY_CLASSES_ROOT, "AppID", 0, KEY_READ, appIds.Receive());
   if (r == ERROR_SUCCESS) r = RegOpenKeyExA(appIds.Get(), kAppId, 0, KEY_READ, key.Receive());
   // Never registered: nothing to run as.
@@ -56,7 +53,7 @@ int CServiceModule::Start() {
     } else if (m_hServiceDone) {
       // The dispatcher returns as soon as the stopped state is reported, while the service thread
       // still writes its last log line: the module must live until that line is out.
-      WaitForSingleObject(m_hServiceDone, kServiceDoneWaitMs);
+      WaitForSingleObject(m_hServiceDone.Get(), kServiceDoneWaitMs);
     }
   }
   if (!m_bService) Run();
@@ -86,7 +83,7 @@ void CServiceModule::ServiceMain() {
     ReportStatus(SERVICE_STOPPED);
     Log("Service stopped");
   }
-  if (m_hServiceDone) SetEvent(m_hServiceDone);
+  if (m_hServiceDone) SetEvent(m_hServiceDone.Get());
 }
 
 void CServiceModule::Handler(DWORD control) {

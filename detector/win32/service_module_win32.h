@@ -7,6 +7,8 @@
 #include <atomic>
 #include <string>
 
+#include "common/win32/handles.h"
+
 namespace zt::detector {
 
 class CServiceModule {
@@ -38,7 +40,7 @@ class CServiceModule {
   // Written by the service thread before the handler exists, read by the control handler.
   std::atomic<DWORD> m_dwThreadId{0};
   // Set when the service main routine has returned: the module outlives its last log line.
-  HANDLE m_hServiceDone = nullptr;
+  app::UniqueHandle m_hServiceDone;
 };
 
 }  // namespace zt::detector

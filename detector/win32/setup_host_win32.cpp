@@ -4,7 +4,7 @@
 
 #include <objbase.h>
 
-#include "detector/win32/service_handles.h"
+#include "common/win32/handles.h"
 
 namespace zt::detector {
 
@@ -22,7 +22,7 @@ LONG Apply(const RegistryEntry& e) {
     const LONG r = RegDeleteKeyA(HKEY_CLASSES_ROOT, e.key.c_str());
     return r == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : r;
   }
-  UniqueKey key;
+  app::UniqueKey key;
   if (e.op == Op::kDeleteValue) {
     LONG r = RegOpenKeyExA(HKEY_CLASSES_ROOT, e.key.c_str(), 0, KEY_SET_VALUE, key.Receive());
     if (r != ERROR_SUCCESS) return r;
@@ -45,9 +45,9 @@ void WinSetupHost::UninitializeCom() { CoUninitialize(); }
 // ERROR_SUCCESS when the service is installed, ERROR_SERVICE_DOES_NOT_EXIST when it is not, and
 // any other error when the manager could not tell (unreachable, access denied).
 unsigned long WinSetupHost::LookUpService() const {
-  UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  app::UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return GetLastError();
-  UniqueServiceHandle service(OpenServiceA(scm.Get(), m_strServiceName.c_str(), SERVICE_QUERY_CONFIG));
+  app::UniqueServiceHandle service(OpenServiceA(scm.Get(), m_strServiceName.c_str(), SERVICE_QUERY_CONFIG));
   return service ? ERROR_SUCCESS : GetLastError();
 }
 
@@ -55,10 +55,10 @@ bool WinSetupHost::ServiceInstalled() { return LookUpService() == ERROR_SUCCESS;
 
 std::int32_t WinSetupHost::InstallService(const ServiceConfig& c) {
   if (ServiceInstalled()) return 0;
-  UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  app::UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!scm) return LastErrorCode();
   // No load-order group, no tag; the local system account (no name, no password).
-  UniqueServiceHandle service(CreateServiceA(
+  app::UniqueServiceHandle service(CreateServiceA(
       scm.Get(), c.name.c_str(), c.displayName.c_str(), SERVICE_ALL_ACCESS, c.type, c.startType,
       c.errorControl, c.imagePath.c_str(), nullptr, nullptr, c.dependencies.c_str(), nullptr, nullptr));
   // A service created meanwhile by another installer is as good as ours.
@@ -71,9 +71,9 @@ bool WinSetupHost::UninstallService() {
   const unsigned long lookup = LookUpService();
   if (lookup == ERROR_SERVICE_DOES_NOT_EXIST) return true;
   if (lookup != ERROR_SUCCESS) return false;
-  UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  app::UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return false;
-  UniqueServiceHandle service(OpenServiceA(scm.Get(), m_strServiceName.c_str(), SERVICE_STOP | DELETE));
+  app::UniqueServiceHandle service(OpenServiceA(scm.Get(), m_strServiceName.c_str(), SERVICE_STOP | DELETE));
   if (!service) return false;
   // Asked to stop without waiting: the deletion completes once the service has stopped.
   SERVICE_STATUS status;

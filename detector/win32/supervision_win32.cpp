@@ -30,7 +30,7 @@ drivemap::DriveMapView WinDriveMapOwner::Create() {
   if (!view) return {};
   m_section = std::move(section);
   m_view = std::move(view);
-  const dm::DriveMapView map(m_view.Bytes());
+  const dm::DriveMapView map(m_view.Get());
   map.ZeroAll();
   return map;
 }

@@ -23,11 +23,15 @@
 #include <vector>
 
 #include "common/sd_channel.h"
+#include "common/win32/handles.h"
 #include "detector/registration.h"
 #include "overlay/shell/frame/win32/frame_class.h"
 #include "overlay/shell/resource.h"
 
 namespace {
+
+using zt::app::UniqueHandle;
+using zt::app::UniqueServiceHandle;
 
 constexpr char kServiceName[] = "ZTLBScanDetector";
 // Long enough for a scan being saved to finish; the close sequence itself takes milliseconds.
@@ -38,10 +42,8 @@ constexpr DWORD kSdCheckerWaitMs = 20000;
 constexpr DWORD kServiceStopWaitMs = 30000;
 
 bool MutexExists(const char* name) {
-  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
-  if (!mutex) return false;
-  CloseHandle(mutex);
-  return true;
+  const UniqueHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, name));
+  return static_cast<bool>(mutex);
 }
 
 // Waits until pred() no longer holds, looking every 50 ms, at most timeoutMs.
@@ -57,26 +59,23 @@ void WaitWhile(Pred pred, DWORD timeoutMs) {
 void AskToExit(HWND frame) {
   DWORD processId = 0;
   GetWindowThreadProcessId(frame, &processId);
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
   const bool asked = PostMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, 0), 0) != FALSE;
-  if (process) {
-    if (asked) WaitForSingleObject(process, kExitWaitMs);
-    CloseHandle(process);
-  }
+  if (process && asked) WaitForSingleObject(process.Get(), kExitWaitMs);
 }
 
 // The processes started from one of the given file names.
 std::vector<DWORD> ProcessesNamed(const std::vector<const char*>& names) {
   std::vector<DWORD> ids;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return ids;
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+  for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+       more = Process32Next(snapshot.Get(), &entry)) {
     for (const char* name : names)
       if (lstrcmpiA(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
   }
-  CloseHandle(snapshot);
   return ids;
 }
 
@@ -92,29 +91,28 @@ extern "C" __declspec(dllexport) UINT __stdcall StopLumbrel(MSIHANDLE) {
 
 // Deferred, as the local system account, between the installation and the start of the service.
 extern "C" __declspec(dllexport) UINT __stdcall QuoteServicePath(MSIHANDLE) {
-  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  const UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return ERROR_SUCCESS;
-  SC_HANDLE service = OpenServiceA(scm, kServiceName, SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
+  const UniqueServiceHandle service(
+      OpenServiceA(scm.Get(), kServiceName, SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG));
   if (service) {
     DWORD needed = 0;
-    QueryServiceConfigA(service, nullptr, 0, &needed);
+    QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
     std::vector<char> buffer(needed ? needed : 1);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (needed && QueryServiceConfigA(service, config, needed, &needed) && config->lpBinaryPathName) {
+    if (needed && QueryServiceConfigA(service.Get(), config, needed, &needed) && config->lpBinaryPathName) {
       const std::string path = config->lpBinaryPathName;
       const std::string commandLine = zt::detector::ServiceCommandLine(path);
       if (commandLine != path) {
         // The dependencies are given again, as the service is configured: Wine's manager drops
         // them when given none, and does not report them.
         const std::string dependencies = zt::detector::MakeServiceConfig(kServiceName, path).dependencies;
-        ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+        ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                              commandLine.c_str(), nullptr, nullptr, dependencies.c_str(), nullptr, nullptr,
                              nullptr);
       }
     }
-    CloseServiceHandle(service);
   }
-  CloseServiceHandle(scm);
   return ERROR_SUCCESS;
 }
 
@@ -123,10 +121,8 @@ extern "C" __declspec(dllexport) UINT __stdcall QuoteServicePath(MSIHANDLE) {
 // Wine's does not; neither waits for the processes to end.
 extern "C" __declspec(dllexport) UINT __stdcall WaitForServiceStop(MSIHANDLE) {
   for (DWORD id : ProcessesNamed({"ZTLBScanDetector.exe", "ZTChkScan.exe"})) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
-    if (!process) continue;
-    WaitForSingleObject(process, kServiceStopWaitMs);
-    CloseHandle(process);
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (process) WaitForSingleObject(process.Get(), kServiceStopWaitMs);
   }
   return ERROR_SUCCESS;
 }

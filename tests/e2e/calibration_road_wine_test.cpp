@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/gdi_handles.h"
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/engine/calibration/calibration_targets.h"
 #include "overlay/engine/capture/displays.h"
@@ -71,19 +72,20 @@ bool KeepPicture(HWND window, const std::string& path) {
   GetClientRect(window, &r);
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
   const int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, previous);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<unsigned> pixels(static_cast<size_t>(width) * height);
-  const bool read = GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  bool read = false;
+  {
+    const app::WindowDc screen(nullptr);
+    const app::UniqueDc memory(CreateCompatibleDC(screen.Get()));
+    const app::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    {
+      const app::SelectGuard selected(memory.Get(), bitmap.Get());
+      BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    read = GetDIBits(memory.Get(), bitmap.Get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
+  }
   for (unsigned& p : pixels) p &= 0xFFFFFF;
   return read && winetest::WritePng(width, height, pixels, path);
 }
@@ -152,10 +154,9 @@ TEST(CalibrationRoad, AScanOfTheTargetsCalibratesTheProjectorAndTheNextScanLands
   const TargetPoint centre = CalibrationTargets(kProjectorWidth, kProjectorHeight)[2];
   ASSERT_TRUE(WaitFor(
       [&] {
-        HDC screen = GetDC(nullptr);
+        const app::WindowDc screen(nullptr);
         const COLORREF c =
-            GetPixel(screen, projector.left + static_cast<int>(centre.x), static_cast<int>(centre.y));
-        ReleaseDC(nullptr, screen);
+            GetPixel(screen.Get(), projector.left + static_cast<int>(centre.x), static_cast<int>(centre.y));
         return GetRValue(c) > 150 && GetGValue(c) < 80 && GetBValue(c) < 80;
       },
       15000))

@@ -15,6 +15,7 @@
 
 #include "common/sd_channel.h"
 #include "common/win32/application.h"
+#include "common/win32/directory_walk.h"
 #include "common/win32/gdi_handles.h"
 #include "common/win32/handles.h"
 #include "cvimgfileio/cvimgfileio.h"
@@ -78,14 +79,11 @@ class Installation {
   // Every file of a folder (no subfolders) into a folder of that name below to.
   void FolderOfFiles(const std::string& from, const std::string& to) {
     Folder(to);
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &found);
-    Require(find != INVALID_HANDLE_VALUE, "nothing to install in " + from);
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        File(from + "\\" + found.cFileName, to + "\\" + found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    const bool found = app::ForEachEntry(from + "\\*", [&](const WIN32_FIND_DATAA& entry) {
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        File(from + "\\" + entry.cFileName, to + "\\" + entry.cFileName);
+    });
+    Require(found, "nothing to install in " + from);
   }
 
  private:
@@ -220,7 +218,7 @@ void DrawInk(HDC dc) {
 void WriteBoardScan(const std::string& path) {
   void* bits = nullptr;
   const app::Bitmap section = winetest::TopDownSection(nullptr, kBoardWidth, kBoardHeight, 24, &bits);
-  app::MemoryDc dc(nullptr);
+  app::UniqueDc dc(CreateCompatibleDC(nullptr));
   Require(section && bits && dc, "cannot draw the board");
   {
     app::SelectGuard selected(dc.Get(), section.Get());

@@ -15,33 +15,27 @@ namespace zt::winetest {
 class ServiceLook {
  public:
   ServiceLook() : m_scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
-  ~ServiceLook() {
-    if (m_service) CloseServiceHandle(m_service);
-    if (m_scm) CloseServiceHandle(m_scm);
-  }
-  ServiceLook(const ServiceLook&) = delete;
-  ServiceLook& operator=(const ServiceLook&) = delete;
 
   bool Open() {
-    m_service = m_scm ? OpenServiceA(m_scm, "ZTLBScanDetector", SERVICE_ALL_ACCESS) : nullptr;
-    return m_service != nullptr;
+    m_service.Reset(m_scm ? OpenServiceA(m_scm.Get(), "ZTLBScanDetector", SERVICE_ALL_ACCESS) : nullptr);
+    return static_cast<bool>(m_service);
   }
   DWORD State() const {
     SERVICE_STATUS s{};
-    return QueryServiceStatus(m_service, &s) ? s.dwCurrentState : 0;
+    return QueryServiceStatus(m_service.Get(), &s) ? s.dwCurrentState : 0;
   }
   bool WaitState(DWORD state, DWORD timeoutMs) const {
     return WaitFor([&] { return State() == state; }, timeoutMs);
   }
-  bool Start() const { return StartServiceA(m_service, 0, nullptr) != FALSE; }
+  bool Start() const { return StartServiceA(m_service.Get(), 0, nullptr) != FALSE; }
   bool Stop() const {
     SERVICE_STATUS s;
-    return ControlService(m_service, SERVICE_CONTROL_STOP, &s) != FALSE;
+    return ControlService(m_service.Get(), SERVICE_CONTROL_STOP, &s) != FALSE;
   }
 
  private:
-  SC_HANDLE m_scm;
-  SC_HANDLE m_service = nullptr;
+  app::UniqueServiceHandle m_scm;
+  app::UniqueServiceHandle m_service;
 };
 
 // The running checker: its process and the file it was started from.

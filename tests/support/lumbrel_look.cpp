@@ -1,5 +1,7 @@
 #include "tests/support/lumbrel_look.h"
 
+#include <utility>
+
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/shell/resource.h"
 
@@ -36,22 +38,19 @@ DrawnWindow::DrawnWindow(COLORREF colour, const RECT& place, bool topmost)
   m_hwnd = CreateWindowExA((topmost ? WS_EX_TOPMOST : 0) | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP,
                            place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
                            nullptr, wc.hInstance, nullptr);
-  SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_brush));
+  SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_brush.Get()));
   ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
   UpdateWindow(m_hwnd);
 }
 
-DrawnWindow::~DrawnWindow() {
-  DestroyWindow(m_hwnd);
-  DeleteObject(m_brush);
-}
+DrawnWindow::~DrawnWindow() { DestroyWindow(m_hwnd); }
 
 void DrawnWindow::Repaint(COLORREF colour) {
-  HBRUSH old = m_brush;
-  m_brush = CreateSolidBrush(colour);
-  SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_brush));
+  // The old brush goes only once the window paints with the new one.
+  app::Brush fresh(CreateSolidBrush(colour));
+  SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh.Get()));
   RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  DeleteObject(old);
+  m_brush = std::move(fresh);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/gdi_handles.h"
+
 namespace zt::winetest {
 
 // The three files a scan becomes in the save folder (no backslash at its end): the overlay, the
@@ -26,7 +28,7 @@ class DrawnWindow {
   void Repaint(COLORREF colour);
 
  private:
-  HBRUSH m_brush;
+  app::Brush m_brush;
   HWND m_hwnd = nullptr;
 };
 

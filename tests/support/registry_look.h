@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/win32/handles.h"
+
 namespace zt::winetest {
 
 // A string value (a list's first string); false when it cannot be read.
@@ -34,10 +36,8 @@ inline DWORD ReadDword(HKEY root, const std::string& key, const char* value) {
 }
 
 inline bool KeyExists(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
+  app::UniqueKey h;
+  return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, h.Receive()) == ERROR_SUCCESS;
 }
 
 inline bool ValueExists(HKEY root, const std::string& key, const char* value) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "common/mbcs_path.h"
+#include "common/win32/directory_walk.h"
 
 namespace zt::winetest {
 
@@ -39,15 +40,10 @@ void RemoveTree(const std::string& path) {
     DeleteFileA(path.c_str());
     return;
   }
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-  }
+  app::ForEachEntry(path + "\\*", [&](const WIN32_FIND_DATAA& data) {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+  });
   RemoveDirectoryA(path.c_str());
 }
 

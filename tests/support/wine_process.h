@@ -12,6 +12,7 @@
 
 #include "common/drive_letter_map.h"
 #include "common/win32/application.h"
+#include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
 
 namespace zt::winetest {
@@ -60,15 +61,11 @@ inline std::string ReadFileBytes(const std::string& path) {
 
 // folder ends in a backslash; a folder that is not there is empty.
 inline bool FolderIsEmpty(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return true;
   bool empty = true;
-  do {
+  app::ForEachEntry(folder + "*.*", [&](const WIN32_FIND_DATAA& found) {
     const std::string name = found.cFileName;
     if (name != "." && name != "..") empty = false;
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  });
   return empty;
 }
 
@@ -116,7 +113,7 @@ inline Program Start(const std::string& exe, const std::string& args = "", bool 
   }
   PROCESS_INFORMATION pi{};
   if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, captureOutput, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(pi.hThread);
+    const app::UniqueHandle thread(pi.hThread);  // not kept: only the process is
     p.process.Reset(pi.hProcess);
     p.id = pi.dwProcessId;
   } else {
@@ -170,7 +167,9 @@ struct MapLook {
     if (section) view.Reset(MapViewOfFile(section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     return static_cast<bool>(view);
   }
-  volatile unsigned char& operator[](std::size_t i) const { return view.Bytes()[i]; }
+  volatile unsigned char& operator[](std::size_t i) const {
+    return static_cast<unsigned char*>(view.Get())[i];
+  }
 };
 
 }  // namespace zt::winetest

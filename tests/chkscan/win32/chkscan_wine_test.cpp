@@ -24,9 +24,9 @@ class CheckerRun : public ::testing::Test {
     ASSERT_TRUE(section);
     view.Reset(MapViewOfFile(section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_TRUE(view);
-    ZeroMemory(view.Bytes(), dm::kSize);
+    ZeroMemory(view.Get(), dm::kSize);
   }
-  volatile unsigned char& At(std::size_t i) { return view.Bytes()[i]; }
+  volatile unsigned char& At(std::size_t i) { return static_cast<unsigned char*>(view.Get())[i]; }
   void TearDown() override {
     for (Program* p : {&first, &second}) {
       if (*p && zt::winetest::WaitExit(*p, 0) == STILL_ACTIVE) TerminateProcess(p->process.Get(), 0);

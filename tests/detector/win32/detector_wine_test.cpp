@@ -101,7 +101,7 @@ TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
   {
     app::MappedView junk(MapViewOfFile(stale.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_TRUE(junk);
-    FillMemory(junk.Bytes(), dm::kSize, 0x5A);
+    FillMemory(junk.Get(), dm::kSize, 0x5A);
   }
   winetest::ServiceLook service;
   ASSERT_TRUE(service.Open());

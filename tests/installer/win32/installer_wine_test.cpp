@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
 #include "tests/support/detector_look.h"
 #include "tests/support/registry_look.h"
@@ -23,6 +24,7 @@ namespace winetest = zt::winetest;
 using winetest::Exists;
 using winetest::KeyExists;
 using zt::app::UniqueHandle;
+using zt::app::UniqueServiceHandle;
 
 const std::string kPackage = winetest::DosPath(ZT_MSI);
 const std::string kNewerPackage = winetest::DosPath(ZT_MSI_NEWER);
@@ -37,19 +39,15 @@ std::string SdWifi() { return winetest::Env("PROGRAMFILES") + "\\Corvane\\Zentab
 
 // Every file below folder, as paths relative to it.
 void ListFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
+  zt::app::ForEachEntry(folder + "\\*", [&](const WIN32_FIND_DATAA& entry) {
     const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == "..") return;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       ListFiles(folder + "\\" + name, prefix + name + "\\", out);
     } else {
       out.insert(prefix + name);
     }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  });
 }
 
 std::set<std::string> FilesBelow(const std::string& folder) {
@@ -123,8 +121,8 @@ Running StartFromLogOnEntry() {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  const UniqueHandle thread(pi.hThread);
+  const UniqueHandle process(pi.hProcess);
   return FindLumbrel(20000);
 }
 
@@ -183,13 +181,14 @@ void ExpectInstalled() {
   EXPECT_NE(ReadFileText(Lumbrel() + "\\ThirdPartyNotices.txt").find("libjpeg-turbo"), std::string::npos);
 
   // The service as "-Service" installs it, with its command line in quotes (its folder has blanks).
-  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service = scm ? OpenServiceA(scm, "ZTLBScanDetector", SERVICE_QUERY_CONFIG) : nullptr;
+  UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  UniqueServiceHandle service(scm ? OpenServiceA(scm.Get(), "ZTLBScanDetector", SERVICE_QUERY_CONFIG)
+                                  : nullptr);
   ASSERT_TRUE(service);
   std::vector<char> buffer(8192);
   auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
   DWORD needed = 0;
-  ASSERT_TRUE(QueryServiceConfigA(service, config, static_cast<DWORD>(buffer.size()), &needed));
+  ASSERT_TRUE(QueryServiceConfigA(service.Get(), config, static_cast<DWORD>(buffer.size()), &needed));
   EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
   EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
   EXPECT_EQ(config->dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
@@ -206,8 +205,8 @@ void ExpectInstalled() {
   EXPECT_EQ(std::string(dependencies, 7), std::string("RPCSS\0\0", 7));
   EXPECT_STREQ(config->lpServiceStartName, "LocalSystem");
   EXPECT_STREQ(config->lpLoadOrderGroup, "");
-  CloseServiceHandle(service);
-  CloseServiceHandle(scm);
+  service.Reset();
+  scm.Reset();
 
   // Running: the block exists and the checker runs from the program folder.
   winetest::ServiceLook look;
@@ -327,27 +326,27 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
     ASSERT_TRUE(WriteFileText(settings, "[Settings]\r\n"));
   }
   const std::string settingsText = ReadFileText(settings);
-  HKEY geometry = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGeometryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &geometry, nullptr),
+  zt::app::UniqueKey geometry;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGeometryKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                            geometry.Receive(), nullptr),
             ERROR_SUCCESS);
   const DWORD zoom = 95;
-  RegSetValueExA(geometry, "WidthZoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom), sizeof zoom);
-  RegCloseKey(geometry);
+  RegSetValueExA(geometry.Get(), "WidthZoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom), sizeof zoom);
+  geometry.Reset();
 
   // Removal: ZTLumbrel ends, the service, the programs and the entries go; the user's files stay.
   ASSERT_EQ(Msiexec("/x " + productCode + " /qn"), 0u);
   EXPECT_EQ(WaitForSingleObject(third.process.Get(), 0), WAIT_OBJECT_0);
   EXPECT_EQ(FindWindowA("ZTLumbrelMainFrame", nullptr), nullptr);
   EXPECT_EQ(InstalledVersion(), "");
-  SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   EXPECT_TRUE(winetest::WaitFor(
       [&] {
-        SC_HANDLE s = OpenServiceA(scm, "ZTLBScanDetector", SERVICE_QUERY_STATUS);
-        if (s) CloseServiceHandle(s);
+        const UniqueServiceHandle s(OpenServiceA(scm.Get(), "ZTLBScanDetector", SERVICE_QUERY_STATUS));
         return !s && GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
       },
       10000));
-  CloseServiceHandle(scm);
+  scm.Reset();
   EXPECT_TRUE(winetest::WaitFor([] { return !winetest::CheckerMutexExists(); }, 5000));
   EXPECT_FALSE(Exists(Lumbrel()));
   // The user's card settings outlive the programs, as Settings.ini does.

@@ -2,6 +2,7 @@
 // display DC and read back as 24-bit rows.
 #include <windows.h>
 
+#include "common/win32/gdi_handles.h"
 #include "common/win32/physical_pixels.h"
 #include "overlay/engine/capture/displays.h"
 #include "overlay/engine/capture/screen_capture.h"
@@ -23,40 +24,36 @@ class ScreenBitmap {
     header.biPlanes = 1;
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
-    m_display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    m_display.Reset(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     if (!m_display) return;
-    m_bitmap = CreateDIBitmap(m_display, &header, 0, nullptr, nullptr, 0);
+    m_bitmap.Reset(CreateDIBitmap(m_display.Get(), &header, 0, nullptr, nullptr, 0));
     if (!m_bitmap) return;
-    m_memory = CreateCompatibleDC(nullptr);
+    m_memory.Reset(CreateCompatibleDC(nullptr));
     if (!m_memory) return;
-    m_previous = SelectObject(m_memory, m_bitmap);
+    m_previous = SelectObject(m_memory.Get(), m_bitmap.Get());
     if (!m_previous || m_previous == HGDI_ERROR) m_previous = nullptr;
   }
-  ~ScreenBitmap() {
-    Deselect();
-    if (m_memory) DeleteDC(m_memory);
-    if (m_bitmap) DeleteObject(m_bitmap);
-    if (m_display) DeleteDC(m_display);
-  }
+  // The bitmap leaves the memory DC first; the owners then go in reverse order of making.
+  ~ScreenBitmap() { Deselect(); }
   ScreenBitmap(const ScreenBitmap&) = delete;
   ScreenBitmap& operator=(const ScreenBitmap&) = delete;
 
   bool Ready() const { return m_previous != nullptr; }
-  HDC Display() const { return m_display; }
-  HDC Memory() const { return m_memory; }
-  HBITMAP Bitmap() const { return m_bitmap; }
+  HDC Display() const { return m_display.Get(); }
+  HDC Memory() const { return m_memory.Get(); }
+  HBITMAP Bitmap() const { return m_bitmap.Get(); }
   // The bitmap is read back only once it is no longer selected into a DC.
   void Deselect() {
-    if (m_previous) SelectObject(m_memory, m_previous);
+    if (m_previous) SelectObject(m_memory.Get(), m_previous);
     m_previous = nullptr;
   }
 
   BITMAPINFOHEADER header{};
 
  private:
-  HDC m_display = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HDC m_memory = nullptr;
+  app::UniqueDc m_display;
+  app::Bitmap m_bitmap;
+  app::UniqueDc m_memory;
   HGDIOBJ m_previous = nullptr;
 };
 

@@ -3,23 +3,11 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "common/win32/handles.h"
 
 namespace zt::shell {
 
-class DeviceNotification {
- public:
-  DeviceNotification() = default;
-  ~DeviceNotification() { Reset(); }
-  DeviceNotification(const DeviceNotification&) = delete;
-  DeviceNotification& operator=(const DeviceNotification&) = delete;
-
-  // Registers window for the arrival and removal of USB devices; false when the system refused.
-  bool Register(HWND window);
-  void Reset();
-
- private:
-  HDEVNOTIFY m_h = nullptr;
-};
+// Registers window for the arrival and removal of USB devices; empty when the system refused.
+app::UniqueDeviceNotification RegisterUsbNotification(HWND window);
 
 }  // namespace zt::shell

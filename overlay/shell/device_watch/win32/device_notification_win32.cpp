@@ -6,19 +6,14 @@
 
 namespace zt::shell {
 
-bool DeviceNotification::Register(HWND window) {
-  Reset();
+app::UniqueDeviceNotification RegisterUsbNotification(HWND window) {
   DEV_BROADCAST_DEVICEINTERFACE_A filter{};
   filter.dbcc_size = sizeof filter;  // 32 bytes
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
   // USB devices only: volume arrivals and removals reach a top-level window without registering.
   filter.dbcc_classguid = UsbDeviceInterface();
-  m_h = RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-  return m_h != nullptr;
-}
-
-void DeviceNotification::Reset() {
-  if (m_h) UnregisterDeviceNotification(std::exchange(m_h, nullptr));
+  return app::UniqueDeviceNotification(
+      RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
 }
 
 }  // namespace zt::shell

@@ -8,6 +8,8 @@
 
 #include <utility>
 
+#include "common/win32/device_info_set.h"
+
 namespace zt::shell {
 
 GUID UsbDeviceInterface() {
@@ -20,22 +22,6 @@ namespace {
 GUID VolumeInterface() {
   return {0x53F5630D, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 }
-
-// A device information set, destroyed with its owner.
-class DeviceInfoSet {
- public:
-  explicit DeviceInfoSet(HDEVINFO set) : m_set(set) {}
-  ~DeviceInfoSet() {
-    if (*this) SetupDiDestroyDeviceInfoList(m_set);
-  }
-  DeviceInfoSet(const DeviceInfoSet&) = delete;
-  DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-  explicit operator bool() const { return m_set != INVALID_HANDLE_VALUE; }
-  HDEVINFO Get() const { return m_set; }
-
- private:
-  HDEVINFO m_set;
-};
 
 // The first string of a device's hardware ids (a multi-string), asked for its size first.
 std::optional<std::string> FirstHardwareId(HDEVINFO set, SP_DEVINFO_DATA& device) {
@@ -82,7 +68,8 @@ std::optional<std::string> WinDeviceTree::VolumeName(const std::string& mountPoi
 
 std::vector<UsbDevice> WinDeviceTree::UsbDevices() {
   GUID usb = UsbDeviceInterface();
-  DeviceInfoSet set(SetupDiGetClassDevsA(&usb, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  app::UniqueDeviceInfoSet set(
+      SetupDiGetClassDevsA(&usb, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
   std::vector<UsbDevice> devices;
   if (!set) return devices;
   SP_DEVINFO_DATA device{};

@@ -21,7 +21,7 @@ bool CDriveMapClient::Open() {
   if (!view) return false;  // the handle closes with its owner
   m_hMap = std::move(map);
   m_view = std::move(view);
-  m_bytes = dm::DriveMapView(m_view.Bytes());
+  m_bytes = dm::DriveMapView(m_view.Get());
   return true;
 }
 

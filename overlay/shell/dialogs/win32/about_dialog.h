@@ -3,9 +3,7 @@
 // window again on the next about command.
 #pragma once
 
-#include "common/win32/dialog.h"
-#include "common/win32/gdi_handles.h"
-#include "overlay/shell/settings/win32/app_settings.h"
+#include "overlay/shell/dialogs/win32/captioned_dialog.h"
 
 namespace zt::shell {
 
@@ -13,19 +11,12 @@ namespace zt::shell {
 extern const char kJpegNotice[];
 extern const char kTiffNotice[];
 
-class CAboutDlg : public app::Dialog {
+class CAboutDlg : public CCaptionedDlg {
  public:
   explicit CAboutDlg(CAppSettings& settings);
-  // The window goes before the font its controls use.
-  ~CAboutDlg() override { Destroy(); }
 
  protected:
-  bool OnInitDialog() override;
-  bool OnCommand(WORD id, WORD notifyCode) override;
-
- private:
-  CAppSettings* m_pSettings;
-  app::Font m_font;
+  void FillControls() override;
 };
 
 }  // namespace zt::shell

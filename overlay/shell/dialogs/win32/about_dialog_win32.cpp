@@ -1,6 +1,5 @@
 #include "overlay/shell/dialogs/win32/about_dialog.h"
 
-#include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {
@@ -32,26 +31,15 @@ const char kTiffNotice[] =
     "LIABILITY, ARISING OUT OF OR IN CONNECTION WITH THE USE OR PERFORMANCE\r\n"
     "OF THIS SOFTWARE.";
 
-CAboutDlg::CAboutDlg(CAppSettings& settings) : Dialog(IDD_ABOUTBOX), m_pSettings(&settings) {}
+CAboutDlg::CAboutDlg(CAppSettings& settings) : CCaptionedDlg(IDD_ABOUTBOX, settings) {}
 
-bool CAboutDlg::OnInitDialog() {
-  ExcludeFromCapture(Hwnd());
-  m_font = CreatePointFont(m_pSettings->DialogFont());
-  ApplyFont(Hwnd(), m_font.Get());
-  SetCaption(Hwnd(), 0, *m_pSettings, caption::kMesVersion);
-  SetCaption(Hwnd(), IDC_VERSION_TEXT, *m_pSettings, caption::kMesVersionNum);
-  SetCaption(Hwnd(), IDC_COPYRIGHT_TEXT, *m_pSettings, caption::kMesCopyright);
-  SetCaption(Hwnd(), IDOK, *m_pSettings, caption::kOk);
+void CAboutDlg::FillControls() {
+  PutCaption(0, caption::kMesVersion);
+  PutCaption(IDC_VERSION_TEXT, caption::kMesVersionNum);
+  PutCaption(IDC_COPYRIGHT_TEXT, caption::kMesCopyright);
+  PutCaption(IDOK, caption::kOk);
   SetItemText(IDC_IJG_NOTICE, kJpegNotice);
   SetItemText(IDC_LIBTIFF_NOTICE, kTiffNotice);
-  return true;
-}
-
-bool CAboutDlg::OnCommand(WORD id, WORD) {
-  // Closing hides the window; the frame shows it again rather than making a second one.
-  if (id != IDOK && id != IDCANCEL) return false;
-  Show(false);
-  return true;
 }
 
 }  // namespace zt::shell

@@ -3,25 +3,16 @@
 // shown in a run and keeps it; closing it only hides it.
 #pragma once
 
-#include "common/win32/dialog.h"
-#include "common/win32/gdi_handles.h"
-#include "overlay/shell/settings/win32/app_settings.h"
+#include "overlay/shell/dialogs/win32/captioned_dialog.h"
 
 namespace zt::shell {
 
-class CCalibrationDlg : public app::Dialog {
+class CCalibrationDlg : public CCaptionedDlg {
  public:
   explicit CCalibrationDlg(CAppSettings& settings);
-  // The window goes before the font its controls use.
-  ~CCalibrationDlg() override { Destroy(); }
 
  protected:
-  bool OnInitDialog() override;
-  bool OnCommand(WORD id, WORD notifyCode) override;
-
- private:
-  CAppSettings* m_pSettings;
-  app::Font m_font;
+  void FillControls() override;
 };
 
 }  // namespace zt::shell

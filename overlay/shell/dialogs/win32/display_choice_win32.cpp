@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/win32/gdi_handles.h"
 #include "overlay/engine/capture/displays.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/display_label.h"
@@ -56,21 +57,21 @@ void CSettingsDlg::FillDisplayChoice() {
 
 // The open list is as wide as its longest entry, so that no display's name is cut off in it.
 void CSettingsDlg::WidenDropDown(HWND list) {
-  const HDC dc = GetDC(list);
-  if (!dc) return;
-  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
   LONG widest = 0;
-  char text[512];
-  const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    if (SendMessageA(list, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) continue;
-    const LRESULT length = SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    SIZE size{};
-    if (length > 0 && GetTextExtentPoint32A(dc, text, static_cast<int>(length), &size))
-      widest = std::max(widest, size.cx);
-  }
-  SelectObject(dc, previous);
-  ReleaseDC(list, dc);
+  {
+    const app::WindowDc dc(list);
+    if (!dc) return;
+    const app::SelectGuard font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    char text[512];
+    const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      if (SendMessageA(list, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) continue;
+      const LRESULT length = SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      SIZE size{};
+      if (length > 0 && GetTextExtentPoint32A(dc.Get(), text, static_cast<int>(length), &size))
+        widest = std::max(widest, size.cx);
+    }
+  }  // the list's DC is given back before the list is changed
   RECT box{};
   GetWindowRect(list, &box);
   const LONG margin = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;

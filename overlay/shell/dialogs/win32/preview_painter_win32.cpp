@@ -17,7 +17,7 @@ RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // Stretches all of (or the source part of) bitmap into target with the raster operation.
 void StretchInto(HDC dc, HBITMAP bitmap, const PixelRect& target, const PixelRect& source, DWORD rop) {
-  app::MemoryDc memory(dc);
+  app::UniqueDc memory(CreateCompatibleDC(dc));
   if (!memory) return;
   app::SelectGuard selected(memory.Get(), bitmap);
   if (!selected) return;
@@ -90,7 +90,7 @@ void PaintPreview(HDC dc, const PreviewBitmaps& bitmaps, const PreviewPicture& p
 void PaintPreviewBuffered(HDC dc, const PreviewBitmaps& bitmaps, const PreviewPicture& picture) {
   const PixelRect& clip = picture.layout.clip;
   if (clip.Width() <= 0 || clip.Height() <= 0) return;
-  app::MemoryDc buffer(dc);
+  app::UniqueDc buffer(CreateCompatibleDC(dc));
   const app::Bitmap canvas(CreateCompatibleBitmap(dc, clip.Width(), clip.Height()));
   if (!buffer || !canvas) return;
   app::SelectGuard selected(buffer.Get(), canvas.Get());

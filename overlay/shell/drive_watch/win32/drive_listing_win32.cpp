@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
 #include "overlay/shell/drive_watch/drive_listing.h"
 
@@ -17,36 +18,18 @@ std::optional<std::uint64_t> LastWriteTime(const std::string& path) {
   return (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
 }
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : m_h(h) {}
-  ~FindHandle() {
-    if (m_h != INVALID_HANDLE_VALUE) FindClose(m_h);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE Get() const { return m_h; }
-  explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE m_h;
-};
-
 }  // namespace
 
 std::vector<ListedEntry> ListScanFiles(const std::string& folder) {
   std::vector<ListedEntry> listing;
-  WIN32_FIND_DATAA found;
-  FindHandle find(FindFirstFileA((folder + "*.???").c_str(), &found));
-  if (!find) return listing;
-  do {
+  app::ForEachEntry(folder + "*.???", [&](const WIN32_FIND_DATAA& found) {
     ListedEntry entry;
     entry.name = found.cFileName;
     // A folder is never a scan; files are opened as the board is asked for them.
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       entry.lastWrite = LastWriteTime(folder + entry.name);
     listing.push_back(std::move(entry));
-  } while (FindNextFileA(find.Get(), &found));
+  });
   return listing;
 }
 

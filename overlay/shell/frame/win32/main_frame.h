@@ -148,7 +148,7 @@ class CMainFrame final : public app::FrameWindow, public PipelineHost, private L
   CDriveMapClient m_driveMap;
   std::unique_ptr<DeviceTree> m_pDeviceTree;
   CBoardDriveFinder m_boardFinder{*m_pDeviceTree};
-  DeviceNotification m_hDevNotify;
+  app::UniqueDeviceNotification m_hDevNotify;
   std::string m_strBoardId;
   CSettingsDlg* m_pSettingsDlg = nullptr;  // only while its modal loop runs
   std::unique_ptr<CAboutDlg> m_pAboutDlg;

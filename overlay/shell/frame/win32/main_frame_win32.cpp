@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/sd_channel.h"
+#include "common/win32/directory_walk.h"
 #include "overlay/engine/capture/displays.h"
 #include "overlay/shell/drive_watch/drive_listing.h"
 #include "overlay/engine/capture/screen_capture.h"
@@ -151,8 +152,9 @@ LRESULT CMainFrame::OnCreate() {
   }
   SetWindowPos(Hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOREDRAW);
   m_trayIcon.Attach(Hwnd(), UM_TRAYNOTIFY);
-  AddTrayIcon();                  // a missing taskbar is no reason not to run
-  m_hDevNotify.Register(Hwnd());  // fire and forget: without it, only volume broadcasts arrive
+  AddTrayIcon();  // a missing taskbar is no reason not to run
+  // Fire and forget: without it, only volume broadcasts arrive.
+  m_hDevNotify = RegisterUsbNotification(Hwnd());
   Post(UM_CHECKDRIVE);
   return 0;
 }
@@ -320,14 +322,11 @@ void CMainFrame::DestroyModelessDialogs() {
 void CMainFrame::DeleteSdDownloads() {
   const std::string folder = m_settings.SdDownloadFolder();
   if (folder.empty()) return;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
+  // Listed whole before the first deletion: the search never sees the folder change under it.
   std::vector<std::string> files;
-  do {
+  app::ForEachEntry(folder + "*.*", [&](const WIN32_FIND_DATAA& found) {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + found.cFileName);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  });
   for (const std::string& file : files) DeleteFileA(file.c_str());
 }
 

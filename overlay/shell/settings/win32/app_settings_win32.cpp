@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "common/mbcs_path.h"
+#include "common/win32/directory_walk.h"
+#include "common/win32/handles.h"
 #include "common/win32/shell_folder.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/settings/caption_file_choice.h"
@@ -33,27 +35,13 @@ constexpr char kEnglishFile[] = "Lang\\English.ini";
 constexpr char kLangFolder[] = "Lang";
 constexpr DWORD kModulePathChars = 256;
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (m_h) RegCloseKey(m_h);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* Out() { return &m_h; }
-  HKEY Get() const { return m_h; }
-
- private:
-  HKEY m_h = nullptr;
-};
-
 // Opens the settings key (or its subkey) with the rights both reading and saving need, creating
 // it when missing.
-bool OpenSettingsKey(RegistryKey& key, const char* name = kRegistryKey) {
+bool OpenSettingsKey(app::UniqueKey& key, const char* name = kRegistryKey) {
   DWORD disposition = 0;
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Out(), &disposition) == ERROR_SUCCESS;
+                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Receive(),
+                         &disposition) == ERROR_SUCCESS;
 }
 
 // A text value; nothing when it is missing, not text or too long to be ours.
@@ -115,15 +103,11 @@ bool EnsureDirectory(const std::string& path) {
 // The plain files of a folder, in the order the file system lists them.
 std::vector<std::string> ListFiles(const std::string& folder) {
   std::vector<std::string> files;
-  WIN32_FIND_DATAA data;
   const std::string pattern = folder + "\\*.*";
   if (pattern.size() >= MAX_PATH) return files;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return files;
-  do {
+  app::ForEachEntry(pattern, [&](const WIN32_FIND_DATAA& data) {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(data.cFileName);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
+  });
   return files;
 }
 
@@ -280,7 +264,7 @@ bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
   values.y = kDefaultYCoordinate;
   values.captureDisplay.clear();
   values.captureDisplayName.clear();
-  RegistryKey key;
+  app::UniqueKey key;
   if (!OpenSettingsKey(key)) return false;
   values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
   values.widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", kDefaultWidthZoom);
@@ -294,8 +278,8 @@ bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
 
 std::optional<DisplayCalibration> CAppSettings::ReadDisplayCalibration(const std::string& identity) const {
   // Opened for reading only: looking at a display in the dialog must leave the registry as it was.
-  RegistryKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDisplaysKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+  app::UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDisplaysKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
     return std::nullopt;
   const std::optional<std::string> text = QueryText(key.Get(), DisplayRecordName(identity).c_str());
   return text ? ParseDisplayCalibration(*text) : std::nullopt;
@@ -303,7 +287,7 @@ std::optional<DisplayCalibration> CAppSettings::ReadDisplayCalibration(const std
 
 bool CAppSettings::WriteDisplayCalibration(const std::string& identity,
                                            const DisplayCalibration& calibration) const {
-  RegistryKey key;
+  app::UniqueKey key;
   return OpenSettingsKey(key, kDisplaysKey) &&
          SetText(key.Get(), DisplayRecordName(identity).c_str(), FormatDisplayCalibration(calibration));
 }
@@ -335,7 +319,7 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values,
     ok = folderWritten && autoSaveWritten && versionWritten;
   }
 
-  RegistryKey key;
+  app::UniqueKey key;
   if (OpenSettingsKey(key)) {
     bool written = SetDword(key.Get(), "SaveImageSize", values.saveImageSize);
     written = SetDword(key.Get(), "WidthZoom", values.widthZoom) && written;

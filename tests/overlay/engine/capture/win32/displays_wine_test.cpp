@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32/gdi_handles.h"
 #include "overlay/engine/capture/displays.h"
 #include "overlay/engine/capture/screen_capture.h"
 #include "tests/support/wine_process.h"
@@ -23,20 +24,17 @@ class ColouredCover {
     m_window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
                                display.left, display.top, display.Width(), display.Height(), nullptr, nullptr,
                                wc.hInstance, nullptr);
-    SetClassLongPtrA(m_window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush));
+    SetClassLongPtrA(m_window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush.Get()));
     InvalidateRect(m_window, nullptr, TRUE);
     UpdateWindow(m_window);
     winetest::Pump(300);
   }
-  ~ColouredCover() {
-    DestroyWindow(m_window);
-    DeleteObject(m_brush);
-  }
+  ~ColouredCover() { DestroyWindow(m_window); }
   ColouredCover(const ColouredCover&) = delete;
   ColouredCover& operator=(const ColouredCover&) = delete;
 
  private:
-  HBRUSH m_brush;
+  app::Brush m_brush;
   HWND m_window = nullptr;
 };
 

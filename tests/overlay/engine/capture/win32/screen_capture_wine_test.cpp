@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32/gdi_handles.h"
 #include "overlay/engine/capture/screen_capture.h"
 
 namespace zt {
@@ -16,7 +17,7 @@ class ColouredWindow {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = m_brush;
+    wc.hbrBackground = m_brush.Get();
     wc.lpszClassName = "ZtCaptureTestWindow";
     RegisterClassA(&wc);
     m_window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
@@ -31,14 +32,13 @@ class ColouredWindow {
   }
   ~ColouredWindow() {
     if (m_window) DestroyWindow(m_window);
-    DeleteObject(m_brush);
   }
   ColouredWindow(const ColouredWindow&) = delete;
   ColouredWindow& operator=(const ColouredWindow&) = delete;
   bool Shown() const { return m_window != nullptr; }
 
  private:
-  HBRUSH m_brush = CreateSolidBrush(kColour);
+  app::Brush m_brush{CreateSolidBrush(kColour)};
   HWND m_window = nullptr;
 };
 

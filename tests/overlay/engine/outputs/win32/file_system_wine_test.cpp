@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
 #include "overlay/shell/drive_watch/drive_listing.h"
 #include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/outputs/output_names.h"
@@ -18,21 +19,20 @@ namespace zt {
 namespace {
 
 void Write(const std::string& path, const std::string& bytes) {
-  HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const app::UniqueHandle h(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(h);
   DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
+  WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::string Read(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  const app::UniqueHandle h(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return "<missing>";
   char buffer[256];
   DWORD got = 0;
-  ReadFile(h, buffer, sizeof buffer, &got, nullptr);
-  CloseHandle(h);
+  ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr);
   return std::string(buffer, got);
 }
 
@@ -117,18 +117,18 @@ TEST(Win32DriveListing, ListsScanFilesWithTimesAndFoldersAndLockedFilesWithout) 
   Write(folder + "README", "no extension");
   ASSERT_TRUE(CreateDirectoryA((folder + "DCIM.OLD").c_str(), nullptr));
   FILETIME when{0x12345678, 0x01D00000};
-  HANDLE h = CreateFileA((folder + "0002.TIF").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  SetFileTime(h, nullptr, nullptr, &when);
-  CloseHandle(h);
+  app::UniqueHandle h(CreateFileA((folder + "0002.TIF").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(h);
+  SetFileTime(h.Get(), nullptr, nullptr, &when);
+  h.Reset();
   // Held without sharing: the watch cannot open it.
-  HANDLE locked =
-      CreateFileA((folder + "LOCKED.JPG").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  app::UniqueHandle locked(
+      CreateFileA((folder + "LOCKED.JPG").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(locked);
 
   const std::vector<ListedEntry> listing = ListScanFiles(folder);
-  CloseHandle(locked);
+  locked.Reset();
   std::map<std::string, std::optional<std::uint64_t>> byName;
   for (const ListedEntry& e : listing) byName[e.name] = e.lastWrite;
   EXPECT_EQ(byName.size(), 4u) << "README has no three-letter extension";

@@ -18,7 +18,7 @@ class ServiceBlock {
       : m_map(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, dm::kSize, dm::kName)),
         m_view(m_map ? MapViewOfFile(m_map.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr) {}
   bool Ok() const { return static_cast<bool>(m_view); }
-  volatile unsigned char& operator[](std::size_t i) { return m_view.Bytes()[i]; }
+  volatile unsigned char& operator[](std::size_t i) { return static_cast<unsigned char*>(m_view.Get())[i]; }
 
  private:
   app::UniqueHandle m_map;

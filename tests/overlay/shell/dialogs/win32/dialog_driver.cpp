@@ -82,7 +82,7 @@ Capture CaptureDc(HDC source, int width, int height) {
   if (!source || width <= 0 || height <= 0) return capture;
   void* bits = nullptr;
   const app::Bitmap section = TopDownSection(source, width, height, 32, &bits);
-  app::MemoryDc memory(source);
+  app::UniqueDc memory(CreateCompatibleDC(source));
   if (!section || !memory || !bits) return capture;
   {
     app::SelectGuard selected(memory.Get(), section.Get());
@@ -275,7 +275,7 @@ Capture CaptureWindow(HWND window) {
   GetWindowRect(window, &bounds);
   app::WindowDc screen(nullptr);
   const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-  app::MemoryDc memory(screen.Get());
+  app::UniqueDc memory(CreateCompatibleDC(screen.Get()));
   const app::Bitmap copy(CreateCompatibleBitmap(screen.Get(), width, height));
   if (!memory || !copy) return {};
   {

@@ -13,6 +13,7 @@
 
 #include "common/sd_channel.h"
 #include "common/win32/application.h"
+#include "common/win32/handles.h"
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
@@ -621,12 +622,12 @@ TEST(TrayIcon, AnIconTheTaskbarRefusedIsAddedOnceItTakesIt) {
 TEST(CheckerChannel, AnUnregisterTheCheckerDoesNotAnswerReturnsWithinSeconds) {
   struct Stuck {
     HWND window = nullptr;
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    app::UniqueHandle ready{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     static DWORD WINAPI Run(void* p) {
       auto* self = static_cast<Stuck*>(p);
       self->window = CreateWindowExA(0, "STATIC", "stuck", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                      GetModuleHandleA(nullptr), nullptr);
-      SetEvent(self->ready);
+      SetEvent(self->ready.Get());
       Sleep(9000);  // busy: no messages are taken meanwhile
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
@@ -634,9 +635,9 @@ TEST(CheckerChannel, AnUnregisterTheCheckerDoesNotAnswerReturnsWithinSeconds) {
       return 0;
     }
   } stuck;
-  HANDLE thread = CreateThread(nullptr, 0, &Stuck::Run, &stuck, 0, nullptr);
-  ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(stuck.ready, 5000), WAIT_OBJECT_0);
+  const app::UniqueHandle thread(CreateThread(nullptr, 0, &Stuck::Run, &stuck, 0, nullptr));
+  ASSERT_TRUE(thread);
+  ASSERT_EQ(WaitForSingleObject(stuck.ready.Get(), 5000), WAIT_OBJECT_0);
   WinCheckerChannel channel;
   const ULONGLONG start = GetTickCount64();
   const bool answered =
@@ -644,9 +645,7 @@ TEST(CheckerChannel, AnUnregisterTheCheckerDoesNotAnswerReturnsWithinSeconds) {
   const ULONGLONG waited = GetTickCount64() - start;
   EXPECT_FALSE(answered);
   EXPECT_LE(waited, kSendTimeoutMs + 2000u) << "the tray's thread waited for the checker";
-  WaitForSingleObject(thread, 20000);
-  CloseHandle(thread);
-  CloseHandle(stuck.ready);
+  WaitForSingleObject(thread.Get(), 20000);
 }
 
 // The program itself: one copy per machine, hidden, ended by its exit command.

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/win32/handles.h"
 #include "overlay/shell/settings/win32/app_settings.h"
 #include "tests/support/registry_look.h"
 #include "tests/support/shell_wine_fixture.h"
@@ -27,25 +28,24 @@ std::string IniValue(const char* key) {
 
 // Type and bytes of a value of the settings key.
 std::pair<DWORD, std::string> RegistryValue(const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+  app::UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_QUERY_VALUE, key.Receive()) !=
+      ERROR_SUCCESS)
     return {0, ""};
   char data[512] = {};
   DWORD type = 0, size = sizeof data;
-  const LONG r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
+  const LONG r = RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   return r == ERROR_SUCCESS ? std::make_pair(type, std::string(data, size))
                             : std::make_pair(DWORD{0}, std::string());
 }
 
 void SetRegistryValue(const char* name, DWORD type, const std::string& bytes) {
-  HKEY key;
+  app::UniqueKey key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr),
+                            key.Receive(), nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+  RegSetValueExA(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                  static_cast<DWORD>(bytes.size()));
-  RegCloseKey(key);
 }
 
 // Settings unlike the defaults in every value.
@@ -98,19 +98,20 @@ TEST_F(SettingsStore, FoldersAreSetUpInTheUsersLocalApplicationData) {
 // Wine makes such a folder as a link to the Unix home folder: it is never emptied, only unlinked.
 TEST_F(SettingsStore, APicturesFolderNotMadeYetIsMadeWithoutAMessage) {
   const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, shellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
+  app::UniqueKey key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, shellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()),
             ERROR_SUCCESS);
   char before[MAX_PATH] = {};
   DWORD type = REG_EXPAND_SZ, size = sizeof before;
-  const bool had = RegQueryValueExA(key, "My Pictures", nullptr, &type, reinterpret_cast<BYTE*>(before),
+  const bool had = RegQueryValueExA(key.Get(), "My Pictures", nullptr, &type, reinterpret_cast<BYTE*>(before),
                                     &size) == ERROR_SUCCESS;
   const std::string unexpanded = "%USERPROFILE%\\New pictures " + std::to_string(GetTickCount64());
   char expanded[MAX_PATH] = {};
   ExpandEnvironmentStringsA(unexpanded.c_str(), expanded, sizeof expanded);
   const std::string fresh = expanded;
   ASSERT_EQ(GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
-  RegSetValueExA(key, "My Pictures", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(unexpanded.c_str()),
+  RegSetValueExA(key.Get(), "My Pictures", 0, REG_EXPAND_SZ,
+                 reinterpret_cast<const BYTE*>(unexpanded.c_str()),
                  static_cast<DWORD>(unexpanded.size() + 1));
 
   const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
@@ -120,10 +121,10 @@ TEST_F(SettingsStore, APicturesFolderNotMadeYetIsMadeWithoutAMessage) {
   EXPECT_TRUE(recorder.messages.empty());
 
   if (had)
-    RegSetValueExA(key, "My Pictures", 0, type, reinterpret_cast<const BYTE*>(before), size);
+    RegSetValueExA(key.Get(), "My Pictures", 0, type, reinterpret_cast<const BYTE*>(before), size);
   else
-    RegDeleteValueA(key, "My Pictures");
-  RegCloseKey(key);
+    RegDeleteValueA(key.Get(), "My Pictures");
+  key.Reset();
   RemoveDirectoryA(fresh.c_str());  // never recursive: it may be a link to a folder of the user's
 }
 
@@ -139,9 +140,7 @@ TEST_F(SettingsStore, NothingStoredYetGivesTheDefaultsAndCreatesTheKey) {
   EXPECT_EQ(v.heightZoom, 100);
   EXPECT_EQ(v.x, 0);
   EXPECT_EQ(v.y, 0);
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
-  RegCloseKey(key);
+  ASSERT_TRUE(winetest::KeyExists(HKEY_LOCAL_MACHINE, winetest::kKeyPath));
   EXPECT_TRUE(recorder.messages.empty());
   const SettingsValues defaults = winetest::SavingInto(winetest::MyPictures());
   EXPECT_FALSE(settings.FolderSettingsChanged(defaults));
@@ -235,10 +234,11 @@ TEST_F(SettingsStore, TheChosenDisplayIsStoredBesideItsGeometryOnceOneIsChosen) 
 
   // A record that is not five numbers is no record.
   EXPECT_TRUE(settings.WriteDisplayCalibration(projector, {0, 100, 100, 0, 0}));
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, displays.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-  RegSetValueExA(key, projector.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("100 100"), 8);
-  RegCloseKey(key);
+  app::UniqueKey key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, displays.c_str(), 0, KEY_SET_VALUE, key.Receive()),
+            ERROR_SUCCESS);
+  RegSetValueExA(key.Get(), projector.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("100 100"), 8);
+  key.Reset();
   EXPECT_FALSE(settings.ReadDisplayCalibration(projector));
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -310,21 +310,22 @@ TEST_F(SettingsStore, SettingsFolderThatCannotBeMadeIsReportedAndDefaultsServe) 
 
 TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
   // A key whose security allows nobody anything (its owner may still change that).
-  HKEY key;
+  app::UniqueKey key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
+                            key.Receive(), nullptr),
             ERROR_SUCCESS);
   SECURITY_DESCRIPTOR denyAll;
   InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);
   ACL emptyAcl;
   InitializeAcl(&emptyAcl, sizeof emptyAcl, ACL_REVISION);
   SetSecurityDescriptorDacl(&denyAll, TRUE, &emptyAcl, FALSE);
-  ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &denyAll), ERROR_SUCCESS);
-  RegCloseKey(key);
+  ASSERT_EQ(RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &denyAll), ERROR_SUCCESS);
+  key.Reset();
 
-  HKEY probe;
-  const LONG denied = RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_QUERY_VALUE, &probe);
-  if (denied == ERROR_SUCCESS) RegCloseKey(probe);
+  app::UniqueKey probe;
+  const LONG denied =
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, KEY_QUERY_VALUE, probe.Receive());
+  probe.Reset();
   if (denied == ERROR_ACCESS_DENIED) {
     const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
     bool ok = true;
@@ -340,12 +341,13 @@ TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
     EXPECT_EQ(IniValue("SaveFolderPath"), "C:\\Scans");  // what could be written stays written
   }
   // Give the key back an open DACL so that it can be deleted.
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, WRITE_DAC, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, WRITE_DAC, key.Receive()),
+            ERROR_SUCCESS);
   SECURITY_DESCRIPTOR open;
   InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
-  RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &open);
-  RegCloseKey(key);
+  RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &open);
+  key.Reset();
   ASSERT_EQ(denied, ERROR_ACCESS_DENIED) << "this platform does not enforce registry key security";
 }
 

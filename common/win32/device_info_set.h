@@ -1,0 +1,22 @@
+// The owner of a SetupAPI device information set. Apart from the other owners because only the
+// search for the board's drive links SetupAPI.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+#include <setupapi.h>
+// clang-format on
+
+#include "common/win32/unique_handle.h"
+
+namespace zt::app {
+
+// Destroyed with SetupDiDestroyDeviceInfoList; a failed SetupDiGetClassDevsA is INVALID_HANDLE_VALUE.
+struct DeviceInfoSetTraits {
+  using Type = HDEVINFO;
+  static bool Valid(HDEVINFO set) { return set && set != INVALID_HANDLE_VALUE; }
+  static void Close(HDEVINFO set) { SetupDiDestroyDeviceInfoList(set); }
+};
+using UniqueDeviceInfoSet = UniqueOwner<DeviceInfoSetTraits>;
+
+}  // namespace zt::app
