@@ -310,7 +310,6 @@ TEST_F(WirelessRoad, AScanArrivingWhileTheFolderBrowserIsOpenWaitsAndIsThenShown
   ASSERT_NE(dialog, nullptr) << "the start-up settings dialog has gone";
   const HWND save = GetDlgItem(dialog, IDC_SAVE_NOW);
   ASSERT_NE(save, nullptr);
-  EXPECT_FALSE(IsWindowEnabled(save)) << "Save without a scan";
   // The calibration hint came up with the dialog; the user closes it, and the screenshot then
   // shows the drawn window where the hint was.
   HWND hint = nullptr;
@@ -373,7 +372,6 @@ TEST_F(WirelessRoad, ScansOnTheCardBecomeThreeFilesWithTheInkWhereTheCalibration
     ASSERT_TRUE(WaitFor([&] { return AllExist(outputs); }, 30000)) << name << " did not become three files";
     times.push_back(GetTickCount64() - arrival);
     std::printf("%s: on the card to the last of the three files: %llu ms\n", name.c_str(), times.back());
-    EXPECT_EQ(winetest::SettingsDialogOf(r.program.id), nullptr) << "auto-save shows no dialog";
     winetest::Pump(500);  // the files are complete
     EXPECT_TRUE(winetest::Near(winetest::FileColourAt(outputs[1], 240, 190), kDrawnColour))
         << "the screenshot lacks the window";

@@ -158,36 +158,47 @@ std::string DownloadFolder() {
   return std::string(base) + "\\Corvane\\Zentab SD WiFi";
 }
 
-TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
+// A checker started for each case, with the test's client window beside it.
+class Checker : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(exe.empty());
+    ASSERT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
+    checker = winetest::Start(exe);
+    ASSERT_TRUE(checker);
+    ASSERT_TRUE(
+        WaitFor([&] { return (window = FindWindowA(sc::kCheckerWindowClass, nullptr)) != nullptr; }, 10000));
+    GetWindowThreadProcessId(window, &pid);
+    process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    ASSERT_TRUE(process);
+    ASSERT_TRUE(client.Create());
+    client.checker = window;
+  }
+  // A case that leaves its checker running ends it here, so that the next one starts its own.
+  void TearDown() override {
+    if (checker.Runs()) TerminateProcess(checker.process.Get(), 1);
+    WaitForSingleObject(checker.process.Get(), 10000);
+    WaitFor([] { return FindWindowA(sc::kCheckerWindowClass, nullptr) == nullptr; }, 5000);
+  }
+
   Card card;
   const std::string exe = Env("ZT_CHECKER_EXE"), dest = Env("ZT_DEST_FOLDER");
-  ASSERT_FALSE(exe.empty());
-  ASSERT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), nullptr);
-
-  winetest::Program checker = winetest::Start(exe);
-  ASSERT_TRUE(checker);
+  winetest::Program checker;
   HWND window = nullptr;
-  ASSERT_TRUE(
-      WaitFor([&] { return (window = FindWindowA(sc::kCheckerWindowClass, nullptr)) != nullptr; }, 10000));
+  DWORD pid = 0;
+  app::UniqueHandle process;
+  Client client;
+};
 
-  // A second copy ends at once and leaves the first alone.
+// A second copy ends at once and leaves the first alone. Any local process may post the channel's
+// message: addresses that are no readable 272-byte block in the checker are ignored, and the
+// checker lives on and takes a real registration.
+TEST_F(Checker, IgnoresASecondCopyAndRegistrationsAtAddressesThatAreNoReadableBlock) {
   winetest::Program second = winetest::Start(exe);
   ASSERT_TRUE(second);
   EXPECT_EQ(WaitForSingleObject(second.process.Get(), 10000), WAIT_OBJECT_0);
   EXPECT_EQ(FindWindowA(sc::kCheckerWindowClass, nullptr), window);
 
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  app::UniqueHandle process(
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
-  ASSERT_TRUE(process);
-
-  Client client;
-  ASSERT_TRUE(client.Create());
-  client.checker = window;
-
-  // Any local process may post the channel's message: addresses that are no readable 272-byte
-  // block in the checker are ignored, and the checker lives on.
   SYSTEM_INFO system;
   GetSystemInfo(&system);
   const SIZE_T page = system.dwPageSize;
@@ -209,57 +220,40 @@ TEST(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
   EXPECT_EQ(client.taken, 0);
   VirtualFreeEx(process.Get(), reserved, 0, MEM_RELEASE);
   VirtualFreeEx(process.Get(), guarded, 0, MEM_RELEASE);
+  ASSERT_TRUE(client.Register(process.Get(), window, 0, dest));
+  EXPECT_TRUE(WaitFor([&] { return client.pending.empty(); }, 5000)) << "no code 2";
+}
+
+// How the card's answers are read, and that a failed download is forgotten and fetched again, are
+// the Fetch cases' and the poller's; here a delivery, a body in tiny pieces and a stalled card.
+TEST_F(Checker, DeliversEachNewScanOnceAndEndsWithItsLastClient) {
   // First-pass word 1: the newest file already on the card is delivered too.
   ASSERT_TRUE(client.Register(process.Get(), window, 1, dest));
   ASSERT_TRUE(WaitFor([&] { return client.pending.empty(); }, 5000)) << "no code 2";
   card.Root("normal");
-
-  auto waitForPaths = [&](std::size_t n) { return WaitFor([&] { return client.paths.size() >= n; }, 15000); };
-  ASSERT_TRUE(waitForPaths(1));
+  ASSERT_TRUE(WaitFor([&] { return client.paths.size() >= 1; }, 15000));
   EXPECT_EQ(client.paths[0], dest + "05011000.JPG");
-
-  // A slow card: the file arrives whole.
-  card.Add("05011001.JPG", 40000, 1, "slow");
-  ASSERT_TRUE(waitForPaths(2));
-  EXPECT_EQ(client.paths[1], dest + "05011001.JPG");
-
-  // A dropped connection delivers nothing; once the card serves the file whole it arrives.
-  card.Add("05011002.JPG", 30000, 2, "drop");
-  ASSERT_TRUE(WaitFor([&] { return card.Hits("05011002.JPG") >= 2; }, 15000));
-  EXPECT_EQ(client.paths.size(), 2u);
-  card.Mode("05011002.JPG", "normal");
-  ASSERT_TRUE(waitForPaths(3));
-  EXPECT_EQ(client.paths[2], dest + "05011002.JPG");
-
-  // The not-found page: the file is forgotten and fetched again until it can be had.
-  card.Add("05011003.JPG", 2000, 3, "notfound");
-  ASSERT_TRUE(WaitFor([&] { return card.Hits("05011003.JPG") >= 2; }, 15000));
-  EXPECT_EQ(client.paths.size(), 3u);
-  card.Mode("05011003.JPG", "normal");
-  ASSERT_TRUE(waitForPaths(4));
-  EXPECT_EQ(client.paths[3], dest + "05011003.JPG");
 
   // Tiny pieces with the length announced: read to the end.
   card.Add("05011004.JPG", 3000, 4, "trickle");
-  ASSERT_TRUE(waitForPaths(5));
-  EXPECT_EQ(client.paths[4], dest + "05011004.JPG");
+  ASSERT_TRUE(WaitFor([&] { return client.paths.size() >= 2; }, 15000));
+  EXPECT_EQ(client.paths[1], dest + "05011004.JPG");
 
   // A card that stops answering mid-file: after the receive time-out nothing is delivered, and
   // the file arrives whole once the card serves it again.
   card.Add("05011005.JPG", 20000, 5, "stall");
   ASSERT_TRUE(WaitFor([&] { return card.Hits("05011005.JPG") >= 1; }, 15000));
   card.Mode("05011005.JPG", "normal");
-  ASSERT_TRUE(WaitFor([&] { return client.paths.size() >= 6; }, 30000));
-  EXPECT_EQ(client.paths[5], dest + "05011005.JPG");
+  ASSERT_TRUE(WaitFor([&] { return client.paths.size() >= 3; }, 30000));
+  EXPECT_EQ(client.paths[2], dest + "05011005.JPG");
   EXPECT_EQ(card.Hits("05011005.JPG"), 2);
 
   // A few quiet polls: nothing arrives twice.
   winetest::Pump(2500);
-  EXPECT_EQ(client.paths.size(), 6u);
+  EXPECT_EQ(client.paths.size(), 3u);
   EXPECT_EQ(client.failures, 0);
-  const std::pair<const char*, int> expected[] = {{"05011000.JPG", 3000}, {"05011001.JPG", 40000},
-                                                  {"05011002.JPG", 30000}, {"05011003.JPG", 2000},
-                                                  {"05011004.JPG", 3000},  {"05011005.JPG", 20000}};
+  const std::pair<const char*, int> expected[] = {
+      {"05011000.JPG", 3000}, {"05011004.JPG", 3000}, {"05011005.JPG", 20000}};
   for (const auto& [name, size] : expected)
     EXPECT_EQ(winetest::ReadFileBytes(dest + name), winetest::CardFileBytes(name, size)) << name;
 

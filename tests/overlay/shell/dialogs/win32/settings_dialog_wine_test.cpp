@@ -66,9 +66,9 @@ class SettingsDialogTest : public ::testing::Test {
   DibPtr screenHalf, scanHalf, scanMask;
 };
 
-TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
+TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndTheStoredValues) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
-  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+  RunModal(dlg, frame.Hwnd(), [&](HWND d) {
     WaitVisible(d);
     EXPECT_TRUE(dlg.Initialised());
     EXPECT_FALSE(dlg.InModalStep());
@@ -85,7 +85,14 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
     EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "100");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_SAVE_NOW)));
     EXPECT_EQ(frame.Count(UM_SHOWCALIBRATION), 1);
+    dlg.Close(IDCANCEL);
+  });
+}
 
+TEST_F(SettingsDialogTest, PaintsTheScanOverTheScreenshotWhereTheOffsetsPutIt) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
+  RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
     // Move the scan by typing, then read the preview back from the screen.
     SetText(d, IDC_X_OFFSET, "384");
     SetText(d, IDC_Y_OFFSET, "108");
@@ -119,62 +126,26 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndPaintsTheOverlay) {
     }
     EXPECT_GT(yellow, layout.fitted.Width() / 4);
     EXPECT_TRUE(WritePng(CaptureClient(d), ZT_ARTIFACT_DIR "/settings_dialog.png"));
-    // The changes are unsaved and so is the overlay: the question comes first.
-    AnswerNextBox(d, IDYES);
-    Click(d, IDCANCEL);
-    EXPECT_EQ(LastBoxText(), settings.CaptionText(caption::kMesNotSavedCancel));
+    dlg.Close(IDCANCEL);
   });
-  EXPECT_EQ(code, IDCANCEL);
 }
 
-TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
+// Steps and their timing are ruled natively: each way of stepping once, between them every arrow.
+TEST_F(SettingsDialogTest, ArrowsStepTheScanOnAClickAnAltKeyAndWhileHeld) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
-  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+  RunModal(dlg, frame.Hwnd(), [&](HWND d) {
     WaitVisible(d);
-    const HWND x = GetDlgItem(d, IDC_X_OFFSET);
-    // A lone minus waits for the number; a minus and a zero go back to the minus.
-    SetText(d, IDC_X_OFFSET, "-");
-    EXPECT_EQ(Text(d, IDC_X_OFFSET), "-");
-    SetText(d, IDC_X_OFFSET, "-0");
-    EXPECT_EQ(Text(d, IDC_X_OFFSET), "-");
-    SetText(d, IDC_X_OFFSET, "");
-    for (char c : std::string("12a3")) SendMessageA(x, WM_CHAR, static_cast<WPARAM>(c), 1);
-    EXPECT_EQ(Text(d, IDC_X_OFFSET), "123");
-    EXPECT_EQ(dlg.CurrentValues().x, 123);
-    SetText(d, IDC_X_OFFSET, "99999");  // beyond the screenshot's width
-    EXPECT_EQ(Text(d, IDC_X_OFFSET), "1920");
-    SetText(d, IDC_X_OFFSET, "-12");
-    EXPECT_EQ(dlg.CurrentValues().x, -12);
-    // Zooms: the up-down control takes 1 to 500; another text gives way to its position.
-    SetText(d, IDC_WIDTH_ZOOM, "150");
-    EXPECT_EQ(dlg.CurrentValues().widthZoom, 150);
-    SetText(d, IDC_WIDTH_ZOOM, "600");
-    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "150");
-    SetText(d, IDC_WIDTH_ZOOM, "100");
-
-    // One BM_CLICK on an arrow is one step.
     SetText(d, IDC_X_OFFSET, "100");
     SetText(d, IDC_Y_OFFSET, "50");
-    Click(d, IDC_MOVE_RIGHT);
-    Click(d, IDC_MOVE_DOWN);
+    Click(d, IDC_MOVE_LEFT);  // one BM_CLICK is one step
     PumpAsDialogLoop(150);
-    EXPECT_EQ(dlg.CurrentValues().x, 101);
-    EXPECT_EQ(dlg.CurrentValues().y, 51);
-    Click(d, IDC_MOVE_LEFT);
-    Click(d, IDC_MOVE_UP);
-    PumpAsDialogLoop(150);
-    EXPECT_EQ(dlg.CurrentValues().x, 100);
+    EXPECT_EQ(dlg.CurrentValues().x, 99);
     EXPECT_EQ(dlg.CurrentValues().y, 50);
-
     // Alt+arrow keys step through the accelerators, from whichever control has the focus.
     SetForegroundWindow(d);
-    SetFocus(x);
-    const WORD keys[][2] = {{VK_MENU, 0},
-                            {VK_RIGHT, 0},
-                            {VK_RIGHT, KEYEVENTF_KEYUP},
-                            {VK_DOWN, 0},
-                            {VK_DOWN, KEYEVENTF_KEYUP},
-                            {VK_MENU, KEYEVENTF_KEYUP}};
+    SetFocus(GetDlgItem(d, IDC_X_OFFSET));
+    const WORD keys[][2] = {{VK_MENU, 0},  {VK_RIGHT, 0}, {VK_RIGHT, KEYEVENTF_KEYUP},
+                            {VK_DOWN, 0}, {VK_DOWN, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP}};
     for (const auto& key : keys) {
       INPUT input{};
       input.type = INPUT_KEYBOARD;
@@ -183,11 +154,8 @@ TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
       SendInput(1, &input, sizeof input);
     }
     PumpAsDialogLoop(200);
-    EXPECT_EQ(dlg.CurrentValues().x, 101);
+    EXPECT_EQ(dlg.CurrentValues().x, 100);
     EXPECT_EQ(dlg.CurrentValues().y, 51);
-    SetText(d, IDC_X_OFFSET, "100");
-    SetText(d, IDC_Y_OFFSET, "50");
-
     // Holding the up button: a step at 300 ms, then every 100 ms, and one at release.
     const HWND up = GetDlgItem(d, IDC_MOVE_UP);
     const DWORD pressed = GetTickCount();
@@ -197,23 +165,44 @@ TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
     SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
     PumpAsDialogLoop(150);
     const int expected = 1 + (held >= 300 ? 1 + static_cast<int>(held - 300) / 100 : 0);
-    const int steps = 50 - dlg.CurrentValues().y;
+    const int steps = 51 - dlg.CurrentValues().y;
     EXPECT_NEAR(steps, expected, 1) << "held " << held << " ms";
     EXPECT_GE(steps, 3);
+    Click(d, IDCANCEL);
+  });
+}
 
-    // Drag the scan: the offsets follow the mouse as the geometry converts it.
+// The drag's maths is ruled natively: the mouse reaches it, and an edge keeps the offset unmoved.
+TEST_F(SettingsDialogTest, DraggingTheScanOrAnEdgeMovesOrZoomsItAsTheGeometrySays) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
+  RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
     SetText(d, IDC_X_OFFSET, "300");
     SetText(d, IDC_Y_OFFSET, "100");
     PreviewLayout layout;
     ScanPlacement scan = ExpectedScan(d, dlg, layout);
-    const PixelPoint centre{(scan.target.left + scan.target.right) / 2,
-                            (scan.target.top + scan.target.bottom) / 2};
-    ASSERT_EQ(HitTest(layout, scan, centre), kDragMove);
     const PixelPoint offset = PreviewOffset(layout, kSizes, 300, 100);
-    DragStart start = BeginDrag(layout, kDragMove, centre, offset, 100, 100);
+    // Pull the right edge: the width zoom follows, the offset stays.
+    const PixelPoint rightEdge{scan.target.right - 1, (scan.target.top + scan.target.bottom) / 2};
+    const PixelPoint pulled{rightEdge.x + 30, rightEdge.y};
+    ASSERT_EQ(HitTest(layout, scan, rightEdge), kDragRight);
+    DragStart start = BeginDrag(layout, kDragRight, rightEdge, offset, 100, 100);
+    const int widened = DragTo(layout, start, pulled, offset, 100, 100).widthZoom;
+    Mouse(d, WM_LBUTTONDOWN, rightEdge);
+    Mouse(d, WM_MOUSEMOVE, pulled);
+    Mouse(d, WM_LBUTTONUP, pulled);
+    EXPECT_GT(widened, 100);
+    EXPECT_EQ(dlg.CurrentValues().widthZoom, widened);
+    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), std::to_string(widened));
+    EXPECT_EQ(dlg.CurrentValues().x, 300);
+    // Drag the scan: the offsets follow the mouse as the geometry converts it.
+    scan = ExpectedScan(d, dlg, layout);
+    const PixelPoint centre{(scan.target.left + scan.target.right) / 2, rightEdge.y};
     const PixelPoint to{centre.x + 40, centre.y - 20};
-    const ScreenOffsets moved =
-        ScreenOffsetsFromPreview(layout, kSizes, DragTo(layout, start, to, offset, 100, 100).previewOffset);
+    ASSERT_EQ(HitTest(layout, scan, centre), kDragMove);
+    start = BeginDrag(layout, kDragMove, centre, offset, widened, 100);
+    const PixelPoint dragged = DragTo(layout, start, to, offset, widened, 100).previewOffset;
+    const ScreenOffsets moved = ScreenOffsetsFromPreview(layout, kSizes, dragged);
     Mouse(d, WM_LBUTTONDOWN, centre);
     EXPECT_EQ(GetCapture(), d);
     Mouse(d, WM_MOUSEMOVE, {centre.x + 20, centre.y - 10});
@@ -223,39 +212,34 @@ TEST_F(SettingsDialogTest, TypingStepsAndDragsMoveTheScanAsTheGeometrySays) {
     EXPECT_EQ(dlg.CurrentValues().x, moved.x);
     EXPECT_EQ(dlg.CurrentValues().y, moved.y);
     EXPECT_NE(moved.x, 300);
+    Click(d, IDCANCEL);
+  });
+}
 
-    // Pull the right edge: the width zoom follows, the offset stays.
-    SetText(d, IDC_X_OFFSET, "300");
-    SetText(d, IDC_Y_OFFSET, "100");
-    scan = ExpectedScan(d, dlg, layout);
-    const PixelPoint rightEdge{scan.target.right - 1, centre.y};
-    ASSERT_EQ(HitTest(layout, scan, rightEdge), kDragRight);
-    start = BeginDrag(layout, kDragRight, rightEdge, offset, 100, 100);
-    const int widened = DragTo(layout, start, {rightEdge.x + 30, rightEdge.y}, offset, 100, 100).widthZoom;
-    Mouse(d, WM_LBUTTONDOWN, rightEdge);
-    Mouse(d, WM_MOUSEMOVE, {rightEdge.x + 30, rightEdge.y});
-    Mouse(d, WM_LBUTTONUP, {rightEdge.x + 30, rightEdge.y});
-    EXPECT_GT(widened, 100);
-    EXPECT_EQ(dlg.CurrentValues().widthZoom, widened);
-    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), std::to_string(widened));
-    EXPECT_EQ(dlg.CurrentValues().x, 300);
-
-    // Pull the top edge up: the height zoom grows and the bottom edge stays.
-    scan = ExpectedScan(d, dlg, layout);
-    const PixelPoint topEdge{(scan.target.left + scan.target.right) / 2, scan.target.top};
-    ASSERT_EQ(HitTest(layout, scan, topEdge), kDragTop);
-    start = BeginDrag(layout, kDragTop, topEdge, offset, widened, 100);
-    const DragOutcome taller = DragTo(layout, start, {topEdge.x, topEdge.y - 15}, offset, widened, 100);
-    Mouse(d, WM_LBUTTONDOWN, topEdge);
-    Mouse(d, WM_MOUSEMOVE, {topEdge.x, topEdge.y - 15});
-    Mouse(d, WM_LBUTTONUP, {topEdge.x, topEdge.y - 15});
-    EXPECT_EQ(dlg.CurrentValues().heightZoom, taller.heightZoom);
-    EXPECT_EQ(dlg.CurrentValues().y, ScreenOffsetsFromPreview(layout, kSizes, taller.previewOffset).y);
-    EXPECT_LT(dlg.CurrentValues().y, 100);
+// The typing rules are offset_typing's: here the keys reach them, the caret after the digits.
+TEST_F(SettingsDialogTest, TypedValuesAreFilteredAndDefaultsBringEveryControlBack) {
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
+  const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    WaitVisible(d);
+    SetText(d, IDC_X_OFFSET, "-0");  // a minus and a zero go back to the minus
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "-");
+    SetText(d, IDC_X_OFFSET, "");
+    const HWND x = GetDlgItem(d, IDC_X_OFFSET);
+    for (char c : std::string("12a3")) SendMessageA(x, WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "123");
+    EXPECT_EQ(dlg.CurrentValues().x, 123);
+    // Zooms: the up-down control takes 1 to 500; another text gives way to its position.
+    SetText(d, IDC_WIDTH_ZOOM, "150");
+    EXPECT_EQ(dlg.CurrentValues().widthZoom, 150);
+    SetText(d, IDC_WIDTH_ZOOM, "600");
+    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "150");
 
     // Defaults: nothing saved, every control back.
     SetText(d, IDC_SAVE_FOLDER, "C:\\elsewhere");
+    Click(d, IDC_AUTO_SAVE);  // off
     Click(d, IDC_SIZE_BOARD);
+    SetText(d, IDC_Y_OFFSET, "30");
+    SetText(d, IDC_HEIGHT_ZOOM, "120");
     Click(d, IDC_DEFAULTS);
     const SettingsValues v = dlg.CurrentValues();
     EXPECT_EQ(v.saveFolder, MyPictures());
