@@ -37,7 +37,9 @@ std::string CCardConfig::ReadRaw(const char* key, const char* def) const {
   return raw;
 }
 
-std::string CCardConfig::ReadString(const char* key, const char* def) const { return Decoded(ReadRaw(key, def)); }
+std::string CCardConfig::ReadString(const char* key, const char* def) const {
+  return Decoded(ReadRaw(key, def));
+}
 
 void CCardConfig::ReadConfigList(const char* prefix, int maxCount, std::vector<std::string>& list) const {
   list.clear();

@@ -14,11 +14,11 @@ inline constexpr const char kCheckerMutex[] = "Global\\ZentabCheckSDWiFi";
 inline constexpr const char kCheckerRelativePath[] = "\\Corvane\\Zentab SD WiFi\\ZTChkSDWiFi.exe";
 
 // wParam codes.
-inline constexpr std::uint32_t kRegister = 1;          // overlay -> checker, lParam: registration block
-inline constexpr std::uint32_t kRegistrationTaken = 2; // checker -> overlay, lParam: same block
-inline constexpr std::uint32_t kFileDelivered = 3;     // checker -> overlay, lParam: path block
-inline constexpr std::uint32_t kPathRead = 4;          // overlay -> checker, lParam: same path block
-inline constexpr std::uint32_t kUnregister = 5;        // overlay -> checker (sent), lParam: frame window
+inline constexpr std::uint32_t kRegister = 1;              // overlay -> checker, lParam: registration block
+inline constexpr std::uint32_t kRegistrationTaken = 2;     // checker -> overlay, lParam: same block
+inline constexpr std::uint32_t kFileDelivered = 3;         // checker -> overlay, lParam: path block
+inline constexpr std::uint32_t kPathRead = 4;              // overlay -> checker, lParam: same path block
+inline constexpr std::uint32_t kUnregister = 5;            // overlay -> checker (sent), lParam: frame window
 inline constexpr std::uint32_t kDeliveryFailed = 0x10003;  // checker -> overlay, lParam 0
 
 // The checker, built apart, numbers its codes the same.
@@ -42,9 +42,9 @@ constexpr std::uintptr_t FieldToWindow(std::uint32_t field) {
 // Written by the overlay program into memory it allocates inside the checker's process.
 // Little-endian 32-bit fields; the handle is a 32-bit window handle (WindowToField).
 struct RegistrationBlock {
-  std::uint32_t clientWindow;   // where codes 2, 3 and 0x10003 are posted
-  std::uint32_t folderMask;     // bit i selects the i-th listed folder (i modulo 32)
-  std::uint32_t firstPass;      // 1: deliver the newest listed file on a first pass
+  std::uint32_t clientWindow;         // where codes 2, 3 and 0x10003 are posted
+  std::uint32_t folderMask;           // bit i selects the i-th listed folder (i modulo 32)
+  std::uint32_t firstPass;            // 1: deliver the newest listed file on a first pass
   char destinationFolder[kPathSize];  // NUL-terminated, ends in a path separator
 };
 

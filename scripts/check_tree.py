@@ -54,11 +54,13 @@ def layer_faults(files):
 
 def format_faults(files):
     clang_format = os.environ.get("CLANG_FORMAT", "clang-format")
-    faults = []
-    for path in files:
-        result = subprocess.run([clang_format, "--dry-run", "--Werror", path], cwd=ROOT, capture_output=True)
-        if result.returncode != 0:
-            faults.append(f"{path}: not formatted (clang-format -i {path})")
+    result = subprocess.run([clang_format, "--dry-run", "--Werror", *files], cwd=ROOT, capture_output=True,
+                            text=True)
+    # Each place it would change is reported as "path:line:column: error: ..."; one line a file here.
+    unformatted = sorted({line.split(":", 1)[0] for line in result.stderr.splitlines() if ": error: " in line})
+    faults = [f"{path}: not formatted (clang-format -i {path})" for path in unformatted]
+    if result.returncode != 0 and not faults:
+        faults.append(f"clang-format failed: {result.stderr.strip()[:200]}")
     return faults
 
 

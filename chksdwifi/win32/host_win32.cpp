@@ -20,7 +20,8 @@ bool ReadableRange(BlockAddress address, std::size_t size) {
   while (address < end) {
     MEMORY_BASIC_INFORMATION region;
     if (VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region) == 0) return false;
-    if (region.State != MEM_COMMIT || (region.Protect & PAGE_GUARD) || !(region.Protect & kReadable)) return false;
+    if (region.State != MEM_COMMIT || (region.Protect & PAGE_GUARD) || !(region.Protect & kReadable))
+      return false;
     address = reinterpret_cast<BlockAddress>(region.BaseAddress) + region.RegionSize;
   }
   return true;
@@ -66,7 +67,8 @@ bool WinBlockMemory::ReadRegistration(BlockAddress address, sdchannel::Registrat
   // the system's copy then reports memory freed meanwhile as a failure instead of a fault.
   if (!ReadableRange(address, sizeof out)) return false;
   SIZE_T got = 0;
-  return ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(address), &out, sizeof out, &got) &&
+  return ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(address), &out, sizeof out,
+                           &got) &&
          got == sizeof out;
 }
 

@@ -21,9 +21,8 @@ bool FrameWindow::Create(const char* title, DWORD style) {
     wc.lpszClassName = m_strClassName.c_str();
     if (!RegisterClassExA(&wc)) return false;
   }
-  return CreateWindowExA(0, m_strClassName.c_str(), title ? title : "", style,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                         nullptr, inst, this) != nullptr;
+  return CreateWindowExA(0, m_strClassName.c_str(), title ? title : "", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, inst, this) != nullptr;
 }
 
 void FrameWindow::Destroy() {

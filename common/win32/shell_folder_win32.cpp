@@ -15,7 +15,8 @@ ShellFolders::~ShellFolders() {
 bool ShellFolders::Get(int csidl, std::string& path) const {
   char buffer[MAX_PATH] = {};
   constexpr DWORD kCurrentPath = 0;  // SHGFP_TYPE_CURRENT
-  if (!m_get || m_get(nullptr, csidl, nullptr, kCurrentPath, buffer) != S_OK || buffer[0] == '\0') return false;
+  if (!m_get || m_get(nullptr, csidl, nullptr, kCurrentPath, buffer) != S_OK || buffer[0] == '\0')
+    return false;
   path = buffer;
   return true;
 }

@@ -1,12 +1,12 @@
 #include "overlay/engine/scan_pipeline.h"
 
 #include "overlay/engine/calibration/calibration_fit.h"
-#include "overlay/engine/pixels/compose.h"
 #include "overlay/engine/outputs/outputs.h"
+#include "overlay/engine/outputs/working_copy.h"
+#include "overlay/engine/pixels/compose.h"
 #include "overlay/engine/pixels/resample.h"
 #include "overlay/engine/pixels/scan_image.h"
 #include "overlay/engine/pixels/worker_pool.h"
-#include "overlay/engine/outputs/working_copy.h"
 
 namespace zt {
 

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "common/mbcs_path.h"
-#include "overlay/engine/pixels/dib_block.h"
-#include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/image_set.h"
-#include "overlay/engine/pipeline_host.h"
-#include "overlay/engine/settings/settings_values.h"
+#include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/outputs/working_copy.h"
+#include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/pixels/dib_block.h"
+#include "overlay/engine/settings/settings_values.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {
@@ -92,7 +92,7 @@ class CScanPipeline {
   ImageSet m_set;
   DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired
 
-  std::string m_strScanPath;          // the scan to process next
+  std::string m_strScanPath;  // the scan to process next
   ScanSource m_nScanSource = ScanSource::Board;
   std::int32_t m_bSdScanWaiting = 0;  // an SD scan waits for its retry
   std::string m_strWorkingCopy;       // the set's scan, copied into the settings folder

@@ -15,8 +15,8 @@ constexpr std::int32_t kWinter = 1136210645;
 constexpr std::int32_t kSummer = 1151748000;
 
 std::string CsvLine(const std::string& name, int size, int date, int time) {
-  return "cardFiles.push({\"/DCIM," + name + "," + std::to_string(size) + ",32," + std::to_string(date) + "," +
-         std::to_string(time) + "\"});\n";
+  return "cardFiles.push({\"/DCIM," + name + "," + std::to_string(size) + ",32," + std::to_string(date) +
+         "," + std::to_string(time) + "\"});\n";
 }
 
 struct Collected {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "chksdwifi/card_poller.h"
-#include "tests/support/sdwifi_fakes.h"
 #include "tests/support/fixed_time_zone.h"
+#include "tests/support/sdwifi_fakes.h"
 
 namespace zt::sdwifi {
 namespace {

@@ -53,8 +53,8 @@ LRESULT BroadcastVolume(HWND frame, WPARAM event, char letter) {
   volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
   volume.dbcv_unitmask = 1u << (letter - 'A');
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(frame, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 5000,
-                      &result);
+  SendMessageTimeoutA(frame, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG,
+                      5000, &result);
   return static_cast<LRESULT>(result);
 }
 
@@ -82,7 +82,8 @@ class BoardRoad : public ::testing::Test {
 
     ASSERT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
     ASSERT_TRUE(m_service.Open());
-    ASSERT_TRUE(m_service.Start() && m_service.WaitState(SERVICE_RUNNING, 10000)) << "the service did not start";
+    ASSERT_TRUE(m_service.Start() && m_service.WaitState(SERVICE_RUNNING, 10000))
+        << "the service did not start";
     ASSERT_TRUE(winetest::WaitFor([&] { return m_map.Open(); }, 3000)) << "no drive-letter map";
     m_checkerMutex.Reset(CreateMutexA(nullptr, FALSE, dm::kCheckerMutex));
     ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "a scan checker runs already";
@@ -104,7 +105,11 @@ class BoardRoad : public ::testing::Test {
 
   // What the checker does when the main program publishes a letter: open the volume, take the change.
   bool TakeDriveChange() {
-    if (!WaitFor([&] { return m_map[dm::kDriveLetter] == m_letter && m_map[dm::kDriveChanged] == dm::kDriveChangedSet; }, 10000))
+    if (!WaitFor(
+            [&] {
+              return m_map[dm::kDriveLetter] == m_letter && m_map[dm::kDriveChanged] == dm::kDriveChangedSet;
+            },
+            10000))
       return false;
     m_map[dm::kDriveChanged] = 0;
     return true;

@@ -12,7 +12,8 @@
 namespace {
 
 void Unescape(const std::string& text) {
-  for (std::size_t outSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{16}, text.size() + 1}) {
+  for (std::size_t outSize :
+       {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{16}, text.size() + 1}) {
     std::vector<char> out(outSize, 'x');
     const std::size_t n = zt::shell::UnescapeCaption(text.data(), text.size(), out.data(), outSize);
     if (n >= outSize || out[n] != '\0' || std::strlen(out.data()) > n) std::abort();

@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ExpectFits(*v);
   for (const std::string& v : settings.extensions) ExpectFits(v);
   for (const std::string& v : settings.folders) ExpectFits(v);
-  if (settings.extensions.size() > zt::sdwifi::kMaxExtensions || settings.folders.size() > zt::sdwifi::kMaxFolders)
+  if (settings.extensions.size() > zt::sdwifi::kMaxExtensions ||
+      settings.folders.size() > zt::sdwifi::kMaxFolders)
     std::abort();
 
   // The decoder alone, into buffers of every small capacity: always NUL-terminated inside.

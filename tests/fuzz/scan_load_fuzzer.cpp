@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (header.biBitCount != 24 && header.biBitCount != 1))
     std::abort();
   // Every pixel byte the header promises is there to read.
-  const std::uint64_t bytes = zt::DibRowBytes(header.biWidth, header.biBitCount) * std::uint64_t(header.biHeight);
+  const std::uint64_t bytes =
+      zt::DibRowBytes(header.biWidth, header.biBitCount) * std::uint64_t(header.biHeight);
   const auto* pixels = static_cast<const std::uint8_t*>(dib) + 40 + 4 * header.biClrUsed;
   volatile std::uint8_t sum = 0;
   for (std::uint64_t i = 0; i < bytes; i += 4096) sum = sum + pixels[i];

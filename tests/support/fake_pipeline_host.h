@@ -69,8 +69,8 @@ inline std::string BoxName(Notice notice) {
   return "calibration stored";
 }
 inline std::string BoxName(CalibrationRefusal why) {
-  static const char* const kNames[] = {"none", "no marks", "all ink", "few marks", "off pattern", "residual",
-                                       "range"};
+  static const char* const kNames[] = {"none",        "no marks", "all ink", "few marks",
+                                       "off pattern", "residual", "range"};
   return std::string("refused: ") + kNames[static_cast<int>(why)];
 }
 inline constexpr char kUnsavedQuestion[] = "unsaved overlay?";

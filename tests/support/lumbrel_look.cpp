@@ -20,7 +20,8 @@ LRESULT CALLBACK DrawnWindowProc(HWND w, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_ERASEBKGND) {
     RECT r;
     GetClientRect(w, &r);
-    FillRect(reinterpret_cast<HDC>(wParam), &r, reinterpret_cast<HBRUSH>(GetWindowLongPtrA(w, GWLP_USERDATA)));
+    FillRect(reinterpret_cast<HDC>(wParam), &r,
+             reinterpret_cast<HBRUSH>(GetWindowLongPtrA(w, GWLP_USERDATA)));
     return 1;
   }
   return DefWindowProcA(w, message, wParam, lParam);

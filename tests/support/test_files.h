@@ -147,9 +147,9 @@ class FakeImageFiles final : public ImageFiles {
 
   int loads = 0;
   std::function<void(const std::string&)> afterRead;  // runs once the file's bytes are read
-  std::vector<WriteCall> writes;  // in the order the calls came
-  int failWritesFrom = -1;        // writes after this many fail
-  std::string failWritesTo;       // writes to this path fail
+  std::vector<WriteCall> writes;                      // in the order the calls came
+  int failWritesFrom = -1;                            // writes after this many fail
+  std::string failWritesTo;                           // writes to this path fail
   bool leavePartial = false;
 
  private:

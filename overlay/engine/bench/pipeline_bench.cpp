@@ -21,15 +21,15 @@
 
 #include "overlay/engine/calibration/calibration_fit.h"
 #include "overlay/engine/calibration/calibration_targets.h"
-#include "overlay/engine/pixels/compose.h"
+#include "overlay/engine/outputs/working_copy.h"
 #include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/pixels/compose.h"
 #include "overlay/engine/pixels/region.h"
 #include "overlay/engine/pixels/resample.h"
 #include "overlay/engine/pixels/scan_image.h"
-#include "overlay/engine/scan_pipeline.h"
 #include "overlay/engine/pixels/vector_level.h"
 #include "overlay/engine/pixels/worker_pool.h"
-#include "overlay/engine/outputs/working_copy.h"
+#include "overlay/engine/scan_pipeline.h"
 #include "overlay/imgfile/image_files.h"
 
 #ifdef _WIN32

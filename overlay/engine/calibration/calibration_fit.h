@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "overlay/engine/calibration/scan_marks.h"
 #include "overlay/engine/pixels/dib_block.h"
 #include "overlay/engine/pixels/ink_cells.h"
-#include "overlay/engine/calibration/scan_marks.h"
 #include "overlay/engine/settings/settings_values.h"
 
 namespace zt {

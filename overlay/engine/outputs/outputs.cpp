@@ -35,7 +35,8 @@ bool CopyNew(FileSystem& fs, const std::string& from, const std::string& to) {
 
 }  // namespace
 
-bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const DibBlock& scan, OutputPlan& plan) {
+bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const DibBlock& scan,
+                 OutputPlan& plan) {
   Placement placement;
   placement.screenWidth = screen.Width();
   placement.screenHeight = screen.Height();
@@ -48,8 +49,8 @@ bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const D
   return ComputeRegions(placement, plan.screenRegion, plan.scanRegion);
 }
 
-bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::string& scanPath, OutputPlan& plan,
-                     LeadByteTest isLead) {
+bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::string& scanPath,
+                     OutputPlan& plan, LeadByteTest isLead) {
   if (settings.saveFolder.empty() || !fs.IsDirectory(settings.saveFolder)) return false;
   OutputFormat format;
   FormatFromExtension(format, scanPath, isLead);
@@ -90,7 +91,8 @@ OutputWriter::OutputWriter(ImageFiles& images, FileSystem& fs, const OutputPlan&
     : m_images(images), m_fs(fs), m_plan(plan), m_screen(screen) {}
 
 bool OutputWriter::Start() {
-  if (!ScreenPoints(m_screen.Width(), m_pageWidth) || !ScreenPoints(m_screen.Height(), m_pageHeight)) return false;
+  if (!ScreenPoints(m_screen.Width(), m_pageWidth) || !ScreenPoints(m_screen.Height(), m_pageHeight))
+    return false;
   m_state = State::kStarted;
   m_screenshot = EngineWorkers().Start([this] {
     m_screenshotWritten = WriteImage(m_images, m_fs, m_screen, 96, 96, m_pageWidth, m_pageHeight, 0, 0,
@@ -121,11 +123,11 @@ bool OutputWriter::Finish(const OutputSources& s) {
   const DibBlock* image = boardSize ? s.overlay : (s.overlay ? s.overlay : &m_screen);
   bool overlayWritten = false;
   if (image && boardSize)
-    overlayWritten = WriteImage(m_images, m_fs, *image, s.resX, s.resY, boardWidth, boardHeight, s.pageOffsetX,
-                                s.pageOffsetY, m_plan.format, paths.overlaid);
+    overlayWritten = WriteImage(m_images, m_fs, *image, s.resX, s.resY, boardWidth, boardHeight,
+                                s.pageOffsetX, s.pageOffsetY, m_plan.format, paths.overlaid);
   else if (image)
-    overlayWritten = WriteImage(m_images, m_fs, *image, 96, 96, m_pageWidth, m_pageHeight, 0, 0, m_plan.format,
-                                paths.overlaid);
+    overlayWritten = WriteImage(m_images, m_fs, *image, 96, 96, m_pageWidth, m_pageHeight, 0, 0,
+                                m_plan.format, paths.overlaid);
   earlier.Wait();
   if (!earlierSteps) {
     if (overlayWritten) m_fs.RemoveFile(paths.overlaid);

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "common/mbcs_path.h"
-#include "overlay/engine/pixels/compose.h"
-#include "overlay/engine/pixels/dib_block.h"
 #include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/outputs/output_names.h"
+#include "overlay/engine/pixels/compose.h"
+#include "overlay/engine/pixels/dib_block.h"
 #include "overlay/engine/pixels/region.h"
-#include "overlay/engine/settings/settings_values.h"
 #include "overlay/engine/pixels/worker_pool.h"
+#include "overlay/engine/settings/settings_values.h"
 #include "overlay/imgfile/image_files.h"
 
 namespace zt {
@@ -31,9 +31,10 @@ bool PlanOutputs(FileSystem& fs, const SettingsValues& settings, const std::stri
                  LeadByteTest isLead = SystemLeadByte);
 // The two halves of it: what needs only the settings and the scan's path (format, size, names),
 // and the regions, which need the images.
-bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::string& scanPath, OutputPlan& plan,
-                     LeadByteTest isLead = SystemLeadByte);
-bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const DibBlock& scan, OutputPlan& plan);
+bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::string& scanPath,
+                     OutputPlan& plan, LeadByteTest isLead = SystemLeadByte);
+bool PlanRegions(const SettingsValues& settings, const DibBlock& screen, const DibBlock& scan,
+                 OutputPlan& plan);
 
 // Page of a board-size overlay: A4 landscape (842 x 595 points) when the scan with its side
 // offsets is 817 points wide or more, US Letter landscape (792 x 612) otherwise. Worked out in 64

@@ -16,8 +16,8 @@ AcrossGroups PlanAcrossGroups(const AxisTaps& xs, std::int32_t sourceWidth) {
       const std::int32_t t = t0 + k;
       const auto at = static_cast<std::uint8_t>(3 * (xs.first[t] - first));
       for (int c = 0; c < 3; ++c) {
-        plan.shuffles.insert(plan.shuffles.end(),
-                             {static_cast<std::uint8_t>(at + c), 0x80, static_cast<std::uint8_t>(at + 3 + c), 0x80});
+        plan.shuffles.insert(plan.shuffles.end(), {static_cast<std::uint8_t>(at + c), 0x80,
+                                                   static_cast<std::uint8_t>(at + 3 + c), 0x80});
         plan.weights.push_back(static_cast<std::int16_t>(xs.weights[2 * static_cast<std::size_t>(t)]));
         plan.weights.push_back(static_cast<std::int16_t>(xs.weights[2 * static_cast<std::size_t>(t) + 1]));
       }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "overlay/engine/pixels/resample_kernels.h"
 #include "overlay/engine/pixels/ink_pixel.h"
+#include "overlay/engine/pixels/resample_kernels.h"
 
 namespace zt {
 
@@ -22,7 +22,8 @@ inline std::uint32_t Load32(const std::uint8_t* p) {
 
 // One block: the pixels travel in registers, so each target row gets two stores instead of four
 // three-byte ones.
-inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst, std::ptrdiff_t nextRow) {
+inline void TurnBlock4(const std::uint8_t* src, std::ptrdiff_t down, std::uint8_t* dst,
+                       std::ptrdiff_t nextRow) {
   std::uint32_t px[4][4];
   for (int i = 0; i < 4; ++i, src += down) {
     const std::uint64_t a = Load64(src);

@@ -18,7 +18,8 @@ namespace {
 ZT_SSSE3 inline __m128i Load12(const std::uint8_t* p) {
   std::uint32_t high;
   std::memcpy(&high, p + 8, 4);
-  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_cvtsi32_si128(static_cast<int>(high)));
+  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                            _mm_cvtsi32_si128(static_cast<int>(high)));
 }
 
 ZT_SSSE3 inline void Store12(std::uint8_t* p, __m128i v) {
@@ -62,14 +63,16 @@ ZT_SSSE3 inline void PairSums(const std::uint8_t* p, __m128i sums[4]) {
   const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
   const __m128i a2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
-  const __m128i windows[4] = {a0, _mm_alignr_epi8(a1, a0, 12), _mm_alignr_epi8(a2, a1, 8), _mm_srli_si128(a2, 4)};
+  const __m128i windows[4] = {a0, _mm_alignr_epi8(a1, a0, 12), _mm_alignr_epi8(a2, a1, 8),
+                              _mm_srli_si128(a2, 4)};
   for (int g = 0; g < 4; ++g) sums[g] = _mm_maddubs_epi16(_mm_shuffle_epi8(windows[g], pairs), ones);
 }
 
 }  // namespace
 
 // 24 target bytes (eight pixels) from 48 bytes of each row at a time; the rest as the plain loop.
-ZT_SSSE3 void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint8_t* dst) {
+ZT_SSSE3 void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std::size_t n,
+                              std::uint8_t* dst) {
   const __m128i two = _mm_set1_epi16(2);
   const __m128i twelve = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1);
   std::size_t i = 0;
@@ -89,7 +92,8 @@ ZT_SSSE3 void HalvePairsSsse3(const std::uint8_t* a, const std::uint8_t* b, std:
 
 // Four targets at a time: one load holds their eight taps, three shuffles pair each channel's
 // two samples as 16-bit lanes, and multiply-adds with the paired weights give the sums.
-ZT_SSSE3 void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps&, const AcrossGroups& plan, RowSum* out) {
+ZT_SSSE3 void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps&, const AcrossGroups& plan,
+                                RowSum* out) {
   // The sums lie in [0, 65280]: moved down by 32768 they pack to signed 16 bits unclipped, and
   // flipping the top bit moves them back.
   const __m128i down = _mm_set1_epi32(32768);
@@ -97,13 +101,16 @@ ZT_SSSE3 void AcrossGroupsSsse3(const std::uint8_t* row, const AxisTaps&, const 
   const auto* shuffles = reinterpret_cast<const __m128i*>(plan.shuffles.data());
   const auto* weights = reinterpret_cast<const __m128i*>(plan.weights.data());
   for (std::int32_t g = 0; g < plan.groups; ++g, shuffles += 3, weights += 3, out += 12) {
-    const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 3 * static_cast<std::size_t>(plan.first[g])));
+    const __m128i src =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 3 * static_cast<std::size_t>(plan.first[g])));
     __m128i sums[3];
     for (int r = 0; r < 3; ++r)
       sums[r] = _mm_sub_epi32(
-          _mm_madd_epi16(_mm_shuffle_epi8(src, _mm_loadu_si128(shuffles + r)), _mm_loadu_si128(weights + r)), down);
+          _mm_madd_epi16(_mm_shuffle_epi8(src, _mm_loadu_si128(shuffles + r)), _mm_loadu_si128(weights + r)),
+          down);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_xor_si128(_mm_packs_epi32(sums[0], sums[1]), flip));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 8), _mm_xor_si128(_mm_packs_epi32(sums[2], sums[2]), flip));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 8),
+                     _mm_xor_si128(_mm_packs_epi32(sums[2], sums[2]), flip));
   }
 }
 

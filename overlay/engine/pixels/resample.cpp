@@ -50,8 +50,9 @@ void ShrinkRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, std::int32_
 // As many target rows as source rows or more: resample each source row across once;
 // neighbouring target rows share at most two of them, so two are kept. Each target row is then
 // at most two of them weighted down.
-void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTaps& xs, const AcrossGroups& groups,
-              const AxisTaps& ys, std::int32_t targetWidth, std::int32_t ty0, std::int32_t ty1, ResampledRows& rows) {
+void GrowRows(const std::uint8_t* regionLeft, std::ptrdiff_t down, const AxisTaps& xs,
+              const AcrossGroups& groups, const AxisTaps& ys, std::int32_t targetWidth, std::int32_t ty0,
+              std::int32_t ty1, ResampledRows& rows) {
   const std::size_t n = 3 * static_cast<std::size_t>(targetWidth);
   const PixelKernels& kernels = Kernels();
   const std::int32_t grouped = groups.groups * AcrossGroups::kTargets;

@@ -8,8 +8,8 @@
 
 #include "common/dib.h"
 #include "overlay/engine/pixels/dib_block.h"
-#include "overlay/engine/pixels/ink_pixel.h"
 #include "overlay/engine/pixels/ink_cells.h"
+#include "overlay/engine/pixels/ink_pixel.h"
 
 namespace zt {
 

@@ -77,7 +77,8 @@ class InkRows {
     const InkStretch& p = m_plan;
     std::fill(m_rowCells.begin(), m_rowCells.end(), std::uint8_t{0});
     const std::int32_t topRow = p.region.top + p.ys.first[ty];
-    for (std::int32_t row = topRow - topRow % InkCells::kRows; row < topRow + p.ys.taps; row += InkCells::kRows) {
+    for (std::int32_t row = topRow - topRow % InkCells::kRows; row < topRow + p.ys.taps;
+         row += InkCells::kRows) {
       const std::uint8_t* flags = p.ink.Band(row) + p.firstCell;
       for (std::int32_t c = 0; c < p.cells; ++c) m_rowCells[c] |= flags[c];
     }

@@ -7,9 +7,9 @@ namespace zt::shell {
 struct Caption;
 
 struct OpenDialogState {
-  bool initialised = true;       // false while the dialog is still opening: its controls are empty
-  bool saved = false;            // the overlay on display has been saved or given up
-  bool hasImages = false;        // an overlay is on display
+  bool initialised = true;  // false while the dialog is still opening: its controls are empty
+  bool saved = false;       // the overlay on display has been saved or given up
+  bool hasImages = false;   // an overlay is on display
   bool imageSettingsChanged = false;
   bool folderSettingsChanged = false;
 };

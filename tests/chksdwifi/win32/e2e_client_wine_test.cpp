@@ -203,20 +203,26 @@ TEST_F(Checker, IgnoresASecondCopyAndRegistrationsAtAddressesThatAreNoReadableBl
   GetSystemInfo(&system);
   const SIZE_T page = system.dwPageSize;
   auto* freed = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, page, MEM_COMMIT, PAGE_READWRITE));
-  auto* reserved = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
+  auto* reserved =
+      static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
   ASSERT_TRUE(reserved && VirtualAllocEx(process.Get(), reserved, page, MEM_COMMIT, PAGE_READWRITE));
   auto* guarded = static_cast<char*>(VirtualAllocEx(process.Get(), nullptr, page, MEM_COMMIT, PAGE_NOACCESS));
   ASSERT_TRUE(guarded);
   // Freed last, so that none of the blocks above takes its place.
   ASSERT_TRUE(freed && VirtualFreeEx(process.Get(), freed, 0, MEM_RELEASE));
-  const std::uintptr_t bogus[] = {1, 0x1000, reinterpret_cast<std::uintptr_t>(freed),
-                                  reinterpret_cast<std::uintptr_t>(reserved + page),
-                                  reinterpret_cast<std::uintptr_t>(reserved + page - 100),  // runs off its page
-                                  reinterpret_cast<std::uintptr_t>(guarded), ~std::uintptr_t{0} - 64};
+  const std::uintptr_t bogus[] = {
+      1,
+      0x1000,
+      reinterpret_cast<std::uintptr_t>(freed),
+      reinterpret_cast<std::uintptr_t>(reserved + page),
+      reinterpret_cast<std::uintptr_t>(reserved + page - 100),  // runs off its page
+      reinterpret_cast<std::uintptr_t>(guarded),
+      ~std::uintptr_t{0} - 64};
   for (std::uintptr_t address : bogus)
     ASSERT_TRUE(PostMessageA(window, client.Message(), sc::kRegister, static_cast<LPARAM>(address)));
   winetest::Pump(1000);
-  ASSERT_EQ(WaitForSingleObject(checker.process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the checker died";
+  ASSERT_EQ(WaitForSingleObject(checker.process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the checker died";
   EXPECT_EQ(client.taken, 0);
   VirtualFreeEx(process.Get(), reserved, 0, MEM_RELEASE);
   VirtualFreeEx(process.Get(), guarded, 0, MEM_RELEASE);

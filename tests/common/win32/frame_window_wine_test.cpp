@@ -18,9 +18,13 @@ class RecordingFrame : public FrameWindow {
   RecordingFrame() : FrameWindow("ZTTestFrame") {
     OnMessage(kUmFirst, [this](WPARAM w, LPARAM) { return Record("first", w); });
     OnMessage(kUmSecond, [this](WPARAM w, LPARAM) { return Record("second", w); });
-    m_registered = OnRegisteredMessage("ZT_TEST_REGISTERED", [this](WPARAM w, LPARAM) { return Record("registered", w); });
+    m_registered = OnRegisteredMessage("ZT_TEST_REGISTERED",
+                                       [this](WPARAM w, LPARAM) { return Record("registered", w); });
     OnMessage(WM_DEVICECHANGE, [this](WPARAM w, LPARAM) { return Record("device", w); });
-    OnMessage(WM_QUERYENDSESSION, [this](WPARAM w, LPARAM) { Record("endsession", w); return LRESULT{FALSE}; });
+    OnMessage(WM_QUERYENDSESSION, [this](WPARAM w, LPARAM) {
+      Record("endsession", w);
+      return LRESULT{FALSE};
+    });
     OnCommand(40001, [this] { Record("command", 40001); });
   }
   LRESULT Record(const char* what, WPARAM w) {

@@ -96,7 +96,8 @@ TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
   ASSERT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
   // A block left over and held open, as the tray program holds it across a service restart:
   // the service reaches the same block and clears it.
-  app::UniqueHandle stale(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, dm::kSize, dm::kName));
+  app::UniqueHandle stale(
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, dm::kSize, dm::kName));
   ASSERT_TRUE(stale);
   {
     app::MappedView junk(MapViewOfFile(stale.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));

@@ -57,7 +57,8 @@ std::set<std::string> FilesBelow(const std::string& folder) {
 }
 
 std::string ReadFileText(const std::string& path) {
-  UniqueHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  UniqueHandle f(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!f) return "<missing>";
   std::string text(GetFileSize(f.Get(), nullptr), '\0');
   DWORD got = 0;
@@ -71,7 +72,8 @@ bool WriteFileText(const std::string& path, const std::string& text, DWORD dispo
   if (!f) return false;
   SetFilePointer(f.Get(), 0, nullptr, FILE_END);
   DWORD put = 0;
-  return WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) && put == text.size();
+  return WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
+         put == text.size();
 }
 
 DWORD Msiexec(const std::string& args) {
@@ -84,7 +86,8 @@ DWORD Msiexec(const std::string& args) {
 std::string InstalledVersion(std::string* productCode = nullptr) {
   char product[39] = {};
   std::vector<std::string> found;
-  for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) found.push_back(product);
+  for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i)
+    found.push_back(product);
   if (found.size() != 1) return found.empty() ? "" : std::to_string(found.size()) + " products";
   if (productCode) *productCode = found[0];
   char version[64] = {};
@@ -120,7 +123,8 @@ Running StartFromLogOnEntry() {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return {};
   const UniqueHandle thread(pi.hThread);
   const UniqueHandle process(pi.hProcess);
   return FindLumbrel(20000);
@@ -131,12 +135,13 @@ std::string FileVersion(const std::string& path) {
   std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
   VS_FIXEDFILEINFO* info = nullptr;
   UINT size = 0;
-  if (block.empty() || !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+  if (block.empty() ||
+      !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
       !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &size)) {
     return "<none>";
   }
-  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
-         std::to_string(HIWORD(info->dwFileVersionLS));
+  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+         "." + std::to_string(HIWORD(info->dwFileVersionLS));
 }
 
 // The Start-menu entry. Windows Installer puts it in the programs folder of all users for a
@@ -166,8 +171,9 @@ std::string ManifestOf(const std::string& program) {
 }
 
 const std::set<std::string> kLumbrelFiles = {
-    "ZTLumbrel.exe", "ZTChkScan.exe", "ZTLBScanDetector.exe", "CvImgFileIO.dll", "ThirdPartyNotices.txt",
-    "Lang\\English.ini", "Lang\\Japanese.ini", "Help\\ZTLB_help.htm", "Help\\ZTLB_help_ja.htm"};
+    "ZTLumbrel.exe",      "ZTChkScan.exe",         "ZTLBScanDetector.exe",
+    "CvImgFileIO.dll",    "ThirdPartyNotices.txt", "Lang\\English.ini",
+    "Lang\\Japanese.ini", "Help\\ZTLB_help.htm",   "Help\\ZTLB_help_ja.htm"};
 const std::set<std::string> kSdWifiFiles = {"ZTChkSDWiFi.exe", "sdwifi.ini"};
 
 // Everything the package sets up, checked as a running system.
@@ -199,8 +205,8 @@ void ExpectInstalled() {
   const std::string serviceKey = "SYSTEM\\CurrentControlSet\\Services\\ZTLBScanDetector";
   char dependencies[64] = {};
   DWORD size = sizeof dependencies;
-  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, serviceKey.c_str(), "DependOnService", RRF_RT_REG_MULTI_SZ, nullptr,
-                         dependencies, &size),
+  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, serviceKey.c_str(), "DependOnService", RRF_RT_REG_MULTI_SZ,
+                         nullptr, dependencies, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(std::string(dependencies, 7), std::string("RPCSS\0\0", 7));
   EXPECT_STREQ(config->lpServiceStartName, "LocalSystem");
@@ -254,8 +260,9 @@ std::vector<std::string> PackageQuery(const std::string& package, const char* sq
 TEST(Installer, PackageIsForEveryUserAndNeedsAnAdministrator) {
   EXPECT_EQ(PackageQuery(kPackage, "SELECT `Value` FROM `Property` WHERE `Property` = 'ALLUSERS'"),
             std::vector<std::string>{"1"});
-  EXPECT_EQ(PackageQuery(kPackage, "SELECT `Condition` FROM `LaunchCondition` WHERE `Condition` = 'Privileged'"),
-            std::vector<std::string>{"Privileged"});
+  EXPECT_EQ(
+      PackageQuery(kPackage, "SELECT `Condition` FROM `LaunchCondition` WHERE `Condition` = 'Privileged'"),
+      std::vector<std::string>{"Privileged"});
   const auto message =
       PackageQuery(kPackage, "SELECT `Description` FROM `LaunchCondition` WHERE `Condition` = 'Privileged'");
   ASSERT_EQ(message.size(), 1u);
@@ -331,7 +338,8 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
                             geometry.Receive(), nullptr),
             ERROR_SUCCESS);
   const DWORD zoom = 95;
-  RegSetValueExA(geometry.Get(), "WidthZoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom), sizeof zoom);
+  RegSetValueExA(geometry.Get(), "WidthZoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zoom),
+                 sizeof zoom);
   geometry.Reset();
 
   // Removal: ZTLumbrel ends, the service, the programs and the entries go; the user's files stay.
@@ -362,8 +370,9 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
   EXPECT_EQ(ReadFileText(settings), settingsText);
   DWORD kept = 0;
   DWORD size = sizeof kept;
-  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, kGeometryKey, "WidthZoom", RRF_RT_REG_DWORD, nullptr, &kept, &size),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegGetValueA(HKEY_LOCAL_MACHINE, kGeometryKey, "WidthZoom", RRF_RT_REG_DWORD, nullptr, &kept, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(kept, zoom);
 }
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/support/fake_pipeline_host.h"
 #include "overlay/engine/calibration/calibration_targets.h"
 #include "overlay/engine/scan_pipeline.h"
+#include "tests/support/fake_pipeline_host.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_images.h"
 

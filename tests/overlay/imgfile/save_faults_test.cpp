@@ -56,7 +56,8 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> Contents(const st
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
   if (!std::filesystem::exists(folder)) return files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-    if (entry.is_regular_file()) files.emplace_back(entry.path().string(), test::ReadAll(entry.path().string()));
+    if (entry.is_regular_file())
+      files.emplace_back(entry.path().string(), test::ReadAll(entry.path().string()));
   std::sort(files.begin(), files.end());
   return files;
 }
@@ -151,9 +152,11 @@ TEST_F(SaveFaults, ScanCutWhileBeingLoaded) {
   const std::string settings = test::NativePath(appData.Win("Corvane"));
   const auto working = Contents(settings);
   ASSERT_EQ(working.size(), 1u);
-  std::filesystem::copy_file(test::NativePath(board.Win("SCAN0001.JPG")), test::NativePath(board.Win("SCAN0002.JPG")));
+  std::filesystem::copy_file(test::NativePath(board.Win("SCAN0001.JPG")),
+                             test::NativePath(board.Win("SCAN0002.JPG")));
   images.beforeLoad = [](const std::string& path) {
-    std::filesystem::resize_file(test::NativePath(path), std::filesystem::file_size(test::NativePath(path)) / 2);
+    std::filesystem::resize_file(test::NativePath(path),
+                                 std::filesystem::file_size(test::NativePath(path)) / 2);
   };
   host.settings.autoSave = 1;
   host.boxes.clear();

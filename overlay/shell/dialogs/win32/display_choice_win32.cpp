@@ -7,10 +7,10 @@
 
 #include "common/win32/gdi_handles.h"
 #include "overlay/engine/capture/displays.h"
-#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/display_label.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/caption_keys.h"
 

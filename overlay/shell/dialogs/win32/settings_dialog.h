@@ -13,8 +13,8 @@
 
 #include "common/win32/dialog.h"
 #include "common/win32/gdi_handles.h"
-#include "overlay/engine/pixels/dib_block.h"
 #include "overlay/engine/pipeline_host.h"
+#include "overlay/engine/pixels/dib_block.h"
 #include "overlay/engine/settings/settings_values.h"
 #include "overlay/shell/dialogs/display_switch.h"
 #include "overlay/shell/dialogs/preview_geometry.h"

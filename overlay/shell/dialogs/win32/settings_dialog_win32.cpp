@@ -6,10 +6,10 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/offset_typing.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {

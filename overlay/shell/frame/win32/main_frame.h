@@ -11,7 +11,6 @@
 
 #include "common/win32/frame_window.h"
 #include "common/win32/handles.h"
-#include "overlay/shell/drive_watch/drive_watch.h"
 #include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/scan_pipeline.h"
@@ -20,6 +19,7 @@
 #include "overlay/shell/device_watch/win32/device_notification.h"
 #include "overlay/shell/device_watch/win32/device_tree_win32.h"
 #include "overlay/shell/device_watch/win32/drive_map_client.h"
+#include "overlay/shell/drive_watch/drive_watch.h"
 #include "overlay/shell/frame/win32/frame_class.h"
 #include "overlay/shell/frame/win32/tray_icon.h"
 #include "overlay/shell/sdlink/sd_checker_link.h"
@@ -37,7 +37,10 @@ class CCalibrationPattern;
 inline constexpr DWORD kFrameStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
 static_assert(kFrameStyle == 0x90080000);
 
-class CMainFrame final : public app::FrameWindow, public PipelineHost, private LinkClock, private DriveWatchHost {
+class CMainFrame final : public app::FrameWindow,
+                         public PipelineHost,
+                         private LinkClock,
+                         private DriveWatchHost {
  public:
   // The device tree is the system's; a test build of the program hands in a stand-in board.
   explicit CMainFrame(std::unique_ptr<DeviceTree> deviceTree = std::make_unique<WinDeviceTree>());

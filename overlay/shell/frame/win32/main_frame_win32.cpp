@@ -8,7 +8,6 @@
 #include "common/sd_channel.h"
 #include "common/win32/directory_walk.h"
 #include "overlay/engine/capture/displays.h"
-#include "overlay/shell/drive_watch/drive_listing.h"
 #include "overlay/engine/capture/screen_capture.h"
 #include "overlay/shell/device_watch/device_change.h"
 #include "overlay/shell/dialogs/display_label.h"
@@ -17,6 +16,7 @@
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
+#include "overlay/shell/drive_watch/drive_listing.h"
 #include "overlay/shell/frame/close_prompt.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/frame/help_path.h"
@@ -47,7 +47,9 @@ UINT StepMessage(FrameStep step) {
   return UM_OPENSETTINGS;
 }
 UINT_PTR RetryTimer(Retry what) { return what == Retry::DriveWatch ? kTimerWatchRetry : kTimerSdScanRetry; }
-UINT_PTR LinkTimerId(LinkTimer timer) { return timer == LinkTimer::Connect ? kTimerSdConnect : kTimerSdWatchdog; }
+UINT_PTR LinkTimerId(LinkTimer timer) {
+  return timer == LinkTimer::Connect ? kTimerSdConnect : kTimerSdWatchdog;
+}
 
 const Caption& NoticeCaption(Notice notice) {
   switch (notice) {
@@ -464,8 +466,8 @@ LRESULT CMainFrame::OnCalibrateFromScan() {
     ShowMessage(MessageCaption(caption::kMesCalibNoDisplay), kMessageBoxNotice);
     return 0;
   }
-  auto pattern = std::make_unique<CCalibrationPattern>(
-      Hwnd(), MessageCaption(caption::kMesCalibPattern), m_settings.DialogFont());
+  auto pattern = std::make_unique<CCalibrationPattern>(Hwnd(), MessageCaption(caption::kMesCalibPattern),
+                                                       m_settings.DialogFont());
   if (!pattern->Show(*display)) return 0;
   HideCalibrationHint();  // the hint's advice is for calibrating by hand
   m_pPattern = std::move(pattern);
@@ -533,7 +535,9 @@ bool CMainFrame::AskToSaveUnsavedOverlay() {
 
 // ---- LinkClock -------------------------------------------------------------------------------
 
-void CMainFrame::SetLinkTimer(LinkTimer timer, unsigned milliseconds) { SetTimer(LinkTimerId(timer), milliseconds); }
+void CMainFrame::SetLinkTimer(LinkTimer timer, unsigned milliseconds) {
+  SetTimer(LinkTimerId(timer), milliseconds);
+}
 void CMainFrame::KillLinkTimer(LinkTimer timer) { KillTimer(LinkTimerId(timer)); }
 void CMainFrame::PostNewScan() { Post(UM_NEWSCAN); }
 
@@ -541,7 +545,9 @@ int CMainFrame::ShowMessage(const std::string& text, unsigned style) {
   return MessageBoxA(nullptr, text.c_str(), ApplicationTitle().c_str(), style);
 }
 
-std::string CMainFrame::MessageCaption(const Caption& caption) { return shell::MessageCaption(m_settings, caption); }
+std::string CMainFrame::MessageCaption(const Caption& caption) {
+  return shell::MessageCaption(m_settings, caption);
+}
 
 bool CMainFrame::LoadAllSettings(SettingsValues& values) {
   const bool read = m_settings.LoadAllSettings(values);

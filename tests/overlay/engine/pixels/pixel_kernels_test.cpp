@@ -64,7 +64,8 @@ TEST(PixelKernels, EveryLevelTurnsBlocksLikeThePlainLoop) {
       // Source rows of 12 bytes a block, stored upwards (down is negative) so that the first
       // block's first row ends the memory; target rows likewise, padded to 40 bytes.
       const std::ptrdiff_t sourceRow = 12, targetRow = 12 * blocks + 4;
-      const std::vector<std::uint8_t> source = Bytes(static_cast<std::size_t>(4 * blocks * sourceRow), 7u + blocks);
+      const std::vector<std::uint8_t> source =
+          Bytes(static_cast<std::size_t>(4 * blocks * sourceRow), 7u + blocks);
       const std::size_t targetBytes = static_cast<std::size_t>(4 * targetRow);
       std::vector<std::uint8_t> expected(targetBytes, 0xAA), got(targetBytes, 0xAA);
       const std::uint8_t* top = source.data() + source.size() - sourceRow;
@@ -75,7 +76,8 @@ TEST(PixelKernels, EveryLevelTurnsBlocksLikeThePlainLoop) {
       const std::uint8_t* firstTargetRow = expected.data() + targetBytes - targetRow;
       for (int k = 0; k < 4; ++k)
         for (int i = 0; i < 4; ++i)
-          ASSERT_EQ(0, std::memcmp(firstTargetRow - k * targetRow + 3 * i, top - i * sourceRow + 3 * (3 - k), 3));
+          ASSERT_EQ(
+              0, std::memcmp(firstTargetRow - k * targetRow + 3 * i, top - i * sourceRow + 3 * (3 - k), 3));
       EXPECT_EQ(expected[targetBytes - 1], 0xAA);
     }
   }
@@ -84,8 +86,8 @@ TEST(PixelKernels, EveryLevelTurnsBlocksLikeThePlainLoop) {
 TEST(PixelKernels, EveryLevelResamplesGroupsOfTargetsLikeThePlainLoop) {
   // Enlarging by little and by much, an axis whose last groups would read past the row, and a
   // slight shrink that still has two taps (its groups end where their taps spread too far).
-  for (const auto& [from, to] : {std::pair{5, 7}, std::pair{17, 40}, std::pair{1920, 2400}, std::pair{100, 101},
-                                 std::pair{6, 31}, std::pair{10, 9}, std::pair{3, 3}}) {
+  for (const auto& [from, to] : {std::pair{5, 7}, std::pair{17, 40}, std::pair{1920, 2400},
+                                 std::pair{100, 101}, std::pair{6, 31}, std::pair{10, 9}, std::pair{3, 3}}) {
     const AxisTaps xs = BuildAxis(from, to);
     const AcrossGroups plan = PlanAcrossGroups(xs, from);
     if (xs.taps != 2) {
@@ -97,7 +99,8 @@ TEST(PixelKernels, EveryLevelResamplesGroupsOfTargetsLikeThePlainLoop) {
     for (std::int32_t g = 0; g < plan.groups; ++g)
       ASSERT_LE(3 * plan.first[g] + 16, 3 * from) << "a group's load leaves the row";
     // The row ends where its memory ends.
-    const std::vector<std::uint8_t> row = Bytes(3 * static_cast<std::size_t>(from), static_cast<unsigned>(to));
+    const std::vector<std::uint8_t> row =
+        Bytes(3 * static_cast<std::size_t>(from), static_cast<unsigned>(to));
     std::vector<RowSum> expected(3 * static_cast<std::size_t>(to));
     Across(row.data(), 0, xs, 0, to, expected.data());
     expected.resize(3 * static_cast<std::size_t>(plan.groups) * AcrossGroups::kTargets);

@@ -99,7 +99,8 @@ Bgr Board(int x, int y) {
 
 bool Same(const DibBlock& a, const DibBlock& b) {
   return a.Width() == b.Width() && a.Height() == b.Height() &&
-         std::memcmp(&a.Header(), &b.Header(), 40) == 0 && std::memcmp(a.Pixels(), b.Pixels(), a.PixelBytes()) == 0;
+         std::memcmp(&a.Header(), &b.Header(), 40) == 0 &&
+         std::memcmp(a.Pixels(), b.Pixels(), a.PixelBytes()) == 0;
 }
 
 // What one call of step gives on one thread and on three.
@@ -133,12 +134,13 @@ TEST(EngineThreads, EveryBandedStepGivesTheSameBytesOnOneThreadAsOnSeveral) {
       std::memset(cells->Pixels(), 0, cells->PixelBytes());
       for (int band = 0; band < turned.ink.bands; ++band)
         for (int c = 0; c < turned.ink.across; ++c)
-          cells->TopDownRow(band)[3 * c] = turned.ink.flags[static_cast<std::size_t>(band) * turned.ink.across + c];
+          cells->TopDownRow(band)[3 * c] =
+              turned.ink.flags[static_cast<std::size_t>(band) * turned.ink.across + c];
       images.push_back(std::move(cells));
       return images;
     });
-    for (const auto& [tw, th] : {std::pair{w / 2, h / 2}, std::pair{w / 3, h / 3 + 1}, std::pair{2 * w + 1, 3 * h},
-                                 std::pair{w - 1, 2 * h - 1}}) {
+    for (const auto& [tw, th] : {std::pair{w / 2, h / 2}, std::pair{w / 3, h / 3 + 1},
+                                 std::pair{2 * w + 1, 3 * h}, std::pair{w - 1, 2 * h - 1}}) {
       ExpectSameOnOneAndThreeThreads("the resampler", [&, tw = tw, th = th] {
         std::vector<DibPtr> images;
         images.push_back(ResampleRegion(ViewOf(*source), Region{1, 2, w - 1, h}, tw, th));

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "overlay/shell/frame/close_prompt.h"
-#include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/frame/help_path.h"
+#include "overlay/shell/settings/caption_keys.h"
 
 namespace zt::shell {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 TEST(HelpPagePath, IsTheProgramFolderAndTheCaptionOrNothingWhenItWouldNotFit) {
   EXPECT_EQ(HelpPagePath("C:\\Program Files\\Corvane\\Zentab Lumbrel\\", "Help\\ZTLB_help_ja.htm"),
             "C:\\Program Files\\Corvane\\Zentab Lumbrel\\Help\\ZTLB_help_ja.htm");
-  const std::string folder = "C:\\" + std::string(200, 'f') + "\\";  // 204 bytes
+  const std::string folder = "C:\\" + std::string(200, 'f') + "\\";     // 204 bytes
   EXPECT_EQ(HelpPagePath(folder, std::string(55, 'h'))->size(), 259u);  // 259 and the NUL fit
   EXPECT_FALSE(HelpPagePath(folder, std::string(56, 'h')));             // 260 would be cut
   EXPECT_FALSE(HelpPagePath(folder, std::string(255, 'h')));

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "dialog_driver.h"
-#include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
-#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/preview_geometry.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
+#include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/resource.h"
 #include "tests/support/shell_wine_fixture.h"
 
@@ -144,8 +144,12 @@ TEST_F(SettingsDialogTest, ArrowsStepTheScanOnAClickAnAltKeyAndWhileHeld) {
     // Alt+arrow keys step through the accelerators, from whichever control has the focus.
     SetForegroundWindow(d);
     SetFocus(GetDlgItem(d, IDC_X_OFFSET));
-    const WORD keys[][2] = {{VK_MENU, 0},  {VK_RIGHT, 0}, {VK_RIGHT, KEYEVENTF_KEYUP},
-                            {VK_DOWN, 0}, {VK_DOWN, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP}};
+    const WORD keys[][2] = {{VK_MENU, 0},
+                            {VK_RIGHT, 0},
+                            {VK_RIGHT, KEYEVENTF_KEYUP},
+                            {VK_DOWN, 0},
+                            {VK_DOWN, KEYEVENTF_KEYUP},
+                            {VK_MENU, KEYEVENTF_KEYUP}};
     for (const auto& key : keys) {
       INPUT input{};
       input.type = INPUT_KEYBOARD;

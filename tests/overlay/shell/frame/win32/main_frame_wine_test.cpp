@@ -15,11 +15,11 @@
 #include "common/win32/application.h"
 #include "common/win32/handles.h"
 #include "cvimgfileio/cvimgfileio.h"
-#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_dialog.h"
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
+#include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
@@ -191,10 +191,10 @@ TEST_F(MainFrame, TrayClickShowsTheMenuInTheLanguageFilesWords) {
   PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
   ASSERT_TRUE(RunScript(script, 10000));
   ASSERT_TRUE(menuSeen);
-  EXPECT_EQ(texts,
-            (std::vector<std::string>{
-                frame.Settings().CaptionText(caption::kSettings), "", frame.Settings().CaptionText(caption::kHelp),
-                frame.Settings().CaptionText(caption::kAbout), "", frame.Settings().CaptionText(caption::kExit)}));
+  EXPECT_EQ(texts, (std::vector<std::string>{frame.Settings().CaptionText(caption::kSettings), "",
+                                             frame.Settings().CaptionText(caption::kHelp),
+                                             frame.Settings().CaptionText(caption::kAbout), "",
+                                             frame.Settings().CaptionText(caption::kExit)}));
   EXPECT_EQ(ids, (std::vector<UINT>{32775, 0, 32776, 57664, 0, 32774}));
 }
 

@@ -16,8 +16,8 @@
 #include "overlay/shell/sdlink/sd_checker_link.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
 #include "tests/support/fake_pipeline_host.h"
-#include "tests/support/test_files.h"
 #include "tests/support/simulated_card.h"
+#include "tests/support/test_files.h"
 
 namespace zt::shell {
 namespace {

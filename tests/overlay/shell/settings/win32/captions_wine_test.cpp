@@ -36,7 +36,8 @@ TEST_F(Captions, LoadCaptionUnescapesAndZeroesTheBufferForAMissingKey) {
 
   char text[1024];
   // The key ends with a blank; the file's key is trimmed, the lookup finds it all the same.
-  EXPECT_GT(settings.LoadCaption(caption::kMesCalib.section, caption::kMesCalib.key, "", text, sizeof text), 0u);
+  EXPECT_GT(settings.LoadCaption(caption::kMesCalib.section, caption::kMesCalib.key, "", text, sizeof text),
+            0u);
   EXPECT_STREQ(text, "Line one\nC:\\Lang\\x \"quoted\"q");
 
   std::memset(text, 'x', sizeof text);
@@ -45,7 +46,9 @@ TEST_F(Captions, LoadCaptionUnescapesAndZeroesTheBufferForAMissingKey) {
   EXPECT_EQ(text[64], 'x');
 
   // The default text is unescaped too: the help page's default path.
-  EXPECT_EQ(settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, "Help\\\\ZTLB_help.htm", text, 256), 19u);
+  EXPECT_EQ(settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, "Help\\\\ZTLB_help.htm",
+                                 text, 256),
+            19u);
   EXPECT_STREQ(text, "Help\\ZTLB_help.htm");
 }
 
@@ -98,7 +101,8 @@ TEST_F(Captions, BesideTheProgramTheShippedEnglishFileServesAnEnglishUser) {
   EXPECT_STREQ(settings.AppName(), "Zentab Lumbrel");
   EXPECT_STREQ(settings.DialogFont().lfFaceName, "Arial");
   char text[256];
-  EXPECT_GT(settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, "", text, sizeof text), 0u);
+  EXPECT_GT(settings.LoadCaption(caption::kPathHelp.section, caption::kPathHelp.key, "", text, sizeof text),
+            0u);
   EXPECT_STREQ(text, "Help\\ZTLB_help.htm");
 }
 

@@ -38,7 +38,9 @@ TEST(UserLanguageJapanese, TheListedLanguageChoosesJapaneseIni) {
   ASSERT_GT(settings.LoadCaption(caption::kSettings.section, caption::kSettings.key, "", text, 64), 0u);
   EXPECT_STREQ(text, "\x90\xDD\x92\xE8...");  // "settings" in Shift-JIS
   // The first character of "on display" ends in byte 0x5C; it must not start an escape.
-  ASSERT_GT(settings.LoadCaption(caption::kMesMultiScan.section, caption::kMesMultiScan.key, "", text, sizeof text), 0u);
+  ASSERT_GT(
+      settings.LoadCaption(caption::kMesMultiScan.section, caption::kMesMultiScan.key, "", text, sizeof text),
+      0u);
   EXPECT_NE(std::string(text).find("\x95\x5C\x8E\xA6"), std::string::npos);
   EXPECT_NE(std::string(text).find('\n'), std::string::npos);
   EXPECT_TRUE(recorder.messages.empty());
