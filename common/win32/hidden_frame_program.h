@@ -1,9 +1,10 @@
-// A program whose only window is a hidden frame and of which one copy runs per machine, such as
-// the scan-button checker and the wireless SD card checker: the mutex, the frame, the loop.
+// A program whose only window is a hidden frame and of which one copy runs per machine (the tray
+// application and the two checkers): the mutex, the frame, the loop.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "common/win32/application.h"
@@ -25,7 +26,8 @@ std::unique_ptr<FrameWindow> StartFrame() {
 // Then startFrame makes and starts the frame, and the thread's messages are pumped until WM_QUIT.
 // Returns the quit code, 0 when the program did not start. The mutex is let go only after the
 // frame is gone.
-inline int RunHiddenFrameProgram(const char* mutexName, std::unique_ptr<FrameWindow> (*startFrame)()) {
+inline int RunHiddenFrameProgram(const char* mutexName,
+                                 const std::function<std::unique_ptr<FrameWindow>()>& startFrame) {
   UniqueHandle mutex;
   if (!ClaimSingleInstance(mutex, mutexName)) return 0;
   const std::unique_ptr<FrameWindow> frame = startFrame();

@@ -9,7 +9,7 @@ struct BusyInputs {
   bool settingsDialogInModalStep = false;  // OK prompt, cancel prompt, folder browser, saving
   bool exiting = false;
   bool sessionEnding = false;
-  bool processing = false;  // a UM_NEWSCAN is being handled
+  bool processing = false;  // a new scan is being handled
 };
 
 inline bool IsBusy(const BusyInputs& in) {

@@ -10,6 +10,5 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char letter[4] = {};
   if (GetEnvironmentVariableA("ZT_BOARD_LETTER", letter, sizeof letter) != 1) return 2;
-  zt::shell::CImageMergeApp app(std::make_unique<zt::shell::StandInBoardTree>(letter[0]));
-  return app.Run();
+  return zt::shell::RunImageMergeApp(std::make_unique<zt::shell::StandInBoardTree>(letter[0]));
 }
