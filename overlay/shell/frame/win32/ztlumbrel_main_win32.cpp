@@ -3,6 +3,4 @@
 
 #include "overlay/shell/frame/win32/image_merge_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return zt::shell::RunImageMergeApp();
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zt::shell::RunImageMergeApp(); }
