@@ -35,8 +35,7 @@ TEST(HostileInput, TruncatedFilesFail) {
       const std::string path = std::string("written/cut_") + name;
       RemoveFile(path);
       ASSERT_TRUE(WriteBytes(path, cut));
-      Loaded img;
-      Load(path, img);
+      const Loaded img(path);
       EXPECT_TRUE(IsFailureCode(img.rc)) << name << " cut at " << part << ": " << img.rc;
       EXPECT_EQ(img.dib, nullptr);
     }
@@ -62,8 +61,7 @@ TEST(HostileInput, CorruptedFilesFailOrLoadCleanly) {
       const std::string path = std::string("written/bad_") + name;
       RemoveFile(path);
       ASSERT_TRUE(WriteBytes(path, bad));
-      Loaded img;
-      Load(path, img);
+      const Loaded img(path);
       if (img.rc == IMGFILE_OK) {
         ASSERT_NE(img.dib, nullptr);
         EXPECT_TRUE(img.Bits() == 24 || img.Bits() == 1);
@@ -80,17 +78,12 @@ TEST(HostileInput, CorruptedFilesFailOrLoadCleanly) {
 }
 
 TEST(HostileInput, EachFailureHasItsCode) {
-  Loaded missing, folder, empty, text, args;
-  Load("no such file.jpg", missing);
-  EXPECT_EQ(missing.rc, IMGFILE_ERR_OPEN);
-  Load("written", folder);
-  EXPECT_EQ(folder.rc, IMGFILE_ERR_OPEN);
+  EXPECT_EQ(Loaded("no such file.jpg").rc, IMGFILE_ERR_OPEN);
+  EXPECT_EQ(Loaded("written").rc, IMGFILE_ERR_OPEN);
   ASSERT_TRUE(WriteBytes("written/empty.jpg", {}));
-  Load("written/empty.jpg", empty);
-  EXPECT_EQ(empty.rc, IMGFILE_ERR_CORRUPT);
+  EXPECT_EQ(Loaded("written/empty.jpg").rc, IMGFILE_ERR_CORRUPT);
   ASSERT_TRUE(WriteBytes("written/text.jpg", {'h', 'e', 'l', 'l', 'o'}));
-  Load("written/text.jpg", text);
-  EXPECT_EQ(text.rc, IMGFILE_ERR_UNSUPPORTED);
+  EXPECT_EQ(Loaded("written/text.jpg").rc, IMGFILE_ERR_UNSUPPORTED);
   void* dib = nullptr;
   unsigned short rx, ry;
   int ox, oy;
@@ -139,11 +132,8 @@ TEST(HostileInput, OversizedImagesAreRefused) {
   std::vector<std::uint8_t> tiff = ReadBytes("rgb_none.tif");
   SetTiffSize(tiff, 60000, 60000);
   ASSERT_TRUE(WriteBytes("written/huge.tif", tiff));
-  for (const char* name : {"written/huge.jpg", "written/huge.bmp", "written/huge.tif"}) {
-    Loaded img;
-    Load(name, img);
-    EXPECT_EQ(img.rc, IMGFILE_ERR_TOO_LARGE) << name;
-  }
+  for (const char* name : {"written/huge.jpg", "written/huge.bmp", "written/huge.tif"})
+    EXPECT_EQ(Loaded(name).rc, IMGFILE_ERR_TOO_LARGE) << name;
 }
 
 // Within the caps, but far more than the file's strips could ever decode to: refused as damaged
@@ -154,19 +144,12 @@ TEST(HostileInput, TiffsDeclaringMoreThanTheirDataHoldsAreRefused) {
     SetTiffSize(tiff, 12000, 12000);
     const std::string path = std::string("written/declared_") + name;
     ASSERT_TRUE(WriteBytes(path, tiff));
-    Loaded img;
-    Load(path, img);
-    EXPECT_EQ(img.rc, IMGFILE_ERR_CORRUPT) << name;
-    Loaded honest;
-    Load(name, honest);
-    EXPECT_EQ(honest.rc, IMGFILE_OK) << name;
+    EXPECT_EQ(Loaded(path).rc, IMGFILE_ERR_CORRUPT) << name;
+    EXPECT_EQ(Loaded(name).rc, IMGFILE_OK) << name;
   }
   // Tiled files hold their data in tiles, strips in name only: every tile counts.
-  for (const char* name : {"rgb_none_tiled.tif", "bw_g4_tiled.tif"}) {
-    Loaded honest;
-    Load(name, honest);
-    EXPECT_EQ(honest.rc, IMGFILE_OK) << name;
-  }
+  for (const char* name : {"rgb_none_tiled.tif", "bw_g4_tiled.tif"})
+    EXPECT_EQ(Loaded(name).rc, IMGFILE_OK) << name;
 }
 
 TEST(TiffDataBound, EachCodingHasItsBestRatio) {
@@ -188,28 +171,37 @@ TEST(TiffDataBound, EachCodingHasItsBestRatio) {
   EXPECT_FALSE(TiffDataCanHold(kNone, 1000, 65500, ~std::uint64_t{0} / 2));
 }
 
+// A bitmap file's headers (300 dpi, a grey palette at 4 bits) and `extra` bytes (the palette, or
+// masks), then `data` zero bytes for the pixels at its end.
+std::vector<std::uint8_t> BmpFile(int width, int height, int bits, std::uint32_t compression,
+                                  std::size_t extra, std::size_t data) {
+  const std::uint32_t off = static_cast<std::uint32_t>(14 + 40 + extra);
+  std::vector<std::uint8_t> f(off + data, 0);
+  f[0] = 'B', f[1] = 'M';
+  std::memcpy(&f[10], &off, 4);
+  BitmapInfoHeader hd{};
+  hd.biSize = 40;
+  hd.biWidth = width;
+  hd.biHeight = height;
+  hd.biPlanes = 1;
+  hd.biBitCount = static_cast<std::uint16_t>(bits);
+  hd.biCompression = compression;
+  hd.biXPelsPerMeter = hd.biYPelsPerMeter = 11811;  // 300 dpi
+  std::memcpy(&f[14], &hd, 40);
+  for (int i = 0; i < 16 && bits == 4; ++i)
+    f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
+  return f;
+}
+
 // Builds an uncompressed bitmap file of the reference picture at 4, 16 or 32 bits, bottom-up
 // or top-down, so that depths and layouts ImageMagick does not write are covered too.
 std::vector<std::uint8_t> MakeBmp(const Picture& p, int bits, bool topDown) {
   const int w = p.width, h = p.height;
   const std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
-  const std::size_t paletteBytes = bits == 4 ? 64 : 0;
-  const std::size_t off = 14 + 40 + paletteBytes;
-  std::vector<std::uint8_t> f(off + stride * h, 0);
-  f[0] = 'B', f[1] = 'M';
-  std::memcpy(&f[10], &off, 4);
-  BitmapInfoHeader hd{};
-  hd.biSize = 40;
-  hd.biWidth = w;
-  hd.biHeight = topDown ? -h : h;
-  hd.biPlanes = 1;
-  hd.biBitCount = static_cast<std::uint16_t>(bits);
-  hd.biXPelsPerMeter = hd.biYPelsPerMeter = 11811;  // 300 dpi
-  std::memcpy(&f[14], &hd, 40);
-  for (int i = 0; i < 16 && bits == 4; ++i)
-    f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
+  std::vector<std::uint8_t> f = BmpFile(w, topDown ? -h : h, bits, 0, bits == 4 ? 64 : 0, stride * h);
+  std::uint8_t* const pixels = f.data() + f.size() - stride * h;
   for (int y = 0; y < h; ++y) {
-    std::uint8_t* row = f.data() + off + stride * (topDown ? y : h - 1 - y);
+    std::uint8_t* row = pixels + stride * (topDown ? y : h - 1 - y);
     for (int x = 0; x < w; ++x) {
       const Pixel c = p.At(x, y);
       if (bits == 4) {
@@ -231,8 +223,7 @@ TEST(BitmapLayouts, FourSixteenAndThirtyTwoBitsBothWaysUp) {
     for (bool topDown : {false, true}) {
       const std::string path = "written/made" + std::to_string(bits) + (topDown ? "td" : "bu") + ".bmp";
       ASSERT_TRUE(WriteBytes(path, MakeBmp(ref, bits, topDown)));
-      Loaded img;
-      Load(path, img);
+      const Loaded img(path);
       ASSERT_EQ(img.rc, IMGFILE_OK) << path;
       EXPECT_EQ(img.Bits(), 24);
       EXPECT_EQ(img.resX, 300);
@@ -257,19 +248,10 @@ TEST(BitmapLayouts, FourBitRunLength) {
       0x05, 0x12, 0x00, 0x00,                           // row 0: 1 2 1 2 1
       0x00, 0x05, 0x34, 0x56, 0x70, 0x00, 0x00, 0x00,   // row 1: 3 4 5 6 7
       0x00, 0x02, 0x02, 0x00, 0x03, 0x88, 0x00, 0x01};  // row 2: _ _ 8 8 8
-  const std::uint32_t off = 14 + 40 + 64;
-  std::vector<std::uint8_t> f(off + runs.size(), 0);
-  f[0] = 'B', f[1] = 'M';
-  std::memcpy(&f[10], &off, 4);
-  BitmapInfoHeader hd{};
-  hd.biSize = 40, hd.biWidth = 5, hd.biHeight = 3, hd.biPlanes = 1, hd.biBitCount = 4, hd.biCompression = 2;
-  std::memcpy(&f[14], &hd, 40);
-  for (int i = 0; i < 16; ++i)
-    f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i * 17);
-  std::copy(runs.begin(), runs.end(), f.begin() + off);
+  std::vector<std::uint8_t> f = BmpFile(5, 3, 4, 2, 64, runs.size());
+  std::copy(runs.begin(), runs.end(), f.end() - runs.size());
   ASSERT_TRUE(WriteBytes("written/rle4.bmp", f));
-  Loaded img;
-  Load("written/rle4.bmp", img);
+  const Loaded img("written/rle4.bmp");
   ASSERT_EQ(img.rc, IMGFILE_OK);
   const int expected[3][5] = {{0, 0, 8, 8, 8}, {3, 4, 5, 6, 7}, {1, 2, 1, 2, 1}};  // top row first
   for (int y = 0; y < 3; ++y)
@@ -277,27 +259,18 @@ TEST(BitmapLayouts, FourBitRunLength) {
   // Without its end code the same data is a truncated file.
   f.resize(f.size() - 2);
   ASSERT_TRUE(WriteBytes("written/rle4cut.bmp", f));
-  Loaded cut;
-  Load("written/rle4cut.bmp", cut);
-  EXPECT_EQ(cut.rc, IMGFILE_ERR_CORRUPT);
+  EXPECT_EQ(Loaded("written/rle4cut.bmp").rc, IMGFILE_ERR_CORRUPT);
 }
 
 // Sixteen bits with the masks the file gives (5-6-5 here), not the 5-5-5 used without them.
 TEST(BitmapLayouts, BitFieldMasksFromTheFile) {
-  const std::uint32_t off = 14 + 40 + 12;
-  std::vector<std::uint8_t> f(off + 8, 0);
-  f[0] = 'B', f[1] = 'M';
-  std::memcpy(&f[10], &off, 4);
-  BitmapInfoHeader hd{};
-  hd.biSize = 40, hd.biWidth = 3, hd.biHeight = 1, hd.biPlanes = 1, hd.biBitCount = 16, hd.biCompression = 3;
-  std::memcpy(&f[14], &hd, 40);
+  std::vector<std::uint8_t> f = BmpFile(3, 1, 16, 3, 12, 8);
   const std::uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
   std::memcpy(&f[54], masks, 12);
   const std::uint16_t px[3] = {0xF800, 0x07E0, 0x041F};  // red, green, half green with blue
-  std::memcpy(&f[off], px, 6);
+  std::memcpy(&f[f.size() - 8], px, 6);
   ASSERT_TRUE(WriteBytes("written/bitfields565.bmp", f));
-  Loaded img;
-  Load("written/bitfields565.bmp", img);
+  const Loaded img("written/bitfields565.bmp");
   ASSERT_EQ(img.rc, IMGFILE_OK);
   const Pixel expected[3] = {{255, 0, 0}, {0, 255, 0}, {0, 130, 255}};  // 32 of 63 is 130 of 255
   for (int x = 0; x < 3; ++x) {
@@ -309,8 +282,7 @@ TEST(BitmapLayouts, BitFieldMasksFromTheFile) {
 
 TEST(Description, NamesFormatAndSizeWithinTheBuffer) {
   for (const char* name : kSamples) {
-    Loaded img;
-    Load(name, img);
+    const Loaded img(name);
     ASSERT_EQ(img.rc, IMGFILE_OK) << name;
     const std::size_t len = std::strlen(img.info);
     EXPECT_GT(len, 5u);

@@ -94,6 +94,8 @@ Picture ReadPnm(const std::string& path) {
   return p;
 }
 
+Loaded::Loaded(const std::string& path, LoadFn load) { Load(path, *this, load); }
+
 Loaded::~Loaded() {
   if (!dib) return;
 #ifdef _WIN32
@@ -135,6 +137,18 @@ int MaxDiff(const Loaded& img, const Picture& ref, int rows) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < ref.width; ++x) {
       const Pixel a = img.At(x, y), b = ref.At(x, y);
+      worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+    }
+  return worst;
+}
+
+int MaxDiff(const Loaded& img, const std::vector<std::uint8_t>& dib) {
+  const auto& h = *reinterpret_cast<const BitmapInfoHeader*>(dib.data());
+  if (!img.dib || img.Width() != h.biWidth || img.Height() != h.biHeight) return 255;
+  int worst = 0;
+  for (int y = 0; y < h.biHeight; ++y)
+    for (int x = 0; x < h.biWidth; ++x) {
+      const Pixel a = img.At(x, y), b = DibPixel(dib, x, y);
       worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
     }
   return worst;

@@ -24,6 +24,10 @@ struct Picture {
 // Reads P4/P5/P6; fails the test and returns an empty picture when it cannot.
 Picture ReadPnm(const std::string& path);
 
+// Loads through `load`: the linked call, or the one found in the DLL.
+using LoadFn = int(IMGFILE_API*)(const char*, int, void**, unsigned short*, unsigned short*, int*, int*,
+                                 char*);
+
 // The loaded DIB, released on destruction.
 struct Loaded {
   int rc = 0;
@@ -33,6 +37,7 @@ struct Loaded {
   char info[IMGFILE_INFO_SIZE + 16];
 
   Loaded() = default;
+  explicit Loaded(const std::string& path, LoadFn load = IMGFILE_LoadDibFromFile);
   Loaded(const Loaded&) = delete;
   Loaded& operator=(const Loaded&) = delete;
   ~Loaded();
@@ -43,15 +48,14 @@ struct Loaded {
   Pixel At(int x, int y) const;
 };
 
-// Loads through `load`: the linked call, or the one found in the DLL.
-using LoadFn = int(IMGFILE_API*)(const char*, int, void**, unsigned short*, unsigned short*, int*, int*,
-                                 char*);
 void Load(const std::string& path, Loaded& out, LoadFn load);
 inline void Load(const std::string& path, Loaded& out) { Load(path, out, IMGFILE_LoadDibFromFile); }
 
 // Largest per-channel difference between the loaded image and the picture (255 when the sizes
 // differ); rows beyond `rows` (when positive) are not compared.
 int MaxDiff(const Loaded& img, const Picture& ref, int rows = 0);
+// The same against a 24-bit DIB such as MakeDib's.
+int MaxDiff(const Loaded& img, const std::vector<std::uint8_t>& dib);
 
 // A bottom-up 24-bit DIB with a deterministic pattern.
 std::vector<std::uint8_t> MakeDib(int width, int height);

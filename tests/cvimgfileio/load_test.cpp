@@ -25,8 +25,7 @@ class ToolMadeFile : public ::testing::TestWithParam<Sample> {};
 
 TEST_P(ToolMadeFile, LoadsWithTheReferencePixels) {
   const Sample& s = GetParam();
-  Loaded img;
-  Load(s.file, img);
+  const Loaded img(s.file);
   ASSERT_EQ(img.rc, IMGFILE_OK) << s.file;
   ASSERT_NE(img.dib, nullptr);
   EXPECT_EQ(img.Bits(), s.bits);
@@ -62,9 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The palette of a two-colour DIB follows the file's polarity, so the engine's expansion
 // gives the same picture either way.
 TEST(TwoColourTiff, PaletteFollowsThePhotometricTag) {
-  Loaded white, black;
-  Load("bw_white.tif", white);
-  Load("bw_black.tif", black);
+  const Loaded white("bw_white.tif"), black("bw_black.tif");
   ASSERT_EQ(white.rc, IMGFILE_OK);
   ASSERT_EQ(black.rc, IMGFILE_OK);
   const std::uint8_t* pw = static_cast<const std::uint8_t*>(white.dib) + 40;
@@ -91,8 +88,7 @@ class ToolMadePdf : public ::testing::TestWithParam<PdfSample> {};
 // img2pdf centres the image on an A4 page (595.28 x 841.89 points).
 TEST_P(ToolMadePdf, LoadsTheFirstImageWithItsPlacement) {
   const PdfSample& s = GetParam();
-  Loaded img;
-  Load(s.file, img);
+  const Loaded img(s.file);
   ASSERT_EQ(img.rc, IMGFILE_OK) << s.file;
   EXPECT_EQ(img.Bits(), s.bits);
   EXPECT_LE(MaxDiff(img, ReadPnm(s.reference)), s.tolerance);
@@ -150,8 +146,7 @@ TEST(JpegResolution, ComesFromExifWhenJfifHasNone) {
     file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
     const std::string path = "written/exif" + std::to_string(skew) + ".jpg";
     ASSERT_TRUE(WriteBytes(path, file));
-    Loaded img;
-    Load(path, img);
+    const Loaded img(path);
     ASSERT_EQ(img.rc, IMGFILE_OK);
     EXPECT_EQ(img.resX, skew ? 96 : 300);  // a block pointing outside itself is ignored
     EXPECT_EQ(img.resY, skew ? 96 : 300);

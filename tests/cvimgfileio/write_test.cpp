@@ -30,25 +30,12 @@ int Write(const std::vector<std::uint8_t>& dib, int format, const std::string& p
   return IMGFILE_WriteDib2File(dib.data(), res, res, pageW, pageH, offX, offY, format, path.c_str(), 0);
 }
 
-int MaxDiff(const Loaded& img, const std::vector<std::uint8_t>& dib) {
-  const auto& h = *reinterpret_cast<const BitmapInfoHeader*>(dib.data());
-  if (!img.dib || img.Width() != h.biWidth || img.Height() != h.biHeight) return 255;
-  int worst = 0;
-  for (int y = 0; y < h.biHeight; ++y)
-    for (int x = 0; x < h.biWidth; ++x) {
-      const Pixel a = img.At(x, y), b = DibPixel(dib, x, y);
-      worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
-    }
-  return worst;
-}
-
 TEST(WriteRoundTrip, TiffIsLosslessAndKeepsTheResolution) {
   for (int width : {1, 2, 3, 4, 5, 301}) {
     const auto dib = MakeDib(width, 37);
     const std::string path = Target("round" + std::to_string(width) + ".tif");
     ASSERT_EQ(Write(dib, IMGFILE_FORMAT_TIFF, path, 300), IMGFILE_OK);
-    Loaded img;
-    Load(path, img);
+    const Loaded img(path);
     ASSERT_EQ(img.rc, IMGFILE_OK);
     EXPECT_EQ(img.Bits(), 24);
     EXPECT_EQ(MaxDiff(img, dib), 0) << "width " << width;
@@ -61,8 +48,7 @@ TEST(WriteRoundTrip, JpegStaysCloseAndCarriesTheDensity) {
   const auto dib = MakeDib(203, 101);
   const std::string path = Target("round.jpg");
   ASSERT_EQ(Write(dib, IMGFILE_FORMAT_JPEG, path, 200), IMGFILE_OK);
-  Loaded img;
-  Load(path, img);
+  const Loaded img(path);
   ASSERT_EQ(img.rc, IMGFILE_OK);
   EXPECT_LE(MaxDiff(img, dib), 12);
   EXPECT_EQ(img.resX, 200);
@@ -94,8 +80,7 @@ TEST(WriteRoundTrip, TopDownSourceRowsKeepTheirOrder) {
   reinterpret_cast<BitmapInfoHeader*>(dib.data())->biHeight = -9;
   const std::string path = Target("topdown.tif");
   ASSERT_EQ(Write(dib, IMGFILE_FORMAT_TIFF, path), IMGFILE_OK);
-  Loaded img;
-  Load(path, img);
+  const Loaded img(path);
   ASSERT_EQ(img.rc, IMGFILE_OK);
   EXPECT_EQ(MaxDiff(img, bottomUp), 0);
 }
@@ -106,8 +91,7 @@ TEST(WritePdf, PlacesTheImageAtItsOffsetAndResolution) {
   const auto dib = MakeDib(300, 150);
   const std::string path = Target("placed.pdf");
   ASSERT_EQ(Write(dib, IMGFILE_FORMAT_PDF, path, 150, 842, 595, 36, 50), IMGFILE_OK);
-  Loaded img;
-  Load(path, img);
+  const Loaded img(path);
   ASSERT_EQ(img.rc, IMGFILE_OK);
   EXPECT_EQ(img.resX, 150);
   EXPECT_EQ(img.resY, 150);
@@ -184,8 +168,7 @@ TEST(WriteTarget, ZeroResolutionMeansTheDefault) {
   const auto dib = MakeDib(96, 48);
   const std::string path = Target("zero.pdf");
   ASSERT_EQ(Write(dib, IMGFILE_FORMAT_PDF, path, 0, 612, 792), IMGFILE_OK);
-  Loaded img;
-  Load(path, img);
+  const Loaded img(path);
   ASSERT_EQ(img.rc, IMGFILE_OK);
   EXPECT_EQ(img.resX, 96);
 }

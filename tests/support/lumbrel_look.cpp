@@ -1,7 +1,5 @@
 #include "tests/support/lumbrel_look.h"
 
-#include <utility>
-
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/shell/resource.h"
 
@@ -11,47 +9,6 @@ std::vector<std::string> ScanOutputs(const std::string& saveFolder, const std::s
   const std::string stem = scanName.substr(0, scanName.find_last_of('.'));
   return {saveFolder + "\\" + stem + "_Overlaid.JPG", saveFolder + "\\Original\\" + stem + "_Screenshot.JPG",
           saveFolder + "\\Original\\" + scanName};
-}
-
-namespace {
-
-// Paints the brush kept in the window's user data: the colour can change while the window stays.
-LRESULT CALLBACK DrawnWindowProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ERASEBKGND) {
-    RECT r;
-    GetClientRect(w, &r);
-    FillRect(reinterpret_cast<HDC>(wParam), &r,
-             reinterpret_cast<HBRUSH>(GetWindowLongPtrA(w, GWLP_USERDATA)));
-    return 1;
-  }
-  return DefWindowProcA(w, message, wParam, lParam);
-}
-
-}  // namespace
-
-DrawnWindow::DrawnWindow(COLORREF colour, const RECT& place, bool topmost)
-    : m_brush(CreateSolidBrush(colour)) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &DrawnWindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "ZtDrawnOnTheScreen";
-  RegisterClassA(&wc);
-  m_hwnd = CreateWindowExA((topmost ? WS_EX_TOPMOST : 0) | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP,
-                           place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
-                           nullptr, wc.hInstance, nullptr);
-  SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_brush.Get()));
-  ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
-  UpdateWindow(m_hwnd);
-}
-
-DrawnWindow::~DrawnWindow() { DestroyWindow(m_hwnd); }
-
-void DrawnWindow::Repaint(COLORREF colour) {
-  // The old brush goes only once the window paints with the new one.
-  app::Brush fresh(CreateSolidBrush(colour));
-  SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh.Get()));
-  RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  m_brush = std::move(fresh);
 }
 
 namespace {

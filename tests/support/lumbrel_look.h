@@ -8,29 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "common/win32/gdi_handles.h"
+#include "tests/support/drawn_window.h"
 
 namespace zt::winetest {
 
 // The three files a scan becomes in the save folder (no backslash at its end): the overlay, the
 // screenshot and the copy of the scan.
 std::vector<std::string> ScanOutputs(const std::string& saveFolder, const std::string& scanName);
-
-// A window of one colour, painted by its class brush; topmost unless said otherwise (a slide
-// show's window is an ordinary one).
-class DrawnWindow {
- public:
-  DrawnWindow(COLORREF colour, const RECT& place, bool topmost = true);
-  ~DrawnWindow();
-  DrawnWindow(const DrawnWindow&) = delete;
-  DrawnWindow& operator=(const DrawnWindow&) = delete;
-  bool Shown() const { return m_hwnd && IsWindowVisible(m_hwnd); }
-  void Repaint(COLORREF colour);
-
- private:
-  app::Brush m_brush;
-  HWND m_hwnd = nullptr;
-};
 
 // A visible dialog of the process; with control, only one that has that control.
 HWND DialogOf(DWORD process, int control = 0);

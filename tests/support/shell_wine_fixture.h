@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "overlay/shell/settings/win32/app_settings.h"

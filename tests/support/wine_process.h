@@ -59,6 +59,18 @@ inline std::string ReadFileBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Writes text to path: a new file, or with OPEN_EXISTING the end of one that is there; false when
+// the file cannot be opened or not all of it is written.
+inline bool WriteFileText(const std::string& path, const std::string& text,
+                          DWORD disposition = CREATE_ALWAYS) {
+  app::UniqueHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr));
+  if (!f) return false;
+  SetFilePointer(f.Get(), 0, nullptr, FILE_END);
+  DWORD put = 0;
+  return WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
+         put == text.size();
+}
+
 // folder ends in a backslash; a folder that is not there is empty.
 inline bool FolderIsEmpty(const std::string& folder) {
   bool empty = true;

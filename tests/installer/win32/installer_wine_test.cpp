@@ -23,6 +23,7 @@ namespace {
 namespace winetest = zt::winetest;
 using winetest::Exists;
 using winetest::KeyExists;
+using winetest::WriteFileText;
 using zt::app::UniqueHandle;
 using zt::app::UniqueServiceHandle;
 
@@ -65,15 +66,6 @@ std::string ReadFileText(const std::string& path) {
   if (!text.empty()) ReadFile(f.Get(), &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
   text.resize(got);
   return text;
-}
-
-bool WriteFileText(const std::string& path, const std::string& text, DWORD disposition = CREATE_ALWAYS) {
-  UniqueHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr));
-  if (!f) return false;
-  SetFilePointer(f.Get(), 0, nullptr, FILE_END);
-  DWORD put = 0;
-  return WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
-         put == text.size();
 }
 
 DWORD Msiexec(const std::string& args) {

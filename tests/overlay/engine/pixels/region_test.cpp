@@ -6,18 +6,10 @@
 namespace zt {
 namespace {
 
+// A placement's values in order: the screen's width and height, the scan's, the zooms, x and y.
 Placement Screen1920Scan2400(std::int32_t x = 0, std::int32_t y = 0, std::int32_t wz = 100,
                              std::int32_t hz = 100) {
-  Placement p;
-  p.screenWidth = 1920;
-  p.screenHeight = 1080;
-  p.scanWidth = 2400;
-  p.scanHeight = 1700;
-  p.widthZoom = wz;
-  p.heightZoom = hz;
-  p.x = x;
-  p.y = y;
-  return p;
+  return {1920, 1080, 2400, 1700, wz, hz, x, y};
 }
 
 TEST(ClampInt, ArgumentOrderIsHighLowValue) {
@@ -54,15 +46,7 @@ TEST(ComputeRegions, OffsetsCropTheScanOrMissTheScreen) {
 
 TEST(ComputeRegions, LargeProductsDoNotOverflow) {
   // cw * wz * sh = 3.24e10 and (sw - x) * ch * 100 = 7.48e9 are beyond 32 bits.
-  Placement p;
-  p.screenWidth = 3840;
-  p.screenHeight = 2160;
-  p.scanWidth = 30000;
-  p.scanHeight = 20000;
-  p.widthZoom = 500;
-  p.heightZoom = 500;
-  p.x = 100;
-  p.y = -1000;
+  const Placement p{3840, 2160, 30000, 20000, 500, 500, 100, -1000};
   Region screen, scan;
   ASSERT_TRUE(ComputeRegions(p, screen, scan));
   EXPECT_EQ(screen, (Region{100, 0, 3840, 2160}));  // fw = 16200, fh = 10800

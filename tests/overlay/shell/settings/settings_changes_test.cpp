@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "overlay/shell/settings/dialog_font.h"
 #include "overlay/shell/settings/settings_changes.h"
 

@@ -4,39 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "common/win32/gdi_handles.h"
 #include "overlay/engine/capture/displays.h"
 #include "overlay/engine/capture/screen_capture.h"
+#include "tests/support/drawn_window.h"
 #include "tests/support/wine_process.h"
 
 namespace zt {
 namespace {
-
-// A topmost window of one colour over a whole display.
-class ColouredCover {
- public:
-  ColouredCover(const DisplayInfo& display, COLORREF colour) : m_brush(CreateSolidBrush(colour)) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ZtDisplayCover";
-    RegisterClassA(&wc);
-    m_window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
-                               display.left, display.top, display.Width(), display.Height(), nullptr, nullptr,
-                               wc.hInstance, nullptr);
-    SetClassLongPtrA(m_window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush.Get()));
-    InvalidateRect(m_window, nullptr, TRUE);
-    UpdateWindow(m_window);
-    winetest::Pump(300);
-  }
-  ~ColouredCover() { DestroyWindow(m_window); }
-  ColouredCover(const ColouredCover&) = delete;
-  ColouredCover& operator=(const ColouredCover&) = delete;
-
- private:
-  app::Brush m_brush;
-  HWND m_window = nullptr;
-};
 
 bool ShowsColour(const DibBlock& image, COLORREF colour) {
   for (const POINT p : {POINT{5, 5}, POINT{image.Width() / 2, image.Height() / 2},
@@ -47,6 +21,8 @@ bool ShowsColour(const DibBlock& image, COLORREF colour) {
   }
   return true;
 }
+
+RECT Place(const DisplayInfo& display) { return {display.left, display.top, display.right, display.bottom}; }
 
 constexpr COLORREF kLaptopColour = RGB(30, 140, 60);
 constexpr COLORREF kProjectorColour = RGB(220, 90, 10);
@@ -76,8 +52,10 @@ TEST(Displays, BothScreensAreListedByAnIdentityOfTheirOwn) {
 TEST(Displays, TheChosenDisplayIsCapturedInItsOwnSizeAndAGoneOneFallsBackToThePrimary) {
   const std::vector<DisplayInfo> displays = ListDisplays();
   ASSERT_EQ(displays.size(), 2u);
-  ColouredCover laptop(displays[0], kLaptopColour);
-  ColouredCover projector(displays[1], kProjectorColour);
+  // A topmost window of one colour over each whole display.
+  const winetest::DrawnWindow laptop(kLaptopColour, Place(displays[0]));
+  const winetest::DrawnWindow projector(kProjectorColour, Place(displays[1]));
+  winetest::Pump(300);
 
   DibPtr chosen = CaptureChosenDisplay(displays[1].identity);
   ASSERT_TRUE(chosen);

@@ -3,48 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include "common/win32/gdi_handles.h"
 #include "overlay/engine/capture/screen_capture.h"
+#include "tests/support/drawn_window.h"
+#include "tests/support/wine_process.h"
 
 namespace zt {
 namespace {
 
 constexpr COLORREF kColour = RGB(200, 40, 120);
 
-class ColouredWindow {
- public:
-  ColouredWindow() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = m_brush.Get();
-    wc.lpszClassName = "ZtCaptureTestWindow";
-    RegisterClassA(&wc);
-    m_window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
-                               nullptr, nullptr, wc.hInstance, nullptr);
-    UpdateWindow(m_window);
-    // Let the window system draw it.
-    for (int i = 0; i < 30; ++i) {
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      Sleep(10);
-    }
-  }
-  ~ColouredWindow() {
-    if (m_window) DestroyWindow(m_window);
-  }
-  ColouredWindow(const ColouredWindow&) = delete;
-  ColouredWindow& operator=(const ColouredWindow&) = delete;
-  bool Shown() const { return m_window != nullptr; }
-
- private:
-  app::Brush m_brush{CreateSolidBrush(kColour)};
-  HWND m_window = nullptr;
-};
-
 TEST(ScreenCapture, ReadsBackWhatTheScreenShows) {
-  ColouredWindow window;
+  const winetest::DrawnWindow window(kColour, RECT{0, 0, 200, 100});
   ASSERT_TRUE(window.Shown());
+  winetest::Pump(300);  // the window system draws it
   DibPtr area = CaptureScreenArea(300, 150);
   ASSERT_TRUE(area);
   EXPECT_EQ(area->Width(), 300);

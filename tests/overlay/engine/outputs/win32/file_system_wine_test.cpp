@@ -4,36 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <optional>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "common/win32/handles.h"
 #include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/outputs/output_names.h"
 #include "overlay/engine/outputs/working_copy.h"
+#include "tests/support/wine_process.h"
 
 namespace zt {
 namespace {
 
-void Write(const std::string& path, const std::string& bytes) {
-  const app::UniqueHandle h(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(h);
-  DWORD written = 0;
-  WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-
-std::string Read(const std::string& path) {
-  const app::UniqueHandle h(
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!h) return "<missing>";
-  char buffer[256];
-  DWORD got = 0;
-  ReadFile(h.Get(), buffer, sizeof buffer, &got, nullptr);
-  return std::string(buffer, got);
-}
+using winetest::ReadFileBytes;
+using winetest::WriteFileText;
 
 class Win32FileSystemTest : public ::testing::Test {
  protected:
@@ -57,17 +40,17 @@ class Win32FileSystemTest : public ::testing::Test {
 };
 
 TEST_F(Win32FileSystemTest, CopiesToNewFilesOnly) {
-  Write(folder + "\\a.jpg", "first");
-  Write(folder + "\\b.jpg", "second");
+  ASSERT_TRUE(WriteFileText(folder + "\\a.jpg", "first"));
+  ASSERT_TRUE(WriteFileText(folder + "\\b.jpg", "second"));
   EXPECT_EQ(fs->CopyToNew(folder + "\\a.jpg", folder + "\\b.jpg"), CopyResult::kTargetExists);
-  EXPECT_EQ(Read(folder + "\\b.jpg"), "second");
+  EXPECT_EQ(ReadFileBytes(folder + "\\b.jpg"), "second");
   // A missing source over an existing target: the target stays.
   EXPECT_EQ(fs->CopyToNew(folder + "\\missing.jpg", folder + "\\b.jpg"), CopyResult::kTargetExists);
-  EXPECT_EQ(Read(folder + "\\b.jpg"), "second");
+  EXPECT_EQ(ReadFileBytes(folder + "\\b.jpg"), "second");
   EXPECT_EQ(fs->CopyToNew(folder + "\\missing.jpg", folder + "\\c.jpg"), CopyResult::kFailed);
   EXPECT_FALSE(fs->Exists(folder + "\\c.jpg"));
   EXPECT_TRUE(fs->CopyReplacing(folder + "\\a.jpg", folder + "\\b.jpg"));
-  EXPECT_EQ(Read(folder + "\\b.jpg"), "first");
+  EXPECT_EQ(ReadFileBytes(folder + "\\b.jpg"), "first");
   EXPECT_TRUE(fs->IsDirectory(folder));
   EXPECT_FALSE(fs->IsDirectory(folder + "\\a.jpg"));
 }
@@ -77,7 +60,7 @@ TEST_F(Win32FileSystemTest, NamesAreChosenInARealFolder) {
   ASSERT_TRUE(ChooseOutputNames(*fs, folder, "s", ".jpg", paths, SystemLeadByte));
   EXPECT_TRUE(fs->IsDirectory(folder + "\\Original"));
   EXPECT_EQ(paths.overlaid, folder + "\\s_Overlaid.jpg");
-  Write(paths.overlaid, "x");
+  ASSERT_TRUE(WriteFileText(paths.overlaid, "x"));
   ASSERT_TRUE(ChooseOutputNames(*fs, folder + "\\", "s", ".jpg", paths, SystemLeadByte));
   EXPECT_EQ(paths.original, folder + "\\Original\\s_001.jpg");
 }
@@ -85,14 +68,14 @@ TEST_F(Win32FileSystemTest, NamesAreChosenInARealFolder) {
 TEST_F(Win32FileSystemTest, WorkingCopyGoesToTheLocalSettingsFolder) {
   std::string appData;
   ASSERT_TRUE(fs->LocalAppDataFolder(appData));
-  Write(folder + "\\a.jpg", "scan one");
+  ASSERT_TRUE(WriteFileText(folder + "\\a.jpg", "scan one"));
   std::string working;
   ASSERT_TRUE(MakeWorkingCopy(*fs, folder + "\\a.jpg", working, SystemLeadByte));
   EXPECT_EQ(working, appData + "\\Corvane\\Zentab Lumbrel\\a.jpg");
-  EXPECT_EQ(Read(working), "scan one");
+  EXPECT_EQ(ReadFileBytes(working), "scan one");
   // A failed copy puts the previous one back.
   EXPECT_FALSE(MakeWorkingCopy(*fs, folder + "\\missing.jpg", working, SystemLeadByte));
-  EXPECT_EQ(Read(working), "scan one");
+  EXPECT_EQ(ReadFileBytes(working), "scan one");
   EXPECT_FALSE(fs->Exists(appData + "\\Corvane\\Zentab Lumbrel\\_old.tmp"));
   EXPECT_TRUE(fs->RemoveFile(working));
 }

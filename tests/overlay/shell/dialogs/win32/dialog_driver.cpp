@@ -192,6 +192,11 @@ void PumpAsDialogLoop(DWORD ms) {
   } while (GetTickCount() - start < ms);
 }
 
+void WaitVisible(HWND dialog) {
+  for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) PumpAsDialogLoop(20);
+  PumpAsDialogLoop(100);
+}
+
 HWND WaitForMessageBox(HWND owner) {
   for (int i = 0; i < 100; ++i) {
     if (HWND box = FindMessageBox(owner)) return box;

@@ -31,8 +31,9 @@ class TestFrame {
   std::vector<UINT> m_received;
 };
 
-// Runs script once the modal loop that DoModal starts is running; returns DoModal's result.
-// The script must end the dialog (a dialog still open afterwards is ended with -2).
+// Runs script once the modal loop that DoModal starts is running and its dialog shows, settled;
+// returns DoModal's result. The script must end the dialog (a dialog still open afterwards is
+// ended with -2).
 template <typename DialogT>
 INT_PTR RunModal(DialogT& dialog, HWND owner, const std::function<void(HWND)>& script);
 // Runs script from a thread timer once ready() holds.
@@ -42,6 +43,8 @@ void EndIfOpen(HWND dialog);
 // Dispatches the thread's messages for about ms milliseconds, offering each to the message
 // filter first as a modal dialog's loop does.
 void PumpAsDialogLoop(DWORD ms);
+// Waits (about 2 s at most) for the dialog to show, then lets it settle.
+void WaitVisible(HWND dialog);
 // Finds the message box owned by owner within about 2 s; null when none came.
 HWND WaitForMessageBox(HWND owner);
 std::string BoxText(HWND box);
@@ -52,6 +55,7 @@ void AnswerNextBox(HWND owner, int button, std::function<void(HWND box)> onBox =
 std::string LastBoxText();
 
 std::string WindowText(HWND window);
+inline std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 // 24-bit pictures: a desktop-like screenshot, and a whiteboard scan with ink and its mask.
 DibPtr MakeScreenshot(int width, int height);
@@ -83,6 +87,7 @@ INT_PTR RunModal(DialogT& dialog, HWND owner, const std::function<void(HWND)>& s
       [&dialog, &script] {
         const HWND hWnd = dialog.Hwnd();
         if (!hWnd) return;
+        WaitVisible(hWnd);
         script(hWnd);
         EndIfOpen(dialog.Hwnd());
       },

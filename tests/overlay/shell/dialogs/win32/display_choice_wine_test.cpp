@@ -12,6 +12,7 @@
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/caption_keys.h"
+#include "tests/support/drawn_window.h"
 #include "tests/support/registry_look.h"
 #include "tests/support/shell_wine_fixture.h"
 
@@ -42,13 +43,6 @@ void Choose(HWND dialog, int entry) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_DISPLAY_CHOICE)));
 }
 
-std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-void WaitVisible(HWND dialog) {
-  for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) PumpAsDialogLoop(20);
-  PumpAsDialogLoop(100);
-}
-
 class DisplayChoiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -67,7 +61,6 @@ class DisplayChoiceTest : public ::testing::Test {
 TEST_F(DisplayChoiceTest, EachDisplayIsListedAndKeepsItsOwnValues) {
   CSettingsDlg dlg(settings, frame.Hwnd(), DialogImages{}, true);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     const std::vector<std::string> entries = ListEntries(d);
     ASSERT_EQ(entries.size(), 3u);
     // The primary screen's choice and the display that is primary now are told apart.
@@ -104,7 +97,6 @@ TEST_F(DisplayChoiceTest, EachDisplayIsListedAndKeepsItsOwnValues) {
   // Opened again, the dialog shows the stored choice, and the primary screen brings back its values.
   CSettingsDlg again(settings, frame.Hwnd(), DialogImages{}, true);
   RunModal(again, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     EXPECT_EQ(Chosen(d), 2);
     EXPECT_EQ(Text(d, IDC_X_OFFSET), "-40");
     Choose(d, 0);
@@ -124,7 +116,6 @@ TEST_F(DisplayChoiceTest, AStoredDisplayThatIsNotAttachedIsShownAsSuchAndKept) {
   ASSERT_TRUE(settings.SaveAllSettings(values));
   CSettingsDlg dlg(settings, frame.Hwnd(), DialogImages{}, true);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     const std::vector<std::string> entries = ListEntries(d);
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[3], "Projector 9 (not connected)");
@@ -141,7 +132,6 @@ TEST_F(DisplayChoiceTest, AStoredDisplayThatIsNotAttachedIsShownAsSuchAndKept) {
 TEST_F(DisplayChoiceTest, TheCalibrateButtonAsksTheFrameForTheTargets) {
   CSettingsDlg dlg(settings, frame.Hwnd(), DialogImages{}, true);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     Choose(d, 2);
     SendMessageA(GetDlgItem(d, IDC_CALIBRATE_SCAN), BM_CLICK, 0, 0);
     EXPECT_EQ(frame.Count(UM_CALIBRATEFROMSCAN), 1);
@@ -176,15 +166,9 @@ bool IsTargetRed(const DibBlock& screen, int x, int y) {
 
 TEST_F(DisplayChoiceTest, TheTargetsCoverTheChosenDisplayAndEscLeavesThem) {
   // A slide shown on the projector before: the targets come in front of it.
-  WNDCLASSA slideClass{};
-  slideClass.lpfnWndProc = DefWindowProcA;
-  slideClass.hInstance = GetModuleHandleA(nullptr);
-  slideClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-  slideClass.lpszClassName = "ZtSlide";
-  RegisterClassA(&slideClass);
-  const HWND slide = CreateWindowExA(WS_EX_TOOLWINDOW, slideClass.lpszClassName, "", WS_POPUP | WS_VISIBLE,
-                                     displays[1].left, displays[1].top, displays[1].Width(),
-                                     displays[1].Height(), nullptr, nullptr, slideClass.hInstance, nullptr);
+  const DrawnWindow slide(RGB(128, 128, 128),
+                          RECT{displays[1].left, displays[1].top, displays[1].right, displays[1].bottom},
+                          false);
   PumpAsDialogLoop(300);
   LOGFONTA font = settings.DialogFont();
   // The instruction the user reads, whole: the picture kept below shows that it fits.
@@ -216,7 +200,6 @@ TEST_F(DisplayChoiceTest, TheTargetsCoverTheChosenDisplayAndEscLeavesThem) {
     }
   EXPECT_TRUE(WritePng(picture, ZT_ARTIFACT_DIR "/calibration_pattern.png"));
 
-  DestroyWindow(slide);
   SendMessageA(pattern.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
   PumpAsDialogLoop(100);
   EXPECT_EQ(frame.Count(UM_ENDCALIBRATION), 1);

@@ -26,15 +26,9 @@ PixelRect ControlRect(HWND dialog, int id) {
 }
 
 void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
-std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void Mouse(HWND dialog, UINT message, PixelPoint p) {
   SendMessageA(dialog, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(p.x, p.y));
-}
-
-void WaitVisible(HWND dialog) {
-  for (int i = 0; i < 100 && !IsWindowVisible(dialog); ++i) PumpAsDialogLoop(20);
-  PumpAsDialogLoop(100);
 }
 
 class SettingsDialogTest : public ::testing::Test {
@@ -69,7 +63,6 @@ class SettingsDialogTest : public ::testing::Test {
 TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndTheStoredValues) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     EXPECT_TRUE(dlg.Initialised());
     EXPECT_FALSE(dlg.InModalStep());
     EXPECT_EQ(WindowText(d), "Zentab Lumbrel");
@@ -92,7 +85,6 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndTheStoredValues) {
 TEST_F(SettingsDialogTest, PaintsTheScanOverTheScreenshotWhereTheOffsetsPutIt) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     // Move the scan by typing, then read the preview back from the screen.
     SetText(d, IDC_X_OFFSET, "384");
     SetText(d, IDC_Y_OFFSET, "108");
@@ -134,7 +126,6 @@ TEST_F(SettingsDialogTest, PaintsTheScanOverTheScreenshotWhereTheOffsetsPutIt) {
 TEST_F(SettingsDialogTest, ArrowsStepTheScanOnAClickAnAltKeyAndWhileHeld) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_X_OFFSET, "100");
     SetText(d, IDC_Y_OFFSET, "50");
     Click(d, IDC_MOVE_LEFT);  // one BM_CLICK is one step
@@ -180,7 +171,6 @@ TEST_F(SettingsDialogTest, ArrowsStepTheScanOnAClickAnAltKeyAndWhileHeld) {
 TEST_F(SettingsDialogTest, DraggingTheScanOrAnEdgeMovesOrZoomsItAsTheGeometrySays) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_X_OFFSET, "300");
     SetText(d, IDC_Y_OFFSET, "100");
     PreviewLayout layout;
@@ -224,7 +214,6 @@ TEST_F(SettingsDialogTest, DraggingTheScanOrAnEdgeMovesOrZoomsItAsTheGeometrySay
 TEST_F(SettingsDialogTest, TypedValuesAreFilteredAndDefaultsBringEveryControlBack) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
   const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_X_OFFSET, "-0");  // a minus and a zero go back to the minus
     EXPECT_EQ(Text(d, IDC_X_OFFSET), "-");
     SetText(d, IDC_X_OFFSET, "");
@@ -265,7 +254,6 @@ TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
   frame.onSaveOverlay = [&] { dlg.SetSavedFlag(true); };  // as the frame does after writing the files
   const std::string folder = LocalAppData();
   const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_SAVE_FOLDER, folder.c_str());
     Click(d, IDC_AUTO_SAVE);  // off
     Click(d, IDC_SIZE_BOARD);
@@ -294,7 +282,6 @@ TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
 TEST_F(SettingsDialogTest, OkAndCancelAskAboutAnUnsavedOverlay) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
   const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_X_OFFSET, "77");
     // Cancel with a change and an unsaved overlay: No keeps the dialog.
     AnswerNextBox(d, IDNO);
@@ -322,7 +309,6 @@ TEST_F(SettingsDialogTest, WithoutImagesTheValuesCanStillBeEditedAndStored) {
   CSettingsDlg dlg(settings, frame.Hwnd(), DialogImages{}, false);
   EXPECT_FALSE(dlg.HasImages());
   const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_SAVE_NOW)));
     // No preview: a press in it starts no drag.
     const PixelRect clip = ControlRect(d, IDC_PREVIEW_CLIP);
@@ -343,7 +329,6 @@ TEST_F(SettingsDialogTest, WithoutImagesTheValuesCanStillBeEditedAndStored) {
 TEST_F(SettingsDialogTest, SessionEndGoesToTheFrame) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
   const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     frame.closeAppResult = 0;  // the user cancelled the close prompt
     EXPECT_EQ(SendMessageA(d, WM_QUERYENDSESSION, 0, 0), 0);
     EXPECT_TRUE(IsWindow(d));
@@ -360,7 +345,6 @@ TEST_F(SettingsDialogTest, EndingDuringItsOwnQuestionLeavesNoModalStepAndStoresN
   frame.onCloseApp = [&] { dlg.Close(IDCANCEL); };
   bool stepWhileOpen = false, stepAfterClose = true;
   const INT_PTR code = RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_X_OFFSET, "5");
     // The session ends while the OK question is open; the box is answered Yes afterwards.
     AnswerNextBox(d, IDYES, [&](HWND) {
@@ -380,7 +364,6 @@ TEST_F(SettingsDialogTest, EndingDuringItsOwnQuestionLeavesNoModalStepAndStoresN
 TEST_F(SettingsDialogTest, AWindowDestroyedUnderItsQuestionIsNotTouchedAgain) {
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
-    WaitVisible(d);
     SetText(d, IDC_Y_OFFSET, "9");
     AnswerNextBox(d, IDYES, [&](HWND) { DestroyWindow(d); });  // as when its owner goes
     Click(d, IDCANCEL);

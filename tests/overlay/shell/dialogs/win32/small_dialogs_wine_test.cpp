@@ -14,8 +14,6 @@ namespace {
 // The dialogs are driven with the Wine tests' helpers.
 using namespace winetest;
 
-std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
 class SmallDialogsTest : public ::testing::Test {
  protected:
   Recorder recorder;

@@ -11,17 +11,12 @@
 
 #include "common/win32/handles.h"
 #include "overlay/shell/drive_watch/drive_listing.h"
+#include "tests/support/wine_process.h"
 
 namespace zt {
 namespace {
 
-void Write(const std::string& path, const std::string& bytes) {
-  const app::UniqueHandle h(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(h);
-  DWORD written = 0;
-  WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
+using winetest::WriteFileText;
 
 TEST(Win32DriveListing, ListsScanFilesWithTimesAndFoldersAndLockedFilesWithout) {
   char temp[MAX_PATH];
@@ -29,10 +24,10 @@ TEST(Win32DriveListing, ListsScanFilesWithTimesAndFoldersAndLockedFilesWithout) 
   const std::string folder =
       std::string(temp) + "zt_board_root_" + std::to_string(GetCurrentProcessId()) + "\\";
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  Write(folder + "0001.JPG", "scan");
-  Write(folder + "0002.TIF", "scan");
-  Write(folder + "LOCKED.JPG", "scan");
-  Write(folder + "README", "no extension");
+  ASSERT_TRUE(WriteFileText(folder + "0001.JPG", "scan"));
+  ASSERT_TRUE(WriteFileText(folder + "0002.TIF", "scan"));
+  ASSERT_TRUE(WriteFileText(folder + "LOCKED.JPG", "scan"));
+  ASSERT_TRUE(WriteFileText(folder + "README", "no extension"));
   ASSERT_TRUE(CreateDirectoryA((folder + "DCIM.OLD").c_str(), nullptr));
   FILETIME when{0x12345678, 0x01D00000};
   app::UniqueHandle h(CreateFileA((folder + "0002.TIF").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,

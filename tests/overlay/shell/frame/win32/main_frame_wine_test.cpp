@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,6 @@ std::string MessageBoxText(HWND box) {
   return text;
 }
 
-// A caption as the program reads it from its language file, escapes undone.
 using winetest::Exists;
 
 class MainFrame : public ::testing::Test {
@@ -521,12 +521,12 @@ int RecordsHolding(const std::string& text) {
   return count;
 }
 
-// The recording taskbar for one test.
-class RecordingTaskbar {
+// A taskbar window for one test, answering through proc.
+class StandInTaskbar {
  public:
-  RecordingTaskbar() {
+  explicit StandInTaskbar(WNDPROC proc) {
     WNDCLASSA cls{};
-    cls.lpfnWndProc = RecordingTaskbarProc;
+    cls.lpfnWndProc = proc;
     cls.hInstance = GetModuleHandleA(nullptr);
     cls.lpszClassName = "Shell_TrayWnd";
     RegisterClassA(&cls);
@@ -534,7 +534,7 @@ class RecordingTaskbar {
                                GetModuleHandleA(nullptr), nullptr);
     g_taskbarData.clear();
   }
-  ~RecordingTaskbar() {
+  ~StandInTaskbar() {
     DestroyWindow(m_window);
     UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
   }
@@ -545,7 +545,7 @@ class RecordingTaskbar {
 };
 
 TEST_F(MainFrame, AChosenDisplayNotAttachedGivesThePrimaryScreenWithItsOwnValuesAndOneWord) {
-  const RecordingTaskbar taskbar;
+  const StandInTaskbar taskbar(RecordingTaskbarProc);
   ASSERT_TRUE(taskbar.First());
   // The projector's values would save the scan at the board's size; the primary screen's own
   // record says the screen's.
@@ -573,7 +573,7 @@ TEST_F(MainFrame, AChosenDisplayNotAttachedGivesThePrimaryScreenWithItsOwnValues
 // The checker could not put a scan into the program's folder, taken away while it runs: the
 // folder is there again for its next try, and the user is told once, beside the icon.
 TEST_F(MainFrame, ADeliveryTheCheckerCouldNotMakeMakesTheFolderAgainAndIsToldOnce) {
-  const RecordingTaskbar taskbar;
+  const StandInTaskbar taskbar(RecordingTaskbarProc);
   ASSERT_TRUE(taskbar.First());
   winetest::Pump(1500);  // no board here: the frame turns to the checker
   const std::string folder = frame.Settings().SdDownloadFolder();
@@ -594,15 +594,8 @@ LRESULT CALLBACK RefusingTaskbarProc(HWND w, UINT message, WPARAM wParam, LPARAM
 }
 
 TEST(TrayIcon, AnIconTheTaskbarRefusedIsAddedOnceItTakesIt) {
-  WNDCLASSA cls{};
-  cls.lpfnWndProc = RefusingTaskbarProc;
-  cls.hInstance = GetModuleHandleA(nullptr);
-  cls.lpszClassName = "Shell_TrayWnd";
-  RegisterClassA(&cls);
-  HWND busy = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(busy, nullptr);
-  ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), busy);
+  auto busy = std::make_unique<StandInTaskbar>(RefusingTaskbarProc);
+  ASSERT_TRUE(busy->First());
   winetest::ResetStore();
   CMainFrame frame;
   ASSERT_TRUE(frame.CreateFrame());
@@ -610,8 +603,7 @@ TEST(TrayIcon, AnIconTheTaskbarRefusedIsAddedOnceItTakesIt) {
   EXPECT_FALSE(frame.TrayIcon().Added());
   winetest::Pump(2500);
   EXPECT_FALSE(frame.TrayIcon().Added()) << "still refused";
-  DestroyWindow(busy);
-  UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
+  busy.reset();
   // No TaskbarCreated comes: the taskbar was there all along, only busy.
   EXPECT_TRUE(winetest::WaitFor([&] { return frame.TrayIcon().Added(); }, 5000));
   frame.Destroy();

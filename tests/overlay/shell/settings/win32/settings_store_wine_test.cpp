@@ -48,18 +48,9 @@ void SetRegistryValue(const char* name, DWORD type, const std::string& bytes) {
                  static_cast<DWORD>(bytes.size()));
 }
 
-// Settings unlike the defaults in every value.
-SettingsValues BoardSettings() {
-  SettingsValues values;
-  values.saveFolder = "C:\\Scans\\Board";
-  values.autoSave = 0;
-  values.saveImageSize = 1;
-  values.widthZoom = 150;
-  values.heightZoom = 75;
-  values.x = -20;
-  values.y = 35;
-  return values;
-}
+// Settings unlike the defaults in every value: folder, auto-save, image size, zooms, x and y (no
+// display chosen).
+SettingsValues BoardSettings() { return {"C:\\Scans\\Board", 0, 1, 150, 75, -20, 35, "", ""}; }
 
 class SettingsStore : public ::testing::Test {
  protected:
