@@ -48,6 +48,22 @@ struct DeviceNotificationTraits {
 };
 using UniqueDeviceNotification = UniqueOwner<DeviceNotificationTraits>;
 
+// A menu from LoadMenuA or CreatePopupMenu that no window owns, destroyed with DestroyMenu.
+struct MenuTraits {
+  using Type = HMENU;
+  static bool Valid(HMENU h) { return h != nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+using UniqueMenu = UniqueOwner<MenuTraits>;
+
+// A library from LoadLibraryA, freed with FreeLibrary.
+struct ModuleTraits {
+  using Type = HMODULE;
+  static bool Valid(HMODULE h) { return h != nullptr; }
+  static void Close(HMODULE h) { FreeLibrary(h); }
+};
+using UniqueModule = UniqueOwner<ModuleTraits>;
+
 // A view of a section from MapViewOfFile, unmapped with UnmapViewOfFile.
 struct MappedViewTraits {
   using Type = void*;

@@ -4,9 +4,22 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <string>
 
+#include "common/win32/unique_handle.h"
+
 namespace zt::app {
+
+// A shell item id list (from SHBrowseForFolderA or a folder's ParseDisplayName), freed with the
+// shell's allocator.
+struct ItemIdListTraits {
+  using Type = LPITEMIDLIST;
+  static bool Valid(LPITEMIDLIST p) { return p != nullptr; }
+  static void Close(LPITEMIDLIST p) { CoTaskMemFree(p); }
+};
+using UniqueItemIdList = UniqueOwner<ItemIdListTraits>;
 
 inline constexpr int kCsidlLocalAppData = 0x1C;
 inline constexpr int kCsidlMyPictures = 0x27;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/win32/handles.h"
 #include "tests/cvimgfileio/image_check.h"
 
 namespace zt::imgtest {
@@ -18,20 +19,16 @@ using WriteFn = int(__stdcall*)(const void*, unsigned short, unsigned short, int
 class Dll : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA("CvImgFileIO.dll");
-    ASSERT_NE(module_, nullptr) << "CvImgFileIO.dll not found beside the test";
-    load_ =
-        reinterpret_cast<LoadFn>(reinterpret_cast<void*>(GetProcAddress(module_, "IMGFILE_LoadDibFromFile")));
-    write_ =
-        reinterpret_cast<WriteFn>(reinterpret_cast<void*>(GetProcAddress(module_, "IMGFILE_WriteDib2File")));
+    module_.Reset(LoadLibraryA("CvImgFileIO.dll"));
+    ASSERT_TRUE(module_) << "CvImgFileIO.dll not found beside the test";
+    load_ = reinterpret_cast<LoadFn>(
+        reinterpret_cast<void*>(GetProcAddress(module_.Get(), "IMGFILE_LoadDibFromFile")));
+    write_ = reinterpret_cast<WriteFn>(
+        reinterpret_cast<void*>(GetProcAddress(module_.Get(), "IMGFILE_WriteDib2File")));
     ASSERT_NE(load_, nullptr);
     ASSERT_NE(write_, nullptr);
   }
-  void TearDown() override {
-    if (module_) FreeLibrary(module_);
-  }
-
-  HMODULE module_ = nullptr;
+  app::UniqueModule module_;
   LoadFn load_ = nullptr;
   WriteFn write_ = nullptr;
 };
@@ -49,8 +46,8 @@ TEST_F(Dll, ImportLibraryReachesTheExports) {
 }
 
 TEST_F(Dll, ExportsOnlyTheUndecoratedNames) {
-  EXPECT_EQ(GetProcAddress(module_, "_IMGFILE_LoadDibFromFile@32"), nullptr);
-  EXPECT_EQ(GetProcAddress(module_, "IMGFILE_FreeDib"), nullptr);
+  EXPECT_EQ(GetProcAddress(module_.Get(), "_IMGFILE_LoadDibFromFile@32"), nullptr);
+  EXPECT_EQ(GetProcAddress(module_.Get(), "IMGFILE_FreeDib"), nullptr);
 }
 
 TEST_F(Dll, WritesEachFormatAndLoadsItBackAsAGlobalBlock) {

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "common/win32/shell_folder.h"
 #include "overlay/shell/dialogs/offset_typing.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
 #include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
@@ -32,20 +33,14 @@ class StepFlag {
   bool& m_flag;
 };
 
-// Shell item ids are freed with the shell's allocator.
-struct ItemIdList {
-  LPITEMIDLIST pidl = nullptr;
-  ~ItemIdList() { CoTaskMemFree(pidl); }
-};
-
-ItemIdList FolderItem(const std::string& folder) {
-  ItemIdList item;
+app::UniqueItemIdList FolderItem(const std::string& folder) {
+  app::UniqueItemIdList item;
   if (folder.empty() || !PathIsDirectoryA(folder.c_str())) return item;
   IShellFolder* desktop = nullptr;
   if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return item;
   wchar_t wide[MAX_PATH] = {};
   if (MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH) > 0)
-    desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &item.pidl, nullptr);
+    desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, item.Receive(), nullptr);
   desktop->Release();
   return item;
 }
@@ -387,16 +382,15 @@ int CSettingsDlg::AskYesNo(const Caption& question) {
 void CSettingsDlg::OnBrowse() {
   TakeOverValues();
   StepFlag browsing(m_bBrowsing);
-  const ItemIdList preselect = FolderItem(m_values.saveFolder);
+  const app::UniqueItemIdList preselect = FolderItem(m_values.saveFolder);
   BROWSEINFOA info{};
   info.hwndOwner = Hwnd();
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
   info.lpfn = BrowseCallback;
-  info.lParam = reinterpret_cast<LPARAM>(preselect.pidl);
-  ItemIdList chosen;
-  chosen.pidl = SHBrowseForFolderA(&info);
+  info.lParam = reinterpret_cast<LPARAM>(preselect.Get());
+  const app::UniqueItemIdList chosen(SHBrowseForFolderA(&info));
   char path[MAX_PATH] = {};
-  if (!chosen.pidl || !Alive() || !SHGetPathFromIDListA(chosen.pidl, path)) return;
+  if (!chosen || !Alive() || !SHGetPathFromIDListA(chosen.Get(), path)) return;
   SetItemText(IDC_SAVE_FOLDER, path);
   m_values.saveFolder = ItemText(IDC_SAVE_FOLDER);
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/win32/handles.h"
 #include "overlay/shell/resource.h"
 
 namespace zt::shell {
@@ -23,20 +24,6 @@ constexpr MenuItem kMenuItems[] = {{0, ID_TRAY_SETTINGS, caption::kSettings},
                                    {2, ID_TRAY_HELP, caption::kHelp},
                                    {3, ID_APP_ABOUT, caption::kAbout},
                                    {5, ID_TRAY_EXIT, caption::kExit}};
-
-class MenuHandle {
- public:
-  explicit MenuHandle(HMENU menu) : m_h(menu) {}
-  ~MenuHandle() {
-    if (m_h) DestroyMenu(m_h);
-  }
-  MenuHandle(const MenuHandle&) = delete;
-  MenuHandle& operator=(const MenuHandle&) = delete;
-  HMENU Get() const { return m_h; }
-
- private:
-  HMENU m_h;
-};
 
 // Copies text into a field of size bytes with its NUL, cut at a whole character when longer.
 template <std::size_t size>
@@ -91,7 +78,7 @@ bool CTrayIcon::ShowBalloon(const std::string& text) {
 
 void CTrayIcon::ShowMenu(POINT point) {
   HWND frame = m_data.hWnd;
-  MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU)));
+  app::UniqueMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU)));
   if (!menu.Get()) return;
   HMENU popup = GetSubMenu(menu.Get(), 0);
   if (!popup) return;
