@@ -12,11 +12,7 @@
 namespace zt::app {
 
 // Destroyed with SetupDiDestroyDeviceInfoList; a failed SetupDiGetClassDevsA is INVALID_HANDLE_VALUE.
-struct DeviceInfoSetTraits {
-  using Type = HDEVINFO;
-  static bool Valid(HDEVINFO set) { return set && set != INVALID_HANDLE_VALUE; }
-  static void Close(HDEVINFO set) { SetupDiDestroyDeviceInfoList(set); }
-};
-using UniqueDeviceInfoSet = UniqueOwner<DeviceInfoSetTraits>;
+using UniqueDeviceInfoSet =
+    UniqueOwner<ClosedBy<HDEVINFO, &SetupDiDestroyDeviceInfoList, NoHandle::NullOrInvalid>>;
 
 }  // namespace zt::app

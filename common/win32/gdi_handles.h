@@ -10,13 +10,7 @@ namespace zt::app {
 
 // A pen, brush, font or bitmap, deleted with DeleteObject.
 template <typename T>
-struct GdiObjectTraits {
-  using Type = T;
-  static bool Valid(T object) { return object != nullptr; }
-  static void Close(T object) { DeleteObject(object); }
-};
-template <typename T>
-using GdiObject = UniqueOwner<GdiObjectTraits<T>>;
+using GdiObject = UniqueOwner<ClosedBy<T, &DeleteObject>>;
 
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
@@ -24,12 +18,7 @@ using Pen = GdiObject<HPEN>;
 using Brush = GdiObject<HBRUSH>;
 
 // A DC of our own (CreateCompatibleDC for a memory DC, CreateDCA), deleted with DeleteDC.
-struct DcTraits {
-  using Type = HDC;
-  static bool Valid(HDC dc) { return dc != nullptr; }
-  static void Close(HDC dc) { DeleteDC(dc); }
-};
-using UniqueDc = UniqueOwner<DcTraits>;
+using UniqueDc = UniqueOwner<ClosedBy<HDC, &DeleteDC>>;
 
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDc {

@@ -9,11 +9,6 @@
 
 namespace zt::app {
 
-struct InternetHandleTraits {
-  using Type = HINTERNET;
-  static bool Valid(HINTERNET h) { return h != nullptr; }
-  static void Close(HINTERNET h) { InternetCloseHandle(h); }
-};
-using UniqueInternetHandle = UniqueOwner<InternetHandleTraits>;
+using UniqueInternetHandle = UniqueOwner<ClosedBy<HINTERNET, &InternetCloseHandle>>;
 
 }  // namespace zt::app

@@ -14,12 +14,7 @@ namespace zt::app {
 
 // A shell item id list (from SHBrowseForFolderA or a folder's ParseDisplayName), freed with the
 // shell's allocator.
-struct ItemIdListTraits {
-  using Type = LPITEMIDLIST;
-  static bool Valid(LPITEMIDLIST p) { return p != nullptr; }
-  static void Close(LPITEMIDLIST p) { CoTaskMemFree(p); }
-};
-using UniqueItemIdList = UniqueOwner<ItemIdListTraits>;
+using UniqueItemIdList = UniqueOwner<ClosedBy<LPITEMIDLIST, &CoTaskMemFree>>;
 
 inline constexpr int kCsidlLocalAppData = 0x1C;
 inline constexpr int kCsidlMyPictures = 0x27;

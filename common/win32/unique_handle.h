@@ -1,15 +1,32 @@
-// The one owner of Win32 handles, so that no failure path leaks one. Each kind of handle is a
-// small traits struct beside its alias: handles.h, gdi_handles.h, and apart, for the one program
-// that links each library, internet_handle.h (WinInet) and device_info_set.h (SetupAPI).
+// The one owner of Win32 handles, so that no failure path leaks one. Each kind of handle is an
+// alias that names its type and the call that closes it: handles.h, gdi_handles.h, shell_folder.h,
+// and apart, for the one program that links each library, internet_handle.h (WinInet) and
+// device_info_set.h (SetupAPI).
 // The traits:
 //   using Type = ...;              the handle's type; an empty owner holds Type{} (null)
 //   static bool Valid(Type h);     false for every value that means "none"
 //   static void Close(Type h);     gives a valid handle back to the system
 #pragma once
 
+#include <windows.h>
+
 #include <utility>
 
 namespace zt::app {
+
+// Whether null only, or INVALID_HANDLE_VALUE as well, means "no handle" for a kind of handle.
+enum class NoHandle { Null, NullOrInvalid };
+
+// The traits of a handle of type T given back by close(h).
+template <typename T, auto close, NoHandle none = NoHandle::Null>
+struct ClosedBy {
+  using Type = T;
+  static bool Valid(T h) {
+    if constexpr (none == NoHandle::NullOrInvalid) return h != nullptr && h != INVALID_HANDLE_VALUE;
+    return h != nullptr;
+  }
+  static void Close(T h) { close(h); }
+};
 
 template <typename Traits>
 class UniqueOwner {
