@@ -2,11 +2,11 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "common/mbcs_path.h"
 #include "common/win32/directory_walk.h"
+#include "tests/support/wine_process.h"
 
 namespace zt::winetest {
 
@@ -27,10 +27,7 @@ std::string ExeFolder() {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) throw std::runtime_error("cannot write " + path);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  if (!WriteFileText(path, bytes)) throw std::runtime_error("cannot write " + path);
 }
 
 void RemoveTree(const std::string& path) {

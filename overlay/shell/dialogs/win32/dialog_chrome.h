@@ -16,8 +16,6 @@ app::Font CreatePointFont(const LOGFONTA& logFont);
 // Sends font to every control of dialog, nested ones included.
 void ApplyFont(HWND dialog, HFONT font);
 
-// The caption's text, read into a buffer of its size.
-std::string MessageCaption(const CAppSettings& settings, const Caption& caption);
 // The application title (string 57344), the caption of the program's message boxes.
 std::string ApplicationTitle();
 // Puts that text on control id, or on the dialog's title when id is 0.

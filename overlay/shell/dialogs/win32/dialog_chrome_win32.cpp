@@ -36,12 +36,8 @@ std::string ApplicationTitle() {
   return "Zentab Lumbrel";
 }
 
-std::string MessageCaption(const CAppSettings& settings, const Caption& caption) {
-  return settings.CaptionText(caption);
-}
-
 void SetCaption(HWND dialog, int id, const CAppSettings& settings, const Caption& caption) {
-  const std::string text = MessageCaption(settings, caption);
+  const std::string text = settings.CaptionText(caption);
   if (id == 0)
     SetWindowTextA(dialog, text.c_str());
   else

@@ -24,10 +24,10 @@ void CSettingsDlg::FillDisplayChoice() {
     SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
     m_displayChoices.push_back({identity, name});
   };
-  add(MessageCaption(*m_pSettings, caption::kDisplayPrimary), "", "");
-  const std::string pattern = MessageCaption(*m_pSettings, caption::kDisplayItem);
+  add(m_pSettings->CaptionText(caption::kDisplayPrimary), "", "");
+  const std::string pattern = m_pSettings->CaptionText(caption::kDisplayItem);
   // The primary display says so, or it would look like a second "Primary screen".
-  const std::string primaryPattern = MessageCaption(*m_pSettings, caption::kDisplayItemPrimary);
+  const std::string primaryPattern = m_pSettings->CaptionText(caption::kDisplayItemPrimary);
   const std::vector<DisplayInfo> displays = ListDisplays();
   const std::vector<std::string> names = DistinctDisplayNames(displays);
   for (std::size_t i = 0; i < displays.size(); ++i) {
@@ -47,8 +47,8 @@ void CSettingsDlg::FillDisplayChoice() {
   if (chosen == 0 && !m_values.captureDisplay.empty()) {
     const std::string& name =
         m_values.captureDisplayName.empty() ? m_values.captureDisplay : m_values.captureDisplayName;
-    add(DisplayLabel(MessageCaption(*m_pSettings, caption::kDisplayMissing), name, 0, 0),
-        m_values.captureDisplay, m_values.captureDisplayName);
+    add(DisplayLabel(m_pSettings->CaptionText(caption::kDisplayMissing), name, 0, 0), m_values.captureDisplay,
+        m_values.captureDisplayName);
     chosen = m_displayChoices.size() - 1;
   }
   SendMessageA(list, CB_SETCURSEL, chosen, 0);

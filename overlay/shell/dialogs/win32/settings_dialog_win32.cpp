@@ -92,7 +92,7 @@ bool CSettingsDlg::OnInitDialog() {
   SetUpControls();
   SetCaptions();
   if (ImagesPresent() && !RebuildDisplay(false)) {
-    MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, caption::kMesLoadFailImage).c_str(),
+    MessageBoxA(Hwnd(), m_pSettings->CaptionText(caption::kMesLoadFailImage).c_str(),
                 ApplicationTitle().c_str(), kMessageBoxNotice);
     m_bInitialised = true;
     Close(IDCANCEL);
@@ -375,7 +375,7 @@ bool CSettingsDlg::OnQueryEndSession(LRESULT& answer) {
 // ---- Buttons -------------------------------------------------------------------------------
 
 int CSettingsDlg::AskYesNo(const Caption& question) {
-  return MessageBoxA(Hwnd(), MessageCaption(*m_pSettings, question).c_str(), ApplicationTitle().c_str(),
+  return MessageBoxA(Hwnd(), m_pSettings->CaptionText(question).c_str(), ApplicationTitle().c_str(),
                      MB_YESNO | MB_ICONQUESTION);
 }
 

@@ -106,7 +106,6 @@ class CMainFrame final : public app::FrameWindow,
   void TellByBalloon(const std::string& text);
   // A box with text; returns the button chosen.
   int ShowMessage(const std::string& text, unsigned style);
-  std::string MessageCaption(const Caption& caption);
 
   // Commands of the tray menu.
   void OnSettingsCommand();

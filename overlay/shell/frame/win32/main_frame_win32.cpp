@@ -297,7 +297,7 @@ bool CMainFrame::AskAboutUnsavedSettings() {
   const ClosePrompt prompt = ChooseClosePrompt(state);
   if (!prompt.question) return true;
 
-  const std::string text = shell::MessageCaption(m_settings, *prompt.question);
+  const std::string text = m_settings.CaptionText(*prompt.question);
   const int answer =
       MessageBoxA(m_pSettingsDlg->Hwnd(), text.c_str(), m_settings.AppName(), kCloseQuestionStyle);
   if (answer == IDCANCEL) return false;
@@ -356,7 +356,7 @@ void CMainFrame::OnBoardFound(const BoardDrive& board) {
     return;
   }
   // The detector service's map is missing; a later device event tries again.
-  ShowMessage(MessageCaption(caption::kMesFailedToAccessSetting), kMessageBoxNotice);
+  ShowMessage(m_settings.CaptionText(caption::kMesFailedToAccessSetting), kMessageBoxNotice);
   // The box ran a loop of its own, in which the program may have been closed.
   if (IsWindow(Hwnd())) LeaveStartupPassForSettings();
 }
@@ -463,11 +463,11 @@ LRESULT CMainFrame::OnCalibrateFromScan() {
   const DisplayInfo* display =
       chosen.empty() ? CaptureDisplayFor(displays, "") : FindChosenDisplay(displays, chosen);
   if (!display) {
-    ShowMessage(MessageCaption(caption::kMesCalibNoDisplay), kMessageBoxNotice);
+    ShowMessage(m_settings.CaptionText(caption::kMesCalibNoDisplay), kMessageBoxNotice);
     return 0;
   }
-  auto pattern = std::make_unique<CCalibrationPattern>(Hwnd(), MessageCaption(caption::kMesCalibPattern),
-                                                       m_settings.DialogFont());
+  auto pattern = std::make_unique<CCalibrationPattern>(
+      Hwnd(), m_settings.CaptionText(caption::kMesCalibPattern), m_settings.DialogFont());
   if (!pattern->Show(*display)) return 0;
   HideCalibrationHint();  // the hint's advice is for calibrating by hand
   m_pPattern = std::move(pattern);
@@ -505,7 +505,7 @@ LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
     return 0;
   }
   if (code == sdchannel::kDeliveryFailed) {
-    if (m_sdLink.DeliveryFailed()) TellByBalloon(MessageCaption(caption::kMesSdDeliveryFailed));
+    if (m_sdLink.DeliveryFailed()) TellByBalloon(m_settings.CaptionText(caption::kMesSdDeliveryFailed));
     return 0;
   }
   return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
@@ -521,15 +521,15 @@ void CMainFrame::RetryLater(Retry what) { SetTimer(RetryTimer(what), kRetryInter
 void CMainFrame::CancelRetry(Retry what) { KillTimer(RetryTimer(what)); }
 
 void CMainFrame::Tell(Notice notice) {
-  ShowMessage(MessageCaption(NoticeCaption(notice)), kMessageBoxNotice);
+  ShowMessage(m_settings.CaptionText(NoticeCaption(notice)), kMessageBoxNotice);
 }
 
 void CMainFrame::TellCalibrationRefused(CalibrationRefusal why) {
-  ShowMessage(MessageCaption(RefusalCaption(why)), kMessageBoxNotice);
+  ShowMessage(m_settings.CaptionText(RefusalCaption(why)), kMessageBoxNotice);
 }
 
 bool CMainFrame::AskToSaveUnsavedOverlay() {
-  const std::string text = MessageCaption(caption::kMesMultiScan);
+  const std::string text = m_settings.CaptionText(caption::kMesMultiScan);
   return ShowMessage(text, kMessageBoxYesNo) == kAnswerYes;
 }
 
@@ -543,10 +543,6 @@ void CMainFrame::PostNewScan() { Post(UM_NEWSCAN); }
 
 int CMainFrame::ShowMessage(const std::string& text, unsigned style) {
   return MessageBoxA(nullptr, text.c_str(), ApplicationTitle().c_str(), style);
-}
-
-std::string CMainFrame::MessageCaption(const Caption& caption) {
-  return shell::MessageCaption(m_settings, caption);
 }
 
 bool CMainFrame::LoadAllSettings(SettingsValues& values) {
@@ -575,7 +571,7 @@ void CMainFrame::StandInForAbsentDisplay(SettingsValues& values) {
   m_strToldAbsentDisplay = values.captureDisplay;
   const std::string& name =
       values.captureDisplayName.empty() ? values.captureDisplay : values.captureDisplayName;
-  TellByBalloon(DisplayLabel(MessageCaption(caption::kMesDisplayAbsent), name, 0, 0));
+  TellByBalloon(DisplayLabel(m_settings.CaptionText(caption::kMesDisplayAbsent), name, 0, 0));
 }
 
 DibPtr CMainFrame::CaptureScreenImage() {

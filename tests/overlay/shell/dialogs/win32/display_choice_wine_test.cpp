@@ -172,7 +172,7 @@ TEST_F(DisplayChoiceTest, TheTargetsCoverTheChosenDisplayAndEscLeavesThem) {
   PumpAsDialogLoop(300);
   LOGFONTA font = settings.DialogFont();
   // The instruction the user reads, whole: the picture kept below shows that it fits.
-  CCalibrationPattern pattern(frame.Hwnd(), MessageCaption(settings, caption::kMesCalibPattern), font);
+  CCalibrationPattern pattern(frame.Hwnd(), settings.CaptionText(caption::kMesCalibPattern), font);
   ASSERT_TRUE(pattern.Show(displays[1]));
   PumpAsDialogLoop(500);
   RECT placed{};
