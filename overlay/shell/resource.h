@@ -19,6 +19,11 @@
 #define ID_TRAY_HELP 32776
 #define ID_APP_ABOUT 57664
 #define ID_TRAY_EXIT 32774
+// Put into the menu when it is shown, after the settings and their separator: the save folder,
+// the lesson's handout and a new lesson.
+#define ID_TRAY_OPEN_FOLDER 32777
+#define ID_TRAY_HANDOUT 32778
+#define ID_TRAY_NEW_LESSON 32779
 
 // About dialog.
 #define IDD_ABOUTBOX 100
@@ -62,6 +67,8 @@
 #define IDC_DISPLAY_LABEL 1040
 #define IDC_DISPLAY_CHOICE 1041
 #define IDC_CALIBRATE_SCAN 1042
+#define IDC_LESSON_HANDOUT 1043
+#define IDC_SAVE_BALLOON 1044
 
 // Calibration hint.
 #define IDD_CALIBRATION 131

@@ -16,6 +16,14 @@ inline constexpr std::int32_t kDefaultHeightZoom = 100;
 inline constexpr std::int32_t kDefaultXCoordinate = 0;
 inline constexpr std::int32_t kDefaultYCoordinate = 0;
 
+// The lesson: whether each saved overlay also becomes a page of the lesson's PDF, whether a word
+// beside the tray icon follows each save, and the pause after which the next save begins a new
+// lesson. Off by default: without them the program writes and shows what it always did.
+inline constexpr std::int32_t kDefaultLessonHandout = 0;
+inline constexpr std::int32_t kDefaultSaveBalloon = 0;
+inline constexpr std::int32_t kDefaultLessonGapMinutes = 60;
+inline constexpr std::int32_t kMinLessonGapMinutes = 1, kMaxLessonGapMinutes = 24 * 60;
+
 // What the settings dialog accepts for the zooms (percent) and the offsets (screenshot pixels),
 // and so what any stored geometry of ours holds.
 inline constexpr std::int32_t kMinZoom = 1, kMaxZoom = 500;

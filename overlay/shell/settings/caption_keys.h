@@ -64,6 +64,19 @@ inline constexpr Caption kMesCalibStored{kSectionMessage, "ID_CAP_MES_CALIB_STOR
 // card could not be put into the program's folder.
 inline constexpr Caption kMesDisplayAbsent{kSectionMessage, "ID_CAP_MES_DISPLAY_ABSENT", 256};
 inline constexpr Caption kMesSdDeliveryFailed{kSectionMessage, "ID_CAP_MES_SD_DELIVERYFAILED", 256};
+// The lesson: three more tray menu items, the settings dialog's two boxes, and the words beside
+// the tray icon after a save ("%s" the scan's name) or when the handout moves to a new file
+// ("%s" the old and the new file's names).
+inline constexpr Caption kOpenFolder{kSectionMessage, "ID_CAP_OPENFOLDER", 64};
+inline constexpr Caption kHandout{kSectionMessage, "ID_CAP_HANDOUT", 64};
+inline constexpr Caption kNewLesson{kSectionMessage, "ID_CAP_NEWLESSON", 64};
+inline constexpr Caption kLessonHandout{kSectionMessage, "ID_CAP_LESSONHANDOUT", 256};
+inline constexpr Caption kSaveBalloon{kSectionMessage, "ID_CAP_SAVEBALLOON", 256};
+inline constexpr Caption kMesSaved{kSectionMessage, "ID_CAP_MES_SAVED", 256};
+inline constexpr Caption kMesHandoutMoved{kSectionMessage, "ID_CAP_MES_HANDOUT_MOVED", 512};
+inline constexpr Caption kMesHandoutFailed{kSectionMessage, "ID_CAP_MES_HANDOUT_FAILED", 256};
+inline constexpr Caption kMesHandoutEmpty{kSectionMessage, "ID_CAP_MES_HANDOUT_EMPTY", 256};
+inline constexpr Caption kMesNewLesson{kSectionMessage, "ID_CAP_MES_NEWLESSON", 256};
 // Calibration dialog; the text's key really ends with a blank.
 inline constexpr Caption kClose{kSectionMessage, "ID_CAP_CLOSE", 64};
 inline constexpr Caption kCaptionCalib{kSectionMessage, "ID_CAP_CAPTION_CALIB", 64};
@@ -129,6 +142,16 @@ inline constexpr Caption kCaptions[] = {
     caption::kMesCalibStored,
     caption::kMesDisplayAbsent,
     caption::kMesSdDeliveryFailed,
+    caption::kOpenFolder,
+    caption::kHandout,
+    caption::kNewLesson,
+    caption::kLessonHandout,
+    caption::kSaveBalloon,
+    caption::kMesSaved,
+    caption::kMesHandoutMoved,
+    caption::kMesHandoutFailed,
+    caption::kMesHandoutEmpty,
+    caption::kMesNewLesson,
     caption::kClose,
     caption::kCaptionCalib,
     caption::kMesCalib,
