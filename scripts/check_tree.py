@@ -14,7 +14,7 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ENGINE = "overlay/engine"
 # The engine's folders from the bottom up; a folder may include any folder of a lower rank.
-ENGINE_LAYERS = {"settings": 0, "pixels": 0, "calibration": 1, "outputs": 1, "capture": 1, "": 2, "bench": 3}
+ENGINE_LAYERS = {"settings": 0, "pixels": 0, "calibration": 1, "outputs": 1, "capture": 1, "handout": 1, "": 2, "bench": 3}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 SOURCE_SUFFIXES = (".cpp", ".h")
 

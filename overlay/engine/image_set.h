@@ -23,6 +23,7 @@ struct ImageSet {
   std::uint16_t resY = 0;
   std::int32_t pageOffsetX = 0;  // points, from the scan's load
   std::int32_t pageOffsetY = 0;
+  std::int64_t captureTime = 0;  // when the screenshot was taken, seconds since 1970 (UTC)
 
   bool Empty() const { return scan == nullptr; }
 };

@@ -38,6 +38,14 @@ enum class Notice {
   CalibrationStored,  // "save" of a calibration scan: the values are stored, no file is written
 };
 
+// The three files of a save are written: what the lesson needs to know of them.
+struct SavedOverlay {
+  SettingsValues settings;  // those the save was made with
+  std::string overlayPath;
+  std::string scanName;          // the scan's file name without folder and extension
+  std::int64_t captureTime = 0;  // the screenshot's, seconds since 1970 (UTC)
+};
+
 // The open settings dialog as the pipeline sees it.
 class SettingsDialogLink {
  public:
@@ -70,6 +78,9 @@ class PipelineHost {
   virtual void Later(FrameStep step) = 0;
   // The frame's own save of the current image set, before returning.
   virtual void SaveOverlayNow() = 0;
+  // The three files are written. What follows from it (the lesson's handout, a word beside the
+  // tray icon) comes after the present message, so that it never delays a save.
+  virtual void OverlaySaved(const SavedOverlay& saved) = 0;
   virtual void RetryLater(Retry what) = 0;
   virtual void CancelRetry(Retry what) = 0;
 

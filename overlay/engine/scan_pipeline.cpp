@@ -1,5 +1,7 @@
 #include "overlay/engine/scan_pipeline.h"
 
+#include <ctime>
+
 #include "overlay/engine/calibration/calibration_fit.h"
 #include "overlay/engine/outputs/outputs.h"
 #include "overlay/engine/outputs/working_copy.h"
@@ -203,6 +205,7 @@ void CScanPipeline::TakeCalibrationScan() {
 bool CScanPipeline::CaptureScreen() {
   m_pPendingScreen.reset();
   m_pPendingScreen = m_host.CaptureScreenImage();
+  m_pendingCaptureTime = static_cast<std::int64_t>(std::time(nullptr));
   return m_pPendingScreen != nullptr;
 }
 
@@ -210,6 +213,7 @@ bool CScanPipeline::TakeScreenshot(ImageSet& set) {
   if (!m_pPendingScreen) CaptureScreen();
   if (!m_pPendingScreen) return false;
   set.screen = std::move(m_pPendingScreen);
+  set.captureTime = m_pendingCaptureTime;
   return true;
 }
 
@@ -333,6 +337,9 @@ long CScanPipeline::SaveOverlay() {
   if (!written) return fail();
   if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
   m_bSaved = 1;
+  OutputFormat scan;
+  FormatFromExtension(scan, m_set.scanPath, m_isLead);
+  m_host.OverlaySaved({early->settings, plan.paths.overlaid, scan.name, m_set.captureTime});
   return 0;
 }
 

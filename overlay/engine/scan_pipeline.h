@@ -91,6 +91,7 @@ class CScanPipeline {
 
   ImageSet m_set;
   DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired
+  std::int64_t m_pendingCaptureTime = 0;
 
   std::string m_strScanPath;  // the scan to process next
   ScanSource m_nScanSource = ScanSource::Board;

@@ -82,6 +82,7 @@ class FakeHost final : public PipelineHost {
     ++savesAsked;
     if (pipeline) pipeline->SaveOverlay();
   }
+  void OverlaySaved(const SavedOverlay& saved) override { savedOverlays.push_back(saved.overlayPath); }
   void RetryLater(Retry what) override { retries.push_back(what); }
   void CancelRetry(Retry what) override { cancelled.push_back(what); }
 
@@ -139,6 +140,7 @@ class FakeHost final : public PipelineHost {
   std::vector<Retry> retries, cancelled;
   std::vector<std::string> boxes;
   int savesAsked = 0;
+  std::vector<std::string> savedOverlays;  // the overlays the host was told of, in order
   std::vector<std::string> forgotten;
   int captures = 0, calibrationHidden = 0, rearms = 0, patternsEnded = 0;
 

@@ -154,6 +154,7 @@ class BenchHost final : public PipelineHost {
  public:
   void Later(FrameStep) override {}
   void SaveOverlayNow() override { pipeline->SaveOverlay(); }
+  void OverlaySaved(const SavedOverlay&) override {}
   void RetryLater(Retry) override {}
   void CancelRetry(Retry) override {}
   void Tell(Notice notice) override { Failed("notice", static_cast<int>(notice)); }

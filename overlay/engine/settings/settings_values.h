@@ -40,6 +40,10 @@ struct SettingsValues {
   // The display's identity (see displays.h); empty = the primary screen, as without a choice.
   std::string captureDisplay;
   std::string captureDisplayName;  // its name when chosen, shown while it is not attached
+  // The lesson, in Settings.ini too; the gap is set there by hand only, never by the program.
+  std::int32_t lessonHandout = kDefaultLessonHandout;
+  std::int32_t saveBalloon = kDefaultSaveBalloon;
+  std::int32_t lessonGapMinutes = kDefaultLessonGapMinutes;
 };
 
 }  // namespace zt

@@ -1,7 +1,5 @@
 #include "overlay/shell/settings/settings_changes.h"
 
-#include <cstring>
-
 namespace zt::shell {
 
 bool ImageSettingsDiffer(const SettingsValues& a, const SettingsValues& b) {
@@ -9,9 +7,9 @@ bool ImageSettingsDiffer(const SettingsValues& a, const SettingsValues& b) {
          a.x != b.x || a.y != b.y || a.captureDisplay != b.captureDisplay;
 }
 
-bool FolderSettingsDiffer(const char* folder, int autoSave, const char* storedFolder, int storedAutoSave) {
-  return std::strcmp(folder ? folder : "", storedFolder ? storedFolder : "") != 0 ||
-         autoSave != storedAutoSave;
+bool FolderSettingsDiffer(const SettingsValues& a, const SettingsValues& b) {
+  return a.saveFolder != b.saveFolder || a.autoSave != b.autoSave || a.lessonHandout != b.lessonHandout ||
+         a.saveBalloon != b.saveBalloon;
 }
 
 std::uint32_t FirstFourBytes(const unsigned char* data, std::size_t size) {

@@ -12,8 +12,10 @@ namespace zt::shell {
 // The geometry (size choice, zooms, position) or the display it belongs to differs.
 bool ImageSettingsDiffer(const SettingsValues& a, const SettingsValues& b);
 
-// The folder compares byte for byte (case matters); a null folder counts as empty.
-bool FolderSettingsDiffer(const char* folder, int autoSave, const char* storedFolder, int storedAutoSave);
+// A value the program keeps in Settings.ini differs: the folder (byte for byte, case matters),
+// auto-save, the handout or the save balloon. The lesson gap is never the user's change: only an
+// administrator sets it, by hand in the file.
+bool FolderSettingsDiffer(const SettingsValues& a, const SettingsValues& b);
 
 // A registry value of any type or size read as a DWORD: its first four bytes, little-endian,
 // missing bytes taken as 0.

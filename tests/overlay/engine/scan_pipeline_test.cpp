@@ -105,6 +105,9 @@ TEST_F(PipelineTest, AutoSaveWritesTheThreeFilesWithoutAWindow) {
   pipeline.SaveOverlay();
   EXPECT_EQ(Saved().size(), 6u);
   EXPECT_TRUE(test::FileExists(saves.Win("SCAN0001_Overlaid_001.JPG")));
+  // The frame hears of each save once its files are written.
+  EXPECT_EQ(host.savedOverlays, (std::vector<std::string>{saves.Win("SCAN0001_Overlaid.JPG"),
+                                                          saves.Win("SCAN0001_Overlaid_001.JPG")}));
 }
 
 TEST_F(PipelineTest, TheOriginalIsTheImageThatWasLoadedThoughTheScanFileChangesMeanwhile) {
@@ -462,9 +465,11 @@ class SaveFailureTest : public PipelineTest {
   // After a failure the set is still there and saves once the cause is gone.
   void ExpectFailureThenRecovery(const std::function<void()>& mend) {
     host.boxes.clear();
+    host.savedOverlays.clear();
     pipeline.SaveOverlay();
     EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
     EXPECT_EQ(pipeline.Saved(), false);
+    EXPECT_TRUE(host.savedOverlays.empty());  // a failed save is no page of the lesson
     ASSERT_TRUE(pipeline.HasImageSet());
     mend();
     host.boxes.clear();

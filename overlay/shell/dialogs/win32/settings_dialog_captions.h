@@ -30,6 +30,8 @@ inline constexpr ControlCaption kSettingsDialogCaptions[] = {
     {IDC_DEFAULTS, caption::kDefault},
     {IDC_DISPLAY_LABEL, caption::kDisplay},
     {IDC_CALIBRATE_SCAN, caption::kCalibrateScan},
+    {IDC_LESSON_HANDOUT, caption::kLessonHandout},
+    {IDC_SAVE_BALLOON, caption::kSaveBalloon},
     {IDOK, caption::kOk},
     {IDCANCEL, caption::kCancel},
 };

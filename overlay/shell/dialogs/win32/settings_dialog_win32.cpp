@@ -154,6 +154,8 @@ void CSettingsDlg::TakeOverValues() {
   }
   m_values.saveFolder = ItemText(IDC_SAVE_FOLDER);
   m_values.autoSave = IsChecked(IDC_AUTO_SAVE) ? 1 : 0;
+  m_values.lessonHandout = IsChecked(IDC_LESSON_HANDOUT) ? 1 : 0;
+  m_values.saveBalloon = IsChecked(IDC_SAVE_BALLOON) ? 1 : 0;
   m_values.saveImageSize = IsChecked(IDC_SIZE_BOARD) ? 1 : 0;
   m_values.x = OffsetFromText(ItemText(IDC_X_OFFSET), XOffsetRange(m_sizes));
   m_values.y = OffsetFromText(ItemText(IDC_Y_OFFSET), YOffsetRange(m_sizes));
@@ -165,6 +167,8 @@ void CSettingsDlg::ShowValues() {
   m_bWritingControls = true;
   SetItemText(IDC_SAVE_FOLDER, m_values.saveFolder);
   SetChecked(IDC_AUTO_SAVE, m_values.autoSave != 0);
+  SetChecked(IDC_LESSON_HANDOUT, m_values.lessonHandout != 0);
+  SetChecked(IDC_SAVE_BALLOON, m_values.saveBalloon != 0);
   SetChecked(IDC_SIZE_PC, m_values.saveImageSize == 0);
   SetChecked(IDC_SIZE_BOARD, m_values.saveImageSize == 1);
   m_bWritingControls = false;
@@ -288,6 +292,8 @@ bool CSettingsDlg::OnCommand(WORD id, WORD notifyCode) {
       }
       return true;
     case IDC_AUTO_SAVE:
+    case IDC_LESSON_HANDOUT:
+    case IDC_SAVE_BALLOON:
       if (notifyCode == BN_CLICKED) TakeOverValues();
       return true;
     case IDC_MOVE_UP:
@@ -398,6 +404,8 @@ void CSettingsDlg::OnBrowse() {
 void CSettingsDlg::OnDefaults() {
   m_values.saveFolder = m_pSettings->DefaultSaveFolder();
   m_values.autoSave = 1;
+  m_values.lessonHandout = kDefaultLessonHandout;
+  m_values.saveBalloon = kDefaultSaveBalloon;
   m_values.saveImageSize = 0;
   m_values.x = m_values.y = 0;
   m_values.widthZoom = m_values.heightZoom = 100;

@@ -38,7 +38,8 @@ class CAppSettings {
   // The caption's text, read into a buffer of its size (empty when the file has none).
   std::string CaptionText(const Caption& caption) const;
 
-  // Save folder (at most 259 characters) and auto-save from Settings.ini; defaults when missing.
+  // Save folder (at most 259 characters), auto-save and the lesson's three from Settings.ini;
+  // defaults when missing, and for the lesson's when out of range.
   void ReadIniSettings(SettingsValues& values) const;
   // The geometry and the chosen display from the registry (the key is created when missing);
   // false when the key cannot be opened, the geometry is then the defaults. A value that cannot be
@@ -53,14 +54,16 @@ class CAppSettings {
   // Both reads; on false (registry key not accessible) the failure message is shown and values
   // holds what could be read and the defaults.
   bool LoadAllSettings(SettingsValues& values) const;
-  // Writes all seven values and both version stamps, and once a display has been chosen the
-  // choice, that display's record and the records of otherDisplays (what other displays had in
-  // the dialog); true only when every write succeeded, otherwise the failure message is shown
-  // (what was written stays written).
+  // Writes all seven values, the handout and the save balloon (once off their defaults or already
+  // in the file; never the lesson gap) and both version stamps, and once a display has been
+  // chosen the choice, that display's record and the records of otherDisplays (what other
+  // displays had in the dialog); true only when every write succeeded, otherwise the failure
+  // message is shown (what was written stays written).
   bool SaveAllSettings(const SettingsValues& values,
                        const std::map<std::string, DisplayCalibration>& otherDisplays = {}) const;
 
-  // True when the folder and auto-save, or the geometry, differ from what is stored now.
+  // True when Settings.ini's values (FolderSettingsDiffer), or the geometry, differ from what is
+  // stored now.
   bool FolderSettingsChanged(const SettingsValues& values) const;
   bool ImageSettingsChanged(const SettingsValues& values) const;
 

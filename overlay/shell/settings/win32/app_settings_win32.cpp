@@ -111,6 +111,28 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   return files;
 }
 
+// A number of the settings section; its default when it is missing or outside [min, max].
+int ReadIniNumber(const char* file, const char* key, int defaultValue, int min, int max) {
+  const int value = static_cast<int>(GetPrivateProfileIntA(kIniSection, key, defaultValue, file));
+  return value < min || value > max ? defaultValue : value;
+}
+
+// Whether the settings section has the key at all: no value read from a file holds a line break.
+bool IniKeyPresent(const char* file, const char* key) {
+  char text[4] = {};
+  GetPrivateProfileStringA(kIniSection, key, "\n", text, sizeof text, file);
+  return std::strcmp(text, "\n") != 0;
+}
+
+// A setting that older files lack is written only once it matters: at its default, a file that
+// never had it stays byte for byte what it was; a file that has it is kept up to date.
+bool WriteOptionalNumber(const char* file, const char* key, int value, int defaultValue) {
+  if (value == defaultValue && !IniKeyPresent(file, key)) return true;
+  char number[16];
+  std::snprintf(number, sizeof number, "%d", value);
+  return WritePrivateProfileStringA(kIniSection, key, number, file) != FALSE;
+}
+
 // The application title: the caption of the settings failure boxes.
 constexpr char kApplicationTitle[] = "Zentab Lumbrel";
 
@@ -247,6 +269,9 @@ DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, 
 void CAppSettings::ReadIniSettings(SettingsValues& values) const {
   values.saveFolder = m_szDefaultSaveFolder;
   values.autoSave = kDefaultAutoSave;
+  values.lessonHandout = kDefaultLessonHandout;
+  values.saveBalloon = kDefaultSaveBalloon;
+  values.lessonGapMinutes = kDefaultLessonGapMinutes;
   if (!*m_szSettingsFile) return;
   char folder[MAX_PATH] = {};
   GetPrivateProfileStringA(kIniSection, "SaveFolderPath", m_szDefaultSaveFolder, folder, sizeof folder,
@@ -254,6 +279,10 @@ void CAppSettings::ReadIniSettings(SettingsValues& values) const {
   values.saveFolder = folder;
   values.autoSave =
       static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", kDefaultAutoSave, m_szSettingsFile));
+  values.lessonHandout = ReadIniNumber(m_szSettingsFile, "LessonHandout", kDefaultLessonHandout, 0, 1);
+  values.saveBalloon = ReadIniNumber(m_szSettingsFile, "SaveBalloon", kDefaultSaveBalloon, 0, 1);
+  values.lessonGapMinutes = ReadIniNumber(m_szSettingsFile, "LessonGapMinutes", kDefaultLessonGapMinutes,
+                                          kMinLessonGapMinutes, kMaxLessonGapMinutes);
 }
 
 bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
@@ -313,10 +342,15 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values,
                                                           values.saveFolder.c_str(), m_szSettingsFile);
     const bool autoSaveWritten =
         WritePrivateProfileStringA(kIniSection, "AutoSave", number, m_szSettingsFile);
+    // The lesson gap is the administrator's, set by hand: the program never writes it.
+    const bool handoutWritten =
+        WriteOptionalNumber(m_szSettingsFile, "LessonHandout", values.lessonHandout, kDefaultLessonHandout);
+    const bool balloonWritten =
+        WriteOptionalNumber(m_szSettingsFile, "SaveBalloon", values.saveBalloon, kDefaultSaveBalloon);
     const bool versionWritten =
         WritePrivateProfileStringA(kIniSection, "SoftVersion", version, m_szSettingsFile);
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_szSettingsFile);
-    ok = folderWritten && autoSaveWritten && versionWritten;
+    ok = folderWritten && autoSaveWritten && handoutWritten && balloonWritten && versionWritten;
   }
 
   app::UniqueKey key;
@@ -347,8 +381,7 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values,
 bool CAppSettings::FolderSettingsChanged(const SettingsValues& values) const {
   SettingsValues stored;
   ReadIniSettings(stored);
-  return FolderSettingsDiffer(values.saveFolder.c_str(), values.autoSave, stored.saveFolder.c_str(),
-                              stored.autoSave);
+  return FolderSettingsDiffer(values, stored);
 }
 
 bool CAppSettings::ImageSettingsChanged(const SettingsValues& values) const {

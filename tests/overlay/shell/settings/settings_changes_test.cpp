@@ -20,10 +20,27 @@ TEST(DialogFont, NumbersKeepTheirLowByteAndTheFaceAtMostThirtyCharacters) {
 }
 
 TEST(SettingsChanges, EveryValueCountsAndTheFolderComparesCaseSensitively) {
-  EXPECT_FALSE(FolderSettingsDiffer("C:\\Scans", 1, "C:\\Scans", 1));
-  EXPECT_TRUE(FolderSettingsDiffer("C:\\scans", 1, "C:\\Scans", 1));
-  EXPECT_TRUE(FolderSettingsDiffer("C:\\Scans", 0, "C:\\Scans", 1));
-  EXPECT_FALSE(FolderSettingsDiffer(nullptr, 1, "", 1));
+  // Settings.ini's values; the lesson gap, set by hand only, is no change of the user's.
+  const struct {
+    const char* folder;
+    int autoSave, handout, balloon, gap;
+    bool differs;
+  } rows[] = {
+      {"C:\\Scans", 1, 0, 0, 60, false}, {"C:\\scans", 1, 0, 0, 60, true}, {"C:\\Scans", 0, 0, 0, 60, true},
+      {"C:\\Scans", 1, 1, 0, 60, true},  {"C:\\Scans", 1, 0, 1, 60, true}, {"C:\\Scans", 1, 0, 0, 5, false},
+  };
+  SettingsValues scans;
+  scans.saveFolder = "C:\\Scans";
+  for (const auto& row : rows) {
+    SettingsValues v = scans;
+    v.saveFolder = row.folder;
+    v.autoSave = row.autoSave;
+    v.lessonHandout = row.handout;
+    v.saveBalloon = row.balloon;
+    v.lessonGapMinutes = row.gap;
+    EXPECT_EQ(FolderSettingsDiffer(v, scans), row.differs)
+        << row.folder << ' ' << row.autoSave << row.handout << row.balloon << ' ' << row.gap;
+  }
   // The defaults are the stored values of a fresh store: screen size, 100 %, no offset.
   const SettingsValues stored;
   EXPECT_EQ(stored.autoSave, 1);

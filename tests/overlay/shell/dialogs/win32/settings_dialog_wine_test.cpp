@@ -61,6 +61,7 @@ class SettingsDialogTest : public ::testing::Test {
 };
 
 TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndTheStoredValues) {
+  WritePrivateProfileStringA("Settings", "LessonHandout", "1", settings.SettingsFilePath());
   CSettingsDlg dlg(settings, frame.Hwnd(), Images(), false);
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
     EXPECT_TRUE(dlg.Initialised());
@@ -76,6 +77,8 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndTheStoredValues) {
     EXPECT_EQ(Text(d, IDC_SAVE_FOLDER), MyPictures());
     EXPECT_EQ(Text(d, IDC_X_OFFSET), "0");
     EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "100");
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_LESSON_HANDOUT), static_cast<UINT>(BST_CHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_SAVE_BALLOON), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_SAVE_NOW)));
     EXPECT_EQ(frame.Count(UM_SHOWCALIBRATION), 1);
     dlg.Close(IDCANCEL);
@@ -233,6 +236,8 @@ TEST_F(SettingsDialogTest, TypedValuesAreFilteredAndDefaultsBringEveryControlBac
     Click(d, IDC_SIZE_BOARD);
     SetText(d, IDC_Y_OFFSET, "30");
     SetText(d, IDC_HEIGHT_ZOOM, "120");
+    Click(d, IDC_LESSON_HANDOUT);
+    Click(d, IDC_SAVE_BALLOON);
     Click(d, IDC_DEFAULTS);
     const SettingsValues v = dlg.CurrentValues();
     EXPECT_EQ(v.saveFolder, MyPictures());
@@ -242,6 +247,7 @@ TEST_F(SettingsDialogTest, TypedValuesAreFilteredAndDefaultsBringEveryControlBac
     EXPECT_EQ(v.y, 0);
     EXPECT_EQ(v.widthZoom, 100);
     EXPECT_EQ(v.heightZoom, 100);
+    EXPECT_EQ(v.lessonHandout + v.saveBalloon, 0);
     EXPECT_EQ(GetFileAttributesA(settings.SettingsFilePath()), INVALID_FILE_ATTRIBUTES);
     // The overlay counts as saved: Cancel asks nothing.
     Click(d, IDCANCEL);
@@ -260,6 +266,7 @@ TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
     SetText(d, IDC_X_OFFSET, "50");
     SetText(d, IDC_Y_OFFSET, "-20");
     SetText(d, IDC_HEIGHT_ZOOM, "120");
+    Click(d, IDC_SAVE_BALLOON);
     Click(d, IDC_SAVE_NOW);
     EXPECT_EQ(frame.Count(UM_SAVEOVERLAY), 1);
     EXPECT_TRUE(recorder.messages.empty());
@@ -271,6 +278,8 @@ TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {
   settings.ReadIniSettings(stored);
   EXPECT_EQ(stored.saveFolder, folder);
   EXPECT_EQ(stored.autoSave, 0);
+  EXPECT_EQ(stored.saveBalloon, 1);
+  EXPECT_EQ(stored.lessonHandout, 0);
   ASSERT_TRUE(settings.ReadRegistrySettings(stored));
   EXPECT_EQ(stored.saveImageSize, 1);
   EXPECT_EQ(stored.widthZoom, 100);

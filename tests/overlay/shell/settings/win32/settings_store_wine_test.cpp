@@ -62,7 +62,7 @@ class SettingsStore : public ::testing::Test {
 
   // Every value starts out as none the store could give, so that one left unread shows.
   SettingsValues Load(const CAppSettings& settings, bool* ok = nullptr) {
-    SettingsValues v{"(unread)", -1, -1, -1, -1, -1, -1, "(unread)", "(unread)"};
+    SettingsValues v{"(unread)", -1, -1, -1, -1, -1, -1, "(unread)", "(unread)", -1, -1, -1};
     const bool result = settings.LoadAllSettings(v);
     if (ok) *ok = result;
     return v;
@@ -180,6 +180,44 @@ TEST_F(SettingsStore, SavedValuesComeBackWithTheirNamesAndTypes) {
   changed = BoardSettings();
   changed.saveImageSize = 0;
   EXPECT_TRUE(again.ImageSettingsChanged(changed));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(SettingsStore, TheLessonsSettingsGoIntoTheFileOnlyOnceTheyMatter) {
+  const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+  const std::string ini = settings.SettingsFilePath();
+  SettingsValues v = Load(settings);
+  EXPECT_EQ(v.lessonHandout, 0);
+  EXPECT_EQ(v.saveBalloon, 0);
+  EXPECT_EQ(v.lessonGapMinutes, 60);
+  // At their defaults a file is written as it always was.
+  ASSERT_TRUE(settings.SaveAllSettings(BoardSettings()));
+  for (const char* key : {"LessonHandout", "SaveBalloon", "LessonGapMinutes"})
+    EXPECT_EQ(IniValue(key), "(missing)") << key;
+  // Switched on they are written; the gap never is, so an administrator's stays.
+  WritePrivateProfileStringA("Settings", "LessonGapMinutes", "90", ini.c_str());
+  SettingsValues lesson = BoardSettings();
+  lesson.lessonHandout = lesson.saveBalloon = 1;
+  lesson.lessonGapMinutes = 5;
+  EXPECT_TRUE(settings.FolderSettingsChanged(lesson));
+  ASSERT_TRUE(settings.SaveAllSettings(lesson));
+  EXPECT_EQ(IniValue("LessonHandout"), "1");
+  EXPECT_EQ(IniValue("SaveBalloon"), "1");
+  EXPECT_EQ(IniValue("LessonGapMinutes"), "90");
+  EXPECT_EQ(Load(settings).lessonGapMinutes, 90);
+  EXPECT_FALSE(settings.FolderSettingsChanged(lesson));
+  // Once in the file they are kept up to date, back to their defaults too.
+  ASSERT_TRUE(settings.SaveAllSettings(BoardSettings()));
+  EXPECT_EQ(IniValue("LessonHandout"), "0");
+  EXPECT_EQ(IniValue("SaveBalloon"), "0");
+  // Out of range: the defaults.
+  WritePrivateProfileStringA("Settings", "LessonHandout", "2", ini.c_str());
+  WritePrivateProfileStringA("Settings", "SaveBalloon", "3", ini.c_str());
+  WritePrivateProfileStringA("Settings", "LessonGapMinutes", "1441", ini.c_str());
+  v = Load(settings);
+  EXPECT_EQ(v.lessonHandout, 0);
+  EXPECT_EQ(v.saveBalloon, 0);
+  EXPECT_EQ(v.lessonGapMinutes, 60);
   EXPECT_TRUE(recorder.messages.empty());
 }
 

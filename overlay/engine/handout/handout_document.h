@@ -1,0 +1,42 @@
+// The handout as a PDF, read and written with qpdf: one page per overlay, sized to the overlay's
+// image, which keeps its own encoding (a JPEG overlay's bytes and a PDF overlay's JPEG stream go
+// in as they are; a TIFF overlay's pixels are compressed without loss), an outline entry per page
+// and the lesson named in the title. The lesson's key in the document information marks the
+// file as this lesson's handout.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "overlay/engine/handout/lesson_folder.h"
+#include "overlay/imgfile/image_files.h"
+
+namespace zt {
+
+enum class HandoutCheck {
+  Ours,     // the lesson's handout, whole
+  Damaged,  // not a PDF that reads without repair
+  Foreign,  // a PDF, but not this lesson's handout
+};
+
+// What bytes of a file with the handout's name are.
+HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey);
+
+struct HandoutPage {
+  std::string overlayPath;
+  std::string outline;  // UTF-8
+};
+
+struct HandoutIdentity {
+  std::string lessonKey;
+  std::string title;  // UTF-8
+};
+
+// The handout with base's pages (base empty: a new document) followed by one page per entry of
+// pages, as the bytes of a PDF in out. False when base does not read as the lesson's handout or
+// a page cannot be made from its overlay; out is then unchanged.
+bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
+                    const std::vector<HandoutPage>& pages, LessonFolder& folder, ImageFiles& images,
+                    std::string& out);
+
+}  // namespace zt
