@@ -18,7 +18,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xauth xserver-xephyr
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
-  python3 imagemagick libtiff-tools img2pdf ghostscript qpdf locales
+  python3 imagemagick libtiff-tools img2pdf ghostscript qpdf poppler-utils locales
   clang libclang-rt-14-dev clang-format
   wixl msitools
 )

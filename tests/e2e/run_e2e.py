@@ -3,7 +3,9 @@ program that starts the checker, registers with it and checks what it delivers. 
 test, or the wireless road demonstration (--lumbrel names the ZTLumbrel.exe it installs)."""
 
 import argparse
+import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -21,6 +23,9 @@ def main():
     ap.add_argument("--timeout", type=int, default=100)
     ap.add_argument("--lumbrel", help="ZTLumbrel.exe in its build folder, passed as ZT_LUMBREL_EXE")
     ap.add_argument("--two-screens", action="store_true", help="run the client with two displays side by side")
+    ap.add_argument("--handout", metavar="ARTIFACTS",
+                    help="afterwards, check the lesson's handout in the work area's saves folder and "
+                         "render its first page into ARTIFACTS")
     args = ap.parse_args()
     args.work = os.path.abspath(args.work)  # Wine sees it as Z:\<absolute path>
 
@@ -50,9 +55,34 @@ def main():
             env["ZT_LUMBREL_EXE"] = "Z:" + os.path.abspath(args.lumbrel).replace("/", "\\")
         screens = "--two-screens" if args.two_screens else "--plain"
         result = subprocess.run([args.wine_run, screens, "--timeout", str(args.timeout), args.client], env=env)
+        if result.returncode == 0 and args.handout:
+            return check_handout(os.path.join(args.work, "saves"), args.handout)
         return result.returncode
     finally:
         server.stop()
+
+
+def check_handout(saves, artifacts):
+    """One handout holds every overlay saved on the road, one JPEG image per page, as poppler's
+    tools read it; its first page is kept as a picture."""
+    handouts = sorted(glob.glob(os.path.join(saves, "Lesson_*.pdf")))
+    overlays = [f for f in os.listdir(saves) if re.search(r"_Overlaid(_\d{3})?\.", f)]
+    if len(handouts) != 1 or len(overlays) < 3:
+        print(f"handout check: {len(handouts)} handouts for {len(overlays)} overlays in {saves}")
+        return 1
+    info = subprocess.run(["pdfinfo", handouts[0]], capture_output=True, text=True)
+    pages = re.search(r"^Pages:\s+(\d+)", info.stdout, re.M)
+    title = re.search(r"^Title:\s+(.*)$", info.stdout, re.M)
+    images = subprocess.run(["pdfimages", "-list", handouts[0]], capture_output=True, text=True)
+    encodings = [line.split()[8] for line in images.stdout.splitlines()[2:] if line.strip()]
+    print(f"handout check: {os.path.basename(handouts[0])}, pages {pages and pages.group(1)}, "
+          f"title {title and title.group(1)!r}, images {encodings}, overlays {len(overlays)}")
+    ok = (info.returncode == 0 and pages and int(pages.group(1)) == len(overlays)
+          and encodings == ["jpeg"] * len(overlays) and title and title.group(1).startswith("Lesson "))
+    os.makedirs(artifacts, exist_ok=True)
+    subprocess.run(["pdftoppm", "-png", "-r", "40", "-f", "1", "-l", "1", "-singlefile", handouts[0],
+                    os.path.join(artifacts, "handout_page1")])
+    return 0 if ok else 1
 
 
 if __name__ == "__main__":

@@ -222,6 +222,7 @@ class WirelessRoad : public ::testing::Test {
     calibrated.heightZoom = kCalibration.heightZoom;
     calibrated.x = kCalibration.x;
     calibrated.y = kCalibration.y;
+    calibrated.lessonHandout = 1;  // every overlay also a page of one handout (run_e2e.py checks it)
     s_settingsSaved = settings.SaveAllSettings(calibrated);
     s_road->downloads = settings.SdDownloadFolder();
   }

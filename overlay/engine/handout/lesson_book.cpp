@@ -62,7 +62,7 @@ void LessonBook::Begin(std::int64_t now) {
   m_lesson->lastSave = now;
 }
 
-HandoutOutcome LessonBook::OnOverlaySaved(const SavedOverlay& saved, bool collect, std::int64_t gap) {
+HandoutOutcome LessonBook::OnOverlaySaved(const SavedPage& saved, bool collect, std::int64_t gap) {
   const std::int64_t now = m_clock.Now();
   const std::string name = NameOf(saved.overlayPath);
   Resume(saved.saveFolder, now, gap, name);

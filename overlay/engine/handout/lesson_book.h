@@ -16,7 +16,7 @@
 namespace zt {
 
 // An overlay that a save has just written.
-struct SavedOverlay {
+struct SavedPage {
   std::string saveFolder;   // as the settings name it
   std::string overlayPath;  // in that folder
   std::string scanName;     // the scan's name without its folder and extension
@@ -46,7 +46,7 @@ class LessonBook {
   void StartNewLesson() { m_newLessonAsked = true; }
   // A save has written saved.overlayPath. collect: the handout is collected; gap: seconds of pause
   // after which a save begins a new lesson.
-  HandoutOutcome OnOverlaySaved(const SavedOverlay& saved, bool collect, std::int64_t gap);
+  HandoutOutcome OnOverlaySaved(const SavedPage& saved, bool collect, std::int64_t gap);
   // The handout to open for the present lesson; written first from the lesson's overlays unless
   // the collected handout is whole.
   HandoutOutcome HandoutToView(const std::string& saveFolder, bool collect, std::int64_t gap);

@@ -27,6 +27,9 @@ inline constexpr unsigned UM_WATCHFOUNDSCAN = 0x050D;
 inline constexpr unsigned UM_CALIBRATEFROMSCAN = 0x050E;
 // Posted by the calibration targets' window when the user leaves it (Esc).
 inline constexpr unsigned UM_ENDCALIBRATION = 0x050F;
+// Posted after a save has written its three files: the lesson takes the overlay up (its handout,
+// the word beside the tray icon), never inside the save itself.
+inline constexpr unsigned UM_LESSONPAGE = 0x0510;
 
 // Frame timers; each is a one-shot that its handler sets again when needed.
 inline constexpr unsigned kTimerWatchRetry = 100;  // start the drive watch again once not busy
@@ -43,6 +46,8 @@ inline constexpr unsigned kHoldTimerId = 101;
 inline constexpr unsigned kRetryIntervalMs = 1000;
 inline constexpr unsigned kScanPollIntervalMs = 100;
 inline constexpr unsigned kTrayRetryIntervalMs = 2000;
+// A word beside the tray icon shown this recently is taken away before the screen is captured.
+inline constexpr unsigned kBalloonShownMs = 30000;
 
 // MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST, and the same with MB_YESNO.
 inline constexpr unsigned kMessageBoxNotice = 0x52000;

@@ -21,6 +21,7 @@
 #include "overlay/shell/device_watch/win32/drive_map_client.h"
 #include "overlay/shell/drive_watch/drive_watch.h"
 #include "overlay/shell/frame/win32/frame_class.h"
+#include "overlay/shell/frame/win32/lesson_desk.h"
 #include "overlay/shell/frame/win32/tray_icon.h"
 #include "overlay/shell/sdlink/sd_checker_link.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
@@ -60,6 +61,7 @@ class CMainFrame final : public app::FrameWindow,
   // PipelineHost
   void Later(FrameStep step) override;
   void SaveOverlayNow() override;
+  void OverlaySaved(const SavedOverlay& saved) override;
   void RetryLater(Retry what) override;
   void CancelRetry(Retry what) override;
   void Tell(Notice notice) override;
@@ -102,8 +104,9 @@ class CMainFrame final : public app::FrameWindow,
   LRESULT OnEndCalibration();
   LRESULT OnCloseRequest();
   void StandInForAbsentDisplay(SettingsValues& values);
-  // News beside the tray icon, never a box on the projected screen.
-  void TellByBalloon(const std::string& text);
+  // News beside the tray icon, never a box on the projected screen; a click on it opens
+  // clickOpens when that is given.
+  void TellByBalloon(const std::string& text, const std::string& clickOpens = std::string());
   // A box with text; returns the button chosen.
   int ShowMessage(const std::string& text, unsigned style);
 
@@ -112,6 +115,8 @@ class CMainFrame final : public app::FrameWindow,
   void OnHelpCommand();
   void OnAboutCommand();
   void OnExitCommand();
+  // The lesson's items, in the menu once either of the lesson's settings is on.
+  bool MenuShowsLesson();
 
   // The close sequence of the exit command (exitCommand) and of the end of the session.
   // Returns 1 when the program goes, 0 when the user cancelled.
@@ -143,7 +148,10 @@ class CMainFrame final : public app::FrameWindow,
   std::unique_ptr<ImageFiles> m_pImageFiles;
   std::unique_ptr<FileSystem> m_pFileSystem;
   CScanPipeline m_pipeline;
+  CLessonDesk m_lessonDesk;
   CTrayIcon m_trayIcon;
+  std::string m_strBalloonOpens;  // what a click on the word beside the icon opens
+  ULONGLONG m_balloonShownAt = 0;
   WinCheckerChannel m_sdChannel;
   CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline, *m_pFileSystem};
   UINT m_nSdCheckerMsg = 0;

@@ -90,6 +90,10 @@ CMainFrame::CMainFrame(std::unique_ptr<DeviceTree> deviceTree)
       m_pImageFiles(MakeLibraryImageFiles()),
       m_pFileSystem(MakeSystemFileSystem()),
       m_pipeline(*this, *m_pImageFiles, *m_pFileSystem),
+      m_lessonDesk(
+          m_settings, *m_pImageFiles,
+          [this](const std::string& text, const std::string& folder) { TellByBalloon(text, folder); },
+          [this](const std::string& text) { ShowMessage(text, kMessageBoxNotice); }),
       m_trayIcon(m_settings),
       m_pDeviceTree(std::move(deviceTree)) {
   BindMessages();
@@ -117,6 +121,10 @@ void CMainFrame::BindMessages() {
   OnMessage(UM_POLLSCANFLAG, [this](WPARAM, LPARAM) { return OnPollScanFlag(); });
   OnMessage(UM_WATCHFOUNDSCAN, [this](WPARAM, LPARAM) { return OnWatchFoundScan(); });
   OnMessage(UM_WATCHFOUNDNOTHING, [this](WPARAM, LPARAM) { return OnWatchFoundNothing(); });
+  OnMessage(UM_LESSONPAGE, [this](WPARAM, LPARAM) {
+    m_lessonDesk.OnSavedOverlays();
+    return LRESULT{0};
+  });
 
   OnTimer(kTimerWatchRetry, [this] { m_pipeline.OnWatchRetry(); });
   OnTimer(kTimerScanPoll, [this] { Post(UM_POLLSCANFLAG); });
@@ -129,6 +137,9 @@ void CMainFrame::BindMessages() {
   OnCommand(ID_TRAY_HELP, [this] { OnHelpCommand(); });
   OnCommand(ID_APP_ABOUT, [this] { OnAboutCommand(); });
   OnCommand(ID_TRAY_EXIT, [this] { OnExitCommand(); });
+  OnCommand(ID_TRAY_OPEN_FOLDER, [this] { m_lessonDesk.OpenSaveFolder(); });
+  OnCommand(ID_TRAY_HANDOUT, [this] { m_lessonDesk.OpenHandout(); });
+  OnCommand(ID_TRAY_NEW_LESSON, [this] { m_lessonDesk.StartNewLesson(); });
 
   OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return OnCloseRequest(); });
   OnMessage(UM_CLOSEAPP, [this](WPARAM, LPARAM) { return OnCloseRequest(); });
@@ -178,6 +189,10 @@ LRESULT CMainFrame::OnDestroy() {
 // ---- Tray ----------------------------------------------------------------------------------
 
 LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
+  if (mouseMessage == NIN_BALLOONUSERCLICK && !m_strBalloonOpens.empty()) {
+    ShellExecuteA(nullptr, "open", m_strBalloonOpens.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return 0;
+  }
   if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return 0;
   POINT cursor{};
   GetCursorPos(&cursor);  // where the click was, before anything else moves it
@@ -185,8 +200,14 @@ LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
     if (m_pSettingsDlg) m_pSettingsDlg->BringToFront();
     return 0;
   }
-  m_trayIcon.ShowMenu(cursor);
+  m_trayIcon.ShowMenu(cursor, MenuShowsLesson());
   return 0;
+}
+
+bool CMainFrame::MenuShowsLesson() {
+  SettingsValues values;
+  m_settings.ReadIniSettings(values);
+  return values.lessonHandout == 1 || values.saveBalloon == 1;
 }
 
 void CMainFrame::AddTrayIcon() {
@@ -511,12 +532,20 @@ LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
   return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
 }
 
-void CMainFrame::TellByBalloon(const std::string& text) { m_trayIcon.ShowBalloon(text); }
+void CMainFrame::TellByBalloon(const std::string& text, const std::string& clickOpens) {
+  m_strBalloonOpens = clickOpens;
+  if (m_trayIcon.ShowBalloon(text)) m_balloonShownAt = GetTickCount64();
+}
 
 // ---- PipelineHost ----------------------------------------------------------------------------
 
 void CMainFrame::Later(FrameStep step) { Post(StepMessage(step)); }
 void CMainFrame::SaveOverlayNow() { Send(UM_SAVEOVERLAY); }
+
+void CMainFrame::OverlaySaved(const SavedOverlay& saved) {
+  m_lessonDesk.Queue(saved);
+  Post(UM_LESSONPAGE);
+}
 void CMainFrame::RetryLater(Retry what) { SetTimer(RetryTimer(what), kRetryIntervalMs); }
 void CMainFrame::CancelRetry(Retry what) { KillTimer(RetryTimer(what)); }
 
@@ -575,6 +604,9 @@ void CMainFrame::StandInForAbsentDisplay(SettingsValues& values) {
 }
 
 DibPtr CMainFrame::CaptureScreenImage() {
+  // A word of ours beside the tray icon is no part of what the screen showed.
+  if (m_balloonShownAt && GetTickCount64() - m_balloonShownAt < kBalloonShownMs) m_trayIcon.HideBalloon();
+  m_balloonShownAt = 0;
   // The targets' display while they are up; else the open dialog's choice, which counts before it
   // is stored; else the stored one.
   if (m_pPattern) return CaptureChosenDisplay(m_strPatternDisplay);

@@ -28,9 +28,12 @@ class CTrayIcon {
   // that needs no answer and must not stand on the projected screen as a box. False when the
   // icon is not there to carry it.
   bool ShowBalloon(const std::string& text);
+  // Takes a word that may still be showing away.
+  void HideBalloon();
   // The menu at point: its four items in the caption file's language, run modally; the chosen
-  // command is posted to the frame as WM_COMMAND.
-  void ShowMenu(POINT point);
+  // command is posted to the frame as WM_COMMAND. With lessonItems, the save folder, the handout
+  // and a new lesson come after the settings.
+  void ShowMenu(POINT point, bool lessonItems = false);
 
   const NOTIFYICONDATAA& Data() const { return m_data; }
   // True once the taskbar has taken the icon.

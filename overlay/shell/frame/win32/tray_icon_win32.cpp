@@ -24,6 +24,10 @@ constexpr MenuItem kMenuItems[] = {{0, ID_TRAY_SETTINGS, caption::kSettings},
                                    {2, ID_TRAY_HELP, caption::kHelp},
                                    {3, ID_APP_ABOUT, caption::kAbout},
                                    {5, ID_TRAY_EXIT, caption::kExit}};
+// The lesson's items, put in after the settings' separator, and a separator after them.
+constexpr MenuItem kLessonItems[] = {{2, ID_TRAY_OPEN_FOLDER, caption::kOpenFolder},
+                                     {3, ID_TRAY_HANDOUT, caption::kHandout},
+                                     {4, ID_TRAY_NEW_LESSON, caption::kNewLesson}};
 
 // Copies text into a field of size bytes with its NUL, cut at a whole character when longer.
 template <std::size_t size>
@@ -76,7 +80,15 @@ bool CTrayIcon::ShowBalloon(const std::string& text) {
   return Shell_NotifyIconA(NIM_MODIFY, &balloon) != FALSE;
 }
 
-void CTrayIcon::ShowMenu(POINT point) {
+void CTrayIcon::HideBalloon() {
+  if (!m_data.hWnd) return;
+  NOTIFYICONDATAA balloon = m_data;
+  balloon.uFlags = NIF_INFO;
+  balloon.szInfo[0] = '\0';
+  Shell_NotifyIconA(NIM_MODIFY, &balloon);
+}
+
+void CTrayIcon::ShowMenu(POINT point, bool lessonItems) {
   HWND frame = m_data.hWnd;
   app::UniqueMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU)));
   if (!menu.Get()) return;
@@ -85,6 +97,13 @@ void CTrayIcon::ShowMenu(POINT point) {
   for (const MenuItem& item : kMenuItems) {
     const std::string text = m_settings.CaptionText(item.caption);
     ModifyMenuA(popup, item.position, MF_BYPOSITION | MF_STRING, item.command, text.c_str());
+  }
+  if (lessonItems) {
+    for (const MenuItem& item : kLessonItems) {
+      const std::string text = m_settings.CaptionText(item.caption);
+      InsertMenuA(popup, item.position, MF_BYPOSITION | MF_STRING, item.command, text.c_str());
+    }
+    InsertMenuA(popup, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
   }
   // The menu closes properly when the user clicks elsewhere only if the frame is in front, and
   // the WM_NULL afterwards lets the next click on the icon open it again.

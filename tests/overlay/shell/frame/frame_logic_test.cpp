@@ -5,6 +5,7 @@
 
 #include "overlay/shell/frame/close_prompt.h"
 #include "overlay/shell/frame/help_path.h"
+#include "overlay/shell/frame/lesson_words.h"
 #include "overlay/shell/settings/caption_keys.h"
 
 namespace zt::shell {
@@ -59,6 +60,39 @@ TEST(ClosePrompt, AsksTheFirstThatAppliesAndYesDoesWhatItSays) {
   EXPECT_EQ(p.question, &caption::kMesImageNotSaved);
   EXPECT_FALSE(p.yesStoresSettings);
   EXPECT_TRUE(p.yesSavesOverlay);
+}
+
+TEST(LessonWords, TheHandoutsNewsStandsInForTheNoteAndNamesFillTheirPlaces) {
+  struct Case {
+    HandoutResult result;
+    bool balloon;
+    const Caption* caption;  // null: nothing is said
+    std::vector<std::string> names;
+  } const cases[] = {
+      {HandoutResult::NotCollected, false, nullptr, {}},
+      {HandoutResult::NotCollected, true, &caption::kMesSaved, {"SCAN0001"}},
+      {HandoutResult::Written, true, &caption::kMesSaved, {"SCAN0001"}},
+      {HandoutResult::Written, false, nullptr, {}},
+      {HandoutResult::MovedOn,
+       false,
+       &caption::kMesHandoutMoved,
+       {"Lesson_20261209_0915.pdf", "Lesson_20261209_0915_2.pdf"}},
+      {HandoutResult::Failed, true, &caption::kMesHandoutFailed, {}},
+  };
+  for (const Case& c : cases) {
+    HandoutOutcome outcome;
+    outcome.result = c.result;
+    outcome.replaced = "Lesson_20261209_0915.pdf";
+    outcome.handout = "D:\\Boards\\Lesson_20261209_0915_2.pdf";
+    const auto word = WordAfterSave(outcome, c.balloon, "SCAN0001");
+    ASSERT_EQ(word.has_value(), c.caption != nullptr) << static_cast<int>(c.result);
+    if (!word) continue;
+    EXPECT_EQ(word->caption, c.caption);
+    EXPECT_EQ(word->names, c.names);
+  }
+  EXPECT_EQ(FillIn("%s is open; went on in %s (100%%, %d)", {"a.pdf", "b.pdf"}),
+            "a.pdf is open; went on in b.pdf (100%, %d)");
+  EXPECT_EQ(FillIn("%s %s %s", {"one"}), "one  ");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "common/sd_channel.h"
 #include "common/win32/application.h"
+#include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
 #include "cvimgfileio/cvimgfileio.h"
 #include "overlay/shell/dialogs/win32/about_dialog.h"
@@ -21,6 +22,7 @@
 #include "overlay/shell/dialogs/win32/calibration_pattern.h"
 #include "overlay/shell/dialogs/win32/settings_dialog.h"
 #include "overlay/shell/frame/frame_messages.h"
+#include "overlay/shell/frame/lesson_words.h"
 #include "overlay/shell/frame/win32/main_frame.h"
 #include "overlay/shell/resource.h"
 #include "overlay/shell/sdlink/win32/checker_channel_win32.h"
@@ -142,6 +144,30 @@ class MainFrame : public ::testing::Test {
   bool RunScript(Script& script, DWORD ms = 20000) {
     return winetest::WaitFor([&] { return script.Done(); }, ms);
   }
+  // The tray menu as a click on the icon shows it: each item's text and command.
+  struct ShownMenu {
+    std::vector<std::string> texts;
+    std::vector<UINT> ids;
+  };
+  ShownMenu ClickTray() {
+    ShownMenu shown;
+    Script script({[&] {
+      HWND menuWindow = FindWindowA("#32768", nullptr);
+      if (!menuWindow || !IsWindowVisible(menuWindow)) return false;
+      HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+      for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        shown.texts.push_back(text);
+        shown.ids.push_back(GetMenuItemID(menu, i));
+      }
+      EndMenu();
+      return true;
+    }});
+    PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+    EXPECT_TRUE(RunScript(script, 10000)) << "no menu";
+    return shown;
+  }
 
   std::string saves, scan;
   CMainFrame frame;
@@ -171,31 +197,12 @@ TEST_F(MainFrame, IsAHiddenOnePixelPopupFoundByItsClass) {
 }
 
 TEST_F(MainFrame, TrayClickShowsTheMenuInTheLanguageFilesWords) {
-  std::vector<std::string> texts;
-  std::vector<UINT> ids;
-  bool menuSeen = false;
-  Script script({[&] {
-    HWND menuWindow = FindWindowA("#32768", nullptr);
-    if (!menuWindow || !IsWindowVisible(menuWindow)) return false;
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
-    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-      char text[64] = {};
-      GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-      texts.push_back(text);
-      ids.push_back(GetMenuItemID(menu, i));
-    }
-    menuSeen = true;
-    EndMenu();
-    return true;
-  }});
-  PostMessageA(frame.Hwnd(), UM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
-  ASSERT_TRUE(RunScript(script, 10000));
-  ASSERT_TRUE(menuSeen);
-  EXPECT_EQ(texts, (std::vector<std::string>{frame.Settings().CaptionText(caption::kSettings), "",
-                                             frame.Settings().CaptionText(caption::kHelp),
-                                             frame.Settings().CaptionText(caption::kAbout), "",
-                                             frame.Settings().CaptionText(caption::kExit)}));
-  EXPECT_EQ(ids, (std::vector<UINT>{32775, 0, 32776, 57664, 0, 32774}));
+  const ShownMenu menu = ClickTray();
+  EXPECT_EQ(menu.texts, (std::vector<std::string>{frame.Settings().CaptionText(caption::kSettings), "",
+                                                  frame.Settings().CaptionText(caption::kHelp),
+                                                  frame.Settings().CaptionText(caption::kAbout), "",
+                                                  frame.Settings().CaptionText(caption::kExit)}));
+  EXPECT_EQ(menu.ids, (std::vector<UINT>{32775, 0, 32776, 57664, 0, 32774}));
 }
 
 TEST_F(MainFrame, NoMenuWhileAScanIsBeingProcessed) {
@@ -583,6 +590,34 @@ TEST_F(MainFrame, ADeliveryTheCheckerCouldNotMakeMakesTheFolderAgainAndIsToldOnc
   EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
   winetest::Pump(200);
   EXPECT_EQ(RecordsHolding(frame.Settings().CaptionText(caption::kMesSdDeliveryFailed)), 1);
+  EXPECT_EQ(FindMessageBox(), nullptr);
+}
+
+// With a lesson setting on, the menu offers the lesson's items; a save is told beside the icon,
+// the lesson's handout is built from the save folder when asked, and a new lesson is said to
+// begin.
+TEST_F(MainFrame, WithALessonSettingOnTheMenuOffersTheLessonAndASaveIsToldBesideTheIcon) {
+  const StandInTaskbar taskbar(RecordingTaskbarProc);
+  ASSERT_TRUE(taskbar.First());
+  SettingsValues values = winetest::SavingInto(saves, 1);
+  values.saveBalloon = 1;
+  ASSERT_TRUE(frame.Settings().SaveAllSettings(values));
+  EXPECT_EQ(ClickTray().ids, (std::vector<UINT>{32775, 0, ID_TRAY_OPEN_FOLDER, ID_TRAY_HANDOUT,
+                                                ID_TRAY_NEW_LESSON, 0, 32776, 57664, 0, 32774}));
+  HandOverScan();
+  ASSERT_TRUE(winetest::WaitFor([&] { return Exists(saves + "\\SCAN0001_Overlaid.JPG"); }, 20000));
+  winetest::Pump(300);
+  EXPECT_EQ(RecordsHolding(FillIn(frame.Settings().CaptionText(caption::kMesSaved), {"SCAN0001"})), 1);
+  const std::string handouts = saves + "\\Lesson_*.pdf";
+  EXPECT_FALSE(app::ForEachEntry(handouts, [](const WIN32_FIND_DATAA&) {}))
+      << "not collected: no handout by itself";
+
+  SendMessageA(frame.Hwnd(), WM_COMMAND, ID_TRAY_HANDOUT, 0);
+  WIN32_FIND_DATAA found{};
+  EXPECT_TRUE(app::ForEachEntry(handouts, [&](const WIN32_FIND_DATAA& f) { found = f; }));
+  EXPECT_GT(found.nFileSizeLow, 1000u) << found.cFileName;
+  SendMessageA(frame.Hwnd(), WM_COMMAND, ID_TRAY_NEW_LESSON, 0);
+  EXPECT_EQ(RecordsHolding(frame.Settings().CaptionText(caption::kMesNewLesson)), 1);
   EXPECT_EQ(FindMessageBox(), nullptr);
 }
 

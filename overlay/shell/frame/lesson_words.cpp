@@ -1,0 +1,46 @@
+#include "overlay/shell/frame/lesson_words.h"
+
+namespace zt::shell {
+
+namespace {
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::optional<LessonWord> WordAfterSave(const HandoutOutcome& outcome, bool saveBalloon,
+                                        const std::string& scanName) {
+  switch (outcome.result) {
+    case HandoutResult::MovedOn:
+      return LessonWord{&caption::kMesHandoutMoved, {outcome.replaced, NameOf(outcome.handout)}};
+    case HandoutResult::Failed:
+      return LessonWord{&caption::kMesHandoutFailed, {}};
+    default:
+      break;
+  }
+  if (!saveBalloon) return std::nullopt;
+  return LessonWord{&caption::kMesSaved, {scanName}};
+}
+
+std::string FillIn(const std::string& pattern, const std::vector<std::string>& names) {
+  std::string text;
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+    if (pattern[i] == '%' && next == 's') {
+      if (used < names.size()) text += names[used++];
+      ++i;
+    } else if (pattern[i] == '%' && next == '%') {
+      text += '%';
+      ++i;
+    } else {
+      text += pattern[i];
+    }
+  }
+  return text;
+}
+
+}  // namespace zt::shell
