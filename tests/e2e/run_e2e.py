@@ -26,6 +26,7 @@ def main():
     ap.add_argument("--handout", metavar="ARTIFACTS",
                     help="afterwards, check the lesson's handout in the work area's saves folder and "
                          "render its first page into ARTIFACTS")
+    ap.add_argument("--handout-pages", type=int, default=3, help="the pages the handout must have")
     args = ap.parse_args()
     args.work = os.path.abspath(args.work)  # Wine sees it as Z:\<absolute path>
 
@@ -56,18 +57,18 @@ def main():
         screens = "--two-screens" if args.two_screens else "--plain"
         result = subprocess.run([args.wine_run, screens, "--timeout", str(args.timeout), args.client], env=env)
         if result.returncode == 0 and args.handout:
-            return check_handout(os.path.join(args.work, "saves"), args.handout)
+            return check_handout(os.path.join(args.work, "saves"), args.handout, args.handout_pages)
         return result.returncode
     finally:
         server.stop()
 
 
-def check_handout(saves, artifacts):
-    """One handout holds every overlay saved on the road, one JPEG image per page, as poppler's
-    tools read it; its first page is kept as a picture."""
+def check_handout(saves, artifacts, expected):
+    """One handout holds the expected pages, one JPEG image each (the overlays saved while it was
+    collected), as poppler's tools read it; its first page is kept as a picture."""
     handouts = sorted(glob.glob(os.path.join(saves, "Lesson_*.pdf")))
     overlays = [f for f in os.listdir(saves) if re.search(r"_Overlaid(_\d{3})?\.", f)]
-    if len(handouts) != 1 or len(overlays) < 3:
+    if len(handouts) != 1 or len(overlays) < expected:
         print(f"handout check: {len(handouts)} handouts for {len(overlays)} overlays in {saves}")
         return 1
     info = subprocess.run(["pdfinfo", handouts[0]], capture_output=True, text=True)
@@ -77,8 +78,8 @@ def check_handout(saves, artifacts):
     encodings = [line.split()[8] for line in images.stdout.splitlines()[2:] if line.strip()]
     print(f"handout check: {os.path.basename(handouts[0])}, pages {pages and pages.group(1)}, "
           f"title {title and title.group(1)!r}, images {encodings}, overlays {len(overlays)}")
-    ok = (info.returncode == 0 and pages and int(pages.group(1)) == len(overlays)
-          and encodings == ["jpeg"] * len(overlays) and title and title.group(1).startswith("Lesson "))
+    ok = (info.returncode == 0 and pages and int(pages.group(1)) == expected
+          and encodings == ["jpeg"] * expected and title and title.group(1).startswith("Lesson "))
     os.makedirs(artifacts, exist_ok=True)
     subprocess.run(["pdftoppm", "-png", "-r", "40", "-f", "1", "-l", "1", "-singlefile", handouts[0],
                     os.path.join(artifacts, "handout_page1")])

@@ -10,6 +10,7 @@
 
 #define POINTERHOLDER_TRANSITION 4  // qpdf: std::shared_ptr throughout
 #include <qpdf/Buffer.hh>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -26,22 +27,45 @@ namespace {
 constexpr char kLessonKeyName[] = "/ZentabLesson";
 constexpr double kMaxPagePoints = 14400;  // the largest page a reader must take
 
-// A document read from memory: qpdf reads the bytes lazily, so they live beside it.
+// A document read from memory: qpdf reads the bytes lazily, so they live as long as it does,
+// either in the caller's hands (handouts) or here (overlays read page by page).
 struct ReadDocument {
-  std::string bytes;
+  std::string owned;
   QPDF pdf;
 };
 
 // Reads bytes strictly: a file that would need repair is refused, not repaired.
 std::unique_ptr<ReadDocument> Read(const std::string& bytes, const char* description) {
   auto doc = std::make_unique<ReadDocument>();
-  doc->bytes = bytes;
   doc->pdf.setSuppressWarnings(true);
   doc->pdf.setAttemptRecovery(false);
-  doc->pdf.processMemoryFile(description, doc->bytes.data(), doc->bytes.size());
+  doc->pdf.processMemoryFile(description, bytes.data(), bytes.size());
   if (doc->pdf.anyWarnings()) throw std::runtime_error("damaged");
   return doc;
 }
+
+std::unique_ptr<ReadDocument> ReadOwned(std::string bytes, const char* description) {
+  auto doc = std::make_unique<ReadDocument>();
+  doc->owned = std::move(bytes);
+  doc->pdf.setSuppressWarnings(true);
+  doc->pdf.setAttemptRecovery(false);
+  doc->pdf.processMemoryFile(description, doc->owned.data(), doc->owned.size());
+  if (doc->pdf.anyWarnings()) throw std::runtime_error("damaged");
+  return doc;
+}
+
+// The writer's output, straight into a string.
+class StringPipeline final : public Pipeline {
+ public:
+  explicit StringPipeline(std::string& out) : Pipeline("handout", nullptr), m_out(out) {}
+  void write(unsigned char const* data, size_t length) override {
+    m_out.append(reinterpret_cast<const char*>(data), length);
+  }
+  void finish() override {}
+
+ private:
+  std::string& m_out;
+};
 
 std::string StoredLessonKey(QPDF& pdf) {
   QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
@@ -54,6 +78,7 @@ std::string StoredLessonKey(QPDF& pdf) {
 struct PageImage {
   QPDFObjectHandle xobject;
   double width = 0, height = 0;
+  std::size_t bytes = 0;  // of its stream, about
 };
 
 void SizeFromPixels(int width, int height, double dpiX, double dpiY, PageImage& image) {
@@ -85,6 +110,7 @@ QPDFObjectHandle ImageStream(QPDF& pdf, const std::string& encoded, const char* 
 bool JpegImage(QPDF& pdf, const std::string& bytes, PageImage& image) {
   JpegInfo info;
   if (!ReadJpegHeader(bytes, info) || (info.components != 1 && info.components != 3)) return false;
+  image.bytes = bytes.size();
   image.xobject = ImageStream(pdf, bytes, "/DCTDecode", info.width, info.height,
                               info.components == 1 ? "/DeviceGray" : "/DeviceRGB");
   SizeFromPixels(info.width, info.height, info.dpiX, info.dpiY, image);
@@ -92,9 +118,9 @@ bool JpegImage(QPDF& pdf, const std::string& bytes, PageImage& image) {
 }
 
 // A PDF overlay: the image of its first page is copied over with its stream's bytes untouched.
-bool PdfImage(QPDF& pdf, const std::string& bytes, std::vector<std::unique_ptr<ReadDocument>>& sources,
+bool PdfImage(QPDF& pdf, std::string bytes, std::vector<std::unique_ptr<ReadDocument>>& sources,
               PageImage& image) {
-  sources.push_back(Read(bytes, "overlay"));
+  sources.push_back(ReadOwned(std::move(bytes), "overlay"));
   std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(sources.back()->pdf).getAllPages();
   if (pages.empty()) return false;
   std::map<std::string, QPDFObjectHandle> images = pages.front().getImages();
@@ -109,6 +135,7 @@ bool PdfImage(QPDF& pdf, const std::string& bytes, std::vector<std::unique_ptr<R
     std::shared_ptr<Buffer> raw = source.getRawStreamData();
     ReadJpegHeader(std::string(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize()), info);
   }
+  image.bytes = sources.back()->owned.size();
   image.xobject = pdf.copyForeignObject(source);
   SizeFromPixels(width, height, info.dpiX, info.dpiY, image);
   return true;
@@ -144,6 +171,7 @@ bool TiffImage(QPDF& pdf, const std::string& path, ImageFiles& images, PageImage
                 static_cast<uLong>(rgb.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
     return false;
   deflated.resize(size);
+  image.bytes = deflated.size();
   image.xobject = ImageStream(pdf, deflated, "/FlateDecode", width, height, "/DeviceRGB");
   SizeFromPixels(width, height, load.resX, load.resY, image);
   return true;
@@ -162,7 +190,7 @@ bool MakeImage(QPDF& pdf, const std::string& path, LessonFolder& folder, ImageFi
   if (ext == ".tif" || ext == ".tiff") return TiffImage(pdf, path, images, image);
   std::string bytes;
   if (!folder.Read(path, bytes)) return false;
-  return ext == ".pdf" ? PdfImage(pdf, bytes, sources, image) : JpegImage(pdf, bytes, image);
+  return ext == ".pdf" ? PdfImage(pdf, std::move(bytes), sources, image) : JpegImage(pdf, bytes, image);
 }
 
 std::string Number(double v) {
@@ -232,17 +260,19 @@ void SetIdentity(QPDF& pdf, const HandoutIdentity& identity) {
   pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
 }
 
-// The document's bytes. Streams are copied as they are: nothing is decoded or compressed again,
-// so an append costs about a copy of the file.
-std::string Write(QPDF& pdf) {
+// The document's bytes, about size of them. Streams are copied as they are: nothing is decoded
+// or compressed again, so an append costs about a copy of the file.
+std::string Write(QPDF& pdf, std::size_t size) {
+  std::string out;
+  out.reserve(size);
+  StringPipeline pipeline(out);
   QPDFWriter writer(pdf);
-  writer.setOutputMemory();
+  writer.setOutputPipeline(&pipeline);
   writer.setDecodeLevel(qpdf_dl_none);
   writer.setCompressStreams(false);
   writer.setObjectStreamMode(qpdf_o_preserve);
   writer.write();
-  std::unique_ptr<Buffer> buffer(writer.getBuffer());
-  return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
+  return out;
 }
 
 }  // namespace
@@ -273,13 +303,15 @@ bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
       if (StoredLessonKey(doc->pdf) != identity.lessonKey) return false;
     }
     std::vector<std::unique_ptr<ReadDocument>> sources;  // overlays whose streams are copied
+    std::size_t size = base.size() + 4096;
     for (const HandoutPage& page : pages) {
       PageImage image;
       if (!MakeImage(doc->pdf, page.overlayPath, folder, images, sources, image)) return false;
       AddOutlineEntry(doc->pdf, AddPage(doc->pdf, image), page.outline);
+      size += image.bytes + 1024;
     }
     SetIdentity(doc->pdf, identity);
-    std::string written = Write(doc->pdf);
+    std::string written = Write(doc->pdf, size);
     if (doc->pdf.anyWarnings()) return false;
     out.swap(written);
     return true;
