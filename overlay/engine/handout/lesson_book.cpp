@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ansi_text.h"
+#include "common/mbcs_path.h"
 #include "overlay/engine/handout/handout_document.h"
 #include "overlay/engine/handout/lesson_rules.h"
 
@@ -10,14 +11,11 @@ namespace zt {
 
 namespace {
 
+// A folder's last byte may be the second of a double-byte character that looks like a
+// backslash.
 std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '\\' || folder.back() == '/' ? folder + name
-                                                                         : folder + "\\" + name;
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  const bool separated = folder.empty() || EndsWithBackslash(folder) || folder.back() == '/';
+  return separated ? folder + name : folder + "\\" + name;
 }
 
 }  // namespace
@@ -64,7 +62,7 @@ void LessonBook::Begin(std::int64_t now) {
 
 HandoutOutcome LessonBook::OnOverlaySaved(const SavedPage& saved, bool collect, std::int64_t gap) {
   const std::int64_t now = m_clock.Now();
-  const std::string name = NameOf(saved.overlayPath);
+  const std::string name = FileNameOf(saved.overlayPath);
   Resume(saved.saveFolder, now, gap, name);
   if (m_newLessonAsked || !m_lesson || !ContinuesLesson(m_lesson->lastSave, now, gap)) Begin(now);
   m_newLessonAsked = false;

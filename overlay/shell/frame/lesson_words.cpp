@@ -1,21 +1,14 @@
 #include "overlay/shell/frame/lesson_words.h"
 
+#include "common/mbcs_path.h"
+
 namespace zt::shell {
-
-namespace {
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 std::optional<LessonWord> WordAfterSave(const HandoutOutcome& outcome, bool saveBalloon,
                                         const std::string& scanName) {
   switch (outcome.result) {
     case HandoutResult::MovedOn:
-      return LessonWord{&caption::kMesHandoutMoved, {outcome.replaced, NameOf(outcome.handout)}};
+      return LessonWord{&caption::kMesHandoutMoved, {outcome.replaced, FileNameOf(outcome.handout)}};
     case HandoutResult::Failed:
       return LessonWord{&caption::kMesHandoutFailed, {}};
     default:

@@ -3,6 +3,7 @@
 // holds the file open without sharing its deletion makes the replace fail and changes nothing.
 #include <windows.h>
 
+#include "common/mbcs_path.h"
 #include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
 #include "overlay/engine/handout/lesson_folder.h"
@@ -19,7 +20,7 @@ std::int64_t UnixSeconds(const FILETIME& ft) {
 }
 
 std::string WithSeparator(const std::string& folder) {
-  return folder.empty() || folder.back() == '\\' || folder.back() == '/' ? folder : folder + "\\";
+  return folder.empty() || EndsWithBackslash(folder) || folder.back() == '/' ? folder : folder + "\\";
 }
 
 class Win32LessonFolder final : public LessonFolder {
