@@ -7,17 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/posix/native_path.h"
 #include "overlay/engine/handout/lesson_folder.h"
 
 namespace zt {
 
 namespace {
-
-std::string Native(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
 
 bool WriteAll(int fd, const std::string& bytes) {
   for (std::size_t done = 0; done < bytes.size();) {
@@ -32,7 +27,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 class PosixLessonFolder final : public LessonFolder {
  public:
   bool List(const std::string& folder, std::vector<FolderFile>& files) override {
-    const std::string native = Native(folder);
+    const std::string native = NativePath(folder);
     DIR* dir = ::opendir(native.c_str());
     if (!dir) return false;
     while (const dirent* entry = ::readdir(dir)) {
@@ -47,11 +42,11 @@ class PosixLessonFolder final : public LessonFolder {
 
   bool Exists(const std::string& path) override {
     struct stat st {};
-    return ::stat(Native(path).c_str(), &st) == 0;
+    return ::stat(NativePath(path).c_str(), &st) == 0;
   }
 
   bool Read(const std::string& path, std::string& bytes) override {
-    std::FILE* f = std::fopen(Native(path).c_str(), "rb");
+    std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
     if (!f) return false;
     bytes.clear();
     char buffer[65536];
@@ -63,7 +58,7 @@ class PosixLessonFolder final : public LessonFolder {
   }
 
   bool WriteNew(const std::string& path, const std::string& bytes) override {
-    const std::string native = Native(path);
+    const std::string native = NativePath(path);
     const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) return false;
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
@@ -74,18 +69,18 @@ class PosixLessonFolder final : public LessonFolder {
   }
 
   bool Replace(const std::string& from, const std::string& to) override {
-    return std::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+    return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
   }
 
   bool RenameToNew(const std::string& from, const std::string& to) override {
     // A hard link fails when the target exists, so the rename never replaces.
-    const std::string f = Native(from), t = Native(to);
+    const std::string f = NativePath(from), t = NativePath(to);
     if (::link(f.c_str(), t.c_str()) != 0) return false;
     ::unlink(f.c_str());
     return true;
   }
 
-  bool Remove(const std::string& path) override { return ::unlink(Native(path).c_str()) == 0; }
+  bool Remove(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
 };
 
 }  // namespace

@@ -7,17 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/posix/native_path.h"
 #include "overlay/engine/outputs/file_system.h"
 
 namespace zt {
 
 namespace {
-
-std::string Native(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
 
 class FileDescriptor {
  public:
@@ -60,45 +55,47 @@ class PosixFileSystem final : public FileSystem {
 
   bool Exists(const std::string& path) override {
     struct stat st;
-    return ::lstat(Native(path).c_str(), &st) == 0;
+    return ::lstat(NativePath(path).c_str(), &st) == 0;
   }
 
   bool IsDirectory(const std::string& path) override {
     struct stat st;
-    return ::stat(Native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  bool MakeDirectory(const std::string& path) override { return ::mkdir(Native(path).c_str(), 0777) == 0; }
+  bool MakeDirectory(const std::string& path) override {
+    return ::mkdir(NativePath(path).c_str(), 0777) == 0;
+  }
 
   CopyResult CopyToNew(const std::string& from, const std::string& to) override {
-    FileDescriptor in(::open(Native(from).c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor in(::open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC));
     // Exclusive creation: the check for an existing target and the creation are one step.
-    FileDescriptor out(::open(Native(to).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    FileDescriptor out(::open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.get() < 0) return errno == EEXIST ? CopyResult::kTargetExists : CopyResult::kFailed;
     if (in.get() < 0 || !CopyBytes(in.get(), out.get()) || !out.Close()) {
-      ::unlink(Native(to).c_str());
+      ::unlink(NativePath(to).c_str());
       return CopyResult::kFailed;
     }
     return CopyResult::kCopied;
   }
 
   bool CopyReplacing(const std::string& from, const std::string& to) override {
-    FileDescriptor in(::open(Native(from).c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor in(::open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) return false;
-    FileDescriptor out(::open(Native(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    FileDescriptor out(::open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.get() < 0) return false;
     if (!CopyBytes(in.get(), out.get()) || !out.Close()) {
-      ::unlink(Native(to).c_str());
+      ::unlink(NativePath(to).c_str());
       return false;
     }
     return true;
   }
 
   bool MoveReplacing(const std::string& from, const std::string& to) override {
-    return std::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+    return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
   }
 
-  bool RemoveFile(const std::string& path) override { return ::unlink(Native(path).c_str()) == 0; }
+  bool RemoveFile(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
 
   bool LocalAppDataFolder(std::string& folder) override {
     if (m_localAppData.empty()) return false;
