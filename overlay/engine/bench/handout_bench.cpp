@@ -67,7 +67,7 @@ HandoutBench MeasureHandoutAppend(ImageFiles& images, const std::string& root, i
   std::unique_ptr<LessonClock> clock = MakeSystemLessonClock();
   constexpr std::int64_t kGap = 3600;
   // The 60 pages in one build from the folder, as the tray's command makes it.
-  const HandoutOutcome built = LessonBook(*files, images, *clock).HandoutToView(folder, false, kGap);
+  const HandoutOutcome built = LessonBook(*files, images, *clock).HandoutToView(folder, kGap);
   if (built.result != HandoutResult::Written) Fail("the 60 pages were not built");
   std::string handout;
   if (!files->Read(built.handout, handout)) Fail("the handout cannot be read");

@@ -25,7 +25,8 @@ namespace zt {
 namespace {
 
 constexpr char kLessonKeyName[] = "/ZentabLesson";
-constexpr double kMaxPagePoints = 14400;  // the largest page a reader must take
+constexpr char kPagesName[] = "/ZentabPages";  // the overlays' names, one string per page
+constexpr double kMaxPagePoints = 14400;       // the largest page a reader must take
 
 // A document read from memory: qpdf reads the bytes lazily, so they live as long as it does,
 // either in the caller's hands (handouts) or here (overlays read page by page).
@@ -185,12 +186,14 @@ std::string Extension(const std::string& path) {
 }
 
 bool MakeImage(QPDF& pdf, const std::string& path, LessonFolder& folder, ImageFiles& images,
-               std::vector<std::unique_ptr<ReadDocument>>& sources, PageImage& image) {
+               std::vector<std::unique_ptr<ReadDocument>>& sources, PageImage& image) try {
   const std::string ext = Extension(path);
   if (ext == ".tif" || ext == ".tiff") return TiffImage(pdf, path, images, image);
   std::string bytes;
   if (!folder.Read(path, bytes)) return false;
   return ext == ".pdf" ? PdfImage(pdf, std::move(bytes), sources, image) : JpegImage(pdf, bytes, image);
+} catch (const std::exception&) {
+  return false;  // an overlay qpdf cannot read is no page; the handout goes on without it
 }
 
 std::string Number(double v) {
@@ -247,7 +250,18 @@ void AddOutlineEntry(QPDF& pdf, const QPDFObjectHandle& page, const std::string&
                       QPDFObjectHandle::newInteger((count.isInteger() ? count.getIntValue() : 0) + 1));
 }
 
-void SetIdentity(QPDF& pdf, const HandoutIdentity& identity) {
+// The names of the overlays the pages were made from, in page order.
+std::vector<std::string> PageNames(QPDF& pdf) {
+  std::vector<std::string> names;
+  QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
+  QPDFObjectHandle list = info.isDictionary() ? info.getKey(kPagesName) : QPDFObjectHandle::newNull();
+  if (!list.isArray()) return names;
+  for (QPDFObjectHandle item : list.aitems())
+    if (item.isString()) names.push_back(item.getStringValue());
+  return names;
+}
+
+void SetIdentity(QPDF& pdf, const HandoutIdentity& identity, const std::vector<std::string>& pageNames) {
   QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
   if (!info.isDictionary()) {
     info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
@@ -256,6 +270,9 @@ void SetIdentity(QPDF& pdf, const HandoutIdentity& identity) {
   info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(identity.title));
   info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Zentab Lumbrel"));
   info.replaceKey(kLessonKeyName, QPDFObjectHandle::newUnicodeString(identity.lessonKey));
+  QPDFObjectHandle names = QPDFObjectHandle::newArray();
+  for (const std::string& name : pageNames) names.appendItem(QPDFObjectHandle::newString(name));
+  info.replaceKey(kPagesName, names);
   // Readers show the outline beside the first page.
   pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
 }
@@ -277,13 +294,16 @@ std::string Write(QPDF& pdf, std::size_t size) {
 
 }  // namespace
 
-HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey) {
+HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey,
+                          std::vector<std::string>* pages) {
   try {
     std::unique_ptr<ReadDocument> doc = Read(bytes, "handout");
     // Every page must be reachable; a broken page tree is damage.
     QPDFPageDocumentHelper(doc->pdf).getAllPages();
     if (doc->pdf.anyWarnings()) return HandoutCheck::Damaged;
-    return StoredLessonKey(doc->pdf) == lessonKey ? HandoutCheck::Ours : HandoutCheck::Foreign;
+    if (StoredLessonKey(doc->pdf) != lessonKey) return HandoutCheck::Foreign;
+    if (pages) *pages = PageNames(doc->pdf);
+    return HandoutCheck::Ours;
   } catch (const std::exception&) {
     return HandoutCheck::Damaged;
   }
@@ -291,7 +311,7 @@ HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey
 
 bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
                     const std::vector<HandoutPage>& pages, LessonFolder& folder, ImageFiles& images,
-                    std::string& out) {
+                    std::string& out, std::vector<std::string>& skipped) {
   try {
     std::unique_ptr<ReadDocument> doc;
     if (base.empty()) {
@@ -304,16 +324,22 @@ bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
     }
     std::vector<std::unique_ptr<ReadDocument>> sources;  // overlays whose streams are copied
     std::size_t size = base.size() + 4096;
+    std::vector<std::string> names = PageNames(doc->pdf), left;
     for (const HandoutPage& page : pages) {
       PageImage image;
-      if (!MakeImage(doc->pdf, page.overlayPath, folder, images, sources, image)) return false;
+      if (!MakeImage(doc->pdf, page.overlayPath, folder, images, sources, image)) {
+        left.push_back(page.name);
+        continue;
+      }
       AddOutlineEntry(doc->pdf, AddPage(doc->pdf, image), page.outline);
+      names.push_back(page.name);
       size += image.bytes + 1024;
     }
-    SetIdentity(doc->pdf, identity);
+    SetIdentity(doc->pdf, identity, names);
     std::string written = Write(doc->pdf, size);
     if (doc->pdf.anyWarnings()) return false;
     out.swap(written);
+    skipped.swap(left);
     return true;
   } catch (const std::exception&) {
     return false;

@@ -19,11 +19,14 @@ enum class HandoutCheck {
   Foreign,  // a PDF, but not this lesson's handout
 };
 
-// What bytes of a file with the handout's name are.
-HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey);
+// What bytes of a file with the handout's name are; for the lesson's handout also the names of
+// the overlays its pages were made from, in page order, when pages is given.
+HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey,
+                          std::vector<std::string>* pages = nullptr);
 
 struct HandoutPage {
   std::string overlayPath;
+  std::string name;     // the overlay's name, kept in the document
   std::string outline;  // UTF-8
 };
 
@@ -33,10 +36,11 @@ struct HandoutIdentity {
 };
 
 // The handout with base's pages (base empty: a new document) followed by one page per entry of
-// pages, as the bytes of a PDF in out. False when base does not read as the lesson's handout or
-// a page cannot be made from its overlay; out is then unchanged.
+// pages, as the bytes of a PDF in out. An overlay that cannot be made into a page (unreadable,
+// not an image) is left out and named in skipped. False when base does not read as the lesson's
+// handout or the document cannot be written; out is then unchanged.
 bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
                     const std::vector<HandoutPage>& pages, LessonFolder& folder, ImageFiles& images,
-                    std::string& out);
+                    std::string& out, std::vector<std::string>& skipped);
 
 }  // namespace zt

@@ -31,9 +31,17 @@ void LessonBook::Resume(const std::string& saveFolder, std::int64_t now, std::in
   m_lesson.reset();
   std::vector<FolderFile> files;
   if (!m_folder.List(saveFolder, files)) return;
-  files.erase(
-      std::remove_if(files.begin(), files.end(), [&](const FolderFile& f) { return f.name == justSaved; }),
-      files.end());
+  const auto saved =
+      std::find_if(files.begin(), files.end(), [&](const FolderFile& f) { return f.name == justSaved; });
+  if (saved != files.end()) {
+    const std::int64_t savedAt = saved->modified;
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [&](const FolderFile& f) {
+                                 return f.name == justSaved ||
+                                        (IsOverlayName(f.name) && f.modified > savedAt);
+                               }),
+                files.end());
+  }
   const std::optional<FoundLesson> found =
       FindLesson(files, now, gap, [this](std::int64_t t) { return LessonKey(m_clock.Local(t)); });
   if (!found) return;
@@ -41,56 +49,76 @@ void LessonBook::Resume(const std::string& saveFolder, std::int64_t now, std::in
   lesson.key = found->key;
   lesson.lastSave = found->lastSave;
   lesson.handout = found->handout;
-  std::int64_t handoutWritten = 0;
-  for (const FolderFile& f : files)
-    if (f.name == found->handout) handoutWritten = f.modified;
-  for (const FolderFile& overlay : found->overlays) {
-    lesson.pages.push_back({overlay.name, AnsiToUtf8(OutlineTitle(m_clock.Local(overlay.modified),
-                                                                  ScanNameOfOverlay(overlay.name)))});
-    // A found handout holds the overlays written before it was.
-    if (!lesson.handout.empty() && overlay.modified <= handoutWritten)
-      lesson.pagesInHandout = lesson.pages.size();
+  // The handout names the overlays it holds: those pages come first, in its order.
+  std::vector<std::string> inHandout;
+  std::string bytes;
+  if (!lesson.handout.empty() && m_folder.Read(Join(saveFolder, lesson.handout), bytes))
+    CheckHandout(bytes, lesson.key, &inHandout);
+  auto outline = [this](const FolderFile& overlay) {
+    return AnsiToUtf8(OutlineTitle(m_clock.Local(overlay.modified), ScanNameOfOverlay(overlay.name)));
+  };
+  for (const std::string& name : inHandout) {
+    const auto it = std::find_if(found->overlays.begin(), found->overlays.end(),
+                                 [&](const FolderFile& f) { return f.name == name; });
+    lesson.pages.push_back(
+        {name, it != found->overlays.end() ? outline(*it) : AnsiToUtf8(ScanNameOfOverlay(name))});
   }
+  lesson.pagesInHandout = lesson.pages.size();
   m_lesson = std::move(lesson);
+  // Waiting for the handout: the overlays saved after its last page. One saved before it and not
+  // in it belongs to the lesson before (begun in the same minute) or could not be made a page.
+  std::int64_t lastInHandout = -1;
+  for (const FolderFile& overlay : found->overlays)
+    if (std::find(inHandout.begin(), inHandout.end(), overlay.name) != inHandout.end())
+      lastInHandout = std::max(lastInHandout, overlay.modified);
+  for (const FolderFile& overlay : found->overlays)
+    if (overlay.modified > lastInHandout) AddPage(overlay.name, outline(overlay));
 }
 
-void LessonBook::Begin(std::int64_t now) {
+void LessonBook::Begin(std::int64_t now, std::int64_t moment) {
   m_lesson = Lesson{};
-  m_lesson->key = LessonKey(m_clock.Local(now));
+  m_lesson->key = LessonKey(m_clock.Local(moment));
   m_lesson->lastSave = now;
 }
 
-HandoutOutcome LessonBook::OnOverlaySaved(const SavedPage& saved, bool collect, std::int64_t gap) {
+// A page once: an overlay that is a page already keeps its place in the handout, or moves to the
+// end while it is not in it yet.
+void LessonBook::AddPage(const std::string& name, const std::string& outline) {
+  std::vector<Page>& pages = m_lesson->pages;
+  const auto known =
+      std::find_if(pages.begin(), pages.end(), [&](const Page& p) { return p.overlay == name; });
+  if (known != pages.end()) {
+    if (static_cast<std::size_t>(known - pages.begin()) < m_lesson->pagesInHandout) return;
+    pages.erase(known);
+  }
+  pages.push_back({name, outline});
+}
+
+HandoutOutcome LessonBook::OnOverlaySaved(const SavedPage& saved, bool collect, std::int64_t gap) try {
   const std::int64_t now = m_clock.Now();
   const std::string name = FileNameOf(saved.overlayPath);
   Resume(saved.saveFolder, now, gap, name);
-  if (m_newLessonAsked || !m_lesson || !ContinuesLesson(m_lesson->lastSave, now, gap)) Begin(now);
+  if (m_newLessonAsked || !m_lesson || !ContinuesLesson(m_lesson->lastSave, now, gap))
+    Begin(now, saved.captureTime > 0 ? std::min(saved.captureTime, now) : now);
   m_newLessonAsked = false;
   m_lesson->lastSave = now;
-  m_lesson->pages.push_back(
-      {name, AnsiToUtf8(OutlineTitle(m_clock.Local(saved.captureTime), saved.scanName))});
+  AddPage(name, AnsiToUtf8(OutlineTitle(m_clock.Local(saved.captureTime), saved.scanName)));
   if (!collect) return {};
   return WriteHandout(saved.saveFolder);
+} catch (const std::exception&) {
+  return {HandoutResult::Failed, std::string(), std::string()};  // out of memory, say: the save stands
 }
 
-HandoutOutcome LessonBook::HandoutToView(const std::string& saveFolder, bool collect, std::int64_t gap) {
+HandoutOutcome LessonBook::HandoutToView(const std::string& saveFolder, std::int64_t gap) try {
   Resume(saveFolder, m_clock.Now(), gap, std::string());
   HandoutOutcome outcome;
   if (!m_lesson || m_lesson->pages.empty()) {
     outcome.result = HandoutResult::Empty;
     return outcome;
   }
-  Lesson& lesson = *m_lesson;
-  const std::string path = Join(saveFolder, lesson.handout);
-  if (collect && !lesson.handout.empty() && lesson.pagesInHandout == lesson.pages.size() &&
-      m_folder.Exists(path)) {
-    outcome.result = HandoutResult::Written;
-    outcome.handout = path;
-    return outcome;
-  }
-  // Built again whole: overlays saved while the handout was not collected are in the folder only.
-  lesson.pagesInHandout = 0;
   return WriteHandout(saveFolder);
+} catch (const std::exception&) {
+  return {HandoutResult::Failed, std::string(), std::string()};
 }
 
 std::string LessonBook::FreeHandoutName(const std::string& folder, const std::string& key) {
@@ -118,6 +146,7 @@ HandoutOutcome LessonBook::WriteHandout(const std::string& saveFolder) {
   HandoutOutcome outcome;
   outcome.result = HandoutResult::Failed;
   std::string target = lesson.handout, base, replaced;
+  bool replacing = false;  // the lesson's own file, found whole: replaced by its new version
   if (!target.empty()) {
     const std::string path = Join(saveFolder, target);
     std::string found;
@@ -131,9 +160,15 @@ HandoutOutcome LessonBook::WriteHandout(const std::string& saveFolder) {
       lesson.pagesInHandout = 0;
     } else if (!exists) {
       lesson.pagesInHandout = 0;  // gone: made again whole
-    } else if (lesson.pagesInHandout > 0) {
-      base = std::move(found);  // appended to
+    } else {
+      replacing = true;
+      if (lesson.pagesInHandout > 0) base = std::move(found);  // appended to
     }
+  }
+  if (replacing && lesson.pagesInHandout == lesson.pages.size()) {
+    outcome.result = HandoutResult::Written;  // nothing to add
+    outcome.handout = Join(saveFolder, target);
+    return outcome;
   }
   if (target.empty()) target = FreeHandoutName(saveFolder, lesson.key);
   if (target.empty()) return outcome;
@@ -141,27 +176,37 @@ HandoutOutcome LessonBook::WriteHandout(const std::string& saveFolder) {
   std::vector<HandoutPage> pages;
   for (std::size_t i = lesson.pagesInHandout; i < lesson.pages.size(); ++i) {
     const std::string overlay = Join(saveFolder, lesson.pages[i].overlay);
-    if (m_folder.Exists(overlay)) pages.push_back({overlay, lesson.pages[i].outline});
+    if (m_folder.Exists(overlay))
+      pages.push_back({overlay, lesson.pages[i].overlay, lesson.pages[i].outline});
   }
+  if (base.empty() && pages.empty()) return outcome;  // no overlay of the lesson is left to make a page of
   std::string bytes, temp;
-  if (!ComposeHandout(base, {lesson.key, HandoutTitle(lesson.key)}, pages, m_folder, m_images, bytes)) {
-    // A page that cannot be made would fail every later write too: it stays out.
-    lesson.pagesInHandout = lesson.pages.size();
+  std::vector<std::string> skipped;
+  // A failure here leaves the pages waiting for the next write.
+  if (!ComposeHandout(base, {lesson.key, HandoutTitle(lesson.key)}, pages, m_folder, m_images, bytes,
+                      skipped) ||
+      !WriteBeside(saveFolder, target, bytes, temp))
     return outcome;
-  }
-  if (!WriteBeside(saveFolder, target, bytes, temp)) return outcome;
   const std::string path = Join(saveFolder, target);
-  const bool placed = m_folder.Exists(path) ? m_folder.Replace(temp, path) : m_folder.RenameToNew(temp, path);
-  if (!placed) {
-    // Held open by a program that locks it: the whole new version goes on in a new file.
+  if (!(replacing ? m_folder.Replace(temp, path) : m_folder.RenameToNew(temp, path))) {
+    // Held open by a program that locks it (or a file came by that name meanwhile): the whole new
+    // version goes on in a new file.
     const std::string next = FreeHandoutName(saveFolder, lesson.key);
     if (next.empty() || !m_folder.RenameToNew(temp, Join(saveFolder, next))) {
       m_folder.Remove(temp);
       return outcome;
     }
-    replaced = target;
+    if (replacing) replaced = target;
     target = next;
   }
+  // Overlays that could not be made into pages stay out for good; the rest are in, in order.
+  std::vector<Page> kept(lesson.pages.begin(),
+                         lesson.pages.begin() + static_cast<long>(lesson.pagesInHandout));
+  for (std::size_t i = lesson.pagesInHandout; i < lesson.pages.size(); ++i)
+    if (std::find(skipped.begin(), skipped.end(), lesson.pages[i].overlay) == skipped.end() &&
+        m_folder.Exists(Join(saveFolder, lesson.pages[i].overlay)))
+      kept.push_back(lesson.pages[i]);
+  lesson.pages = std::move(kept);
   lesson.handout = target;
   lesson.pagesInHandout = lesson.pages.size();
   outcome.handout = Join(saveFolder, target);

@@ -45,11 +45,11 @@ class LessonBook {
   // The next saved overlay begins a new lesson.
   void StartNewLesson() { m_newLessonAsked = true; }
   // A save has written saved.overlayPath. collect: the handout is collected; gap: seconds of pause
-  // after which a save begins a new lesson.
+  // after which a save begins a new lesson. Saves come in the order they were made.
   HandoutOutcome OnOverlaySaved(const SavedPage& saved, bool collect, std::int64_t gap);
-  // The handout to open for the present lesson; written first from the lesson's overlays unless
-  // the collected handout is whole.
-  HandoutOutcome HandoutToView(const std::string& saveFolder, bool collect, std::int64_t gap);
+  // The handout to open for the present lesson, with every page of it: the pages it lacks are
+  // added first (all of them where there is no handout yet).
+  HandoutOutcome HandoutToView(const std::string& saveFolder, std::int64_t gap);
 
  private:
   struct Page {
@@ -65,10 +65,13 @@ class LessonBook {
     bool toldMovedOn = false;
   };
 
-  // What the save folder shows of the lesson going on, unless the folder was read already.
+  // What the save folder shows of the lesson going on, unless the folder was read already. Of an
+  // overlay just saved, neither it nor the ones saved after it (still to come) count yet.
   void Resume(const std::string& saveFolder, std::int64_t now, std::int64_t gap,
               const std::string& justSaved);
-  void Begin(std::int64_t now);
+  // A lesson named for moment (the first page's capture, so that its overlay never predates it).
+  void Begin(std::int64_t now, std::int64_t moment);
+  void AddPage(const std::string& name, const std::string& outline);
   HandoutOutcome WriteHandout(const std::string& saveFolder);
   std::string FreeHandoutName(const std::string& folder, const std::string& key);
   bool WriteBeside(const std::string& folder, const std::string& target, const std::string& bytes,

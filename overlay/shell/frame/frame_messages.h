@@ -46,8 +46,6 @@ inline constexpr unsigned kHoldTimerId = 101;
 inline constexpr unsigned kRetryIntervalMs = 1000;
 inline constexpr unsigned kScanPollIntervalMs = 100;
 inline constexpr unsigned kTrayRetryIntervalMs = 2000;
-// A word beside the tray icon shown this recently is taken away before the screen is captured.
-inline constexpr unsigned kBalloonShownMs = 30000;
 
 // MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST, and the same with MB_YESNO.
 inline constexpr unsigned kMessageBoxNotice = 0x52000;

@@ -27,6 +27,8 @@ class CLessonDesk {
   // A save's three files are written; OnSavedOverlays takes it up later.
   void Queue(const SavedOverlay& saved) { m_saved.push_back(saved); }
   void OnSavedOverlays();
+  // At the end: the saves still queued go into the handout, without a word.
+  void Finish();
 
   void StartNewLesson();
   void OpenSaveFolder();
@@ -40,6 +42,7 @@ class CLessonDesk {
   Balloon m_balloon;
   Box m_box;
   std::deque<SavedOverlay> m_saved;
+  bool m_bQuiet = false;
 };
 
 }  // namespace zt::shell

@@ -34,9 +34,15 @@ void CLessonDesk::OnSavedOverlays() {
     const HandoutOutcome outcome =
         m_book.OnOverlaySaved({s.saveFolder, saved.overlayPath, saved.scanName, saved.captureTime},
                               s.lessonHandout == 1, s.lessonGapMinutes * kSecondsPerMinute);
+    if (m_bQuiet) continue;
     if (const auto word = WordAfterSave(outcome, s.saveBalloon == 1, saved.scanName))
       m_balloon(FillIn(m_settings.CaptionText(*word->caption), word->names), s.saveFolder);
   }
+}
+
+void CLessonDesk::Finish() {
+  m_bQuiet = true;
+  OnSavedOverlays();
 }
 
 void CLessonDesk::StartNewLesson() {
@@ -53,8 +59,8 @@ void CLessonDesk::OpenSaveFolder() {
 void CLessonDesk::OpenHandout() {
   SettingsValues values;
   m_settings.ReadIniSettings(values);
-  const HandoutOutcome outcome = m_book.HandoutToView(values.saveFolder, values.lessonHandout == 1,
-                                                      values.lessonGapMinutes * kSecondsPerMinute);
+  const HandoutOutcome outcome =
+      m_book.HandoutToView(values.saveFolder, values.lessonGapMinutes * kSecondsPerMinute);
   switch (outcome.result) {
     case HandoutResult::Empty:
       m_box(m_settings.CaptionText(caption::kMesHandoutEmpty));

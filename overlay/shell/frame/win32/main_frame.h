@@ -151,7 +151,7 @@ class CMainFrame final : public app::FrameWindow,
   CLessonDesk m_lessonDesk;
   CTrayIcon m_trayIcon;
   std::string m_strBalloonOpens;  // what a click on the word beside the icon opens
-  ULONGLONG m_balloonShownAt = 0;
+  bool m_bBalloonShown = false;   // since the last capture
   WinCheckerChannel m_sdChannel;
   CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline, *m_pFileSystem};
   UINT m_nSdCheckerMsg = 0;

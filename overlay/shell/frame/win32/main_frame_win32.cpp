@@ -177,6 +177,7 @@ LRESULT CMainFrame::OnDestroy() {
   EndCalibrationPattern();
   m_driveWatch.Wait();
   m_pipeline.ReleaseImages();
+  m_lessonDesk.Finish();  // a save made just before the end is still a page of the handout
   m_trayIcon.Remove();
   m_driveMap.Close();  // clears the published letter and flags for the scan checker
   m_hDevNotify.Reset();
@@ -534,7 +535,7 @@ LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
 
 void CMainFrame::TellByBalloon(const std::string& text, const std::string& clickOpens) {
   m_strBalloonOpens = clickOpens;
-  if (m_trayIcon.ShowBalloon(text)) m_balloonShownAt = GetTickCount64();
+  if (m_trayIcon.ShowBalloon(text)) m_bBalloonShown = true;
 }
 
 // ---- PipelineHost ----------------------------------------------------------------------------
@@ -604,9 +605,10 @@ void CMainFrame::StandInForAbsentDisplay(SettingsValues& values) {
 }
 
 DibPtr CMainFrame::CaptureScreenImage() {
-  // A word of ours beside the tray icon is no part of what the screen showed.
-  if (m_balloonShownAt && GetTickCount64() - m_balloonShownAt < kBalloonShownMs) m_trayIcon.HideBalloon();
-  m_balloonShownAt = 0;
+  // A word of ours beside the tray icon is no part of what the screen showed; one may stay up as
+  // long as the user is away from the keyboard.
+  if (m_bBalloonShown) m_trayIcon.HideBalloon();
+  m_bBalloonShown = false;
   // The targets' display while they are up; else the open dialog's choice, which counts before it
   // is stored; else the stored one.
   if (m_pPattern) return CaptureChosenDisplay(m_strPatternDisplay);

@@ -73,7 +73,10 @@ void CTrayIcon::Remove() {
 bool CTrayIcon::ShowBalloon(const std::string& text) {
   if (!m_data.hWnd) return false;
   NOTIFYICONDATAA balloon = m_data;
-  balloon.uFlags = NIF_INFO;
+  // A word the shell cannot show now is dropped, not shown later over a capture (NIF_REALTIME,
+  // which shells older than it ignore).
+  constexpr UINT kRealtime = 0x40;
+  balloon.uFlags = NIF_INFO | kRealtime;
   balloon.dwInfoFlags = NIIF_INFO;
   CopyCut(balloon.szInfo, text.c_str());
   CopyCut(balloon.szInfoTitle, m_settings.AppName());
