@@ -182,7 +182,9 @@ void PumpAsDialogLoop(DWORD ms) {
   const DWORD start = GetTickCount();
   do {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Bounded by the time too: a queue that never runs dry (a held arrow whose every step takes
+    // longer than its timer) must not keep the caller here.
+    while (GetTickCount() - start < ms && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       // As the modal dialog loop does: the message filter (the dialog's accelerators) first.
       if (CallMsgFilterA(&msg, MSGF_DIALOGBOX)) continue;
       TranslateMessage(&msg);
