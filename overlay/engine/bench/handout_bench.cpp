@@ -74,12 +74,14 @@ HandoutBench MeasureHandoutAppend(ImageFiles& images, const std::string& root, i
 
   HandoutBench result{1e30, 1e30, handout.size() / 1e6};
   for (int i = 0; i < runs; ++i) {
-    // The program as after a restart: the lesson and its whole handout found in the folder.
+    // The program with its lesson and the whole 60-page handout (found once, after a restart);
+    // then page 61 is saved.
     std::filesystem::remove(folder + "/" + Name(kPages));
     files->Remove(built.handout);
     if (!files->WriteNew(built.handout, handout)) Fail("the handout cannot be put back");
-    std::filesystem::copy_file(folder + "/" + Name(0), folder + "/" + Name(kPages));
     LessonBook book(*files, images, *clock);
+    if (book.HandoutToView(folder, kGap).result != HandoutResult::Written) Fail("the lesson was not found");
+    std::filesystem::copy_file(folder + "/" + Name(0), folder + "/" + Name(kPages));
     const SavedPage saved{folder, folder + "/" + Name(kPages), "P1060", clock->Now()};
     const auto t0 = Clock::now();
     const HandoutOutcome outcome = book.OnOverlaySaved(saved, true, kGap);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -292,6 +294,87 @@ std::string Write(QPDF& pdf, std::size_t size) {
   return out;
 }
 
+// The handout's objects that an append may change besides adding its own: the catalog, the
+// document information, the page tree's root, the outline and its last entry.
+std::vector<QPDFObjectHandle> ObjectsAnAppendTouches(QPDF& pdf) {
+  QPDFObjectHandle root = pdf.getRoot(), outlines = root.getKey("/Outlines");
+  std::vector<QPDFObjectHandle> touched = {root, pdf.getTrailer().getKey("/Info"), root.getKey("/Pages"),
+                                           outlines};
+  if (outlines.isDictionary()) touched.push_back(outlines.getKey("/Last"));
+  return touched;
+}
+
+int HighestObject(QPDF& pdf) {
+  int highest = 0;
+  for (QPDFObjectHandle o : pdf.getAllObjects()) highest = std::max(highest, o.getObjectID());
+  return highest;
+}
+
+// Where the last cross-reference section of base begins: the number after its final
+// "startxref". qpdf has read the file strictly, so the number is there and sound.
+std::size_t LastXref(const std::string& base) {
+  const std::size_t at = base.rfind("startxref");
+  return at == std::string::npos ? std::string::npos : std::strtoul(base.c_str() + at + 9, nullptr, 10);
+}
+
+std::string Entry(std::size_t offset, int generation) {
+  char line[24];
+  std::snprintf(line, sizeof line, "%010lu %05d n \n", static_cast<unsigned long>(offset), generation);
+  return line;
+}
+
+// The handout as base with an incremental update after it: the new objects and the changed ones,
+// a cross-reference section for them and a trailer pointing back at base's, in out (to be written
+// after base). Old pages are not written again, so an append costs little more than a copy of
+// base. False (and out unchanged) where base's last cross-reference section is a stream, which
+// this update does not continue.
+bool WriteIncrement(QPDF& pdf, const std::string& base, int highestBefore,
+                    const std::vector<QPDFObjectHandle>& touched, std::string& out) {
+  const std::size_t previous = LastXref(base);
+  if (previous == std::string::npos || base.compare(previous, 4, "xref") != 0) return false;
+  std::map<int, QPDFObjectHandle> objects;
+  for (QPDFObjectHandle o : touched)
+    if (o.isIndirect()) objects[o.getObjectID()] = o;
+  for (QPDFObjectHandle o : pdf.getAllObjects())
+    if (o.getObjectID() > highestBefore) objects[o.getObjectID()] = o;
+
+  std::string update = base.back() == '\n' ? std::string() : std::string("\n");
+  std::map<int, std::pair<std::size_t, int>> offsets;  // object: offset, generation
+  for (auto& [id, o] : objects) {
+    offsets[id] = {base.size() + update.size(), o.getGeneration()};
+    update += std::to_string(id) + " " + std::to_string(o.getGeneration()) + " obj\n";
+    if (o.isStream()) {
+      std::shared_ptr<Buffer> raw = o.getRawStreamData();
+      QPDFObjectHandle dict = o.getDict().shallowCopy();
+      dict.replaceKey("/Length", QPDFObjectHandle::newInteger(static_cast<long long>(raw->getSize())));
+      update += dict.unparse() + "\nstream\n";
+      update.append(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize());
+      update += "\nendstream";
+    } else {
+      update += o.unparseResolved();
+    }
+    update += "\nendobj\n";
+  }
+  const std::size_t xref = base.size() + update.size();
+  update += "xref\n";
+  for (auto it = offsets.begin(); it != offsets.end();) {
+    auto end = it;
+    int next = it->first;
+    while (end != offsets.end() && end->first == next) ++end, ++next;
+    update += std::to_string(it->first) + " " + std::to_string(next - it->first) + "\n";
+    for (; it != end; ++it) update += Entry(it->second.first, it->second.second);
+  }
+  QPDFObjectHandle trailer = pdf.getTrailer(), info = trailer.getKey("/Info");
+  update += "trailer\n<< /Size " + std::to_string(std::max(highestBefore, offsets.rbegin()->first) + 1) +
+            " /Root " + pdf.getRoot().unparse() +
+            (info.isNull() ? std::string()
+                           : " /Info " + (info.isIndirect() ? info.unparse() : info.unparseResolved())) +
+            (trailer.hasKey("/ID") ? " /ID " + trailer.getKey("/ID").unparseResolved() : std::string()) +
+            " /Prev " + std::to_string(previous) + " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  out.swap(update);
+  return true;
+}
+
 }  // namespace
 
 HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey,
@@ -311,7 +394,7 @@ HandoutCheck CheckHandout(const std::string& bytes, const std::string& lessonKey
 
 bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
                     const std::vector<HandoutPage>& pages, LessonFolder& folder, ImageFiles& images,
-                    std::string& out, std::vector<std::string>& skipped) {
+                    std::string& out, bool& appended, std::vector<std::string>& skipped) {
   try {
     std::unique_ptr<ReadDocument> doc;
     if (base.empty()) {
@@ -322,6 +405,8 @@ bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
       doc = Read(base, "handout");
       if (StoredLessonKey(doc->pdf) != identity.lessonKey) return false;
     }
+    const int highestBefore = base.empty() ? 0 : HighestObject(doc->pdf);
+    const std::vector<QPDFObjectHandle> touched = ObjectsAnAppendTouches(doc->pdf);
     std::vector<std::unique_ptr<ReadDocument>> sources;  // overlays whose streams are copied
     std::size_t size = base.size() + 4096;
     std::vector<std::string> names = PageNames(doc->pdf), left;
@@ -336,9 +421,12 @@ bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
       size += image.bytes + 1024;
     }
     SetIdentity(doc->pdf, identity, names);
-    std::string written = Write(doc->pdf, size);
+    std::string written;
+    const bool increment = !base.empty() && WriteIncrement(doc->pdf, base, highestBefore, touched, written);
+    if (!increment) written = Write(doc->pdf, size);
     if (doc->pdf.anyWarnings()) return false;
     out.swap(written);
+    appended = increment;
     skipped.swap(left);
     return true;
   } catch (const std::exception&) {

@@ -36,11 +36,12 @@ struct HandoutIdentity {
 };
 
 // The handout with base's pages (base empty: a new document) followed by one page per entry of
-// pages, as the bytes of a PDF in out. An overlay that cannot be made into a page (unreadable,
-// not an image) is left out and named in skipped. False when base does not read as the lesson's
-// handout or the document cannot be written; out is then unchanged.
+// pages: in out the bytes that follow base in the new version when appended is true (an
+// incremental update), or else the whole new version. An overlay that cannot be made into a page
+// (unreadable, not an image) is left out and named in skipped. False when base does not read as
+// the lesson's handout or the document cannot be written; out is then unchanged.
 bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
                     const std::vector<HandoutPage>& pages, LessonFolder& folder, ImageFiles& images,
-                    std::string& out, std::vector<std::string>& skipped);
+                    std::string& out, bool& appended, std::vector<std::string>& skipped);
 
 }  // namespace zt

@@ -131,11 +131,11 @@ std::string LessonBook::FreeHandoutName(const std::string& folder, const std::st
 
 // The new version goes into a file of its own beside the handout first, so that the handout is
 // only ever replaced whole.
-bool LessonBook::WriteBeside(const std::string& folder, const std::string& target, const std::string& bytes,
-                             std::string& temp) {
+bool LessonBook::WriteBeside(const std::string& folder, const std::string& target, const std::string& head,
+                             const std::string& tail, std::string& temp) {
   for (int attempt = 0; attempt < 10; ++attempt) {
     temp = Join(folder, "~" + target + (attempt ? "." + std::to_string(attempt) : std::string()) + ".new");
-    if (m_folder.WriteNew(temp, bytes)) return true;
+    if (m_folder.WriteNew(temp, head, tail)) return true;
     if (!m_folder.Exists(temp)) return false;  // the write itself failed
   }
   return false;
@@ -181,11 +181,12 @@ HandoutOutcome LessonBook::WriteHandout(const std::string& saveFolder) {
   }
   if (base.empty() && pages.empty()) return outcome;  // no overlay of the lesson is left to make a page of
   std::string bytes, temp;
+  bool appended = false;  // bytes follow base (an incremental update) rather than replace it
   std::vector<std::string> skipped;
   // A failure here leaves the pages waiting for the next write.
   if (!ComposeHandout(base, {lesson.key, HandoutTitle(lesson.key)}, pages, m_folder, m_images, bytes,
-                      skipped) ||
-      !WriteBeside(saveFolder, target, bytes, temp))
+                      appended, skipped) ||
+      !WriteBeside(saveFolder, target, appended ? base : bytes, appended ? bytes : std::string(), temp))
     return outcome;
   const std::string path = Join(saveFolder, target);
   if (!(replacing ? m_folder.Replace(temp, path) : m_folder.RenameToNew(temp, path))) {

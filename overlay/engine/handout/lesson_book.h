@@ -74,8 +74,8 @@ class LessonBook {
   void AddPage(const std::string& name, const std::string& outline);
   HandoutOutcome WriteHandout(const std::string& saveFolder);
   std::string FreeHandoutName(const std::string& folder, const std::string& key);
-  bool WriteBeside(const std::string& folder, const std::string& target, const std::string& bytes,
-                   std::string& temp);
+  bool WriteBeside(const std::string& folder, const std::string& target, const std::string& head,
+                   const std::string& tail, std::string& temp);
 
   LessonFolder& m_folder;
   ImageFiles& m_images;

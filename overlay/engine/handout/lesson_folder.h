@@ -20,9 +20,12 @@ class LessonFolder {
   virtual bool Exists(const std::string& path) = 0;
   // The whole file; false when it is missing or cannot be read.
   virtual bool Read(const std::string& path, std::string& bytes) = 0;
-  // A new file holding bytes, on the disk when this returns; false when path exists or the write
-  // fails, and then no file of ours is left under that name.
-  virtual bool WriteNew(const std::string& path, const std::string& bytes) = 0;
+  // A new file holding head followed by tail, on the disk when this returns; false when path
+  // exists or the write fails, and then no file of ours is left under that name.
+  virtual bool WriteNew(const std::string& path, const std::string& head, const std::string& tail) = 0;
+  bool WriteNew(const std::string& path, const std::string& bytes) {
+    return WriteNew(path, bytes, std::string());
+  }
   // Renames from to to in one step, replacing to; on false both are as they were (for instance
   // while a program holds to open).
   virtual bool Replace(const std::string& from, const std::string& to) = 0;

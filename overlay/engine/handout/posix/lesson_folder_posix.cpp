@@ -57,11 +57,11 @@ class PosixLessonFolder final : public LessonFolder {
     return ok;
   }
 
-  bool WriteNew(const std::string& path, const std::string& bytes) override {
+  bool WriteNew(const std::string& path, const std::string& head, const std::string& tail) override {
     const std::string native = NativePath(path);
     const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) return false;
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = WriteAll(fd, head) && WriteAll(fd, tail) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (written && closed) return true;
     ::unlink(native.c_str());

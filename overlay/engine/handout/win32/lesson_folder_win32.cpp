@@ -3,6 +3,8 @@
 // holds the file open without sharing its deletion makes the replace fail and changes nothing.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/mbcs_path.h"
 #include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
@@ -21,6 +23,16 @@ std::int64_t UnixSeconds(const FILETIME& ft) {
 
 std::string WithSeparator(const std::string& folder) {
   return folder.empty() || EndsWithBackslash(folder) || folder.back() == '/' ? folder : folder + "\\";
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD put = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &put, nullptr) || put == 0) return false;
+    done += put;
+  }
+  return true;
 }
 
 class Win32LessonFolder final : public LessonFolder {
@@ -50,15 +62,12 @@ class Win32LessonFolder final : public LessonFolder {
             got == bytes.size());
   }
 
-  bool WriteNew(const std::string& path, const std::string& bytes) override {
+  bool WriteNew(const std::string& path, const std::string& head, const std::string& tail) override {
     app::UniqueHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    DWORD put = 0;
-    const bool written = (bytes.empty() || (WriteFile(file.Get(), bytes.data(),
-                                                      static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-                                            put == bytes.size())) &&
-                         FlushFileBuffers(file.Get());
+    const bool written =
+        WriteAll(file.Get(), head) && WriteAll(file.Get(), tail) && FlushFileBuffers(file.Get());
     file.Reset();
     if (written) return true;
     DeleteFileA(path.c_str());

@@ -48,8 +48,8 @@ class Folder final : public LessonFolder {
   bool List(const std::string& f, std::vector<FolderFile>& files) override { return m_real->List(f, files); }
   bool Exists(const std::string& p) override { return m_real->Exists(p); }
   bool Read(const std::string& p, std::string& bytes) override { return m_real->Read(p, bytes); }
-  bool WriteNew(const std::string& p, const std::string& bytes) override {
-    return !failWrites && m_real->WriteNew(p, bytes);
+  bool WriteNew(const std::string& p, const std::string& head, const std::string& tail) override {
+    return !failWrites && m_real->WriteNew(p, head, tail);
   }
   bool Replace(const std::string& from, const std::string& to) override {
     return !failReplace && m_real->Replace(from, to);
