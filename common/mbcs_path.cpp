@@ -46,4 +46,10 @@ bool EndsWithBackslash(std::string_view path, LeadByteTest isLead) {
   return result;
 }
 
+std::string WithBackslash(std::string_view folder, LeadByteTest isLead) {
+  std::string result(folder);
+  if (!EndsWithBackslash(folder, isLead)) result += '\\';
+  return result;
+}
+
 }  // namespace zt

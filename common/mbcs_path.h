@@ -29,5 +29,7 @@ std::string FileNameOf(std::string_view path, LeadByteTest isLead = SystemLeadBy
 
 // True when the last character (whole, not a trail byte) is "\".
 bool EndsWithBackslash(std::string_view path, LeadByteTest isLead = SystemLeadByte);
+// The folder with a "\" added unless its last character is one already ("" becomes "\").
+std::string WithBackslash(std::string_view folder, LeadByteTest isLead = SystemLeadByte);
 
 }  // namespace zt

@@ -337,9 +337,7 @@ long CScanPipeline::SaveOverlay() {
   if (!written) return fail();
   if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
   m_bSaved = 1;
-  OutputFormat scan;
-  FormatFromExtension(scan, m_set.scanPath, m_isLead);
-  m_host.OverlaySaved({early->settings, plan.paths.overlaid, scan.name, m_set.captureTime});
+  m_host.OverlaySaved({early->settings, plan.paths.overlaid, plan.scanName, m_set.captureTime});
   return 0;
 }
 

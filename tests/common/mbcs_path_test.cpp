@@ -45,6 +45,13 @@ TEST(MbcsPath, EndsWithBackslashLooksAtWholeCharacters) {
   EXPECT_FALSE(EndsWithBackslash("", ShiftJisLeadByte));
 }
 
+TEST(MbcsPath, WithBackslashAddsOneWhereNoWholeCharacterIsOne) {
+  EXPECT_EQ(WithBackslash("D:\\Boards\\", ShiftJisLeadByte), "D:\\Boards\\");
+  EXPECT_EQ(WithBackslash("D:\\Boards", ShiftJisLeadByte), "D:\\Boards\\");
+  EXPECT_EQ(WithBackslash("D:\\" + kSo, ShiftJisLeadByte), "D:\\" + kSo + "\\");
+  EXPECT_EQ(WithBackslash("", ShiftJisLeadByte), "\\");
+}
+
 TEST(MbcsPath, ALeadByteAtTheEndStandsAlone) {
   // A truncated double-byte character must not make the scan read past the end.
   const std::string path = "C:\\a\\\x95";

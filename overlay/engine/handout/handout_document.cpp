@@ -37,9 +37,9 @@ struct ReadDocument {
   QPDF pdf;
 };
 
-// Reads bytes strictly: a file that would need repair is refused, not repaired.
-std::unique_ptr<ReadDocument> Read(const std::string& bytes, const char* description) {
-  auto doc = std::make_unique<ReadDocument>();
+// Reads bytes strictly into doc: a file that would need repair is refused, not repaired.
+std::unique_ptr<ReadDocument> Read(const std::string& bytes, const char* description,
+                                   std::unique_ptr<ReadDocument> doc = std::make_unique<ReadDocument>()) {
   doc->pdf.setSuppressWarnings(true);
   doc->pdf.setAttemptRecovery(false);
   doc->pdf.processMemoryFile(description, bytes.data(), bytes.size());
@@ -50,11 +50,9 @@ std::unique_ptr<ReadDocument> Read(const std::string& bytes, const char* descrip
 std::unique_ptr<ReadDocument> ReadOwned(std::string bytes, const char* description) {
   auto doc = std::make_unique<ReadDocument>();
   doc->owned = std::move(bytes);
-  doc->pdf.setSuppressWarnings(true);
-  doc->pdf.setAttemptRecovery(false);
-  doc->pdf.processMemoryFile(description, doc->owned.data(), doc->owned.size());
-  if (doc->pdf.anyWarnings()) throw std::runtime_error("damaged");
-  return doc;
+  // Bound before doc moves into the call: the document, and so its bytes, stay where they are.
+  const std::string& owned = doc->owned;
+  return Read(owned, description, std::move(doc));
 }
 
 // The writer's output, straight into a string.
@@ -81,7 +79,6 @@ std::string StoredLessonKey(QPDF& pdf) {
 struct PageImage {
   QPDFObjectHandle xobject;
   double width = 0, height = 0;
-  std::size_t bytes = 0;  // of its stream, about
 };
 
 void SizeFromPixels(int width, int height, double dpiX, double dpiY, PageImage& image) {
@@ -113,7 +110,6 @@ QPDFObjectHandle ImageStream(QPDF& pdf, const std::string& encoded, const char* 
 bool JpegImage(QPDF& pdf, const std::string& bytes, PageImage& image) {
   JpegInfo info;
   if (!ReadJpegHeader(bytes, info) || (info.components != 1 && info.components != 3)) return false;
-  image.bytes = bytes.size();
   image.xobject = ImageStream(pdf, bytes, "/DCTDecode", info.width, info.height,
                               info.components == 1 ? "/DeviceGray" : "/DeviceRGB");
   SizeFromPixels(info.width, info.height, info.dpiX, info.dpiY, image);
@@ -138,7 +134,6 @@ bool PdfImage(QPDF& pdf, std::string bytes, std::vector<std::unique_ptr<ReadDocu
     std::shared_ptr<Buffer> raw = source.getRawStreamData();
     ReadJpegHeader(std::string(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize()), info);
   }
-  image.bytes = sources.back()->owned.size();
   image.xobject = pdf.copyForeignObject(source);
   SizeFromPixels(width, height, info.dpiX, info.dpiY, image);
   return true;
@@ -174,7 +169,6 @@ bool TiffImage(QPDF& pdf, const std::string& path, ImageFiles& images, PageImage
                 static_cast<uLong>(rgb.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
     return false;
   deflated.resize(size);
-  image.bytes = deflated.size();
   image.xobject = ImageStream(pdf, deflated, "/FlateDecode", width, height, "/DeviceRGB");
   SizeFromPixels(width, height, load.resX, load.resY, image);
   return true;
@@ -279,11 +273,10 @@ void SetIdentity(QPDF& pdf, const HandoutIdentity& identity, const std::vector<s
   pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
 }
 
-// The document's bytes, about size of them. Streams are copied as they are: nothing is decoded
-// or compressed again, so an append costs about a copy of the file.
-std::string Write(QPDF& pdf, std::size_t size) {
+// The document's bytes. Streams are copied as they are: nothing is decoded or compressed again, so
+// a rewrite costs about a copy of the file.
+std::string Write(QPDF& pdf) {
   std::string out;
-  out.reserve(size);
   StringPipeline pipeline(out);
   QPDFWriter writer(pdf);
   writer.setOutputPipeline(&pipeline);
@@ -408,7 +401,6 @@ bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
     const int highestBefore = base.empty() ? 0 : HighestObject(doc->pdf);
     const std::vector<QPDFObjectHandle> touched = ObjectsAnAppendTouches(doc->pdf);
     std::vector<std::unique_ptr<ReadDocument>> sources;  // overlays whose streams are copied
-    std::size_t size = base.size() + 4096;
     std::vector<std::string> names = PageNames(doc->pdf), left;
     for (const HandoutPage& page : pages) {
       PageImage image;
@@ -418,12 +410,11 @@ bool ComposeHandout(const std::string& base, const HandoutIdentity& identity,
       }
       AddOutlineEntry(doc->pdf, AddPage(doc->pdf, image), page.outline);
       names.push_back(page.name);
-      size += image.bytes + 1024;
     }
     SetIdentity(doc->pdf, identity, names);
     std::string written;
     const bool increment = !base.empty() && WriteIncrement(doc->pdf, base, highestBefore, touched, written);
-    if (!increment) written = Write(doc->pdf, size);
+    if (!increment) written = Write(doc->pdf);
     if (doc->pdf.anyWarnings()) return false;
     out.swap(written);
     appended = increment;

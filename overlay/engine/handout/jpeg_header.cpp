@@ -1,28 +1,16 @@
 #include "overlay/engine/handout/jpeg_header.h"
 
 #include <csetjmp>
-#include <cstdio>
 
-#include <jpeglib.h>
+#include "cvimgfileio/jpeg_error.h"
 
 namespace zt {
 
 namespace {
 
-// libjpeg's fatal errors must not return: ours jumps back to ReadHeader's setjmp, between which
-// and the jump nothing has a destructor.
-struct HeaderError {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<HeaderError*>(cinfo->err)->jump, 1);
-}
-
-void Silent(j_common_ptr) {}
-
-bool ReadHeader(jpeg_decompress_struct& cinfo, HeaderError& err, const std::string& bytes) {
+// A fatal libjpeg error jumps back to the setjmp here, between which and the jump nothing has a
+// destructor.
+bool ReadHeader(jpeg_decompress_struct& cinfo, img::JpegError& err, const std::string& bytes) {
   if (setjmp(err.jump)) return false;
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -35,10 +23,8 @@ bool ReadHeader(jpeg_decompress_struct& cinfo, HeaderError& err, const std::stri
 bool ReadJpegHeader(const std::string& bytes, JpegInfo& info) {
   if (bytes.size() < 4) return false;
   jpeg_decompress_struct cinfo{};
-  HeaderError err;
-  cinfo.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = ErrorExit;
-  err.mgr.output_message = Silent;
+  img::JpegError err;
+  cinfo.err = img::InitJpegError(err);
   const bool read = ReadHeader(cinfo, err, bytes);
   if (read) {
     info.width = static_cast<int>(cinfo.image_width);

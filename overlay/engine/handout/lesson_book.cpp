@@ -11,11 +11,10 @@ namespace zt {
 
 namespace {
 
-// A folder's last byte may be the second of a double-byte character that looks like a
-// backslash.
+// An empty folder or one ending in "/" takes the name as it is; any other gets a backslash unless
+// it ends with one.
 std::string Join(const std::string& folder, const std::string& name) {
-  const bool separated = folder.empty() || EndsWithBackslash(folder) || folder.back() == '/';
-  return separated ? folder + name : folder + "\\" + name;
+  return (folder.empty() || folder.back() == '/' ? folder : WithBackslash(folder)) + name;
 }
 
 }  // namespace
@@ -200,13 +199,12 @@ HandoutOutcome LessonBook::WriteHandout(const std::string& saveFolder) {
     if (replacing) replaced = target;
     target = next;
   }
-  // Overlays that could not be made into pages stay out for good; the rest are in, in order.
+  // Overlays gone or not made into pages stay out for good; the rest are in, in order.
   std::vector<Page> kept(lesson.pages.begin(),
                          lesson.pages.begin() + static_cast<long>(lesson.pagesInHandout));
-  for (std::size_t i = lesson.pagesInHandout; i < lesson.pages.size(); ++i)
-    if (std::find(skipped.begin(), skipped.end(), lesson.pages[i].overlay) == skipped.end() &&
-        m_folder.Exists(Join(saveFolder, lesson.pages[i].overlay)))
-      kept.push_back(lesson.pages[i]);
+  for (const HandoutPage& page : pages)
+    if (std::find(skipped.begin(), skipped.end(), page.name) == skipped.end())
+      kept.push_back({page.name, page.outline});
   lesson.pages = std::move(kept);
   lesson.handout = target;
   lesson.pagesInHandout = lesson.pages.size();

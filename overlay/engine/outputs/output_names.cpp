@@ -41,7 +41,7 @@ bool FormatFromExtension(OutputFormat& out, const std::string& path, LeadByteTes
 
 bool ChooseOutputNames(FileSystem& fs, const std::string& saveFolder, const std::string& name,
                        const std::string& extension, OutputPaths& out, LeadByteTest isLead) {
-  const std::string folder = EndsWithBackslash(saveFolder, isLead) ? saveFolder : saveFolder + "\\";
+  const std::string folder = WithBackslash(saveFolder, isLead);
   const std::string originals = folder + "Original";
   if (!FitsPath(originals)) return false;
   if (!fs.IsDirectory(originals) && !fs.MakeDirectory(originals)) return false;

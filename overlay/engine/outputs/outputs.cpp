@@ -58,6 +58,7 @@ bool PlanOutputNames(FileSystem& fs, const SettingsValues& settings, const std::
   if (!ChooseOutputNames(fs, settings.saveFolder, format.name, format.extension, paths, isLead)) return false;
   plan.format = format.format;
   plan.saveImageSize = settings.saveImageSize;
+  plan.scanName = std::move(format.name);
   plan.paths = std::move(paths);
   return true;
 }

@@ -19,6 +19,7 @@ namespace zt {
 struct OutputPlan {
   std::int32_t format = kFormatJpeg;
   std::int32_t saveImageSize = 0;
+  std::string scanName;  // the scan's file name without its extension
   OutputPaths paths;
   Region screenRegion;
   Region scanRegion;

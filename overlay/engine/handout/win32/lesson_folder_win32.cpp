@@ -22,7 +22,7 @@ std::int64_t UnixSeconds(const FILETIME& ft) {
 }
 
 std::string WithSeparator(const std::string& folder) {
-  return folder.empty() || EndsWithBackslash(folder) || folder.back() == '/' ? folder : folder + "\\";
+  return folder.empty() || folder.back() == '/' ? folder : WithBackslash(folder);
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
