@@ -32,4 +32,8 @@ using UniqueModule = UniqueOwner<ClosedBy<HMODULE, &FreeLibrary>>;
 // A view of a section from MapViewOfFile, unmapped with UnmapViewOfFile.
 using MappedView = UniqueOwner<ClosedBy<void*, &UnmapViewOfFile>>;
 
+// Memory the system allocated for the caller and hands back to be freed with LocalFree (a
+// security descriptor built from SDDL, one read back with GetSecurityInfo, a SID's text).
+using LocalMemory = UniqueOwner<ClosedBy<HLOCAL, &LocalFree>>;
+
 }  // namespace zt::app

@@ -1,8 +1,12 @@
 #include "detector/win32/supervision_win32.h"
 
+#include <sddl.h>
+
 #include <cstring>
+#include <string>
 
 #include "detector/checker_path.h"
+#include "detector/drive_map_security.h"
 
 namespace zt::detector {
 
@@ -12,19 +16,31 @@ namespace dm = drivemap;
 // its termination, so this only bounds a stuck system.
 constexpr DWORD kCheckerEndWaitMs = 5000;
 
+namespace {
+
+// The block's section, made with a descriptor built from sddl for this call only. A block that
+// other processes still hold open is reached as it is, its descriptor unchanged, and is cleared
+// all the same.
+app::UniqueHandle CreateBlockSection(const char* sddl) {
+  app::LocalMemory sd;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, sd.Receive(), nullptr))
+    return {};
+  SECURITY_ATTRIBUTES sa{sizeof sa, sd.Get(), TRUE};
+  return app::UniqueHandle(CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0,
+                                              static_cast<DWORD>(dm::kSize), dm::kName));
+}
+
+}  // namespace
+
 drivemap::DriveMapView WinDriveMapOwner::Create() {
   Close();
-  // A present but null DACL: every account reaches the block, the user's session included. The
-  // descriptor lives only for the creation call.
-  SECURITY_DESCRIPTOR sd;
-  if (!InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) ||
-      !SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE)) {
-    return {};
-  }
-  SECURITY_ATTRIBUTES sa{sizeof sa, &sd, TRUE};
-  // Reaching a block that other processes still hold open is fine: it is cleared below.
-  app::UniqueHandle section(CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0,
-                                               static_cast<DWORD>(dm::kSize), dm::kName));
+  // A system that refuses the integrity label (one without integrity levels, or a creator below
+  // Medium, which may not label an object above itself) still gets the block with the same
+  // rights: without the block the service does nothing at all, and Windows treats an unlabelled
+  // object as Medium with no write up anyway.
+  const std::string labelled = std::string(kDriveMapDacl) + kDriveMapLabel;
+  app::UniqueHandle section = CreateBlockSection(labelled.c_str());
+  if (!section) section = CreateBlockSection(kDriveMapDacl);
   if (!section) return {};
   app::MappedView view(MapViewOfFile(section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
   if (!view) return {};

@@ -69,6 +69,7 @@
 #define IDC_CALIBRATE_SCAN 1042
 #define IDC_LESSON_HANDOUT 1043
 #define IDC_SAVE_BALLOON 1044
+#define IDC_POLICY_NOTE 1045
 
 // Calibration hint.
 #define IDD_CALIBRATION 131

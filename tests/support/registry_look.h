@@ -44,4 +44,22 @@ inline bool ValueExists(HKEY root, const std::string& key, const char* value) {
   return RegGetValueA(root, key.c_str(), value, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+// Writes a value of any type, creating its key; false when either fails.
+inline bool WriteValue(HKEY root, const std::string& key, const char* value, DWORD type, const void* data,
+                       DWORD size) {
+  app::UniqueKey h;
+  return RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, h.Receive(), nullptr) ==
+             ERROR_SUCCESS &&
+         RegSetValueExA(h.Get(), value, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+inline bool WriteDword(HKEY root, const std::string& key, const char* value, DWORD number) {
+  return WriteValue(root, key, value, REG_DWORD, &number, sizeof number);
+}
+
+inline bool WriteText(HKEY root, const std::string& key, const char* value, const std::string& text,
+                      DWORD type = REG_SZ) {
+  return WriteValue(root, key, value, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
 }  // namespace zt::winetest

@@ -6,6 +6,7 @@
 
 #include "common/mbcs_path.h"
 #include "common/win32/directory_walk.h"
+#include "overlay/shell/settings/admin_settings.h"
 #include "tests/support/wine_process.h"
 
 namespace zt::winetest {
@@ -51,6 +52,10 @@ void ResetStore() {
     DeleteFileA(corvane.c_str());
   RemoveTree(SettingsFolder() + "\\Settings.ini");
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKeyPath);  // with the displays' subkey
+  // What an administrator may have left: policies of the machine and the user, installed defaults.
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, shell::kPolicyKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, shell::kPolicyKey);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, shell::kInstalledDefaultsKey);
 }
 
 ProgramFolder::ProgramFolder() {

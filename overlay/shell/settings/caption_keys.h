@@ -77,6 +77,10 @@ inline constexpr Caption kMesHandoutMoved{kSectionMessage, "ID_CAP_MES_HANDOUT_M
 inline constexpr Caption kMesHandoutFailed{kSectionMessage, "ID_CAP_MES_HANDOUT_FAILED", 256};
 inline constexpr Caption kMesHandoutEmpty{kSectionMessage, "ID_CAP_MES_HANDOUT_EMPTY", 256};
 inline constexpr Caption kMesNewLesson{kSectionMessage, "ID_CAP_MES_NEWLESSON", 256};
+// An administrator's settings: the settings dialog's line under locked controls, and why a user
+// cannot store the room's calibration.
+inline constexpr Caption kPolicyNote{kSectionMessage, "ID_CAP_POLICY_NOTE", 256};
+inline constexpr Caption kMesCalibrationLocked{kSectionMessage, "ID_CAP_MES_CALIBRATION_LOCKED", 512};
 // Calibration dialog; the text's key really ends with a blank.
 inline constexpr Caption kClose{kSectionMessage, "ID_CAP_CLOSE", 64};
 inline constexpr Caption kCaptionCalib{kSectionMessage, "ID_CAP_CAPTION_CALIB", 64};
@@ -152,6 +156,8 @@ inline constexpr Caption kCaptions[] = {
     caption::kMesHandoutFailed,
     caption::kMesHandoutEmpty,
     caption::kMesNewLesson,
+    caption::kPolicyNote,
+    caption::kMesCalibrationLocked,
     caption::kClose,
     caption::kCaptionCalib,
     caption::kMesCalib,

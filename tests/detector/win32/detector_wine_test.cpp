@@ -3,7 +3,9 @@
 // starts from the Program Files folder.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <string>
 
@@ -43,6 +45,13 @@ class Detector : public ::testing::Test {
     winetest::WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kServicesKey); }, 5000);
   }
 };
+
+// A SID as text, for comparing with the well-known ones and reading failures.
+std::string SidText(PSID sid) {
+  app::LocalMemory text;
+  if (!ConvertSidToStringSidA(sid, reinterpret_cast<char**>(text.Receive()))) return "?";
+  return static_cast<const char*>(text.Get());
+}
 
 TEST_F(Detector, SwitchesRegisterInstallAndRemove) {
   // Nothing installed: Uninstall still reports the service gone; a switch with more behind it is
@@ -144,6 +153,66 @@ TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
   EXPECT_TRUE(service.WaitState(SERVICE_STOPPED, 5000));
   EXPECT_EQ(WaitForSingleObject(checker.process.Get(), 0), WAIT_OBJECT_0);
   EXPECT_EQ(map[dm::kTerminateChecker], dm::kTerminateCheckerSet);
+}
+
+TEST_F(Detector, TheBlockLetsUsersWriteButNotChangeItsSecurity) {
+  ASSERT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
+  winetest::ServiceLook service;
+  ASSERT_TRUE(service.Open());
+  ASSERT_TRUE(service.Start());
+  ASSERT_TRUE(service.WaitState(SERVICE_RUNNING, 10000));
+  // The tray program's way in still works: opened for writing, a letter published and seen
+  // through another opening of the block.
+  winetest::MapLook tray;
+  ASSERT_TRUE(winetest::WaitFor([&] { return tray.Open(); }, 2000));
+  tray[dm::kDriveLetter] = 'E';
+  winetest::MapLook other;
+  ASSERT_TRUE(other.Open());
+  EXPECT_EQ(other[dm::kDriveLetter], 'E');
+
+  app::UniqueHandle section(OpenFileMappingA(READ_CONTROL, FALSE, dm::kName));
+  ASSERT_TRUE(section);
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PACL sacl = nullptr;
+  app::LocalMemory sd;
+  ASSERT_EQ(
+      GetSecurityInfo(section.Get(), SE_KERNEL_OBJECT,
+                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION,
+                      &owner, nullptr, &dacl, &sacl, sd.Receive()),
+      static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(owner);  // the creator, as the descriptor names none
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(GetSecurityDescriptorControl(sd.Get(), &control, &revision));
+  EXPECT_TRUE(control & SE_DACL_PROTECTED);
+
+  // Exactly these entries: SYSTEM, Administrators, then Authenticated Users with a mask of exactly
+  // query, map read and map write, so no WRITE_DAC, WRITE_OWNER or DELETE; and the label, Medium
+  // with no write up, which Wine 8 keeps and gives back as the SACL's one entry as Windows does.
+  ASSERT_TRUE(dacl);
+  ASSERT_TRUE(sacl);
+  EXPECT_EQ(dacl->AceCount, 3u);
+  EXPECT_EQ(sacl->AceCount, 1u);
+  const struct {
+    PACL acl;
+    DWORD index;
+    BYTE type;
+    const char* sid;
+    ACCESS_MASK mask;
+  } kEntries[] = {
+      {dacl, 0, ACCESS_ALLOWED_ACE_TYPE, "S-1-5-18", SECTION_ALL_ACCESS},
+      {dacl, 1, ACCESS_ALLOWED_ACE_TYPE, "S-1-5-32-544", SECTION_ALL_ACCESS},
+      {dacl, 2, ACCESS_ALLOWED_ACE_TYPE, "S-1-5-11", SECTION_QUERY | SECTION_MAP_READ | SECTION_MAP_WRITE},
+      {sacl, 0, SYSTEM_MANDATORY_LABEL_ACE_TYPE, "S-1-16-8192", SYSTEM_MANDATORY_LABEL_NO_WRITE_UP},
+  };
+  for (const auto& e : kEntries) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;  // a label entry is laid out alike
+    ASSERT_TRUE(GetAce(e.acl, e.index, reinterpret_cast<void**>(&ace))) << e.sid;
+    EXPECT_EQ(ace->Header.AceType, e.type) << e.sid;
+    EXPECT_EQ(SidText(&ace->SidStart), e.sid);
+    EXPECT_EQ(ace->Mask, e.mask) << e.sid;
+  }
 }
 
 TEST_F(Detector, StartedByHandItRunsTheLoopInItsOwnProcess) {

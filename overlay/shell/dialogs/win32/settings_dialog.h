@@ -105,6 +105,11 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   void OnDisplayChosen();
   std::optional<DisplayCalibration> StoredDisplayValues(const std::string& identity) const;
 
+  // Settings an administrator set: their controls greyed, the note shown (or the dialog ends
+  // above it).
+  void ShowPolicyLocks();
+  bool GeometryLocked() const;
+
   // Buttons.
   void OnCalibrateFromScan();
   void OnBrowse();
@@ -128,6 +133,7 @@ class CSettingsDlg : public app::Dialog, public SettingsDialogLink {
   // for when the window is gone).
   SettingsValues m_values;  // the seven settings as the controls hold them
   SettingsValues m_stored;  // as the store had them when the dialog opened or last saved
+  AdminValues m_policy;     // what the administrator set when the dialog opened
   DisplaySwitch m_displaySwitch;
   struct DisplayEntry {
     std::string identity, name;

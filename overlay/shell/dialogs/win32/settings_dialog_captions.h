@@ -32,6 +32,7 @@ inline constexpr ControlCaption kSettingsDialogCaptions[] = {
     {IDC_CALIBRATE_SCAN, caption::kCalibrateScan},
     {IDC_LESSON_HANDOUT, caption::kLessonHandout},
     {IDC_SAVE_BALLOON, caption::kSaveBalloon},
+    {IDC_POLICY_NOTE, caption::kPolicyNote},
     {IDOK, caption::kOk},
     {IDCANCEL, caption::kCancel},
 };

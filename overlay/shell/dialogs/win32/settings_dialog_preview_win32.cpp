@@ -146,7 +146,8 @@ void CSettingsDlg::OnZoomEdited(int editId) {
 // ---- Arrow steps ---------------------------------------------------------------------------
 
 void CSettingsDlg::Step(int buttonId) {
-  if (!m_bInitialised || !Alive()) return;
+  // Alt+arrow keys reach here even with the arrows greyed.
+  if (!m_bInitialised || !Alive() || GeometryLocked()) return;
   TakeOverValues();
   const PixelPoint moved = StepOffsets(DirectionOf(buttonId), m_values.x, m_values.y, m_sizes);
   m_values.x = moved.x;
@@ -165,7 +166,7 @@ bool CSettingsDlg::SetPreviewCursor(PixelPoint p) {
 }
 
 void CSettingsDlg::OnButtonDown(PixelPoint p) {
-  if (!PreviewShown()) return;
+  if (!PreviewShown() || GeometryLocked()) return;
   const int mode = HitTest(m_layout, m_scan, p);
   if (mode == kDragNone) return;
   m_values.widthZoom = Zoom(IDC_WIDTH_SPIN);

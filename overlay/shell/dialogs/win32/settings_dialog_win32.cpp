@@ -9,6 +9,7 @@
 #include "common/win32/shell_folder.h"
 #include "overlay/shell/dialogs/offset_typing.h"
 #include "overlay/shell/dialogs/win32/dialog_chrome.h"
+#include "overlay/shell/dialogs/win32/policy_locks.h"
 #include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/resource.h"
@@ -135,9 +136,34 @@ void CSettingsDlg::LoadValues() {
   m_pSettings->LoadAllSettings(m_values);
   if (!Alive()) return;  // closed while a failure of the store was shown
   m_stored = m_values;
+  m_policy = m_pSettings->Policy();
   FillDisplayChoice();
   ShowValues();
+  ShowPolicyLocks();
   UpdatePreview();
+}
+
+void CSettingsDlg::ShowPolicyLocks() {
+  bool greyed = false;
+  for (const PolicyLock& lock : kPolicyLocks) {
+    if (!m_policy.Has(lock.setting)) continue;
+    for (int id : lock.controls) EnableWindow(Item(id), FALSE);
+    greyed = true;
+  }
+  if (greyed) return;
+  ShowWindow(Item(IDC_POLICY_NOTE), SW_HIDE);
+  // Nothing greyed: the dialog ends where the note's band begins.
+  RECT band{0, 0, 0, 12};
+  MapDialogRect(Hwnd(), &band);
+  RECT window{};
+  GetWindowRect(Hwnd(), &window);
+  SetWindowPos(Hwnd(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top - band.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CSettingsDlg::GeometryLocked() const {
+  return m_policy.Has(AdminSetting::WidthZoom) || m_policy.Has(AdminSetting::HeightZoom) ||
+         m_policy.Has(AdminSetting::XCoordinate) || m_policy.Has(AdminSetting::YCoordinate);
 }
 
 // ---- Values --------------------------------------------------------------------------------
@@ -402,13 +428,18 @@ void CSettingsDlg::OnBrowse() {
 }
 
 void CSettingsDlg::OnDefaults() {
-  m_values.saveFolder = m_pSettings->DefaultSaveFolder();
-  m_values.autoSave = 1;
-  m_values.lessonHandout = kDefaultLessonHandout;
-  m_values.saveBalloon = kDefaultSaveBalloon;
-  m_values.saveImageSize = 0;
-  m_values.x = m_values.y = 0;
-  m_values.widthZoom = m_values.heightZoom = 100;
+  // This PC's defaults: the program's own, or what the installation gave.
+  const SettingsValues defaults = m_pSettings->Defaults();
+  m_values.saveFolder = defaults.saveFolder;
+  m_values.autoSave = defaults.autoSave;
+  m_values.lessonHandout = defaults.lessonHandout;
+  m_values.saveBalloon = defaults.saveBalloon;
+  m_values.saveImageSize = defaults.saveImageSize;
+  m_values.x = defaults.x;
+  m_values.y = defaults.y;
+  m_values.widthZoom = defaults.widthZoom;
+  m_values.heightZoom = defaults.heightZoom;
+  m_policy.ApplyTo(m_values);  // what the administrator set is not the user's to reset
   ShowValues();
   UpdatePreview();
 }
@@ -420,7 +451,7 @@ void CSettingsDlg::OnCalibrateFromScan() {
 }
 
 void CSettingsDlg::ApplyCalibration(int widthZoom, int heightZoom, int x, int y) {
-  if (!Alive()) return;
+  if (!Alive() || GeometryLocked()) return;
   TakeOverValues();
   m_values.widthZoom = widthZoom;
   m_values.heightZoom = heightZoom;

@@ -391,11 +391,12 @@ void CMainFrame::OnNoBoard() {
     SetTimer(kTimerSdConnect, kRetryIntervalMs);
 }
 
-// The first look after start-up that finds nothing to show opens the settings dialog once.
+// The first look after start-up that finds nothing to show opens the settings dialog once, so
+// that the user sees where scans go; not where the administrator has already said so.
 void CMainFrame::LeaveStartupPassForSettings() {
   if (!m_pipeline.InStartupPass()) return;
   m_pipeline.EndStartupPass();
-  Post(UM_OPENSETTINGS);
+  if (!m_settings.AdminGaveSaveFolder()) Post(UM_OPENSETTINGS);
 }
 
 LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM data) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "overlay/engine/settings/settings_values.h"
+#include "overlay/shell/settings/admin_settings.h"
 #include "overlay/shell/settings/caption_keys.h"
 #include "overlay/shell/settings/display_calibration.h"
 
@@ -39,12 +40,22 @@ class CAppSettings {
   std::string CaptionText(const Caption& caption) const;
 
   // Save folder (at most 259 characters), auto-save and the lesson's three from Settings.ini;
-  // defaults when missing, and for the lesson's when out of range.
+  // defaults when missing, and for the lesson's when out of range. The defaults are the
+  // installation's where it gave one; what a policy sets stands over all of it.
   void ReadIniSettings(SettingsValues& values) const;
-  // The geometry and the chosen display from the registry (the key is created when missing);
-  // false when the key cannot be opened, the geometry is then the defaults. A value that cannot be
-  // read gives its default.
+  // The geometry and the chosen display from the registry (the key is created when missing and
+  // rights allow; without the right to write it, it is read as it is); false when the key cannot be
+  // opened, the geometry is then the defaults. A value that cannot be read gives its default.
+  // Defaults and policies as above.
   bool ReadRegistrySettings(SettingsValues& values) const;
+
+  // The settings an administrator's policy sets, and so locks: the machine's over the user's.
+  AdminValues Policy() const;
+  // The values a user starts from: the program's own defaults, with the installation's over them.
+  SettingsValues Defaults() const;
+  // Whether the save folder was given for this PC, by a policy or at installation: then the
+  // program has no first question to ask of its user.
+  bool AdminGaveSaveFolder() const;
 
   // What a display (by identity; empty = the primary screen's choice) had when it was last the
   // chosen one; nothing when it never was or its record is unreadable.
@@ -82,6 +93,11 @@ class CAppSettings {
   void BuildDialogFont();
   void SetUpFolders();
   void ShowFailure(UINT style) const;
+  void ShowFailure(const Caption& caption, UINT style) const;
+  AdminValues InstalledDefaults() const;
+  // The values as stored, before any policy, with defaults for what is missing.
+  void ReadStoredIni(SettingsValues& values, const SettingsValues& defaults) const;
+  bool ReadStoredRegistry(SettingsValues& values, const SettingsValues& defaults) const;
 
   SettingsMessageSink m_sink;
   LOGFONTA m_logFont{};

@@ -36,12 +36,44 @@ constexpr char kLangFolder[] = "Lang";
 constexpr DWORD kModulePathChars = 256;
 
 // Opens the settings key (or its subkey) with the rights both reading and saving need, creating
-// it when missing.
-bool OpenSettingsKey(app::UniqueKey& key, const char* name = kRegistryKey) {
+// it when missing. Gives the system's error code.
+LONG OpenSettingsKey(app::UniqueKey& key, const char* name = kRegistryKey) {
   DWORD disposition = 0;
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Receive(),
-                         &disposition) == ERROR_SUCCESS;
+                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Receive(), &disposition);
+}
+
+// The calibration belongs to the room: a user who may not change it still works with it.
+bool OpenSettingsKeyToRead(app::UniqueKey& key) {
+  if (OpenSettingsKey(key) == ERROR_SUCCESS) return true;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS;
+}
+
+// What an administrator left in one key; nothing when the key is not there.
+AdminValues ReadAdminKey(HKEY root, const char* name) {
+  app::UniqueKey key;
+  if (RegOpenKeyExA(root, name, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) return {};
+  const auto read = [&key](const char* valueName) -> std::optional<StoredValue> {
+    constexpr DWORD kLargestValue = 4096;  // far more than any value of ours holds
+    StoredValue value;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        size > kLargestValue)
+      return std::nullopt;
+    value.data.resize(size);
+    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, value.data.data(), &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    value.data.resize(size);
+    value.type = type;
+    return value;
+  };
+  const auto expand = [](const std::string& text) -> std::optional<std::string> {
+    char expanded[MAX_PATH] = {};
+    const DWORD n = ExpandEnvironmentStringsA(text.c_str(), expanded, sizeof expanded);
+    if (n == 0 || n > sizeof expanded) return std::nullopt;  // n counts the terminating NUL
+    return std::string(expanded);
+  };
+  return AdminValues::Read(read, expand);
 }
 
 // A text value; nothing when it is missing, not text or too long to be ours.
@@ -175,6 +207,17 @@ void CAppSettings::PickCaptionFile() {
     if (path.size() >= MAX_PATH) return 0;
     return static_cast<int>(GetPrivateProfileIntA(kSectionLanguageInfo, key, 0, path.c_str()));
   };
+  // A language the administrator gave wins when its file is there.
+  if (const std::optional<std::string> given =
+          AdminValues::Over(Policy(), InstalledDefaults()).LanguageFile()) {
+    for (const std::string& file : files) {
+      char path[MAX_PATH];
+      if (lstrcmpiA(file.c_str(), given->c_str()) == 0 && CopyPath(path, langFolder + "\\" + file)) {
+        std::memcpy(m_szCaptionFile, path, sizeof path);
+        return;
+      }
+    }
+  }
   const int chosen = ChooseCaptionFile(files, GetUserDefaultLangID(), read);
   if (chosen >= 0) {
     char path[MAX_PATH];
@@ -232,9 +275,31 @@ void CAppSettings::SetUpFolders() {
   if (!picturesFound || !localAppDataFound) ShowFailure(MB_OK);
 }
 
-void CAppSettings::ShowFailure(UINT style) const {
-  const std::string text = CaptionText(caption::kMesFailedToAccessSetting);
+void CAppSettings::ShowFailure(UINT style) const { ShowFailure(caption::kMesFailedToAccessSetting, style); }
+
+void CAppSettings::ShowFailure(const Caption& caption, UINT style) const {
+  const std::string text = CaptionText(caption);
   if (m_sink) m_sink(text.c_str(), style);
+}
+
+AdminValues CAppSettings::Policy() const {
+  return AdminValues::Over(ReadAdminKey(HKEY_LOCAL_MACHINE, kPolicyKey),
+                           ReadAdminKey(HKEY_CURRENT_USER, kPolicyKey));
+}
+
+AdminValues CAppSettings::InstalledDefaults() const {
+  return ReadAdminKey(HKEY_LOCAL_MACHINE, kInstalledDefaultsKey);
+}
+
+bool CAppSettings::AdminGaveSaveFolder() const {
+  return AdminValues::Over(Policy(), InstalledDefaults()).Has(AdminSetting::SaveFolder);
+}
+
+SettingsValues CAppSettings::Defaults() const {
+  SettingsValues defaults;
+  defaults.saveFolder = m_szDefaultSaveFolder;
+  InstalledDefaults().ApplyTo(defaults);
+  return defaults;
 }
 
 std::string CAppSettings::CaptionText(const Caption& caption) const {
@@ -267,41 +332,54 @@ DWORD CAppSettings::LoadCaption(LPCSTR section, LPCSTR key, LPCSTR defaultText, 
 }
 
 void CAppSettings::ReadIniSettings(SettingsValues& values) const {
-  values.saveFolder = m_szDefaultSaveFolder;
-  values.autoSave = kDefaultAutoSave;
-  values.lessonHandout = kDefaultLessonHandout;
-  values.saveBalloon = kDefaultSaveBalloon;
-  values.lessonGapMinutes = kDefaultLessonGapMinutes;
-  if (!*m_szSettingsFile) return;
-  char folder[MAX_PATH] = {};
-  GetPrivateProfileStringA(kIniSection, "SaveFolderPath", m_szDefaultSaveFolder, folder, sizeof folder,
-                           m_szSettingsFile);
-  values.saveFolder = folder;
-  values.autoSave =
-      static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", kDefaultAutoSave, m_szSettingsFile));
-  values.lessonHandout = ReadIniNumber(m_szSettingsFile, "LessonHandout", kDefaultLessonHandout, 0, 1);
-  values.saveBalloon = ReadIniNumber(m_szSettingsFile, "SaveBalloon", kDefaultSaveBalloon, 0, 1);
-  values.lessonGapMinutes = ReadIniNumber(m_szSettingsFile, "LessonGapMinutes", kDefaultLessonGapMinutes,
-                                          kMinLessonGapMinutes, kMaxLessonGapMinutes);
+  ReadStoredIni(values, Defaults());
+  Policy().ApplyTo(values);
 }
 
 bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
-  values.saveImageSize = kDefaultSaveImageSize;
-  values.widthZoom = kDefaultWidthZoom;
-  values.heightZoom = kDefaultHeightZoom;
-  values.x = kDefaultXCoordinate;
-  values.y = kDefaultYCoordinate;
-  values.captureDisplay.clear();
-  values.captureDisplayName.clear();
+  const bool read = ReadStoredRegistry(values, Defaults());
+  Policy().ApplyTo(values);
+  return read;
+}
+
+void CAppSettings::ReadStoredIni(SettingsValues& values, const SettingsValues& defaults) const {
+  values.saveFolder = defaults.saveFolder;
+  values.autoSave = defaults.autoSave;
+  values.lessonHandout = defaults.lessonHandout;
+  values.saveBalloon = defaults.saveBalloon;
+  values.lessonGapMinutes = defaults.lessonGapMinutes;
+  if (!*m_szSettingsFile) return;
+  char folder[MAX_PATH] = {};
+  GetPrivateProfileStringA(kIniSection, "SaveFolderPath", defaults.saveFolder.c_str(), folder, sizeof folder,
+                           m_szSettingsFile);
+  values.saveFolder = folder;
+  values.autoSave =
+      static_cast<int>(GetPrivateProfileIntA(kIniSection, "AutoSave", defaults.autoSave, m_szSettingsFile));
+  values.lessonHandout = ReadIniNumber(m_szSettingsFile, "LessonHandout", defaults.lessonHandout, 0, 1);
+  values.saveBalloon = ReadIniNumber(m_szSettingsFile, "SaveBalloon", defaults.saveBalloon, 0, 1);
+  values.lessonGapMinutes = ReadIniNumber(m_szSettingsFile, "LessonGapMinutes", defaults.lessonGapMinutes,
+                                          kMinLessonGapMinutes, kMaxLessonGapMinutes);
+}
+
+bool CAppSettings::ReadStoredRegistry(SettingsValues& values, const SettingsValues& defaults) const {
+  values.saveImageSize = defaults.saveImageSize;
+  values.widthZoom = defaults.widthZoom;
+  values.heightZoom = defaults.heightZoom;
+  values.x = defaults.x;
+  values.y = defaults.y;
+  values.captureDisplay = defaults.captureDisplay;
+  values.captureDisplayName = defaults.captureDisplayName;
   app::UniqueKey key;
-  if (!OpenSettingsKey(key)) return false;
-  values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", kDefaultSaveImageSize);
-  values.widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", kDefaultWidthZoom);
-  values.heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", kDefaultHeightZoom);
-  values.x = QueryFirstFourBytes(key.Get(), "XCoordinate", kDefaultXCoordinate);
-  values.y = QueryFirstFourBytes(key.Get(), "YCoordinate", kDefaultYCoordinate);
-  values.captureDisplay = QueryText(key.Get(), kCaptureDisplay).value_or("");
-  values.captureDisplayName = QueryText(key.Get(), kCaptureDisplayName).value_or("");
+  if (!OpenSettingsKeyToRead(key)) return false;
+  values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", defaults.saveImageSize);
+  values.widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", defaults.widthZoom);
+  values.heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", defaults.heightZoom);
+  values.x = QueryFirstFourBytes(key.Get(), "XCoordinate", defaults.x);
+  values.y = QueryFirstFourBytes(key.Get(), "YCoordinate", defaults.y);
+  if (const std::optional<std::string> display = QueryText(key.Get(), kCaptureDisplay)) {
+    values.captureDisplay = *display;
+    values.captureDisplayName = QueryText(key.Get(), kCaptureDisplayName).value_or("");
+  }
   return true;
 }
 
@@ -317,19 +395,29 @@ std::optional<DisplayCalibration> CAppSettings::ReadDisplayCalibration(const std
 bool CAppSettings::WriteDisplayCalibration(const std::string& identity,
                                            const DisplayCalibration& calibration) const {
   app::UniqueKey key;
-  return OpenSettingsKey(key, kDisplaysKey) &&
+  return OpenSettingsKey(key, kDisplaysKey) == ERROR_SUCCESS &&
          SetText(key.Get(), DisplayRecordName(identity).c_str(), FormatDisplayCalibration(calibration));
 }
 
 bool CAppSettings::LoadAllSettings(SettingsValues& values) const {
-  ReadIniSettings(values);
-  const bool ok = ReadRegistrySettings(values);
+  const SettingsValues defaults = Defaults();
+  ReadStoredIni(values, defaults);
+  const bool ok = ReadStoredRegistry(values, defaults);
+  Policy().ApplyTo(values);
   if (!ok) ShowFailure(kMessageBoxNotice);  // topmost: the store may fail before any window
   return ok;
 }
 
-bool CAppSettings::SaveAllSettings(const SettingsValues& values,
+bool CAppSettings::SaveAllSettings(const SettingsValues& shown,
                                    const std::map<std::string, DisplayCalibration>& otherDisplays) const {
+  SettingsValues values = shown;
+  if (const AdminValues policy = Policy(); !policy.Empty()) {
+    SettingsValues stored;
+    const SettingsValues defaults = Defaults();
+    ReadStoredIni(stored, defaults);
+    ReadStoredRegistry(stored, defaults);
+    values = ValuesToStore(shown, stored, policy);
+  }
   const std::string versionText = CaptionText(caption::kMesVersionNum);
   const char* version = versionText.c_str();
 
@@ -354,7 +442,8 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values,
   }
 
   app::UniqueKey key;
-  if (OpenSettingsKey(key)) {
+  const LONG opened = OpenSettingsKey(key);
+  if (opened == ERROR_SUCCESS) {
     bool written = SetDword(key.Get(), "SaveImageSize", values.saveImageSize);
     written = SetDword(key.Get(), "WidthZoom", values.widthZoom) && written;
     written = SetDword(key.Get(), "HeightZoom", values.heightZoom) && written;
@@ -374,7 +463,12 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& values,
   } else {
     ok = false;
   }
-  if (!ok) ShowFailure(MB_OK);
+  // The room's calibration may be changed only by those the administrator let: say so, rather than
+  // that the settings cannot be reached.
+  if (!ok)
+    ShowFailure(
+        opened == ERROR_ACCESS_DENIED ? caption::kMesCalibrationLocked : caption::kMesFailedToAccessSetting,
+        MB_OK);
   return ok;
 }
 

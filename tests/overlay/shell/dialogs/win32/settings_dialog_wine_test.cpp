@@ -8,6 +8,7 @@
 #include "overlay/shell/dialogs/win32/settings_dialog_captions.h"
 #include "overlay/shell/frame/frame_messages.h"
 #include "overlay/shell/resource.h"
+#include "tests/support/registry_look.h"
 #include "tests/support/shell_wine_fixture.h"
 
 namespace zt::shell {
@@ -80,6 +81,7 @@ TEST_F(SettingsDialogTest, ShowsTheLanguageFilesCaptionsAndTheStoredValues) {
     EXPECT_EQ(IsDlgButtonChecked(d, IDC_LESSON_HANDOUT), static_cast<UINT>(BST_CHECKED));
     EXPECT_EQ(IsDlgButtonChecked(d, IDC_SAVE_BALLOON), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_SAVE_NOW)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_POLICY_NOTE)));  // nothing an administrator set
     EXPECT_EQ(frame.Count(UM_SHOWCALIBRATION), 1);
     dlg.Close(IDCANCEL);
   });
@@ -255,6 +257,53 @@ TEST_F(SettingsDialogTest, TypedValuesAreFilteredAndDefaultsBringEveryControlBac
     Click(d, IDCANCEL);
   });
   EXPECT_EQ(code, IDCANCEL);
+}
+
+// What an administrator set is shown greyed under one line; neither the arrows, a drag nor
+// Defaults change it, and OK stores the user's own values, not the administrator's.
+TEST_F(SettingsDialogTest, SettingsAnAdministratorSetAreGreyedUnderANoteAndStayAsSet) {
+  ASSERT_TRUE(
+      WriteText(HKEY_LOCAL_MACHINE, kPolicyKey, "SaveFolderPath", "C:\\Boards\\%USERNAME%", REG_EXPAND_SZ));
+  ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kPolicyKey, "AutoSave", 0));
+  ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kPolicyKey, "XCoordinate", 40));
+  char user[128] = {};
+  GetEnvironmentVariableA("USERNAME", user, sizeof user);
+  CSettingsDlg dlg(settings, frame.Hwnd(), Images(), true);
+  RunModal(dlg, frame.Hwnd(), [&](HWND d) {
+    EXPECT_EQ(Text(d, IDC_SAVE_FOLDER), std::string("C:\\Boards\\") + user);
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_AUTO_SAVE), static_cast<UINT>(BST_UNCHECKED));
+    for (int id :
+         {IDC_SAVE_FOLDER, IDC_BROWSE, IDC_AUTO_SAVE, IDC_X_OFFSET, IDC_MOVE_LEFT, IDC_CALIBRATE_SCAN})
+      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, id))) << id;
+    for (int id : {IDC_WIDTH_ZOOM, IDC_Y_OFFSET, IDC_SIZE_BOARD, IDC_LESSON_HANDOUT})
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, id))) << id;
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, IDC_POLICY_NOTE)));
+    EXPECT_EQ(Text(d, IDC_POLICY_NOTE), settings.CaptionText(caption::kPolicyNote));
+    SendMessageA(d, WM_COMMAND, IDC_MOVE_RIGHT, 0);  // as Alt+Right sends it
+    PreviewLayout layout;
+    const ScanPlacement scan = ExpectedScan(d, dlg, layout);
+    const PixelPoint middle{(scan.target.left + scan.target.right) / 2,
+                            (scan.target.top + scan.target.bottom) / 2};
+    Mouse(d, WM_LBUTTONDOWN, middle);
+    Mouse(d, WM_MOUSEMOVE, {middle.x + 30, middle.y});
+    Mouse(d, WM_LBUTTONUP, {middle.x + 30, middle.y});
+    Click(d, IDC_DEFAULTS);
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "40");
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_AUTO_SAVE), static_cast<UINT>(BST_UNCHECKED));
+    SetText(d, IDC_WIDTH_ZOOM, "130");
+    UpdateWindow(d);
+    PumpAsDialogLoop(100);
+    EXPECT_TRUE(WritePng(CaptureClient(d), ZT_ARTIFACT_DIR "/settings_dialog_policy.png"));
+    Click(d, IDOK);
+  });
+  SettingsValues stored;
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kPolicyKey);
+  settings.LoadAllSettings(stored);
+  EXPECT_EQ(stored.saveFolder, MyPictures());
+  EXPECT_EQ(stored.autoSave, 1);
+  EXPECT_EQ(stored.x, 0);
+  EXPECT_EQ(stored.widthZoom, 130);
 }
 
 TEST_F(SettingsDialogTest, SaveStoresTheSettingsAndAsksTheFrameForTheOutputs) {

@@ -3,6 +3,10 @@
 
 #include <string>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include "common/win32/handles.h"
 #include "overlay/shell/settings/win32/app_settings.h"
 #include "tests/support/registry_look.h"
@@ -378,6 +382,128 @@ TEST_F(SettingsStore, AKeyThatCannotBeOpenedFailsTheLoadWithATopmostMessage) {
   RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &open);
   key.Reset();
   ASSERT_EQ(denied, ERROR_ACCESS_DENIED) << "this platform does not enforce registry key security";
+}
+
+// Which layer gives a value: the machine's policy over the user's policy over the user's stored
+// value over the installation's default over the program's own. Auto-save lives in Settings.ini,
+// the width zoom in the registry; bad policy values are passed over.
+TEST_F(SettingsStore, PoliciesStoredValuesAndInstalledDefaultsStackInTheirOrder) {
+  using winetest::WriteDword;
+  struct Layer {
+    HKEY root;
+    const char* key;
+  };
+  const Layer installed{HKEY_LOCAL_MACHINE, kInstalledDefaultsKey}, userPolicy{HKEY_CURRENT_USER, kPolicyKey},
+      machinePolicy{HKEY_LOCAL_MACHINE, kPolicyKey};
+  struct Row {
+    int installedValue, storedValue, userPolicyValue, machinePolicyValue;  // -1: none
+    int autoSave, widthZoom;
+    bool locked;
+  };
+  const Row rows[] = {
+      {-1, -1, -1, -1, 1, 100, false}, {0, -1, -1, -1, 0, 120, false}, {0, 1, -1, -1, 1, 90, false},
+      {0, 1, 0, -1, 0, 110, true},     {0, 1, 0, 1, 1, 130, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
+    winetest::ResetStore();
+    const auto put = [](const Layer& layer, int value, int zoom) {
+      if (value < 0) return;
+      ASSERT_TRUE(WriteDword(layer.root, layer.key, "AutoSave", value));
+      ASSERT_TRUE(WriteDword(layer.root, layer.key, "WidthZoom", zoom));
+    };
+    put(installed, row.installedValue, 120);
+    put(userPolicy, row.userPolicyValue, 110);
+    put(machinePolicy, row.machinePolicyValue, 130);
+    // Of the wrong type or out of range: as if not there.
+    ASSERT_TRUE(winetest::WriteText(HKEY_LOCAL_MACHINE, kPolicyKey, "SaveImageSize", "1"));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kPolicyKey, "HeightZoom", 900));
+    if (row.storedValue >= 0) {
+      const CAppSettings writer(recorder.Sink(), folder.Path().c_str());
+      SettingsValues mine = winetest::SavingInto("C:\\Mine", row.storedValue);
+      mine.widthZoom = 90;
+      ASSERT_TRUE(writer.SaveAllSettings(mine));
+    }
+    const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+    const SettingsValues v = Load(settings);
+    EXPECT_EQ(v.autoSave, row.autoSave);
+    EXPECT_EQ(v.widthZoom, row.widthZoom);
+    EXPECT_EQ(v.saveImageSize, kDefaultSaveImageSize);
+    EXPECT_EQ(v.heightZoom, kDefaultHeightZoom);
+    EXPECT_EQ(settings.Policy().Has(AdminSetting::AutoSave), row.locked);
+    EXPECT_FALSE(settings.ImageSettingsChanged(v));
+    EXPECT_FALSE(settings.FolderSettingsChanged(v));
+  }
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+// A policy's folder names the user's own share; saving under a policy keeps the user's values.
+TEST_F(SettingsStore, APolicyFolderIsExpandedAndASaveKeepsTheUsersOwnValues) {
+  char user[128] = {};
+  ASSERT_GT(GetEnvironmentVariableA("USERNAME", user, sizeof user), 0u);
+  ASSERT_TRUE(winetest::WriteText(HKEY_LOCAL_MACHINE, kPolicyKey, "SaveFolderPath",
+                                  "\\\\server\\boards\\%USERNAME%", REG_EXPAND_SZ));
+  ASSERT_TRUE(winetest::WriteDword(HKEY_CURRENT_USER, kPolicyKey, "AutoSave", 0));
+  const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+  EXPECT_TRUE(settings.AdminGaveSaveFolder());
+  SettingsValues v = Load(settings);
+  EXPECT_EQ(v.saveFolder, std::string("\\\\server\\boards\\") + user);
+  EXPECT_EQ(v.autoSave, 0);
+  v.widthZoom = 140;
+  ASSERT_TRUE(settings.SaveAllSettings(v));
+  EXPECT_EQ(IniValue("SaveFolderPath"), winetest::MyPictures());
+  EXPECT_EQ(IniValue("AutoSave"), "1");
+  EXPECT_EQ(RegistryValue("WidthZoom").second, std::string("\x8c\0\0\0", 4));
+}
+
+// The administrator's language wins over the user's when its file is there; a name that leads out
+// of the language folder is no language at all.
+TEST_F(SettingsStore, TheAdministratorsLanguageFileIsTakenWhenItIsThere) {
+  folder.LangFile("German.ini", "[Language_Info]\nlangID_1=1031\n[Message]\nID_CAP_APPNAME=Deutsch\n");
+  const std::pair<const char*, const char*> cases[] = {{"German", "German.ini"},
+                                                       {"german.INI", "German.ini"},
+                                                       {"French", "English.ini"},
+                                                       {"..\\Lang\\German.ini", "English.ini"}};
+  for (const auto& [given, file] : cases) {
+    SCOPED_TRACE(given);
+    ASSERT_TRUE(winetest::WriteText(HKEY_LOCAL_MACHINE, kInstalledDefaultsKey, "Language", given));
+    const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+    EXPECT_EQ(settings.CaptionFilePath(), folder.Path() + "Lang\\" + file);
+  }
+}
+
+// The room's calibration stays readable to a user who may not change it, and a save tells why it
+// could not store it.
+TEST_F(SettingsStore, AKeyTheUserMayOnlyReadGivesItsValuesAndASaveSaysWhyItFailed) {
+  const char kLockedCaptions[] =
+      "[Language_Info]\nlangID_1=1033\n[Message]\nID_CAP_MES_FAILEDTOACCESS_SETTING=Settings not accessible\n"
+      "ID_CAP_MES_CALIBRATION_LOCKED=Ask your administrator\n";
+  folder.LangFile("English.ini", kLockedCaptions);
+  ASSERT_TRUE(winetest::WriteDword(HKEY_LOCAL_MACHINE, winetest::kKeyPath, "WidthZoom", 125));
+  app::UniqueKey key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, winetest::kKeyPath, 0, WRITE_DAC, key.Receive()),
+            ERROR_SUCCESS);
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                                   &readOnly, nullptr));
+  ASSERT_EQ(RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+  LocalFree(readOnly);
+
+  const CAppSettings settings(recorder.Sink(), folder.Path().c_str());
+  bool ok = false;
+  const SettingsValues v = Load(settings, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(v.widthZoom, 125);
+  EXPECT_TRUE(recorder.messages.empty());
+  EXPECT_FALSE(settings.SaveAllSettings(winetest::SavingInto("C:\\Scans")));
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_EQ(recorder.messages[0].text, "Ask your administrator");
+  EXPECT_EQ(IniValue("SaveFolderPath"), "C:\\Scans");
+
+  SECURITY_DESCRIPTOR open;
+  InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
+  RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &open);
 }
 
 }  // namespace
