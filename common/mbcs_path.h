@@ -32,4 +32,9 @@ bool EndsWithBackslash(std::string_view path, LeadByteTest isLead = SystemLeadBy
 // The folder with a "\" added unless its last character is one already ("" becomes "\").
 std::string WithBackslash(std::string_view folder, LeadByteTest isLead = SystemLeadByte);
 
+// True for a share's path ("\\\\server\\share\\..."): a folder on another machine.
+inline bool IsSharePath(std::string_view path) {
+  return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
+}
+
 }  // namespace zt

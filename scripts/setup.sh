@@ -20,7 +20,7 @@ packages=(
   libjpeg-dev libtiff-dev zlib1g-dev libqpdf-dev
   python3 imagemagick libtiff-tools img2pdf ghostscript qpdf poppler-utils locales
   clang libclang-rt-14-dev clang-format
-  wixl msitools
+  wixl msitools libxml2-utils
 )
 
 # The 32-bit Wine loader is only worth installing where the kernel runs 32-bit processes. Its X

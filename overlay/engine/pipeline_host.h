@@ -27,8 +27,9 @@ enum class FrameStep {
 
 // What the pipeline asks to try again a second later, when the frame may be less busy.
 enum class Retry {
-  DriveWatch,  // the pass that found a scan the frame could not take
-  SdScan,      // the card's scan that waits
+  DriveWatch,    // the pass that found a scan the frame could not take
+  SdScan,        // the card's scan that waits
+  WaitingSaves,  // saves kept on this PC until the save folder takes them (a longer while)
 };
 
 // What the pipeline tells the user in a box.
@@ -81,6 +82,9 @@ class PipelineHost {
   // The three files are written. What follows from it (the lesson's handout, a word beside the
   // tray icon) comes after the present message, so that it never delays a save.
   virtual void OverlaySaved(const SavedOverlay& saved) = 0;
+  // The save folder could not be reached and the three files wait on this PC: the user hears of
+  // it beside the tray icon (not in a box on the projected screen), once until they are moved.
+  virtual void SaveWaitsForFolder() = 0;
   virtual void RetryLater(Retry what) = 0;
   virtual void CancelRetry(Retry what) = 0;
 

@@ -307,15 +307,36 @@ long CScanPipeline::SaveOverlay() {
 
   if (!early) {
     early = std::make_unique<EarlyScreenshot>();
-    if (!m_host.LoadAllSettings(early->settings) ||
-        !PlanOutputNames(m_fs, early->settings, m_set.scanPath, early->plan, m_isLead))
-      return fail();
+    if (!m_host.LoadAllSettings(early->settings)) return fail();
   }
-  OutputPlan& plan = early->plan;
-  if (!PlanRegions(early->settings, *m_set.screen, *m_set.scan, plan)) return fail();
-  if (!early->writer) {
-    early->writer = std::make_unique<OutputWriter>(m_images, m_fs, plan, *m_set.screen);
-    if (!early->writer->Start()) return fail();
+  // Saves that waited for the folder go in first: its names and the lesson keep their order.
+  DeliverWaitingSaves(early->settings);
+  const SettingsValues settings = early->settings;
+  const bool written = WriteSave(*early);
+  const OutputPlan plan = early->plan;
+  early.reset();
+  // A share out of reach for a while: the files wait on this PC rather than being lost. A folder
+  // that cannot be there fails as it always did.
+  const bool aside = !written && m_fs.MayBeOffline(settings.saveFolder) && WriteSaveAside(settings);
+  if (!written && !aside) return fail();
+  if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
+  m_bSaved = 1;
+  if (aside) {
+    m_host.SaveWaitsForFolder();
+    m_host.RetryLater(Retry::WaitingSaves);
+  } else {
+    m_host.OverlaySaved({settings, plan.paths.overlaid, plan.scanName, m_set.captureTime});
+  }
+  return 0;
+}
+
+bool CScanPipeline::WriteSave(EarlyScreenshot& save) {
+  OutputPlan& plan = save.plan;
+  if (!save.writer && !PlanOutputNames(m_fs, save.settings, m_set.scanPath, plan, m_isLead)) return false;
+  if (!PlanRegions(save.settings, *m_set.screen, *m_set.scan, plan)) return false;
+  if (!save.writer) {
+    save.writer = std::make_unique<OutputWriter>(m_images, m_fs, plan, *m_set.screen);
+    if (!save.writer->Start()) return false;
   }
 
   OutputSources sources;
@@ -330,15 +351,53 @@ long CScanPipeline::SaveOverlay() {
   DibPtr overlay;
   if (!ComposeOverlay(*m_set.screen, *m_set.scan, m_set.scanInk, plan.saveImageSize, plan.screenRegion,
                       plan.scanRegion, overlay))
-    return fail();
+    return false;
   sources.overlay = overlay.get();
-  const bool written = early->writer->Finish(sources);
+  const bool written = save.writer->Finish(sources);
   overlay.reset();
-  if (!written) return fail();
-  if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
-  m_bSaved = 1;
-  m_host.OverlaySaved({early->settings, plan.paths.overlaid, plan.scanName, m_set.captureTime});
-  return 0;
+  save.writer.reset();
+  return written;
+}
+
+bool CScanPipeline::WriteSaveAside(const SettingsValues& settings) {
+  std::optional<Outbox> outbox = OpenOutbox();
+  const std::optional<std::string> slot = outbox ? outbox->OpenSlot(m_set.captureTime) : std::nullopt;
+  if (!slot) return false;
+  EarlyScreenshot aside;
+  aside.settings = settings;
+  aside.settings.saveFolder = *slot;
+  if (WriteSave(aside)) return true;
+  outbox->DropSlot(*slot);  // a full disk here too: nothing is left half-written
+  return false;
+}
+
+std::optional<Outbox> CScanPipeline::OpenOutbox() {
+  std::string folder;
+  if (!EnsureSettingsFolder(m_fs, folder)) return std::nullopt;
+  return Outbox(m_fs, folder + "\\" + kOutboxFolderName, m_isLead);
+}
+
+bool CScanPipeline::HasWaitingSaves() {
+  std::optional<Outbox> outbox = OpenOutbox();
+  return outbox && outbox->HasWaiting();
+}
+
+void CScanPipeline::DeliverWaitingSaves() {
+  SettingsValues settings;
+  if (!HasWaitingSaves() || !m_host.LoadAllSettings(settings)) return;
+  DeliverWaitingSaves(settings);
+}
+
+void CScanPipeline::DeliverWaitingSaves(const SettingsValues& settings) {
+  std::optional<Outbox> outbox = OpenOutbox();
+  if (!outbox || !outbox->HasWaiting()) return;
+  // Each one that arrives counts as saved now, for the lesson too.
+  for (const DeliveredSave& save : outbox->Deliver(settings.saveFolder))
+    m_host.OverlaySaved({settings, save.overlayPath, save.scanName, save.captureTime});
+  if (outbox->HasWaiting())
+    m_host.RetryLater(Retry::WaitingSaves);
+  else
+    m_host.CancelRetry(Retry::WaitingSaves);
 }
 
 void CScanPipeline::OnWatchRetry() {

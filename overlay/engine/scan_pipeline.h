@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/mbcs_path.h"
 #include "overlay/engine/image_set.h"
 #include "overlay/engine/outputs/file_system.h"
+#include "overlay/engine/outputs/outbox.h"
 #include "overlay/engine/outputs/working_copy.h"
 #include "overlay/engine/pipeline_host.h"
 #include "overlay/engine/pixels/dib_block.h"
@@ -40,6 +42,11 @@ class CScanPipeline {
   void OnWatchRetry();
   // Retry::SdScan is due: offer a waiting SD scan again.
   void OnSdScanRetry();
+
+  // Saves kept on this PC while the save folder could not be reached move into it now when it
+  // takes files again; the frame calls this on Retry::WaitingSaves, and each save does first.
+  void DeliverWaitingSaves();
+  bool HasWaitingSaves();
 
   // Replaces the waiting screenshot with a capture of the screen now; true when one was taken.
   bool CaptureScreen();
@@ -88,6 +95,13 @@ class CScanPipeline {
   void CommitImageSet(ImageSet& set, PendingWorkingCopy& copy);
   bool TakeScreenshot(ImageSet& set);
   bool LoadScanImage(const std::string& path, ImageSet& set);
+  // Writes the three files of the image set into save->settings.saveFolder, with the screenshot
+  // already begun when save has a writer; true when all three are written.
+  bool WriteSave(EarlyScreenshot& save);
+  // The same into a slot of the outbox, for a save folder out of reach.
+  bool WriteSaveAside(const SettingsValues& settings);
+  void DeliverWaitingSaves(const SettingsValues& settings);
+  std::optional<Outbox> OpenOutbox();
 
   ImageSet m_set;
   DibPtr m_pPendingScreen;  // taken at a scan signal, not yet paired

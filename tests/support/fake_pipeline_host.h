@@ -85,6 +85,7 @@ class FakeHost final : public PipelineHost {
   void OverlaySaved(const SavedOverlay& saved) override { savedOverlays.push_back(saved.overlayPath); }
   void RetryLater(Retry what) override { retries.push_back(what); }
   void CancelRetry(Retry what) override { cancelled.push_back(what); }
+  void SaveWaitsForFolder() override { ++savesWaiting; }
 
   void Tell(Notice notice) override { Box(BoxName(notice)); }
   void TellCalibrationRefused(CalibrationRefusal why) override { Box(BoxName(why)); }
@@ -142,7 +143,7 @@ class FakeHost final : public PipelineHost {
   int savesAsked = 0;
   std::vector<std::string> savedOverlays;  // the overlays the host was told of, in order
   std::vector<std::string> forgotten;
-  int captures = 0, calibrationHidden = 0, rearms = 0, patternsEnded = 0;
+  int captures = 0, calibrationHidden = 0, rearms = 0, patternsEnded = 0, savesWaiting = 0;
 
  private:
   void Box(const std::string& text) {

@@ -51,6 +51,7 @@ void ResetStore() {
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     DeleteFileA(corvane.c_str());
   RemoveTree(SettingsFolder() + "\\Settings.ini");
+  RemoveTree(SettingsFolder() + "\\Outbox");     // saves a test left waiting
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKeyPath);  // with the displays' subkey
   // What an administrator may have left: policies of the machine and the user, installed defaults.
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, shell::kPolicyKey);

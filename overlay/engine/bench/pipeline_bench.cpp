@@ -163,6 +163,7 @@ class BenchHost final : public PipelineHost {
   }
   void RetryLater(Retry) override {}
   void CancelRetry(Retry) override {}
+  void SaveWaitsForFolder() override { Failed("waiting save", 0); }
   void Tell(Notice notice) override { Failed("notice", static_cast<int>(notice)); }
   void TellCalibrationRefused(CalibrationRefusal why) override { Failed("refusal", static_cast<int>(why)); }
   bool AskToSaveUnsavedOverlay() override {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zt {
 
@@ -14,6 +15,11 @@ enum class CopyResult {
   kCopied,
   kTargetExists,  // nothing was touched
   kFailed,        // the target does not exist afterwards
+};
+
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
 };
 
 class FileSystem {
@@ -30,6 +36,13 @@ class FileSystem {
   // Renames from to to, replacing a file of that name.
   virtual bool MoveReplacing(const std::string& from, const std::string& to) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;
+  // The entries of a folder, without "." and ".."; false when it cannot be listed.
+  virtual bool ListFolder(const std::string& path, std::vector<FolderEntry>& entries) = 0;
+  // Removes an empty folder.
+  virtual bool RemoveFolder(const std::string& path) = 0;
+  // Whether a folder lies on another machine (a share, a network drive), where it may be out of
+  // reach for a while and come back.
+  virtual bool MayBeOffline(const std::string& folder) = 0;
   // The per-user local application data folder, without a trailing backslash.
   virtual bool LocalAppDataFolder(std::string& folder) = 0;
 };

@@ -40,6 +40,9 @@ inline constexpr unsigned kTimerSdWatchdog = 105;
 // Tries again to put the icon into a taskbar that was not ready for it (at log-on, or busy):
 // without the icon the program could be neither used nor ended.
 inline constexpr unsigned kTimerTrayRetry = 106;
+// Saves kept on this PC until the save folder can be reached again are offered to it this often.
+inline constexpr unsigned kTimerWaitingSaves = 107;
+inline constexpr unsigned kWaitingSavesIntervalMs = 30000;
 // The arrow button's own timer, on the button's window.
 inline constexpr unsigned kHoldTimerId = 101;
 

@@ -81,6 +81,8 @@ inline constexpr Caption kMesNewLesson{kSectionMessage, "ID_CAP_MES_NEWLESSON", 
 // cannot store the room's calibration.
 inline constexpr Caption kPolicyNote{kSectionMessage, "ID_CAP_POLICY_NOTE", 256};
 inline constexpr Caption kMesCalibrationLocked{kSectionMessage, "ID_CAP_MES_CALIBRATION_LOCKED", 512};
+// Beside the tray icon: the save folder is out of reach and the saves wait on this PC.
+inline constexpr Caption kMesSaveWaiting{kSectionMessage, "ID_CAP_MES_SAVE_WAITING", 512};
 // Calibration dialog; the text's key really ends with a blank.
 inline constexpr Caption kClose{kSectionMessage, "ID_CAP_CLOSE", 64};
 inline constexpr Caption kCaptionCalib{kSectionMessage, "ID_CAP_CAPTION_CALIB", 64};
@@ -158,6 +160,7 @@ inline constexpr Caption kCaptions[] = {
     caption::kMesNewLesson,
     caption::kPolicyNote,
     caption::kMesCalibrationLocked,
+    caption::kMesSaveWaiting,
     caption::kClose,
     caption::kCaptionCalib,
     caption::kMesCalib,

@@ -29,6 +29,33 @@ std::vector<std::uint8_t> PortraitScan(Bgr ink = test::kInk) {
   return test::PackedBytes(*dib);
 }
 
+// The system's file system, where the folders under share lie on another machine.
+class ShareFileSystem final : public FileSystem {
+ public:
+  explicit ShareFileSystem(std::unique_ptr<FileSystem> fs) : m_fs(std::move(fs)) {}
+  bool Exists(const std::string& p) override { return m_fs->Exists(p); }
+  bool IsDirectory(const std::string& p) override { return m_fs->IsDirectory(p); }
+  bool MakeDirectory(const std::string& p) override { return m_fs->MakeDirectory(p); }
+  CopyResult CopyToNew(const std::string& f, const std::string& t) override { return m_fs->CopyToNew(f, t); }
+  bool CopyReplacing(const std::string& f, const std::string& t) override {
+    return m_fs->CopyReplacing(f, t);
+  }
+  bool MoveReplacing(const std::string& f, const std::string& t) override {
+    return m_fs->MoveReplacing(f, t);
+  }
+  bool RemoveFile(const std::string& p) override { return m_fs->RemoveFile(p); }
+  bool ListFolder(const std::string& p, std::vector<FolderEntry>& e) override {
+    return m_fs->ListFolder(p, e);
+  }
+  bool RemoveFolder(const std::string& p) override { return m_fs->RemoveFolder(p); }
+  bool MayBeOffline(const std::string& p) override { return !share.empty() && p.rfind(share, 0) == 0; }
+  bool LocalAppDataFolder(std::string& f) override { return m_fs->LocalAppDataFolder(f); }
+  std::string share;
+
+ private:
+  std::unique_ptr<FileSystem> m_fs;
+};
+
 class PipelineTest : public ::testing::Test {
  protected:
   void SetUp() override { host.AttachAutoSaving(pipeline, saves.Win()); }
@@ -70,7 +97,8 @@ class PipelineTest : public ::testing::Test {
   }
 
   test::TempDir appData, board, saves;
-  std::unique_ptr<FileSystem> fs = MakeSystemFileSystem(appData.Win());
+  std::unique_ptr<ShareFileSystem> fs =
+      std::make_unique<ShareFileSystem>(MakeSystemFileSystem(appData.Win()));
   test::FakeImageFiles images;
   test::FakeHost host;
   CScanPipeline pipeline{host, images, *fs, NoLeadBytes};
@@ -482,6 +510,45 @@ class SaveFailureTest : public PipelineTest {
 TEST_F(SaveFailureTest, MissingSaveFolder) {
   host.settings.saveFolder = saves.Win("gone");
   ExpectFailureThenRecovery([&] { host.settings.saveFolder = saves.Win(); });
+}
+
+// A share away for a while: the saves wait on this PC, told beside the icon, and arrive once it is
+// back, oldest first, byte for byte, under the names free there then. A full local disk still fails.
+TEST_F(SaveFailureTest, SavesToAShareThatIsAwayWaitOnThisPcAndArriveOnceItIsBack) {
+  const std::string share = saves.Win("share");
+  fs->share = share;
+  host.settings.saveFolder = share;
+  const std::string outbox = SettingsFolder("Outbox");
+  images.failWritesFrom = 0;
+  ExpectFailureThenRecovery([&] { images.failWritesFrom = -1; });  // the second save waits
+  EXPECT_TRUE(Files(outbox).size() == 3u && host.savesWaiting == 1) << Files(outbox).size();
+  pipeline.SaveOverlay();
+  EXPECT_EQ(host.savesWaiting, 2);
+  EXPECT_EQ(Files(outbox).size(), 6u);
+  EXPECT_TRUE(host.savedOverlays.empty());
+  EXPECT_THAT(host.retries, ::testing::Contains(Retry::WaitingSaves));
+  const std::vector<std::uint8_t> waitingOverlay = test::ReadAll(outbox + "\\" + Files(outbox)[2]);
+
+  std::filesystem::create_directory(test::NativePath(share));
+  test::WriteAll(share + "\\SCAN0001_Overlaid.JPG", {7});  // a name taken meanwhile
+  // Not ours, and a slot without a whole save: left alone, and in nobody's way.
+  test::WriteAll(outbox + "\\notes.txt", {1});
+  std::filesystem::create_directory(test::NativePath(outbox + "\\5_1"));
+  test::WriteAll(outbox + "\\5_1\\X_Overlaid.JPG", {2});
+  pipeline.DeliverWaitingSaves();
+  pipeline.DeliverWaitingSaves();
+  EXPECT_THAT(Files(share),
+              ElementsAre("Original/SCAN0001_001.JPG", "Original/SCAN0001_002.JPG",
+                          "Original/SCAN0001_Screenshot_001.JPG", "Original/SCAN0001_Screenshot_002.JPG",
+                          "SCAN0001_Overlaid.JPG", "SCAN0001_Overlaid_001.JPG", "SCAN0001_Overlaid_002.JPG"));
+  EXPECT_EQ(test::ReadAll(share + "\\SCAN0001_Overlaid.JPG"), std::vector<std::uint8_t>{7});
+  EXPECT_EQ(test::ReadAll(share + "\\SCAN0001_Overlaid_001.JPG"), waitingOverlay);
+  EXPECT_EQ(test::ReadAll(share + "\\Original\\SCAN0001_002.JPG"), test::ReadAll(board.Win("SCAN0001.JPG")));
+  EXPECT_THAT(Files(outbox), ElementsAre("5_1/X_Overlaid.JPG", "notes.txt"));
+  EXPECT_EQ(host.savedOverlays, (std::vector<std::string>{share + "\\SCAN0001_Overlaid_001.JPG",
+                                                          share + "\\SCAN0001_Overlaid_002.JPG"}));
+  EXPECT_THAT(host.cancelled, ::testing::Contains(Retry::WaitingSaves));
+  EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(SaveFailureTest, UnreadableSettings) {

@@ -1,5 +1,6 @@
 // The file system on Linux, where the engine's portable code is tested: Windows paths with
 // backslashes map onto "/" paths.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/mbcs_path.h"
 #include "common/posix/native_path.h"
 #include "overlay/engine/outputs/file_system.h"
 
@@ -96,6 +98,24 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool RemoveFile(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
+
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>& entries) override {
+    entries.clear();
+    DIR* dir = ::opendir(NativePath(path).c_str());
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      entries.push_back({name, IsDirectory(path + "\\" + name)});
+    }
+    ::closedir(dir);
+    return true;
+  }
+
+  bool RemoveFolder(const std::string& path) override { return ::rmdir(NativePath(path).c_str()) == 0; }
+
+  // Only a share's name says so here: there are no network drives.
+  bool MayBeOffline(const std::string& folder) override { return IsSharePath(folder); }
 
   bool LocalAppDataFolder(std::string& folder) override {
     if (m_localAppData.empty()) return false;

@@ -4,6 +4,8 @@
 
 #include "overlay/engine/outputs/file_system.h"
 
+#include "common/mbcs_path.h"
+#include "common/win32/directory_walk.h"
 #include "common/win32/shell_folder.h"
 
 #include <string>
@@ -51,6 +53,29 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>& entries) override {
+    entries.clear();
+    if (!IsDirectory(path)) return false;
+    app::ForEachEntry(path + "\\*", [&](const WIN32_FIND_DATAA& data) {
+      const std::string name = data.cFileName;
+      if (name != "." && name != "..")
+        entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    });
+    return true;
+  }
+
+  bool RemoveFolder(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != FALSE; }
+
+  // A share by name, or a drive letter that is a network drive (a mapped drive whose server is
+  // away has no root the system can reach, so it counts too).
+  bool MayBeOffline(const std::string& folder) override {
+    if (IsSharePath(folder)) return true;
+    if (folder.size() < 2 || folder[1] != ':') return false;
+    const char root[4] = {folder[0], ':', '\\', '\0'};
+    const UINT type = GetDriveTypeA(root);
+    return type == DRIVE_REMOTE || type == DRIVE_NO_ROOT_DIR;
+  }
 
   bool LocalAppDataFolder(std::string& folder) override {
     if (!m_localAppData.empty()) {

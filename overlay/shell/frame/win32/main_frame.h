@@ -64,6 +64,7 @@ class CMainFrame final : public app::FrameWindow,
   void OverlaySaved(const SavedOverlay& saved) override;
   void RetryLater(Retry what) override;
   void CancelRetry(Retry what) override;
+  void SaveWaitsForFolder() override;
   void Tell(Notice notice) override;
   void TellCalibrationRefused(CalibrationRefusal why) override;
   bool AskToSaveUnsavedOverlay() override;
@@ -143,6 +144,7 @@ class CMainFrame final : public app::FrameWindow,
   LRESULT OnSdCheckerMessage(WPARAM code, LPARAM block);
   void OnSdConnectTimer();
   void OnSdWatchdogTimer();
+  void OnWaitingSavesTimer();
 
   CAppSettings m_settings;
   std::unique_ptr<ImageFiles> m_pImageFiles;
@@ -150,8 +152,9 @@ class CMainFrame final : public app::FrameWindow,
   CScanPipeline m_pipeline;
   CLessonDesk m_lessonDesk;
   CTrayIcon m_trayIcon;
-  std::string m_strBalloonOpens;  // what a click on the word beside the icon opens
-  bool m_bBalloonShown = false;   // since the last capture
+  std::string m_strBalloonOpens;    // what a click on the word beside the icon opens
+  bool m_bBalloonShown = false;     // since the last capture
+  bool m_bSaveWaitingTold = false;  // the user knows saves wait for the save folder
   WinCheckerChannel m_sdChannel;
   CSDCheckerLink m_sdLink{m_sdChannel, *this, m_pipeline, *m_pFileSystem};
   UINT m_nSdCheckerMsg = 0;

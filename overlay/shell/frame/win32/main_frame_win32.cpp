@@ -46,7 +46,17 @@ UINT StepMessage(FrameStep step) {
   }
   return UM_OPENSETTINGS;
 }
-UINT_PTR RetryTimer(Retry what) { return what == Retry::DriveWatch ? kTimerWatchRetry : kTimerSdScanRetry; }
+UINT_PTR RetryTimer(Retry what) {
+  switch (what) {
+    case Retry::DriveWatch:
+      return kTimerWatchRetry;
+    case Retry::SdScan:
+      return kTimerSdScanRetry;
+    case Retry::WaitingSaves:
+      break;
+  }
+  return kTimerWaitingSaves;
+}
 UINT_PTR LinkTimerId(LinkTimer timer) {
   return timer == LinkTimer::Connect ? kTimerSdConnect : kTimerSdWatchdog;
 }
@@ -132,6 +142,7 @@ void CMainFrame::BindMessages() {
   OnTimer(kTimerSdScanRetry, [this] { m_pipeline.OnSdScanRetry(); });
   OnTimer(kTimerSdWatchdog, [this] { OnSdWatchdogTimer(); });
   OnTimer(kTimerTrayRetry, [this] { AddTrayIcon(); });
+  OnTimer(kTimerWaitingSaves, [this] { OnWaitingSavesTimer(); });
 
   OnCommand(ID_TRAY_SETTINGS, [this] { OnSettingsCommand(); });
   OnCommand(ID_TRAY_HELP, [this] { OnHelpCommand(); });
@@ -169,6 +180,8 @@ LRESULT CMainFrame::OnCreate() {
   // Fire and forget: without it, only volume broadcasts arrive.
   m_hDevNotify = RegisterUsbNotification(Hwnd());
   Post(UM_CHECKDRIVE);
+  // Saves a previous run could not deliver are offered to the save folder again soon.
+  if (m_pipeline.HasWaitingSaves()) SetTimer(kTimerWaitingSaves, kRetryIntervalMs);
   return 0;
 }
 
@@ -548,8 +561,30 @@ void CMainFrame::OverlaySaved(const SavedOverlay& saved) {
   m_lessonDesk.Queue(saved);
   Post(UM_LESSONPAGE);
 }
-void CMainFrame::RetryLater(Retry what) { SetTimer(RetryTimer(what), kRetryIntervalMs); }
-void CMainFrame::CancelRetry(Retry what) { KillTimer(RetryTimer(what)); }
+void CMainFrame::RetryLater(Retry what) {
+  SetTimer(RetryTimer(what), what == Retry::WaitingSaves ? kWaitingSavesIntervalMs : kRetryIntervalMs);
+}
+void CMainFrame::CancelRetry(Retry what) {
+  KillTimer(RetryTimer(what));
+  // All delivered: a later outage is told again.
+  if (what == Retry::WaitingSaves) m_bSaveWaitingTold = false;
+}
+
+void CMainFrame::SaveWaitsForFolder() {
+  if (m_bSaveWaitingTold) return;
+  m_bSaveWaitingTold = true;
+  TellByBalloon(m_settings.CaptionText(caption::kMesSaveWaiting));
+}
+
+void CMainFrame::OnWaitingSavesTimer() {
+  KillTimer(kTimerWaitingSaves);
+  // Never in the middle of a scan or under a dialog's question: the next tick comes.
+  if (m_pipeline.IsBusy()) {
+    SetTimer(kTimerWaitingSaves, kWaitingSavesIntervalMs);
+    return;
+  }
+  m_pipeline.DeliverWaitingSaves();
+}
 
 void CMainFrame::Tell(Notice notice) {
   ShowMessage(m_settings.CaptionText(NoticeCaption(notice)), kMessageBoxNotice);

@@ -22,6 +22,9 @@ class ListedFiles final : public FileSystem {
   bool CopyReplacing(const std::string&, const std::string&) override { return false; }
   bool MoveReplacing(const std::string&, const std::string&) override { return false; }
   bool RemoveFile(const std::string&) override { return false; }
+  bool ListFolder(const std::string&, std::vector<FolderEntry>&) override { return false; }
+  bool RemoveFolder(const std::string&) override { return false; }
+  bool MayBeOffline(const std::string&) override { return false; }
   bool LocalAppDataFolder(std::string&) override { return false; }
 
   std::set<std::string> files;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "overlay/engine/outputs/file_system.h"
 #include "overlay/engine/outputs/output_names.h"
@@ -63,6 +64,35 @@ TEST_F(Win32FileSystemTest, NamesAreChosenInARealFolder) {
   ASSERT_TRUE(WriteFileText(paths.overlaid, "x"));
   ASSERT_TRUE(ChooseOutputNames(*fs, folder + "\\", "s", ".jpg", paths, SystemLeadByte));
   EXPECT_EQ(paths.original, folder + "\\Original\\s_001.jpg");
+}
+
+// What the outbox needs: a folder's entries, an empty folder removed, and which folders may come
+// back (a share, a drive letter that is not there now).
+TEST_F(Win32FileSystemTest, ListsAndRemovesFoldersAndKnowsAShareFromALocalFolder) {
+  ASSERT_TRUE(WriteFileText(folder + "\\a.jpg", "first"));
+  ASSERT_TRUE(fs->MakeDirectory(folder + "\\Original"));
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(fs->ListFolder(folder, entries));
+  ASSERT_EQ(entries.size(), 2u);
+  const bool originalFirst = entries[0].folder;
+  EXPECT_EQ(entries[originalFirst ? 0 : 1].name, "Original");
+  EXPECT_FALSE(entries[originalFirst ? 1 : 0].folder);
+  EXPECT_FALSE(fs->ListFolder(folder + "\\missing", entries));
+  EXPECT_TRUE(fs->RemoveFolder(folder + "\\Original"));
+  EXPECT_FALSE(fs->IsDirectory(folder + "\\Original"));
+
+  EXPECT_TRUE(fs->MayBeOffline("\\\\server\\boards\\room12"));
+  EXPECT_FALSE(fs->MayBeOffline(folder));
+  char absent[] = "?:\\Boards";
+  for (char letter = 'Z'; letter > 'D'; --letter) {
+    const char root[4] = {letter, ':', '\\', '\0'};
+    if (GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR) {
+      absent[0] = letter;
+      break;
+    }
+  }
+  ASSERT_NE(absent[0], '?');
+  EXPECT_TRUE(fs->MayBeOffline(absent));
 }
 
 TEST_F(Win32FileSystemTest, WorkingCopyGoesToTheLocalSettingsFolder) {

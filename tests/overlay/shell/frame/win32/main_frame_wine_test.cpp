@@ -621,6 +621,41 @@ TEST_F(MainFrame, WithALessonSettingOnTheMenuOffersTheLessonAndASaveIsToldBeside
   EXPECT_EQ(FindMessageBox(), nullptr);
 }
 
+// A save folder on a drive that is away: the save waits on this PC with one word beside the icon
+// and no box, and the frame's timer moves it into the save folder once there is one to take it.
+TEST_F(MainFrame, ASaveFolderAwayKeepsTheSaveOnThisPcAndTheTimerDeliversIt) {
+  const StandInTaskbar taskbar(RecordingTaskbarProc);
+  ASSERT_TRUE(taskbar.First());
+  std::string away = "?:\\Boards";
+  for (char letter = 'Z'; letter > 'D' && away[0] == '?'; --letter) {
+    const char root[4] = {letter, ':', '\\', '\0'};
+    if (GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR) away[0] = letter;
+  }
+  ASSERT_NE(away[0], '?');
+  ASSERT_TRUE(frame.Settings().SaveAllSettings(winetest::SavingInto(away, 1)));
+  const std::string outbox = winetest::SettingsFolder() + "\\Outbox";
+  const auto waiting = [&] {
+    int slots = 0;
+    app::ForEachEntry(outbox + "\\*_*", [&](const WIN32_FIND_DATAA&) { ++slots; });
+    return slots;
+  };
+  HandOverScan();
+  ASSERT_TRUE(winetest::WaitFor([&] { return waiting() == 1 && frame.Pipeline().Saved(); }, 20000));
+  HandOverScan();  // a second save: still one word
+  ASSERT_TRUE(winetest::WaitFor([&] { return waiting() == 2 && frame.Pipeline().Saved(); }, 20000));
+  winetest::Pump(500);
+  EXPECT_EQ(RecordsHolding(frame.Settings().CaptionText(caption::kMesSaveWaiting)), 1);
+  EXPECT_EQ(FindMessageBox(), nullptr);
+  EXPECT_FALSE(Exists(saves + "\\SCAN0001_Overlaid.JPG"));
+
+  StoreSettings(1);  // the folder the saves are to go to now
+  SendMessageA(frame.Hwnd(), WM_TIMER, kTimerWaitingSaves, 0);
+  EXPECT_TRUE(Exists(saves + "\\SCAN0001_Overlaid.JPG"));
+  EXPECT_TRUE(Exists(saves + "\\Original\\SCAN0001_Screenshot_001.JPG"));
+  EXPECT_FALSE(frame.Pipeline().HasWaitingSaves());
+  EXPECT_TRUE(Exists(outbox));  // the outbox stays, empty
+}
+
 // A taskbar window of this process that refuses every icon, as a busy one does; it is found
 // before the real one.
 LRESULT CALLBACK RefusingTaskbarProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
