@@ -12,6 +12,11 @@
 
 namespace zt::shell {
 
+// The room's calibration, in HKEY_LOCAL_MACHINE: the settings key and its subkey of the other
+// displays' records. The package lets every user write values in both.
+inline constexpr char kCalibrationKey[] = "Software\\Corvane\\Zentab Lumbrel";
+inline constexpr char kDisplaysKey[] = "Software\\Corvane\\Zentab Lumbrel\\Displays";
+
 struct DisplayCalibration {
   std::int32_t saveImageSize = kDefaultSaveImageSize;
   std::int32_t widthZoom = kDefaultWidthZoom;

@@ -1,20 +1,26 @@
 // The Windows Installer package in a fresh Wine prefix, as an administrator meets it: a silent
 // install, ZTLumbrel started from its log-on entry, a silent upgrade and repair while it runs, and
-// a silent removal that leaves the user's files alone.
+// a silent removal that leaves the user's files alone; then the properties an administrator gives
+// on the command line, kept by a repair and an upgrade until the removal.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <msi.h>
 #include <msiquery.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/win32/directory_walk.h"
 #include "common/win32/handles.h"
+#include "installer/installed_defaults.h"
 #include "tests/support/detector_look.h"
 #include "tests/support/registry_look.h"
 
@@ -34,6 +40,13 @@ constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kAppIdKey[] = "AppID\\{4B66C5C6-B116-4B5F-B1F7-33D1EAFA86C5}";
 constexpr char kExeKey[] = "AppID\\ZTLBScanDetector.EXE";
 constexpr char kGeometryKey[] = "Software\\Corvane\\Zentab Lumbrel";
+constexpr char kDisplaysKey[] = "Software\\Corvane\\Zentab Lumbrel\\Displays";
+constexpr char kDefaultsKey[] = "Software\\Corvane\\Zentab Lumbrel Defaults";
+// What every user may do in the room's calibration keys, and what none may.
+constexpr ACCESS_MASK kUsersCalibrationAccess =
+    KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | READ_CONTROL;
+constexpr ACCESS_MASK kNeverForUsers =
+    WRITE_DAC | WRITE_OWNER | DELETE | KEY_CREATE_SUB_KEY | GENERIC_WRITE | GENERIC_ALL;
 
 std::string Lumbrel() { return winetest::Env("PROGRAMFILES") + "\\Corvane\\Zentab Lumbrel"; }
 std::string SdWifi() { return winetest::Env("PROGRAMFILES") + "\\Corvane\\Zentab SD WiFi"; }
@@ -162,10 +175,70 @@ std::string ManifestOf(const std::string& program) {
   return text;
 }
 
-const std::set<std::string> kLumbrelFiles = {
-    "ZTLumbrel.exe",      "ZTChkScan.exe",         "ZTLBScanDetector.exe",
-    "CvImgFileIO.dll",    "ThirdPartyNotices.txt", "Lang\\English.ini",
-    "Lang\\Japanese.ini", "Help\\ZTLB_help.htm",   "Help\\ZTLB_help_ja.htm"};
+// What the local Users group is given in a key's DACL: the key's own entries that apply to it
+// (mask and flags), and every right any entry of theirs grants, inherited or not.
+struct UsersAccess {
+  std::vector<std::pair<ACCESS_MASK, BYTE>> own;
+  ACCESS_MASK any = 0;
+};
+
+UsersAccess UsersAccessOf(const char* key) {
+  UsersAccess access;
+  zt::app::UniqueKey opened;
+  PACL dacl = nullptr;
+  zt::app::LocalMemory descriptor;
+  BYTE users[SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = sizeof users;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, READ_CONTROL, opened.Receive()) != ERROR_SUCCESS ||
+      GetSecurityInfo(opened.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                      nullptr, descriptor.Receive()) != ERROR_SUCCESS ||
+      !dacl || !CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size)) {
+    return access;
+  }
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+        !EqualSid(&ace->SidStart, users)) {
+      continue;
+    }
+    access.any |= ace->Mask;
+    if (!(ace->Header.AceFlags & (INHERITED_ACE | INHERIT_ONLY_ACE)))
+      access.own.emplace_back(ace->Mask, ace->Header.AceFlags);
+  }
+  return access;
+}
+
+// Both calibration keys give every user exactly the right to write values (and their subkeys
+// inherit it), or nothing of their own; never a right over the keys themselves.
+void ExpectUsersMayCalibrate(bool may) {
+  std::vector<std::pair<ACCESS_MASK, BYTE>> expected;
+  if (may) expected.emplace_back(kUsersCalibrationAccess, CONTAINER_INHERIT_ACE);
+  for (const char* key : {kGeometryKey, kDisplaysKey}) {
+    const UsersAccess access = UsersAccessOf(key);
+    EXPECT_EQ(access.own, expected) << key;
+    EXPECT_EQ(access.any & kNeverForUsers, 0u) << key;
+  }
+}
+
+bool ServiceExists() {
+  const UniqueServiceHandle scm(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  const UniqueServiceHandle service(scm ? OpenServiceA(scm.Get(), "ZTLBScanDetector", SERVICE_QUERY_STATUS)
+                                        : nullptr);
+  return static_cast<bool>(service);
+}
+
+const std::set<std::string> kLumbrelFiles = {"ZTLumbrel.exe",
+                                             "ZTChkScan.exe",
+                                             "ZTLBScanDetector.exe",
+                                             "CvImgFileIO.dll",
+                                             "ThirdPartyNotices.txt",
+                                             "Lang\\English.ini",
+                                             "Lang\\Japanese.ini",
+                                             "Help\\ZTLB_help.htm",
+                                             "Help\\ZTLB_help_ja.htm",
+                                             "PolicyDefinitions\\ZentabLumbrel.admx",
+                                             "PolicyDefinitions\\en-US\\ZentabLumbrel.adml",
+                                             "PolicyDefinitions\\ja-JP\\ZentabLumbrel.adml"};
 const std::set<std::string> kSdWifiFiles = {"ZTChkSDWiFi.exe", "sdwifi.ini"};
 
 // Everything the package sets up, checked as a running system.
@@ -224,6 +297,10 @@ void ExpectInstalled() {
   EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"),
             "\"" + Lumbrel() + "\\ZTLumbrel.exe\"");
   EXPECT_TRUE(StartMenuEntryExists());
+
+  // Given no property, the package keeps no defaults; every user may calibrate the room.
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDefaultsKey));
+  ExpectUsersMayCalibrate(true);
 }
 
 // The first column of every row a query of the package's own database gives.
@@ -261,6 +338,17 @@ TEST(Installer, PackageIsForEveryUserAndNeedsAnAdministrator) {
   EXPECT_NE(message[0].find("administrator"), std::string::npos) << message[0];
   EXPECT_EQ(PackageQuery(kPackage, "SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'"),
             std::vector<std::string>{ZT_VERSION});
+}
+
+// A property given on msiexec's command line reaches the elevated side of an installation only
+// when the package lists it as secure.
+TEST(Installer, EveryPropertyAnAdministratorGivesIsSecure) {
+  const auto listed =
+      PackageQuery(kPackage, "SELECT `Value` FROM `Property` WHERE `Property` = 'SecureCustomProperties'");
+  ASSERT_EQ(listed.size(), 1u);
+  const std::string secure = ";" + listed[0] + ";";
+  for (const zt::installer::InstalledDefault& entry : zt::installer::InstalledDefaults())
+    EXPECT_NE(secure.find(";" + entry.property + ";"), std::string::npos) << entry.property;
 }
 
 TEST(Installer, InstallUpgradeRepairAndRemove) {
@@ -366,6 +454,106 @@ TEST(Installer, InstallUpgradeRepairAndRemove) {
       RegGetValueA(HKEY_LOCAL_MACHINE, kGeometryKey, "WidthZoom", RRF_RT_REG_DWORD, nullptr, &kept, &size),
       ERROR_SUCCESS);
   EXPECT_EQ(kept, zoom);
+}
+
+// What each property an administrator gives leaves in the Defaults key: its value's name and type.
+const struct {
+  const char* property;
+  const char* valueName;
+  DWORD type;
+} kDefaultsValues[] = {
+    {"SAVEFOLDER", "SaveFolderPath", REG_EXPAND_SZ},
+    {"AUTOSAVE", "AutoSave", REG_DWORD},
+    {"IMAGESIZE", "SaveImageSize", REG_DWORD},
+    {"DISPLAY", "CaptureDisplay", REG_SZ},
+    {"LANGUAGE", "Language", REG_SZ},
+    {"LESSONHANDOUT", "LessonHandout", REG_DWORD},
+    {"SAVEBALLOON", "SaveBalloon", REG_DWORD},
+    {"STARTATLOGON", "StartAtLogOn", REG_DWORD},
+    {"INSTALLSERVICE", "InstallService", REG_DWORD},
+    {"ROOMCALIBRATION", "RoomCalibration", REG_DWORD},
+};
+
+// A Defaults value as the key holds it: its type and its number or text; nothing when missing.
+std::pair<DWORD, std::string> DefaultValue(const char* name) {
+  zt::app::UniqueKey key;
+  DWORD type = 0;
+  char data[512] = {};
+  DWORD size = sizeof data - 1;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDefaultsKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS ||
+      RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+          ERROR_SUCCESS) {
+    return {};
+  }
+  if (type != REG_DWORD) return {type, data};
+  DWORD number = 0;
+  std::memcpy(&number, data, sizeof number);
+  return {type, std::to_string(number)};
+}
+
+// The package as an administrator installed it, giving these properties at one time or another
+// (STARTATLOGON=0 and INSTALLSERVICE=0 among them): each in the Defaults key with its type, the
+// program and its Start-menu entry but no log-on entry and no service.
+void ExpectInstalledAsGiven(const std::map<std::string, std::string>& given) {
+  for (const auto& value : kDefaultsValues) {
+    const auto found = given.find(value.property);
+    const std::pair<DWORD, std::string> expected =
+        found == given.end() ? std::pair<DWORD, std::string>() : std::make_pair(value.type, found->second);
+    EXPECT_EQ(DefaultValue(value.valueName), expected) << value.valueName;
+  }
+  EXPECT_TRUE(Exists(Lumbrel() + "\\ZTLumbrel.exe"));
+  EXPECT_TRUE(StartMenuEntryExists());
+  EXPECT_EQ(winetest::StringOr(HKEY_LOCAL_MACHINE, kRunKey, "Zentab Lumbrel"), "<none>");
+  EXPECT_FALSE(Exists(Lumbrel() + "\\ZTLBScanDetector.exe"));
+  EXPECT_FALSE(ServiceExists());
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kAppIdKey));
+  const auto calibration = given.find("ROOMCALIBRATION");
+  ExpectUsersMayCalibrate(calibration == given.end() || calibration->second != "0");
+}
+
+// A silent install with properties, kept by a repair and an upgrade that are given none and
+// replaced where a repair gives them anew; the removal takes the Defaults key and leaves the room's
+// calibration keys.
+TEST(Installer, PropertiesAreKeptByRepairAndUpgradeUntilRemoval) {
+  const std::string repair = " REINSTALL=ALL REINSTALLMODE=omus /qn";
+  const struct {
+    const char* what;
+    std::string command;
+    std::map<std::string, std::string> given;
+  } kSteps[] = {
+      {"installed",
+       "/i \"" + kPackage + "\" /qn",
+       {{"SAVEFOLDER", "\\\\server\\boards\\%USERNAME%"},
+        {"AUTOSAVE", "1"},
+        {"IMAGESIZE", "0"},
+        {"DISPLAY", "\\\\?\\DISPLAY#GSM5B09#5&2c03&0&UID4352#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}"},
+        {"LANGUAGE", "Japanese"},
+        {"LESSONHANDOUT", "1"},
+        {"SAVEBALLOON", "1"},
+        {"STARTATLOGON", "0"},
+        {"INSTALLSERVICE", "0"}}},
+      {"repaired", "/i \"" + kPackage + "\"" + repair, {}},
+      {"upgraded", "/i \"" + kNewerPackage + "\" /qn", {}},
+      {"repaired with new values",
+       "/i \"" + kNewerPackage + "\"" + repair,
+       {{"AUTOSAVE", "0"}, {"ROOMCALIBRATION", "0"}}},
+  };
+  std::map<std::string, std::string> given;
+  for (const auto& step : kSteps) {
+    SCOPED_TRACE(step.what);
+    std::string command = step.command;
+    for (const auto& [property, text] : step.given) {
+      command += " " + property + "=\"" + text + "\"";
+      given[property] = text;
+    }
+    ASSERT_EQ(Msiexec(command), 0u);
+    ExpectInstalledAsGiven(given);
+  }
+
+  ASSERT_EQ(Msiexec("/x \"" + kNewerPackage + "\" /qn"), 0u);
+  EXPECT_EQ(InstalledVersion(), "");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDefaultsKey));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kDisplaysKey));
 }
 
 }  // namespace

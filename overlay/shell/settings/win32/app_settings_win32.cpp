@@ -26,8 +26,6 @@ namespace zt::shell {
 
 namespace {
 
-constexpr char kRegistryKey[] = "Software\\Corvane\\Zentab Lumbrel";
-constexpr char kDisplaysKey[] = "Software\\Corvane\\Zentab Lumbrel\\Displays";
 constexpr char kCaptureDisplay[] = "CaptureDisplay";
 constexpr char kCaptureDisplayName[] = "CaptureDisplayName";
 constexpr char kIniSection[] = "Settings";
@@ -37,7 +35,7 @@ constexpr DWORD kModulePathChars = 256;
 
 // Opens the settings key (or its subkey) with the rights both reading and saving need, creating
 // it when missing. Gives the system's error code.
-LONG OpenSettingsKey(app::UniqueKey& key, const char* name = kRegistryKey) {
+LONG OpenSettingsKey(app::UniqueKey& key, const char* name = kCalibrationKey) {
   DWORD disposition = 0;
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
                          KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Receive(), &disposition);
@@ -46,7 +44,8 @@ LONG OpenSettingsKey(app::UniqueKey& key, const char* name = kRegistryKey) {
 // The calibration belongs to the room: a user who may not change it still works with it.
 bool OpenSettingsKeyToRead(app::UniqueKey& key) {
   if (OpenSettingsKey(key) == ERROR_SUCCESS) return true;
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCalibrationKey, 0, KEY_QUERY_VALUE, key.Receive()) ==
+         ERROR_SUCCESS;
 }
 
 // What an administrator left in one key; nothing when the key is not there.
