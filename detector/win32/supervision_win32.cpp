@@ -18,16 +18,33 @@ constexpr DWORD kCheckerEndWaitMs = 5000;
 
 namespace {
 
+// Puts the descriptor's DACL (protected) and label on a block made before it, by an earlier
+// version whose descriptor let anyone change it; false when the system refuses.
+bool ApplyDescriptor(HANDLE section, PSECURITY_DESCRIPTOR sd) {
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL sacl = nullptr;
+  SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION;
+  if (GetSecurityDescriptorSacl(sd, &present, &sacl, &defaulted) && present)
+    what |= LABEL_SECURITY_INFORMATION;
+  // The whole descriptor, so that its "protected" mark goes with the DACL.
+  return SetKernelObjectSecurity(section, what, sd) != FALSE;
+}
+
 // The block's section, made with a descriptor built from sddl for this call only. A block that
-// other processes still hold open is reached as it is, its descriptor unchanged, and is cleared
-// all the same.
-app::UniqueHandle CreateBlockSection(const char* sddl) {
+// other processes still hold open is reached and cleared all the same, and given the descriptor;
+// when that is refused the block is given up, unless this is the last try (a block the service
+// cannot re-permission still serves better than none).
+app::UniqueHandle CreateBlockSection(const char* sddl, bool lastTry) {
   app::LocalMemory sd;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, sd.Receive(), nullptr))
     return {};
   SECURITY_ATTRIBUTES sa{sizeof sa, sd.Get(), TRUE};
-  return app::UniqueHandle(CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0,
-                                              static_cast<DWORD>(dm::kSize), dm::kName));
+  app::UniqueHandle section(CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0,
+                                               static_cast<DWORD>(dm::kSize), dm::kName));
+  if (section && GetLastError() == ERROR_ALREADY_EXISTS && !ApplyDescriptor(section.Get(), sd.Get()) &&
+      !lastTry)
+    return {};
+  return section;
 }
 
 }  // namespace
@@ -39,8 +56,8 @@ drivemap::DriveMapView WinDriveMapOwner::Create() {
   // rights: without the block the service does nothing at all, and Windows treats an unlabelled
   // object as Medium with no write up anyway.
   const std::string labelled = std::string(kDriveMapDacl) + kDriveMapLabel;
-  app::UniqueHandle section = CreateBlockSection(labelled.c_str());
-  if (!section) section = CreateBlockSection(kDriveMapDacl);
+  app::UniqueHandle section = CreateBlockSection(labelled.c_str(), false);
+  if (!section) section = CreateBlockSection(kDriveMapDacl, true);
   if (!section) return {};
   app::MappedView view(MapViewOfFile(section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
   if (!view) return {};

@@ -101,7 +101,10 @@ void CScanPipeline::PrepareAndAutoSave() {
   // before the load, the settings let an auto-save begin its screenshot beside it.
   SettingsValues settings;
   const bool readable = m_host.LoadAllSettings(settings);
-  if (readable && settings.autoSave == 1) StartEarlyScreenshot(settings);
+  if (readable && settings.autoSave == 1) {
+    DeliverWaitingSaves(settings);  // before this save's names are chosen
+    StartEarlyScreenshot(settings);
+  }
   if (PrepareImageSet()) {
     if (settings.autoSave == 1)
       m_host.SaveOverlayNow();
@@ -308,16 +311,19 @@ long CScanPipeline::SaveOverlay() {
   if (!early) {
     early = std::make_unique<EarlyScreenshot>();
     if (!m_host.LoadAllSettings(early->settings)) return fail();
+    // Saves that waited for the folder go in first: its names and the lesson keep their order.
+    // (An auto-save with its screenshot begun had them go before its names were chosen.)
+    DeliverWaitingSaves(early->settings);
   }
-  // Saves that waited for the folder go in first: its names and the lesson keep their order.
-  DeliverWaitingSaves(early->settings);
   const SettingsValues settings = early->settings;
   const bool written = WriteSave(*early);
   const OutputPlan plan = early->plan;
   early.reset();
   // A share out of reach for a while: the files wait on this PC rather than being lost. A folder
-  // that cannot be there fails as it always did.
-  const bool aside = !written && m_fs.MayBeOffline(settings.saveFolder) && WriteSaveAside(settings);
+  // that cannot be there, or one that is there and refuses the files, fails as it always did.
+  const bool away =
+      !written && m_fs.MayBeOffline(settings.saveFolder) && !m_fs.IsDirectory(settings.saveFolder);
+  const bool aside = away && WriteSaveAside(settings);
   if (!written && !aside) return fail();
   if (SettingsDialogLink* dialog = m_host.SettingsDialog()) dialog->SetSavedFlag(true);
   m_bSaved = 1;
@@ -383,9 +389,13 @@ bool CScanPipeline::HasWaitingSaves() {
 }
 
 void CScanPipeline::DeliverWaitingSaves() {
+  if (!HasWaitingSaves()) return;
   SettingsValues settings;
-  if (!HasWaitingSaves() || !m_host.LoadAllSettings(settings)) return;
-  DeliverWaitingSaves(settings);
+  // Settings that cannot be read now may be readable at the next look.
+  if (!m_host.LoadAllSettings(settings))
+    m_host.RetryLater(Retry::WaitingSaves);
+  else
+    DeliverWaitingSaves(settings);
 }
 
 void CScanPipeline::DeliverWaitingSaves(const SettingsValues& settings) {

@@ -105,9 +105,11 @@ bool Outbox::HasWaiting() { return !Waiting().empty(); }
 std::vector<DeliveredSave> Outbox::Deliver(const std::string& saveFolder) {
   std::vector<DeliveredSave> delivered;
   for (const Slot& slot : Waiting()) {
+    // A folder away takes none of them; one that refuses a save (all its names taken, a path too
+    // long there) may still take the next: that one waits, kept.
+    if (!m_fs.IsDirectory(saveFolder)) break;
     DeliveredSave one;
-    if (!DeliverSlot(slot, saveFolder, one)) break;
-    delivered.push_back(std::move(one));
+    if (DeliverSlot(slot, saveFolder, one)) delivered.push_back(std::move(one));
   }
   return delivered;
 }
@@ -115,9 +117,7 @@ std::vector<DeliveredSave> Outbox::Deliver(const std::string& saveFolder) {
 bool Outbox::DeliverSlot(const Slot& slot, const std::string& saveFolder, DeliveredSave& delivered) {
   const OutputPaths& from = slot.files;
   OutputPaths to;
-  if (!m_fs.IsDirectory(saveFolder) ||
-      !ChooseOutputNames(m_fs, saveFolder, slot.name, slot.extension, to, m_isLead))
-    return false;
+  if (!ChooseOutputNames(m_fs, saveFolder, slot.name, slot.extension, to, m_isLead)) return false;
   // In the order a save writes them; whatever was copied goes again when a later one fails.
   const std::pair<const std::string*, const std::string*> copies[] = {
       {&from.screenshot, &to.screenshot}, {&from.original, &to.original}, {&from.overlaid, &to.overlaid}};

@@ -37,8 +37,8 @@ class Outbox {
   void DropSlot(const std::string& slot);
   bool HasWaiting();
   // Moves the waiting saves into saveFolder, oldest first, each under the first free triple of
-  // names there; a name taken meanwhile is never written over. Stops at the first save that
-  // cannot go (it waits, with those after it); a slot that does not hold a whole save is left
+  // names there; a name taken meanwhile is never written over. A save the folder does not take
+  // waits on; none goes while the folder is away. A slot that does not hold a whole save is left
   // alone and waits for nothing.
   std::vector<DeliveredSave> Deliver(const std::string& saveFolder);
 

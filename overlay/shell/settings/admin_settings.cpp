@@ -1,6 +1,9 @@
 #include "overlay/shell/settings/admin_settings.h"
 
+#include <cctype>
 #include <cstring>
+
+#include "common/mbcs_path.h"
 
 namespace zt::shell {
 
@@ -57,6 +60,19 @@ std::optional<std::string> TextOf(const StoredValue& value, bool expandable) {
   return std::string(bytes, static_cast<const char*>(end));
 }
 
+// A whole path ("D:\\..." or a share's "\\\\server\\..."), short enough for a path buffer, with
+// no variable left that the user's environment did not know ("%SCHOOL%"): such a folder would be
+// relative to wherever the program runs, or a folder named after the variable.
+bool UsableFolder(const std::string& folder) {
+  if (folder.size() < 3 || folder.size() > kMaxPathChars) return false;
+  const bool drive =
+      std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':' && folder[2] == '\\';
+  if (!drive && !IsSharePath(folder)) return false;
+  const std::size_t open = folder.find('%');
+  const std::size_t close = open == std::string::npos ? open : folder.find('%', open + 1);
+  return close == std::string::npos || close == open + 1;
+}
+
 bool PlainFileName(const std::string& name) {
   return !name.empty() && name.size() <= kMaxFileNameChars && name != "." && name != ".." &&
          name.find_first_of("\\/:*?\"<>|") == std::string::npos;
@@ -72,7 +88,7 @@ std::optional<std::variant<std::int32_t, std::string>> Checked(const StoredValue
     case Kind::Folder: {
       const std::optional<std::string> text = TextOf(value, true);
       const std::optional<std::string> folder = text && expand ? expand(*text) : text;
-      if (!folder || folder->empty() || folder->size() > kMaxPathChars) return std::nullopt;
+      if (!folder || !UsableFolder(*folder)) return std::nullopt;
       return *folder;
     }
     case Kind::Text: {

@@ -157,6 +157,15 @@ TEST_F(Detector, ServiceOwnsTheBlockAndSupervisesTheChecker) {
 
 TEST_F(Detector, TheBlockLetsUsersWriteButNotChangeItsSecurity) {
   ASSERT_EQ(winetest::RunToEnd(kDetector, "-Service"), 0u);
+  // A block an earlier version made open to all, still held by the tray program: it gets the
+  // descriptor too.
+  SECURITY_DESCRIPTOR openToAll;
+  InitializeSecurityDescriptor(&openToAll, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&openToAll, TRUE, nullptr, FALSE);
+  SECURITY_ATTRIBUTES sa{sizeof sa, &openToAll, FALSE};
+  const app::UniqueHandle earlier(
+      CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, dm::kSize, dm::kName));
+  ASSERT_TRUE(earlier);
   winetest::ServiceLook service;
   ASSERT_TRUE(service.Open());
   ASSERT_TRUE(service.Start());

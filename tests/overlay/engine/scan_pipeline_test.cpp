@@ -549,6 +549,12 @@ TEST_F(SaveFailureTest, SavesToAShareThatIsAwayWaitOnThisPcAndArriveOnceItIsBack
                                                           share + "\\SCAN0001_Overlaid_002.JPG"}));
   EXPECT_THAT(host.cancelled, ::testing::Contains(Retry::WaitingSaves));
   EXPECT_TRUE(host.boxes.empty());
+
+  // The share is there but refuses the files: the save fails as any save does, nothing waits.
+  images.failWritesFrom = 0;
+  pipeline.SaveOverlay();
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{kSaveFail});
+  EXPECT_THAT(Files(outbox), ElementsAre("5_1/X_Overlaid.JPG", "notes.txt"));
 }
 
 TEST_F(SaveFailureTest, UnreadableSettings) {

@@ -86,6 +86,7 @@ void CSettingsDlg::OnDisplayChosen() {
   if (m_hFrame) SendMessageA(m_hFrame, UM_ENDCALIBRATION, 0, 0);
   const DisplayEntry& entry = m_displayChoices[chosen];
   m_displaySwitch.Choose(m_values, entry.identity, entry.name);
+  m_policy.ApplyTo(m_values);  // another display's values never stand over the administrator's
   ShowValues();
   UpdatePreview();
 }

@@ -17,15 +17,24 @@ struct PolicyLock {
 inline const PolicyLock kPolicyLocks[] = {
     {AdminSetting::SaveFolder, {IDC_SAVE_FOLDER, IDC_BROWSE}},
     {AdminSetting::AutoSave, {IDC_AUTO_SAVE}},
-    {AdminSetting::SaveImageSize, {IDC_SIZE_PC, IDC_SIZE_BOARD}},
+    // Choosing a display brings that display's size and geometry: with them set, so is the display.
+    {AdminSetting::SaveImageSize, {IDC_SIZE_PC, IDC_SIZE_BOARD, IDC_DISPLAY_CHOICE}},
     {AdminSetting::CaptureDisplay, {IDC_DISPLAY_CHOICE}},
     {AdminSetting::LessonHandout, {IDC_LESSON_HANDOUT}},
     {AdminSetting::SaveBalloon, {IDC_SAVE_BALLOON}},
-    // A calibration from a scan would set all four of the geometry, so any of them greys it.
-    {AdminSetting::WidthZoom, {IDC_WIDTH_ZOOM, IDC_WIDTH_SPIN, IDC_CALIBRATE_SCAN}},
-    {AdminSetting::HeightZoom, {IDC_HEIGHT_ZOOM, IDC_HEIGHT_SPIN, IDC_CALIBRATE_SCAN}},
-    {AdminSetting::XCoordinate, {IDC_X_OFFSET, IDC_MOVE_LEFT, IDC_MOVE_RIGHT, IDC_CALIBRATE_SCAN}},
-    {AdminSetting::YCoordinate, {IDC_Y_OFFSET, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_CALIBRATE_SCAN}},
 };
+
+// Any of the geometry set greys all of its controls beside its own: the arrows, a drag in the
+// preview and a calibration from a scan move the scan as a whole.
+inline const AdminSetting kGeometrySettings[] = {AdminSetting::WidthZoom, AdminSetting::HeightZoom,
+                                                 AdminSetting::XCoordinate, AdminSetting::YCoordinate};
+inline const PolicyLock kGeometryLocks[] = {
+    {AdminSetting::WidthZoom, {IDC_WIDTH_ZOOM, IDC_WIDTH_SPIN}},
+    {AdminSetting::HeightZoom, {IDC_HEIGHT_ZOOM, IDC_HEIGHT_SPIN}},
+    {AdminSetting::XCoordinate, {IDC_X_OFFSET}},
+    {AdminSetting::YCoordinate, {IDC_Y_OFFSET}},
+};
+inline constexpr int kWholeGeometryControls[] = {IDC_MOVE_UP,    IDC_MOVE_DOWN,      IDC_MOVE_LEFT,
+                                                 IDC_MOVE_RIGHT, IDC_CALIBRATE_SCAN, IDC_DISPLAY_CHOICE};
 
 }  // namespace zt::shell

@@ -145,11 +145,15 @@ void CSettingsDlg::LoadValues() {
 
 void CSettingsDlg::ShowPolicyLocks() {
   bool greyed = false;
-  for (const PolicyLock& lock : kPolicyLocks) {
-    if (!m_policy.Has(lock.setting)) continue;
+  const auto grey = [&](const PolicyLock& lock) {
+    if (!m_policy.Has(lock.setting)) return;
     for (int id : lock.controls) EnableWindow(Item(id), FALSE);
     greyed = true;
-  }
+  };
+  for (const PolicyLock& lock : kPolicyLocks) grey(lock);
+  for (const PolicyLock& lock : kGeometryLocks) grey(lock);
+  if (GeometryLocked())
+    for (int id : kWholeGeometryControls) EnableWindow(Item(id), FALSE);
   if (greyed) return;
   ShowWindow(Item(IDC_POLICY_NOTE), SW_HIDE);
   // Nothing greyed: the dialog ends where the note's band begins.
@@ -162,8 +166,9 @@ void CSettingsDlg::ShowPolicyLocks() {
 }
 
 bool CSettingsDlg::GeometryLocked() const {
-  return m_policy.Has(AdminSetting::WidthZoom) || m_policy.Has(AdminSetting::HeightZoom) ||
-         m_policy.Has(AdminSetting::XCoordinate) || m_policy.Has(AdminSetting::YCoordinate);
+  for (AdminSetting setting : kGeometrySettings)
+    if (m_policy.Has(setting)) return true;
+  return false;
 }
 
 // ---- Values --------------------------------------------------------------------------------

@@ -107,7 +107,8 @@ class CMainFrame final : public app::FrameWindow,
   void StandInForAbsentDisplay(SettingsValues& values);
   // News beside the tray icon, never a box on the projected screen; a click on it opens
   // clickOpens when that is given.
-  void TellByBalloon(const std::string& text, const std::string& clickOpens = std::string());
+  // True when the shell showed it.
+  bool TellByBalloon(const std::string& text, const std::string& clickOpens = std::string());
   // A box with text; returns the button chosen.
   int ShowMessage(const std::string& text, unsigned style);
 

@@ -547,9 +547,11 @@ LRESULT CMainFrame::OnSdCheckerMessage(WPARAM code, LPARAM block) {
   return DefWindowProcA(Hwnd(), m_nSdCheckerMsg, code, block);
 }
 
-void CMainFrame::TellByBalloon(const std::string& text, const std::string& clickOpens) {
+bool CMainFrame::TellByBalloon(const std::string& text, const std::string& clickOpens) {
   m_strBalloonOpens = clickOpens;
-  if (m_trayIcon.ShowBalloon(text)) m_bBalloonShown = true;
+  if (!m_trayIcon.ShowBalloon(text)) return false;
+  m_bBalloonShown = true;
+  return true;
 }
 
 // ---- PipelineHost ----------------------------------------------------------------------------
@@ -571,15 +573,15 @@ void CMainFrame::CancelRetry(Retry what) {
 }
 
 void CMainFrame::SaveWaitsForFolder() {
-  if (m_bSaveWaitingTold) return;
-  m_bSaveWaitingTold = true;
-  TellByBalloon(m_settings.CaptionText(caption::kMesSaveWaiting));
+  // Told until the shell has shown it once (a taskbar not ready yet shows nothing).
+  if (!m_bSaveWaitingTold)
+    m_bSaveWaitingTold = TellByBalloon(m_settings.CaptionText(caption::kMesSaveWaiting));
 }
 
 void CMainFrame::OnWaitingSavesTimer() {
   KillTimer(kTimerWaitingSaves);
-  // Never in the middle of a scan or under a dialog's question: the next tick comes.
-  if (m_pipeline.IsBusy()) {
+  // Never in the middle of a scan or under a question's box: the next tick comes.
+  if (m_pipeline.IsBusy() || m_pipeline.AskingAboutUnsavedOverlay()) {
     SetTimer(kTimerWaitingSaves, kWaitingSavesIntervalMs);
     return;
   }

@@ -95,6 +95,7 @@ class CAppSettings {
   void ShowFailure(UINT style) const;
   void ShowFailure(const Caption& caption, UINT style) const;
   AdminValues InstalledDefaults() const;
+  void ApplyPolicy(SettingsValues& values, const AdminValues& policy) const;
   // The values as stored, before any policy, with defaults for what is missing.
   void ReadStoredIni(SettingsValues& values, const SettingsValues& defaults) const;
   bool ReadStoredRegistry(SettingsValues& values, const SettingsValues& defaults) const;

@@ -42,10 +42,10 @@ LONG OpenSettingsKey(app::UniqueKey& key, const char* name = kCalibrationKey) {
 }
 
 // The calibration belongs to the room: a user who may not change it still works with it.
-bool OpenSettingsKeyToRead(app::UniqueKey& key) {
-  if (OpenSettingsKey(key) == ERROR_SUCCESS) return true;
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCalibrationKey, 0, KEY_QUERY_VALUE, key.Receive()) ==
-         ERROR_SUCCESS;
+// Gives the system's error code; a key that is not there and may not be made is ERROR_FILE_NOT_FOUND.
+LONG OpenSettingsKeyToRead(app::UniqueKey& key) {
+  if (OpenSettingsKey(key) == ERROR_SUCCESS) return ERROR_SUCCESS;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCalibrationKey, 0, KEY_QUERY_VALUE, key.Receive());
 }
 
 // What an administrator left in one key; nothing when the key is not there.
@@ -337,8 +337,24 @@ void CAppSettings::ReadIniSettings(SettingsValues& values) const {
 
 bool CAppSettings::ReadRegistrySettings(SettingsValues& values) const {
   const bool read = ReadStoredRegistry(values, Defaults());
-  Policy().ApplyTo(values);
+  ApplyPolicy(values, Policy());
   return read;
+}
+
+void CAppSettings::ApplyPolicy(SettingsValues& values, const AdminValues& policy) const {
+  // A display the policy chooses brings its own calibration: the stored geometry is another
+  // display's. Its record, or the defaults, stand until a geometry policy says more.
+  SettingsValues chosen = values;
+  policy.ApplyTo(chosen);
+  if (chosen.captureDisplay != values.captureDisplay) {
+    const SettingsValues defaults = Defaults();
+    const std::optional<DisplayCalibration> record = ReadDisplayCalibration(chosen.captureDisplay);
+    values.widthZoom = record ? record->widthZoom : defaults.widthZoom;
+    values.heightZoom = record ? record->heightZoom : defaults.heightZoom;
+    values.x = record ? record->x : defaults.x;
+    values.y = record ? record->y : defaults.y;
+  }
+  policy.ApplyTo(values);
 }
 
 void CAppSettings::ReadStoredIni(SettingsValues& values, const SettingsValues& defaults) const {
@@ -369,7 +385,10 @@ bool CAppSettings::ReadStoredRegistry(SettingsValues& values, const SettingsValu
   values.captureDisplay = defaults.captureDisplay;
   values.captureDisplayName = defaults.captureDisplayName;
   app::UniqueKey key;
-  if (!OpenSettingsKeyToRead(key)) return false;
+  const LONG opened = OpenSettingsKeyToRead(key);
+  // Nobody has calibrated this PC yet, and this user may not begin the key: the defaults serve.
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
   values.saveImageSize = QueryFirstFourBytes(key.Get(), "SaveImageSize", defaults.saveImageSize);
   values.widthZoom = QueryFirstFourBytes(key.Get(), "WidthZoom", defaults.widthZoom);
   values.heightZoom = QueryFirstFourBytes(key.Get(), "HeightZoom", defaults.heightZoom);
@@ -402,21 +421,18 @@ bool CAppSettings::LoadAllSettings(SettingsValues& values) const {
   const SettingsValues defaults = Defaults();
   ReadStoredIni(values, defaults);
   const bool ok = ReadStoredRegistry(values, defaults);
-  Policy().ApplyTo(values);
+  ApplyPolicy(values, Policy());
   if (!ok) ShowFailure(kMessageBoxNotice);  // topmost: the store may fail before any window
   return ok;
 }
 
 bool CAppSettings::SaveAllSettings(const SettingsValues& shown,
                                    const std::map<std::string, DisplayCalibration>& otherDisplays) const {
-  SettingsValues values = shown;
-  if (const AdminValues policy = Policy(); !policy.Empty()) {
-    SettingsValues stored;
-    const SettingsValues defaults = Defaults();
-    ReadStoredIni(stored, defaults);
-    ReadStoredRegistry(stored, defaults);
-    values = ValuesToStore(shown, stored, policy);
-  }
+  SettingsValues stored;
+  const SettingsValues defaults = Defaults();
+  ReadStoredIni(stored, defaults);
+  const bool storedRead = ReadStoredRegistry(stored, defaults);
+  const SettingsValues values = ValuesToStore(shown, stored, Policy());
   const std::string versionText = CaptionText(caption::kMesVersionNum);
   const char* version = versionText.c_str();
 
@@ -460,7 +476,10 @@ bool CAppSettings::SaveAllSettings(const SettingsValues& shown,
     }
     ok = ok && written;
   } else {
-    ok = false;
+    // A user who may not write the room's calibration but left it as it is has nothing to store
+    // there: the other settings are all the save is about.
+    ok = ok && opened == ERROR_ACCESS_DENIED && storedRead && !ImageSettingsDiffer(values, stored) &&
+         otherDisplays.empty();
   }
   // The room's calibration may be changed only by those the administrator let: say so, rather than
   // that the settings cannot be reached.

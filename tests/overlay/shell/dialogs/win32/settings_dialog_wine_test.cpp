@@ -272,14 +272,15 @@ TEST_F(SettingsDialogTest, SettingsAnAdministratorSetAreGreyedUnderANoteAndStayA
   RunModal(dlg, frame.Hwnd(), [&](HWND d) {
     EXPECT_EQ(Text(d, IDC_SAVE_FOLDER), std::string("C:\\Boards\\") + user);
     EXPECT_EQ(IsDlgButtonChecked(d, IDC_AUTO_SAVE), static_cast<UINT>(BST_UNCHECKED));
-    for (int id :
-         {IDC_SAVE_FOLDER, IDC_BROWSE, IDC_AUTO_SAVE, IDC_X_OFFSET, IDC_MOVE_LEFT, IDC_CALIBRATE_SCAN})
+    for (int id : {IDC_SAVE_FOLDER, IDC_BROWSE, IDC_AUTO_SAVE, IDC_X_OFFSET, IDC_MOVE_LEFT, IDC_MOVE_UP,
+                   IDC_CALIBRATE_SCAN, IDC_DISPLAY_CHOICE})
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, id))) << id;
     for (int id : {IDC_WIDTH_ZOOM, IDC_Y_OFFSET, IDC_SIZE_BOARD, IDC_LESSON_HANDOUT})
       EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, id))) << id;
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, IDC_POLICY_NOTE)));
     EXPECT_EQ(Text(d, IDC_POLICY_NOTE), settings.CaptionText(caption::kPolicyNote));
     SendMessageA(d, WM_COMMAND, IDC_MOVE_RIGHT, 0);  // as Alt+Right sends it
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "40");
     PreviewLayout layout;
     const ScanPlacement scan = ExpectedScan(d, dlg, layout);
     const PixelPoint middle{(scan.target.left + scan.target.right) / 2,
@@ -287,6 +288,8 @@ TEST_F(SettingsDialogTest, SettingsAnAdministratorSetAreGreyedUnderANoteAndStayA
     Mouse(d, WM_LBUTTONDOWN, middle);
     Mouse(d, WM_MOUSEMOVE, {middle.x + 30, middle.y});
     Mouse(d, WM_LBUTTONUP, {middle.x + 30, middle.y});
+    EXPECT_EQ(Text(d, IDC_X_OFFSET), "40");
+    EXPECT_EQ(Text(d, IDC_WIDTH_ZOOM), "100");
     Click(d, IDC_DEFAULTS);
     EXPECT_EQ(Text(d, IDC_X_OFFSET), "40");
     EXPECT_EQ(IsDlgButtonChecked(d, IDC_AUTO_SAVE), static_cast<UINT>(BST_UNCHECKED));
