@@ -46,4 +46,22 @@ struct SettingsValues {
   std::int32_t lessonGapMinutes = kDefaultLessonGapMinutes;
 };
 
+// The values Settings.ini keeps, and those the registry keeps, taken from one set into another.
+inline void TakeIniValues(SettingsValues& to, const SettingsValues& from) {
+  to.saveFolder = from.saveFolder;
+  to.autoSave = from.autoSave;
+  to.lessonHandout = from.lessonHandout;
+  to.saveBalloon = from.saveBalloon;
+  to.lessonGapMinutes = from.lessonGapMinutes;
+}
+inline void TakeRegistryValues(SettingsValues& to, const SettingsValues& from) {
+  to.saveImageSize = from.saveImageSize;
+  to.widthZoom = from.widthZoom;
+  to.heightZoom = from.heightZoom;
+  to.x = from.x;
+  to.y = from.y;
+  to.captureDisplay = from.captureDisplay;
+  to.captureDisplayName = from.captureDisplayName;
+}
+
 }  // namespace zt

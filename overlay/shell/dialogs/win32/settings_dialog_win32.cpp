@@ -433,17 +433,13 @@ void CSettingsDlg::OnBrowse() {
 }
 
 void CSettingsDlg::OnDefaults() {
-  // This PC's defaults: the program's own, or what the installation gave.
-  const SettingsValues defaults = m_pSettings->Defaults();
-  m_values.saveFolder = defaults.saveFolder;
-  m_values.autoSave = defaults.autoSave;
-  m_values.lessonHandout = defaults.lessonHandout;
-  m_values.saveBalloon = defaults.saveBalloon;
-  m_values.saveImageSize = defaults.saveImageSize;
-  m_values.x = defaults.x;
-  m_values.y = defaults.y;
-  m_values.widthZoom = defaults.widthZoom;
-  m_values.heightZoom = defaults.heightZoom;
+  // This PC's defaults: the program's own, or what the installation gave. The display stays (it is
+  // where the screen is, not how to save), and so does the lesson gap, which the dialog never sets.
+  SettingsValues defaults = m_pSettings->Defaults();
+  defaults.captureDisplay = m_values.captureDisplay;
+  defaults.captureDisplayName = m_values.captureDisplayName;
+  defaults.lessonGapMinutes = m_values.lessonGapMinutes;
+  m_values = defaults;
   m_policy.ApplyTo(m_values);  // what the administrator set is not the user's to reset
   ShowValues();
   UpdatePreview();

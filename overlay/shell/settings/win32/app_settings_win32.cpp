@@ -358,11 +358,7 @@ void CAppSettings::ApplyPolicy(SettingsValues& values, const AdminValues& policy
 }
 
 void CAppSettings::ReadStoredIni(SettingsValues& values, const SettingsValues& defaults) const {
-  values.saveFolder = defaults.saveFolder;
-  values.autoSave = defaults.autoSave;
-  values.lessonHandout = defaults.lessonHandout;
-  values.saveBalloon = defaults.saveBalloon;
-  values.lessonGapMinutes = defaults.lessonGapMinutes;
+  TakeIniValues(values, defaults);
   if (!*m_szSettingsFile) return;
   char folder[MAX_PATH] = {};
   GetPrivateProfileStringA(kIniSection, "SaveFolderPath", defaults.saveFolder.c_str(), folder, sizeof folder,
@@ -377,13 +373,7 @@ void CAppSettings::ReadStoredIni(SettingsValues& values, const SettingsValues& d
 }
 
 bool CAppSettings::ReadStoredRegistry(SettingsValues& values, const SettingsValues& defaults) const {
-  values.saveImageSize = defaults.saveImageSize;
-  values.widthZoom = defaults.widthZoom;
-  values.heightZoom = defaults.heightZoom;
-  values.x = defaults.x;
-  values.y = defaults.y;
-  values.captureDisplay = defaults.captureDisplay;
-  values.captureDisplayName = defaults.captureDisplayName;
+  TakeRegistryValues(values, defaults);
   app::UniqueKey key;
   const LONG opened = OpenSettingsKeyToRead(key);
   // Nobody has calibrated this PC yet, and this user may not begin the key: the defaults serve.
