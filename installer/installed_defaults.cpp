@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "overlay/shell/settings/settings_changes.h"
+
 namespace zt::installer {
 
 namespace {
@@ -123,9 +125,7 @@ std::vector<DefaultToWrite> DefaultsToWrite(const std::string& data) {
 std::optional<std::string> PropertyText(const InstalledDefault& entry, const StoredValue& stored) {
   if (entry.type == DefaultType::Number) {
     if (stored.type != shell::kRegDword || stored.data.size() != 4) return std::nullopt;
-    std::uint32_t bits = 0;
-    for (std::size_t i = 4; i-- > 0;) bits = (bits << 8) | stored.data[i];
-    return std::to_string(static_cast<std::int32_t>(bits));
+    return std::to_string(static_cast<std::int32_t>(shell::FirstFourBytes(stored.data.data(), 4)));
   }
   const bool text = stored.type == shell::kRegSz ||
                     (entry.type == DefaultType::ExpandableText && stored.type == shell::kRegExpandSz);

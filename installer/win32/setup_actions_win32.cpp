@@ -43,6 +43,7 @@
 #include "overlay/shell/resource.h"
 #include "overlay/shell/settings/admin_settings.h"
 #include "overlay/shell/settings/display_calibration.h"
+#include "overlay/shell/settings/win32/stored_value_win32.h"
 
 namespace {
 
@@ -118,19 +119,6 @@ std::string Property(MSIHANDLE install, const char* name) {
     // The size is counted in characters; a multibyte code page may need more bytes.
     value.assign(2 * (static_cast<std::size_t>(size) + 1), '\0');
   }
-}
-
-// A value of the key as stored; nothing when it is missing or larger than any of ours.
-std::optional<StoredValue> ReadValue(HKEY key, const char* name) {
-  constexpr DWORD kLargestValue = 4096;
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size > kLargestValue)
-    return std::nullopt;
-  StoredValue value{type, std::vector<unsigned char>(size)};
-  if (RegQueryValueExA(key, name, nullptr, &type, value.data.data(), &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  value.data.resize(size);
-  return value;
 }
 
 // The Users group's entry of the calibration keys: allowed, the key's own, and exactly that.
@@ -250,7 +238,7 @@ extern "C" __declspec(dllexport) UINT __stdcall RecoverInstalledDefaults(MSIHAND
     return ERROR_SUCCESS;
   for (const InstalledDefault& entry : zt::installer::InstalledDefaults()) {
     if (!Property(install, entry.property.c_str()).empty()) continue;
-    const std::optional<StoredValue> stored = ReadValue(key.Get(), entry.valueName.c_str());
+    const std::optional<StoredValue> stored = zt::shell::QueryStoredValue(key.Get(), entry.valueName.c_str());
     const std::optional<std::string> text =
         stored ? zt::installer::PropertyText(entry, *stored) : std::nullopt;
     if (text) MsiSetPropertyA(install, entry.property.c_str(), text->c_str());

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/mbcs_path.h"
+#include "overlay/shell/settings/settings_changes.h"
 
 namespace zt::shell {
 
@@ -43,9 +44,7 @@ std::int32_t SettingsValues::*NumberField(AdminSetting setting) {
 
 std::optional<std::int32_t> NumberOf(const StoredValue& value, const AdminSettingRule& rule) {
   if (value.type != kRegDword || value.data.size() != 4) return std::nullopt;
-  std::uint32_t bits = 0;
-  for (int i = 3; i >= 0; --i) bits = (bits << 8) | value.data[static_cast<std::size_t>(i)];
-  const auto number = static_cast<std::int32_t>(bits);
+  const auto number = static_cast<std::int32_t>(FirstFourBytes(value.data.data(), value.data.size()));
   if (number < rule.min || number > rule.max) return std::nullopt;
   return number;
 }

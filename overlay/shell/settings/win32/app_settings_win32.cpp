@@ -21,6 +21,7 @@
 #include "overlay/shell/settings/dialog_font.h"
 #include "overlay/shell/settings/display_calibration.h"
 #include "overlay/shell/settings/settings_changes.h"
+#include "overlay/shell/settings/win32/stored_value_win32.h"
 
 namespace zt::shell {
 
@@ -52,20 +53,7 @@ LONG OpenSettingsKeyToRead(app::UniqueKey& key) {
 AdminValues ReadAdminKey(HKEY root, const char* name) {
   app::UniqueKey key;
   if (RegOpenKeyExA(root, name, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) return {};
-  const auto read = [&key](const char* valueName) -> std::optional<StoredValue> {
-    constexpr DWORD kLargestValue = 4096;  // far more than any value of ours holds
-    StoredValue value;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        size > kLargestValue)
-      return std::nullopt;
-    value.data.resize(size);
-    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, value.data.data(), &size) != ERROR_SUCCESS)
-      return std::nullopt;
-    value.data.resize(size);
-    value.type = type;
-    return value;
-  };
+  const auto read = [&key](const char* valueName) { return QueryStoredValue(key.Get(), valueName); };
   const auto expand = [](const std::string& text) -> std::optional<std::string> {
     char expanded[MAX_PATH] = {};
     const DWORD n = ExpandEnvironmentStringsA(text.c_str(), expanded, sizeof expanded);
